@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Where the program finds its own files and keeps its working files. Tests point
+// these elsewhere through the environment (XDG_CACHE_HOME, XDG_CONFIG_HOME) or by
+// constructing Paths with explicit folders.
+struct Paths {
+    QString programFolder;  // folder of the executable; data/coder and sound.wav live here
+    QString workFolder;     // per-user working folder, holds open.wav
+    QString configFolder;   // fallback home of setup.ini when programFolder is read-only
+
+    // The running program's folders: its executable's folder,
+    // $XDG_CACHE_HOME/brindlewave (default ~/.cache/brindlewave) and
+    // $XDG_CONFIG_HOME/brindlewave (default ~/.config/brindlewave).
+    static Paths forThisProgram();
+
+    QString coder() const { return programFolder + QStringLiteral("/data/coder"); }
+    QString workWav() const { return workFolder + QStringLiteral("/open.wav"); }
+    QString completionSound() const { return programFolder + QStringLiteral("/sound.wav"); }
+    // setup.ini in the program folder, unless that folder cannot be written to.
+    QString settingsFile() const;
+    // Creates the working folder (mode 0700) when it is missing; leaves an
+    // existing one and its contents alone. False when it cannot be made.
+    bool ensureWorkFolder() const;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The string-command playback device: one device under the alias "sound",
+// commanded only by the command texts of the playback controller ("open PATH
+// alias sound", "play sound", "play sound from MS", "pause sound", "resume sound",
+// "stop sound", "close sound", "status sound length", "status sound position").
+class PlaybackDevice {
+public:
+    virtual ~PlaybackDevice() = default;
+    // Carries out one command. Returns the reply text (decimal milliseconds for
+    // the two status queries, empty otherwise); *ok tells whether the device
+    // accepted it. A rejected command changes nothing.
+    virtual QString send(const QString &command, bool *ok = nullptr) = 0;
+};

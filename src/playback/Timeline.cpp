@@ -1,0 +1,78 @@
+#include "playback/Timeline.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace timeline {
+
+std::int32_t roundHalfEven(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    // nearbyint follows the current rounding mode, which is to-nearest-even
+    // unless someone changed it; make it explicit instead of trusting that.
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(value);
+    std::fesetround(saved);
+    if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(r);
+}
+
+double leadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto skipBlanks = [&] { while (i < n && (text[i] == u' ' || text[i] == u'\t')) ++i; };
+    skipBlanks();
+    QString digits;
+    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
+        digits += text[i];
+        ++i;
+        skipBlanks();
+    }
+    bool any = false;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) { digits += text[i++]; any = true; }
+    if (i < n && text[i] == u'.') {
+        digits += u'.';
+        ++i;
+        while (i < n && text[i].isDigit() && text[i].unicode() < 128) { digits += text[i++]; any = true; }
+    }
+    if (!any)
+        return 0.0;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        QString exponent = QStringLiteral("e");
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == u'-' || text[j] == u'+'))
+            exponent += text[j++];
+        bool expDigits = false;
+        while (j < n && text[j].isDigit() && text[j].unicode() < 128) { exponent += text[j++]; expDigits = true; }
+        if (expDigits)
+            digits += exponent;
+    }
+    bool ok = false;
+    const double v = digits.toDouble(&ok);
+    return ok && std::isfinite(v) ? v : 0.0;
+}
+
+QString formatSeconds(std::int32_t seconds)
+{
+    auto field = [](long long v) {
+        QString s = QString::number(v);
+        return s.size() < 2 ? QStringLiteral("0") + s : s;
+    };
+    const long long hours = static_cast<long long>(std::floor(seconds / 3600.0));
+    const long long rest = seconds % 3600;  // sign of the dividend
+    return field(hours) + u':' + field(rest / 60) + u':' + field(rest % 60);
+}
+
+std::int32_t positionToSeconds(double xTwips, double fullSeconds)
+{
+    return roundHalfEven(xTwips / TimelineSpan * fullSeconds);
+}
+
+}  // namespace timeline

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+
+// Time-line geometry and the number rules shared by the time line, the handles,
+// the markers, the progress routine and the settings file.
+namespace timeline {
+
+inline constexpr int TwipsPerPixel = 15;
+inline constexpr float TimelineSpan = 10920.0f;  // 728 px
+inline constexpr float LineOffset = 90.0f;       // 6 px
+inline constexpr float GripWidth = 195.0f;       // 13 px
+
+// Rule N: nearest integer, an exact half to the even neighbour, as 32-bit signed.
+// Values outside the 32-bit range saturate.
+std::int32_t roundHalfEven(double value);
+
+// The decimal number a text begins with (optional blanks, sign, digits, fraction,
+// exponent); 0 when it begins with none. Like reading "12abc" as 12.
+double leadingNumber(QStringView text);
+
+// Whole seconds as hours:minutes:seconds, each field at least two digits.
+QString formatSeconds(std::int32_t seconds);
+
+// A position on the time line (twips from its left edge) as whole seconds of a
+// file that is fullSeconds long.
+std::int32_t positionToSeconds(double xTwips, double fullSeconds);
+
+}  // namespace timeline

@@ -1,0 +1,110 @@
+#include "ui/SkinWidgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFrame>
+
+SkinImage::SkinImage(int index, QWidget *parent) : QWidget(parent), m_index(index)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void SkinImage::setPicture(const QPixmap &picture)
+{
+    if (picture.cacheKey() == m_picture.cacheKey() && picture.isNull() == m_picture.isNull())
+        return;
+    m_picture = picture;
+    update();
+}
+
+void SkinImage::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    if (m_stretch) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(rect(), m_picture);
+    } else {
+        painter.drawPixmap(0, 0, m_picture);
+    }
+}
+
+void SkinImage::mousePressEvent(QMouseEvent *event)
+{
+    m_pressedInside = true;
+    emit pressed(m_index, event->position());
+}
+
+void SkinImage::mouseMoveEvent(QMouseEvent *event)
+{
+    emit moved(m_index, event->position());
+}
+
+void SkinImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_pressedInside && rect().contains(event->position().toPoint());
+    m_pressedInside = false;
+    emit released(m_index, event->position());
+    if (click)
+        emit clicked(m_index);
+}
+
+SkinLabel::SkinLabel(bool autoSize, bool actsAsButton, QWidget *parent)
+    : QLabel(parent), m_autoSize(autoSize), m_button(actsAsButton)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(actsAsButton);
+    setTextFormat(Qt::PlainText);
+}
+
+void SkinLabel::setCaption(const QString &caption)
+{
+    if (caption == text())
+        return;
+    setText(caption);
+    if (m_autoSize)
+        resize(sizeHint().expandedTo(QSize(1, height())));
+}
+
+void SkinLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_button && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+void SkinLabel::mouseMoveEvent(QMouseEvent *event)
+{
+    emit moved();
+    QLabel::mouseMoveEvent(event);
+}
+
+SkinPanel::SkinPanel(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void SkinPanel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!m_background.isNull())
+        painter.drawPixmap(0, 0, m_background);
+    else
+        painter.fillRect(rect(), Qt::white);
+    if (m_framed) {
+        // the standard sunken panel border of the cut progress panel
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawLine(0, 0, width() - 1, 0);
+        painter.drawLine(0, 0, 0, height() - 1);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+        painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+    }
+}
+
+void SkinPanel::mousePressEvent(QMouseEvent *event)
+{
+    emit pressed(event->position());
+}

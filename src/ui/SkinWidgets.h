@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPointF>
+#include <QWidget>
+
+// The three element kinds of the skinned windows. None of them draws a frame or
+// a background of its own: the window's picture shows through.
+
+// An image element: shows its picture at natural size (or stretched), is fully
+// transparent without one, and still receives the pointer. Members of an indexed
+// set report their index with every event.
+class SkinImage : public QWidget {
+    Q_OBJECT
+public:
+    SkinImage(int index, QWidget *parent);
+
+    int index() const { return m_index; }
+    void setPicture(const QPixmap &picture);
+    const QPixmap &picture() const { return m_picture; }
+    bool hasPicture() const { return !m_picture.isNull(); }
+    void setStretch(bool stretch) { m_stretch = stretch; update(); }
+
+signals:
+    // Positions are in logical pixels relative to this element.
+    void pressed(int index, QPointF pos);
+    void moved(int index, QPointF pos);  // with or without a button held
+    void released(int index, QPointF pos);
+    void clicked(int index);
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+    void mouseMoveEvent(QMouseEvent *) override;
+    void mouseReleaseEvent(QMouseEvent *) override;
+
+private:
+    int m_index;
+    QPixmap m_picture;
+    bool m_stretch = false;
+    bool m_pressedInside = false;
+};
+
+// A label; one that sizes itself to its text keeps its left edge and grows to
+// the right, like the design's auto-sizing labels.
+class SkinLabel : public QLabel {
+    Q_OBJECT
+public:
+    SkinLabel(bool autoSize, bool actsAsButton, QWidget *parent);
+    void setCaption(const QString &text);
+
+signals:
+    void clicked();
+    void moved();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *) override;
+    void mouseMoveEvent(QMouseEvent *) override;
+
+private:
+    bool m_autoSize;
+    bool m_button;
+};
+
+// A picture panel: a child window with its own background picture.
+class SkinPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit SkinPanel(QWidget *parent);
+    void setBackground(const QPixmap &picture) { m_background = picture; update(); }
+    void setFramed(bool framed) { m_framed = framed; update(); }
+
+signals:
+    void pressed(QPointF pos);
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+
+private:
+    QPixmap m_background;
+    bool m_framed = false;
+};
