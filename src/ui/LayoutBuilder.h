@@ -2,6 +2,7 @@
 
 #include "ui/LayoutTable.h"
 
+#include <QFont>
 #include <QHash>
 #include <QString>
 

@@ -39,7 +39,7 @@ void SkinImage::mousePressEvent(QMouseEvent *event)
 
 void SkinImage::mouseMoveEvent(QMouseEvent *event)
 {
-    emit moved(m_index, event->position());
+    emit moved(m_index, event->position(), event->buttons());
 }
 
 void SkinImage::mouseReleaseEvent(QMouseEvent *event)

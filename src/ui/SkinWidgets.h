@@ -25,7 +25,7 @@ public:
 signals:
     // Positions are in logical pixels relative to this element.
     void pressed(int index, QPointF pos);
-    void moved(int index, QPointF pos);  // with or without a button held
+    void moved(int index, QPointF pos, Qt::MouseButtons buttons);  // with or without a button held
     void released(int index, QPointF pos);
     void clicked(int index);
 

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Brindlewave needs to build, run and test.
+# Idempotent: when everything is present it does not call apt at all.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-svg-dev libgl-dev
+  libsdl2-dev libsndfile1-dev
+  ffmpeg libavcodec-extra
+  fonts-noto-cjk
+  xvfb xauth xdotool imagemagick x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Brindlewave. Extra arguments
+# (a media file to open) are passed to the program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display found: start Brindlewave from a desktop session (or under xvfb-run)." >&2
+  exit 1
+fi
+exec "./${BUILD_DIR:-build}/brindlewave" "$@"

@@ -1,0 +1,44 @@
+#include "app/CommandChannel.h"
+
+#include "app/MainFace.h"
+#include "app/Seams.h"
+#include "app/Vendor.h"
+
+CommandChannel::CommandChannel(MainFace &face, MessageSeam &messages, Actions actions)
+    : m_face(face), m_messages(messages), m_actions(std::move(actions))
+{
+}
+
+QString CommandChannel::aboutText()
+{
+    return QStringLiteral("Brindlewave %1 — 铃声制作工具，由 Brindlewave 开发者制作  \r\n%2  ")
+        .arg(QStringLiteral("0.1"), QLatin1String(VendorWebPage));
+}
+
+void CommandChannel::write(const QString &commandWord)
+{
+    m_face.txtAction = commandWord;
+    dispatch();  // every write, also one that repeats the text already there
+}
+
+void CommandChannel::dispatch()
+{
+    // Each comparison reads the slot again: an action may write to it.
+    const QString &slot = m_face.txtAction;
+    if (slot == QLatin1String("About"))
+        m_messages.show(aboutText(), QStringLiteral("About"), MessageButtons::Ok, MessageIcon::None);
+    if (slot == QLatin1String("Exit") && m_actions.exit)
+        m_actions.exit();
+    if (slot == QLatin1String("RRC"))
+        m_actions.toolbar(2);
+    if (slot == QLatin1String("SR"))
+        m_actions.toolbar(4);
+    if (slot == QLatin1String("Help"))
+        m_actions.toolbar(6);
+    if (slot == QLatin1String("OpenFile"))
+        m_actions.toolbar(0);
+    if (slot == QLatin1String("SaveRingTone"))
+        m_actions.toolbar(1);
+    if (slot == QLatin1String("Setting"))
+        m_actions.toolbar(5);
+}

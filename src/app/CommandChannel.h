@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class MainFace;
+class MessageSeam;
+
+// The popup menus reach the main window through a command slot: each entry
+// writes its command word, and every write is dispatched once, by exact word.
+class CommandChannel {
+public:
+    struct Actions {
+        std::function<void(int)> toolbar;   // the toolbar's click dispatch
+        std::function<void()> exit;         // the window's close, with its question
+    };
+
+    CommandChannel(MainFace &face, MessageSeam &messages, Actions actions);
+
+    void write(const QString &commandWord);  // a menu entry was chosen
+
+    static QString aboutText();
+
+private:
+    void dispatch();
+
+    MainFace &m_face;
+    MessageSeam &m_messages;
+    Actions m_actions;
+};

@@ -1,0 +1,91 @@
+#include "app/MainController.h"
+
+#include "app/Seams.h"
+#include "playback/PlaybackDevice.h"
+#include "settings/SetupFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+MainController::MainController(const Paths &paths, Seams seams, QObject *parent)
+    : QObject(parent), m_paths(paths), m_seams(seams)
+{
+    m_handles = std::make_unique<SelectionHandles>(state, face);
+    m_playback = std::make_unique<PlaybackController>(state, face, seams.device, *m_handles,
+                                                      paths.workWav(), [this] { imgButton_Click(1); });
+    m_tracker = std::make_unique<PositionTracker>(state, face, seams.device);
+    m_markers = std::make_unique<PlayMarkers>(state, face, seams.device, *m_tracker, paths.workWav());
+}
+
+MainController::~MainController() = default;
+
+void MainController::startUp()
+{
+    state.ButtonPressed = FlagFalse;
+
+    state.OpenFolderChoice = 0;
+    state.PromptSoundChoice = 0;
+    const QString settings = m_paths.settingsFile();
+    if (QFileInfo::exists(settings)) {
+        const AfterSaveChoices choices = readSetupFile(settings);
+        state.OpenFolderChoice = choices.openFolder;
+        state.PromptSoundChoice = choices.promptSound;
+    }
+
+    state.FileOpen = state.IsDragging = state.IsPaused = FlagFalse;
+
+    m_objDOS = std::make_unique<DOSOutputs>(m_seams.messages);
+    m_objDOS1 = std::make_unique<DOSOutputs>(m_seams.messages);
+
+    state.PlayingSelection = FlagFalse;
+    state.TotalSeconds = 0;
+    state.SelStart = state.SelEnd = 0;
+
+    face.handleX[0] = 0.0f;
+    face.handleX[1] = 10920.0f;
+
+    m_paths.ensureWorkFolder();
+
+    QCoreApplication::processEvents();
+    m_dialogs.Init(m_seams.chooser, m_paths.programFolder);
+    QCoreApplication::processEvents();
+
+    m_context.reset(new FlowContext{state, face, m_paths, m_seams.messages, m_seams.shell,
+                                    m_seams.window, m_dialogs, m_seams.device, *m_playback,
+                                    *m_handles, *m_objDOS, *m_objDOS1, m_ending});
+    m_open = std::make_unique<OpenFlow>(*m_context);
+    m_save = std::make_unique<SaveFlow>(*m_context);
+    m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save);
+    m_commands = std::make_unique<CommandChannel>(
+        face, m_seams.messages,
+        CommandChannel::Actions{[this](int i) { imgButton_Click(i); }, [this] { m_seams.window.requestClose(); }});
+    connect(m_objDOS.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_open->onDecodeOutput(piece); });
+    connect(m_objDOS1.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_save->onCutOutput(piece); });
+
+    face.touch();
+    m_tracker->start();
+}
+
+bool MainController::shutDown()
+{
+    if (m_ending)
+        return true;
+    if (m_seams.messages.show(QStringLiteral("确定要退出吗？"), QStringLiteral("退出"),
+                              MessageButtons::OkCancel, MessageIcon::Warning)
+        != MessageAnswer::Ok)
+        return false;
+    m_ending = true;
+    // A transcoder still writing would outlive the program and keep writing.
+    for (DOSOutputs *runner : {m_objDOS.get(), m_objDOS1.get()}) {
+        if (runner && runner->isRunning())
+            runner->stop();
+    }
+    m_seams.device.send(QStringLiteral("stop sound"));
+    m_seams.device.send(QStringLiteral("close sound"));
+    QCoreApplication::processEvents();
+    const QString workWav = m_paths.workWav();
+    if (QFileInfo::exists(workWav))
+        QFile::remove(workWav);
+    return true;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "app/Chrome.h"
+#include "app/CommandChannel.h"
+#include "app/EditorState.h"
+#include "app/MainFace.h"
+#include "app/Paths.h"
+#include "pipeline/DOSOutputs.h"
+#include "pipeline/FlowContext.h"
+#include "pipeline/OpenFlow.h"
+#include "pipeline/SaveFlow.h"
+#include "pipeline/ToolbarActions.h"
+#include "playback/PlayMarkers.h"
+#include "playback/PlaybackController.h"
+#include "playback/PositionTracker.h"
+#include "playback/SelectionHandles.h"
+#include "settings/CommonDialogs.h"
+
+#include <QObject>
+#include <memory>
+
+class MessageSeam;
+class ShellSeam;
+class WindowSeam;
+class FileChooserSeam;
+class PlaybackDevice;
+
+// Everything behind the main window that is not a widget: the editor state, the
+// window's face, the two runners, the file dialog service, playback, the time
+// line and the flows, wired together. The window forwards its events here.
+class MainController : public QObject {
+    Q_OBJECT
+public:
+    struct Seams {
+        MessageSeam &messages;
+        ShellSeam &shell;
+        WindowSeam &window;
+        FileChooserSeam &chooser;
+        PlaybackDevice &device;
+    };
+
+    MainController(const Paths &paths, Seams seams, QObject *parent = nullptr);
+    ~MainController() override;
+
+    // The load step: settings, state, runners, dialog service, handle
+    // positions, working folder. Runs once before the window is first shown.
+    void startUp();
+    // The unload step. False when the user keeps the program running; true when
+    // playback is closed, running jobs are ended and the working WAV is gone.
+    bool shutDown();
+    bool isEnding() const { return m_ending; }
+
+    EditorState state;
+    MainFace face;
+    Chrome chrome{state, face};
+
+    const Paths &paths() const { return m_paths; }
+    DOSOutputs &objDOS() { return *m_objDOS; }
+    DOSOutputs &objDOS1() { return *m_objDOS1; }
+    CCommonDialogs &FileDialogs() { return m_dialogs; }
+    PlaybackController &playback() { return *m_playback; }
+    PositionTracker &positionTracker() { return *m_tracker; }
+    SelectionHandles &handles() { return *m_handles; }
+    PlayMarkers &markers() { return *m_markers; }
+    OpenFlow &openFlow() { return *m_open; }
+    ToolbarActions &toolbar() { return *m_toolbar; }
+    CommandChannel &commands() { return *m_commands; }
+
+    void imgButton_Click(int index) { m_toolbar->imgButton_Click(index); }
+    void imgCtrlButton_Click(int index) { m_playback->imgCtrlButton_Click(index); }
+
+private:
+    Paths m_paths;
+    Seams m_seams;
+    CCommonDialogs m_dialogs;
+    std::unique_ptr<DOSOutputs> m_objDOS;
+    std::unique_ptr<DOSOutputs> m_objDOS1;
+    std::unique_ptr<SelectionHandles> m_handles;
+    std::unique_ptr<PlaybackController> m_playback;
+    std::unique_ptr<PositionTracker> m_tracker;
+    std::unique_ptr<PlayMarkers> m_markers;
+    std::unique_ptr<FlowContext> m_context;
+    std::unique_ptr<OpenFlow> m_open;
+    std::unique_ptr<SaveFlow> m_save;
+    std::unique_ptr<ToolbarActions> m_toolbar;
+    std::unique_ptr<CommandChannel> m_commands;
+    bool m_ending = false;
+};

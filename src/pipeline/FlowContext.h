@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/Paths.h"
+
+struct EditorState;
+class MainFace;
+class MessageSeam;
+class ShellSeam;
+class WindowSeam;
+class CCommonDialogs;
+class DOSOutputs;
+class PlaybackDevice;
+class PlaybackController;
+class SelectionHandles;
+
+// What the toolbar's flows work with. Everything is owned by the main
+// controller and outlives the flows.
+struct FlowContext {
+    EditorState &state;
+    MainFace &face;
+    Paths paths;
+    MessageSeam &messages;
+    ShellSeam &shell;
+    WindowSeam &window;
+    CCommonDialogs &dialogs;
+    PlaybackDevice &device;
+    PlaybackController &playback;
+    SelectionHandles &handles;
+    DOSOutputs &decodeRunner;  // objDOS
+    DOSOutputs &cutRunner;     // objDOS1
+    const bool &ending;        // the program is closing: jobs that return now report nothing
+};

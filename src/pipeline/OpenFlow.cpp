@@ -1,0 +1,156 @@
+#include "pipeline/OpenFlow.h"
+
+#include "app/EditorState.h"
+#include "app/MainFace.h"
+#include "app/Seams.h"
+#include "pipeline/CommandLines.h"
+#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProgressReport.h"
+#include "pipeline/TranscoderOutput.h"
+#include "playback/PlaybackController.h"
+#include "settings/CommonDialogs.h"
+
+#include <QFile>
+
+namespace {
+const int TransportStop = 1;
+}
+
+OpenFlow::OpenFlow(FlowContext &context) : c(context) {}
+
+QStringList OpenFlow::openFilter()
+{
+    return {QStringLiteral("MP3 格式(*.mp3)"), QStringLiteral("*.mp3"),
+            QStringLiteral("WMA 格式(*.wma)"), QStringLiteral("*.wma"),
+            QStringLiteral("WAV 格式(*.wav)"), QStringLiteral("*.wav"),
+            QStringLiteral("AMR 格式(*.amr)"), QStringLiteral("*.amr"),
+            QStringLiteral("WMV 格式(*.wmv)"), QStringLiteral("*.wmv"),
+            QStringLiteral("AVI 格式(*.avi)"), QStringLiteral("*.avi"),
+            QStringLiteral("MPG 格式(*.mpg)"), QStringLiteral("*.mpg"),
+            QStringLiteral("MOV 格式(*.mov)"), QStringLiteral("*.mov"),
+            QStringLiteral("OGG 格式(*.ogg)"), QStringLiteral("*.ogg"),
+            QStringLiteral("FLAC 格式(*.flac)"), QStringLiteral("*.flac"),
+            QStringLiteral("所有格式(*.*)"), QStringLiteral("*.*")};
+}
+
+QString OpenFlow::tabCaption(const QString &path)
+{
+    return path.size() > 35 ? path.left(32) + QStringLiteral("...") : path;
+}
+
+void OpenFlow::run()
+{
+    if (isSet(c.state.FileOpen)) {
+        close();
+        return;
+    }
+    c.dialogs.setFileName(QString());
+    c.dialogs.setFilter(openFilter().join(u'|'));
+    c.dialogs.setTitle(QStringLiteral("打开一个媒体文件"));
+    c.playback.imgCtrlButton_Click(TransportStop);
+    if (!c.dialogs.ShowOpen())
+        return;
+    const QString path = c.dialogs.FileName();
+    if (path.isEmpty())
+        return;
+    openPath(path);
+}
+
+void OpenFlow::openPath(const QString &path)
+{
+    c.face.lblFileName = tabCaption(path);
+    c.face.lstFile = QStringList{path};
+    const Command command = DecodeCommand(c.paths, c.face.lstFile.value(0));
+    c.face.lstFile.clear();
+    c.face.picPBBackVisible = true;
+    c.face.touch();
+    c.state.CurrentJob = QString::fromLatin1(OpenFileJob);
+
+    // A decode still running for an earlier choice would write the same working
+    // WAV: end it first, and let its late end pass unnoticed.
+    if (c.decodeRunner.isRunning())
+        c.decodeRunner.stop();
+    const unsigned generation = ++m_generation;
+    c.paths.ensureWorkFolder();
+
+    c.decodeRunner.setCommandLine(command);
+    c.decodeRunner.ExecuteCommand();
+    if (generation != m_generation || c.ending)
+        return;
+
+    if (!c.decodeRunner.lastStarted()) {
+        // the runner has said why; restore what the open showed
+        c.face.picPBBackVisible = false;
+        c.face.touch();
+        reportFailure(path, QStringLiteral("无法启动转换程序 %1。").arg(c.paths.coder()));
+        return;
+    }
+    const bool decoded = c.decodeRunner.exitedNormally() && c.decodeRunner.exitCode() == 0
+                         && holdsMedia(c.paths.workWav());
+    if (!decoded) {
+        c.state.TotalSeconds = 0;
+        c.face.picPBBackVisible = false;
+        c.face.touch();
+        QFile::remove(c.paths.workWav());
+        QString reason = lastErrorLine(c.decodeRunner.Outputs());
+        if (reason.isEmpty())
+            reason = QStringLiteral("转换程序没有生成可播放的声音。");
+        reportFailure(path, reason);
+        return;
+    }
+    endOfDecodeJob();
+    c.state.FileOpen = FlagTrue;
+}
+
+void OpenFlow::onDecodeOutput(const QString &piece)
+{
+    if (c.state.CurrentJob != QLatin1String(OpenFileJob))
+        return;
+    const auto display = ProgressReport(ProgressJob::Decode, piece, c.state.TotalSeconds,
+                                        c.state.SelStart, c.state.SelEnd);
+    if (!display)
+        return;
+    c.face.imgPBWidth = display->barWidthTwips;
+    c.face.lblPB = display->label;
+    c.face.touch();
+}
+
+void OpenFlow::endOfDecodeJob()
+{
+    if (c.state.CurrentJob == QLatin1String(OpenFileJob)) {
+        c.face.lstFile.clear();
+        c.state.TotalSeconds = 0;
+        c.face.picPBBackVisible = false;
+        c.face.picOpenedVisible = true;
+    }
+    // Qt keeps pixel geometry on every display, so the one-time density
+    // adaptation of the time line and the cut panel has nothing to change.
+    c.face.touch();
+}
+
+void OpenFlow::reportFailure(const QString &path, const QString &reason)
+{
+    c.messages.show(QStringLiteral("无法打开这个文件：\n%1\n\n%2").arg(path, reason),
+                    QStringLiteral("打开失败"), MessageButtons::Ok, MessageIcon::Critical);
+}
+
+void OpenFlow::close()
+{
+    if (c.messages.show(QStringLiteral("当前的文件将被关闭，确定吗？"), QStringLiteral("关闭"),
+                        MessageButtons::OkCancel, MessageIcon::None)
+        != MessageAnswer::Ok)
+        return;
+    c.face.picOpenedVisible = false;
+    c.state.SelStart = 0;
+    c.state.SelEnd = 0;
+    c.face.lblTime = QStringLiteral("00:00:00");
+    c.face.playHeadX = 0.0f;
+    c.face.handleVisible[0] = c.face.handleVisible[1] = false;
+    const QString zero = QStringLiteral("00:00:00");
+    c.face.lblSelBegin = c.face.lblSelEnd = c.face.lblSelLength = zero;
+    c.face.lblViewBegin = c.face.lblViewEnd = c.face.lblViewLength = zero;
+    c.face.imgPBWidth = 1.0f;
+    c.face.lblPB = QStringLiteral("0%");
+    c.face.touch();
+    c.state.FileOpen = FlagFalse;
+}

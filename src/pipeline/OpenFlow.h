@@ -1,0 +1,30 @@
+#pragma once
+
+#include "pipeline/FlowContext.h"
+
+#include <QString>
+#include <QStringList>
+
+// Toolbar button 0: open a media file and decode it into the working WAV, or
+// close the open one.
+class OpenFlow {
+public:
+    explicit OpenFlow(FlowContext &context);
+
+    void run();                          // open, or close when a file is open
+    void openPath(const QString &path);  // the decode job for a chosen path
+    void close();                        // the close question and its reset
+
+    // ReceiveOutputs of the decode runner
+    void onDecodeOutput(const QString &piece);
+
+    static QStringList openFilter();
+    static QString tabCaption(const QString &path);
+
+private:
+    void endOfDecodeJob();
+    void reportFailure(const QString &path, const QString &reason);
+
+    FlowContext &c;
+    unsigned m_generation = 0;
+};

@@ -1,0 +1,75 @@
+#include "pipeline/ToolbarActions.h"
+
+#include "app/EditorState.h"
+#include "app/MainFace.h"
+#include "app/Seams.h"
+#include "app/Vendor.h"
+#include "pipeline/OpenFlow.h"
+#include "pipeline/SaveFlow.h"
+#include "playback/SelectionHandles.h"
+#include "playback/Timeline.h"
+
+#include <QRandomGenerator>
+#include <QUrl>
+
+namespace {
+// the pointer position the random selection hands to the handles' move and
+// release handling: 3 px, in twips
+constexpr float RandomPointerX = 45.0f;
+}
+
+ToolbarActions::ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &save)
+    : c(context), m_open(open), m_save(save)
+{
+}
+
+void ToolbarActions::imgButton_Click(int index)
+{
+    switch (index) {
+    case 0: m_open.run(); break;
+    case 1: m_save.run(); break;
+    case 2: RandomSelection(); break;
+    case 4:
+        c.shell.openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(SupportMailAddress)));
+        break;
+    case 5: c.window.showSettingsDialog(); break;
+    case 6: c.shell.openUrl(QUrl(QLatin1String(VendorWebPage))); break;
+    case 7: c.window.requestClose(); break;
+    default: break;  // 3 is a slot without an action
+    }
+}
+
+bool ToolbarActions::tryRandomSelectionOnce()
+{
+    // the end handle goes first, so the start handle is then kept inside the
+    // limits the new end sets
+    float r = float(QRandomGenerator::global()->generateDouble());
+    c.handles.setGripX(SelectionHandles::End, r * 10000.0f + 500.0f);
+    c.state.IsDragging = FlagTrue;
+    c.handles.move(SelectionHandles::End, RandomPointerX);
+    c.handles.release(SelectionHandles::End, RandomPointerX);
+
+    r = float(QRandomGenerator::global()->generateDouble());
+    c.handles.setGripX(SelectionHandles::Start, r * 10000.0f);
+    c.state.IsDragging = FlagTrue;
+    c.handles.move(SelectionHandles::Start, RandomPointerX);
+    c.handles.release(SelectionHandles::Start, RandomPointerX);
+    return c.state.SelEnd - c.state.SelStart > 5;
+}
+
+void ToolbarActions::RandomSelection()
+{
+    if (timeline::leadingNumber(c.face.txtFullTime) <= 0) {
+        c.messages.show(QStringLiteral("请先播放音乐"), QStringLiteral("warning"), MessageButtons::Ok,
+                        MessageIcon::Warning);
+        return;
+    }
+    c.face.handleVisible[0] = c.face.handleVisible[1] = true;
+    c.face.touch();
+    for (int attempt = 0; attempt < RandomSelectionAttempts; ++attempt) {
+        if (tryRandomSelectionOnce())
+            return;
+    }
+    c.messages.show(QStringLiteral("这段声音太短，无法随机选出超过 5 秒的铃声。\n请拖动选择标记手动选择。"),
+                    QStringLiteral("warning"), MessageButtons::Ok, MessageIcon::Warning);
+}

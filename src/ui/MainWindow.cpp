@@ -1,0 +1,185 @@
+#include "ui/MainWindow.h"
+
+#include "Skin.h"
+#include "ui/KeyColourShape.h"
+#include "ui/LayoutBuilder.h"
+#include "ui/MainLayout.h"
+#include "ui/MenuHolder.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SkinWidgets.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Skin &skin, QWidget *parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window),
+      m_skin(skin),
+      m_messages(services.messages),
+      m_shell(services.shell),
+      m_controller(paths, {services.messages, services.shell, *this, services.chooser, services.device})
+{
+    setWindowTitle(QStringLiteral("Brindlewave "));
+    setWindowIcon(Skin::programIcon());
+    setFixedSize(MainClientWidth, MainClientHeight);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(layout::pixelSizeOfPoints(9));
+    setFont(windowFont);
+
+    m_elements = LayoutBuilder(skin, windowFont).build(this, mainLayout());
+    if (auto *pro = qobject_cast<SkinPanel *>(element("picPro")))
+        pro->setFramed(true);
+    m_menus = std::make_unique<MenuHolder>(this, [this](const QString &word) { m_controller.commands().write(word); });
+    m_settings = std::make_unique<SettingsDialogHost>(m_controller.state, m_controller.paths().settingsFile(),
+                                                      m_messages, m_skin);
+
+    wireToolbarAndTransport();
+    wireChrome();
+    wireTimeline();
+    connect(&m_controller.face, &MainFace::changed, this, &MainWindow::syncFromFace);
+    connect(&m_controller.chrome, &Chrome::changed, this, &MainWindow::syncLights);
+
+    m_controller.startUp();
+    syncFromFace();
+
+    m_timer3.setSingleShot(true);
+    m_timer3.setInterval(50);
+    connect(&m_timer3, &QTimer::timeout, this, &MainWindow::shapeWindow);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+MainWindow::~MainWindow() = default;
+
+SkinImage *MainWindow::image(const QString &key) const
+{
+    return qobject_cast<SkinImage *>(element(key));
+}
+
+SkinLabel *MainWindow::label(const QString &key) const
+{
+    return qobject_cast<SkinLabel *>(element(key));
+}
+
+void MainWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_skin.picture(QStringLiteral("frmMain")));
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_shaped && !m_timer3.isActive())
+        m_timer3.start();
+}
+
+void MainWindow::shapeWindow()
+{
+    m_timer3.stop();
+    if (m_shaped)
+        return;
+    m_controller.state.ColorKey = 0xFF00FF;
+    // Every pixel of exactly the key colour becomes see-through, so the window
+    // takes the rounded outline the skin paints.
+    setMask(regionWithoutKeyColour(m_skin.image(QStringLiteral("frmMain")), QSize(MainClientWidth + 1, MainClientHeight + 1))
+                & QRegion(rect()));
+    m_shaped = true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_closing || m_controller.shutDown()) {
+        m_closing = true;
+        m_settings.reset();
+        event->accept();
+        m_endProcess();
+        return;
+    }
+    event->ignore();
+}
+
+void MainWindow::requestClose()
+{
+    close();
+}
+
+void MainWindow::minimise()
+{
+    showMinimized();
+}
+
+void MainWindow::showSettingsDialog()
+{
+    m_settings->show();
+}
+
+void MainWindow::showMenu(int index)
+{
+    const QWidget *hot = element(QStringLiteral("imgMenu(%1)").arg(index));
+    if (!hot)
+        return;
+    m_menus->exec(index, QPoint(hot->x(), hot->y() + hot->height()));
+}
+
+// The bare face moves the window, as a title bar would.
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    QWindow *window = windowHandle();
+    if (window && window->startSystemMove())
+        return;
+    m_manualMove = true;
+    m_manualMoveOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_manualMove && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - m_manualMoveOffset);
+        return;
+    }
+    m_controller.chrome.faceMoved();
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent *)
+{
+    m_manualMove = false;
+}
+
+void MainWindow::openFromOutside(const QString &path)
+{
+    if (isSet(m_controller.state.FileOpen)) {
+        m_controller.openFlow().close();
+        if (isSet(m_controller.state.FileOpen))
+            return;
+    }
+    m_controller.playback().imgCtrlButton_Click(1);
+    m_controller.openFlow().openPath(path);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const QString path = urls.first().toLocalFile();
+    // the open runs a nested job; let the drop finish first
+    QTimer::singleShot(0, this, [this, path] { openFromOutside(path); });
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "app/MainController.h"
+#include "app/Seams.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QTimer>
+#include <QCoreApplication>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class Skin;
+class SkinImage;
+class SkinLabel;
+class SkinPanel;
+class MenuHolder;
+class SettingsDialogHost;
+class PlaybackDevice;
+
+// The services the main window hands to its controller. The program passes the
+// desktop's own; tests pass fakes.
+struct MainWindowServices {
+    MessageSeam &messages;
+    ShellSeam &shell;
+    FileChooserSeam &chooser;
+    PlaybackDevice &device;
+};
+
+// frmMain: a frameless window whose whole face is the skin picture. It forwards
+// pointer events to the controller and draws what the controller's face says.
+class MainWindow : public QWidget, public WindowSeam {
+    Q_OBJECT
+public:
+    MainWindow(const Paths &paths, MainWindowServices services, const Skin &skin, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    MainController &controller() { return m_controller; }
+    QWidget *element(const QString &key) const { return m_elements.value(key); }
+    SkinImage *image(const QString &key) const;
+    SkinLabel *label(const QString &key) const;
+    MenuHolder &menus() { return *m_menus; }
+    bool isShaped() const { return m_shaped; }
+    // What ends the program once the shutdown has run; tests replace it.
+    void setEndProcess(std::function<void()> endProcess) { m_endProcess = std::move(endProcess); }
+
+    // WindowSeam
+    void showSettingsDialog() override;
+    void requestClose() override;
+    void minimise() override;
+
+    // Opening from outside (command line, drop): the open flow for this path,
+    // after the close question when a file is open.
+    void openFromOutside(const QString &path);
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void showEvent(QShowEvent *) override;
+    void closeEvent(QCloseEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+    void mouseMoveEvent(QMouseEvent *) override;
+    void mouseReleaseEvent(QMouseEvent *) override;
+    void dragEnterEvent(QDragEnterEvent *) override;
+    void dropEvent(QDropEvent *) override;
+
+private:
+    void wireToolbarAndTransport();
+    void wireChrome();
+    void wireTimeline();
+    void syncFromFace();
+    void syncLights();
+    void shapeWindow();  // the Timer3 tick
+    void showMenu(int index);
+    int indexUnderPointer(const QString &setName, const QWidget *grabber, QPointF pos) const;
+
+    const Skin &m_skin;
+    MessageSeam &m_messages;
+    ShellSeam &m_shell;
+    MainController m_controller;
+    QHash<QString, QWidget *> m_elements;
+    std::unique_ptr<MenuHolder> m_menus;
+    std::unique_ptr<SettingsDialogHost> m_settings;
+    QTimer m_timer3;
+    bool m_shaped = false;
+    bool m_closing = false;
+    QPoint m_manualMoveOffset;
+    bool m_manualMove = false;
+    std::function<void()> m_endProcess = [] { QCoreApplication::exit(0); };
+};

@@ -1,0 +1,107 @@
+// Drawing the controller's face and lights onto the main window's elements.
+#include "ui/MainWindow.h"
+
+#include "Skin.h"
+#include "ui/SkinWidgets.h"
+
+#include <cmath>
+
+namespace {
+
+int pixels(float twips) { return int(std::lround(twips / 15.0f)); }
+
+void setCaption(SkinLabel *label, const QString &text)
+{
+    if (label)
+        label->setCaption(text);
+}
+
+void placeX(QWidget *w, float twips)
+{
+    if (w && w->x() != pixels(twips))
+        w->move(pixels(twips), w->y());
+}
+
+void setWidth(QWidget *w, float twips)
+{
+    const int width = std::max(0, pixels(twips));
+    if (w && w->width() != width)
+        w->resize(width, w->height());
+}
+
+void setShown(QWidget *w, bool shown)
+{
+    if (w && w->isVisibleTo(w->parentWidget()) != shown)
+        w->setVisible(shown);
+}
+
+}  // namespace
+
+void MainWindow::syncFromFace()
+{
+    const MainFace &f = m_controller.face;
+    setCaption(label(QStringLiteral("lblTime")), f.lblTime);
+    setCaption(label(QStringLiteral("lblSelBegin")), f.lblSelBegin);
+    setCaption(label(QStringLiteral("lblSelEnd")), f.lblSelEnd);
+    setCaption(label(QStringLiteral("lblSelLength")), f.lblSelLength);
+    setCaption(label(QStringLiteral("lblViewBegin")), f.lblViewBegin);
+    setCaption(label(QStringLiteral("lblViewEnd")), f.lblViewEnd);
+    setCaption(label(QStringLiteral("lblViewLength")), f.lblViewLength);
+    setCaption(label(QStringLiteral("lblFileName")), f.lblFileName);
+    setCaption(label(QStringLiteral("lblPB")), f.lblPB);
+    setCaption(label(QStringLiteral("lblPro")), f.lblPro);
+    setCaption(label(QStringLiteral("lblText")), f.lblText);
+
+    setShown(element(QStringLiteral("picOpened")), f.picOpenedVisible);
+    setShown(element(QStringLiteral("picPBBack")), f.picPBBackVisible);
+    setShown(element(QStringLiteral("picPro")), f.picProVisible);
+
+    placeX(element(QStringLiteral("imgTopPoint")), f.playHeadX);
+    placeX(element(QStringLiteral("imgBottomPoint")), f.playHeadX);
+    placeX(element(QStringLiteral("imgLine")), f.playHeadX + 90.0f);
+    for (int h = 0; h < 2; ++h) {
+        const QString n = QString::number(h + 1);
+        for (const QString &grip : {QStringLiteral("imgSelectTop") + n, QStringLiteral("imgSelectBottom") + n}) {
+            placeX(element(grip), f.handleX[h]);
+            setShown(element(grip), f.handleVisible[h]);
+        }
+        placeX(element(QStringLiteral("imgSelectLine") + n), f.handleX[h] + 90.0f);
+        setShown(element(QStringLiteral("imgSelectLine") + n), f.handleVisible[h]);
+    }
+
+    setWidth(element(QStringLiteral("imgPB")), f.imgPBWidth);
+    setWidth(element(QStringLiteral("imgPro")), f.imgProWidth);
+
+    for (int i = 0; i < 8; ++i)
+        element(QStringLiteral("imgButton(%1)").arg(i))->setEnabled(f.jobButtonsEnabled);
+    for (int i = 0; i < 7; ++i)
+        element(QStringLiteral("imgCtrlButton(%1)").arg(i))->setEnabled(f.jobButtonsEnabled);
+    for (int i = 0; i < 4; ++i)
+        element(QStringLiteral("imgMenu(%1)").arg(i))->setEnabled(f.jobButtonsEnabled);
+}
+
+void MainWindow::syncLights()
+{
+    const Chrome &chrome = m_controller.chrome;
+    auto light = [this](const QString &hotKey, Chrome::Light state, const QString &litStore,
+                        const QString &pressedStore) {
+        SkinImage *hot = image(hotKey);
+        if (!hot)
+            return;
+        const SkinImage *store = state == Chrome::Light::Lit       ? image(litStore)
+                                 : state == Chrome::Light::Pressed ? image(pressedStore)
+                                                                   : nullptr;
+        hot->setPicture(store ? store->picture() : QPixmap());
+    };
+    for (int i = 0; i < 8; ++i)
+        light(QStringLiteral("imgButton(%1)").arg(i), chrome.toolbar[i],
+              QStringLiteral("imgButtonData(%1)").arg(i), {});
+    for (int i = 0; i < 7; ++i)
+        light(QStringLiteral("imgCtrlButton(%1)").arg(i), chrome.transport[i],
+              QStringLiteral("imgCtrlButtonLight(%1)").arg(i), QStringLiteral("imgCtrlButtonPress(%1)").arg(i));
+    for (int i = 0; i < 4; ++i)
+        light(QStringLiteral("imgMenu(%1)").arg(i), chrome.menu[i], QStringLiteral("imgMenuData(%1)").arg(i), {});
+    light(QStringLiteral("imgMin"), chrome.minimise, QStringLiteral("imgMinLight"), {});
+    light(QStringLiteral("imgExit"), chrome.close, QStringLiteral("imgExitLight"), {});
+    light(QStringLiteral("imgOpen"), chrome.quickStart, QStringLiteral("imgGettingStartedLight"), {});
+}

@@ -1,0 +1,104 @@
+// How the main window's elements forward their pointer events.
+#include "ui/MainWindow.h"
+
+#include "app/Vendor.h"
+#include "ui/SkinWidgets.h"
+
+#include <QApplication>
+#include <QUrl>
+
+namespace {
+// Positions arrive in logical pixels; the time line works in twips.
+float twips(QPointF pos) { return float(pos.x() * 15.0); }
+}
+
+// While a button is held, Qt sends every move to the pressed element. The hint
+// line still follows the element under the pointer, as the skin always did.
+int MainWindow::indexUnderPointer(const QString &setName, const QWidget *grabber, QPointF pos) const
+{
+    const QWidget *under = childAt(grabber->mapTo(this, pos.toPoint()));
+    const auto *hot = qobject_cast<const SkinImage *>(under);
+    if (!hot || !hot->objectName().startsWith(setName + u'('))
+        return -1;
+    return hot->index();
+}
+
+void MainWindow::wireToolbarAndTransport()
+{
+    for (int i = 0; i < 8; ++i) {
+        SkinImage *hot = image(QStringLiteral("imgButton(%1)").arg(i));
+        connect(hot, &SkinImage::pressed, this, [this](int index) { m_controller.chrome.toolbarPressed(index); });
+        connect(hot, &SkinImage::moved, this, [this, hot](int index, QPointF pos, Qt::MouseButtons buttons) {
+            if (buttons != Qt::NoButton)
+                index = indexUnderPointer(QStringLiteral("imgButton"), hot, pos);
+            if (const QWidget *target = image(QStringLiteral("imgButton(%1)").arg(index)))
+                m_controller.chrome.toolbarMoved(index, target->toolTip());
+        });
+        connect(hot, &SkinImage::released, this, [this](int index) { m_controller.chrome.toolbarReleased(index); });
+        connect(hot, &SkinImage::clicked, this, [this](int index) { m_controller.imgButton_Click(index); });
+    }
+    for (int i = 0; i < 7; ++i) {
+        SkinImage *hot = image(QStringLiteral("imgCtrlButton(%1)").arg(i));
+        connect(hot, &SkinImage::pressed, this, [this](int index) { m_controller.chrome.transportPressed(index); });
+        connect(hot, &SkinImage::moved, this, [this, hot](int index, QPointF pos, Qt::MouseButtons buttons) {
+            if (buttons != Qt::NoButton)
+                index = indexUnderPointer(QStringLiteral("imgCtrlButton"), hot, pos);
+            if (const QWidget *target = image(QStringLiteral("imgCtrlButton(%1)").arg(index)))
+                m_controller.chrome.transportMoved(index, target->toolTip());
+        });
+        connect(hot, &SkinImage::released, this, [this](int index) { m_controller.chrome.transportReleased(index); });
+        connect(hot, &SkinImage::clicked, this, [this](int index) { m_controller.imgCtrlButton_Click(index); });
+    }
+    for (int i = 0; i < 4; ++i) {
+        SkinImage *hot = image(QStringLiteral("imgMenu(%1)").arg(i));
+        connect(hot, &SkinImage::moved, this, [this](int index) { m_controller.chrome.menuMoved(index); });
+        connect(hot, &SkinImage::clicked, this, [this](int index) { showMenu(index); });
+    }
+}
+
+void MainWindow::wireChrome()
+{
+    SkinImage *min = image(QStringLiteral("imgMin"));
+    connect(min, &SkinImage::moved, this, [this, min] { m_controller.chrome.minimiseMoved(min->toolTip()); });
+    connect(min, &SkinImage::clicked, this, [this] { minimise(); });
+
+    SkinImage *exit = image(QStringLiteral("imgExit"));
+    connect(exit, &SkinImage::moved, this, [this] { m_controller.chrome.closeMoved(); });
+    connect(exit, &SkinImage::clicked, this, [this] { requestClose(); });
+
+    SkinImage *open = image(QStringLiteral("imgOpen"));
+    connect(open, &SkinImage::moved, this, [this] { m_controller.chrome.quickStartMoved(); });
+    connect(open, &SkinImage::clicked, this, [this] { m_controller.imgButton_Click(0); });
+
+    connect(image(QStringLiteral("imgFeedback")), &SkinImage::clicked, this, [this] {
+        // the link text is padded with spaces to 64 characters, as it always was
+        const QString link = (QStringLiteral("mailto:") + QLatin1String(SupportMailAddress)).leftJustified(64, u' ');
+        m_shell.openUrl(QUrl(link, QUrl::TolerantMode));
+    });
+}
+
+void MainWindow::wireTimeline()
+{
+    for (const char *name : {"imgTopPoint", "imgBottomPoint"}) {
+        SkinImage *grip = image(QLatin1String(name));
+        connect(grip, &SkinImage::pressed, this, [this](int, QPointF pos) { m_controller.markers().press(twips(pos)); });
+        connect(grip, &SkinImage::moved, this, [this](int, QPointF pos, Qt::MouseButtons buttons) {
+            if (buttons != Qt::NoButton)
+                m_controller.markers().move(twips(pos));
+        });
+        connect(grip, &SkinImage::released, this, [this](int, QPointF pos) { m_controller.markers().release(twips(pos)); });
+    }
+    for (int handle = 0; handle < 2; ++handle) {
+        for (const char *kind : {"imgSelectTop", "imgSelectBottom"}) {
+            SkinImage *grip = image(QStringLiteral("%1%2").arg(QLatin1String(kind)).arg(handle + 1));
+            connect(grip, &SkinImage::pressed, this, [this, handle](int, QPointF pos) { m_controller.handles().press(handle, twips(pos)); });
+            connect(grip, &SkinImage::moved, this, [this, handle](int, QPointF pos, Qt::MouseButtons buttons) {
+                if (buttons != Qt::NoButton)
+                    m_controller.handles().move(handle, twips(pos));
+            });
+            connect(grip, &SkinImage::released, this, [this, handle](int, QPointF pos) { m_controller.handles().release(handle, twips(pos)); });
+        }
+    }
+    auto *panel = qobject_cast<SkinPanel *>(element(QStringLiteral("picOpened")));
+    connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controller.markers().panelPress(twips(pos)); });
+}

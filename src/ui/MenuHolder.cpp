@@ -1,0 +1,53 @@
+#include "ui/MenuHolder.h"
+
+#include <QMenu>
+#include <QWidget>
+
+const QList<MenuHolder::Popup> &MenuHolder::tree()
+{
+    static const QList<Popup> popups = {
+        {"menuFile", "File",
+         {{"menuOpen", "打开音乐/视频文件(&O)", "OpenFile"},
+          {"menuSave", "保存铃声(&S)", "SaveRingTone"},
+          {"menuS", "-", nullptr},
+          {"menuExit", "退出(&E)", "Exit"}}},
+        {"menuTools", "Tools",
+         {{"menuRRC", "随机截取铃声(&R)", "RRC"}, {"menuSR", "给朋友发信分享铃声(&S)", "SR"}}},
+        {"menuSetting", "Setting", {{"menuSettings", "系统设置(&S)", "Setting"}}},
+        {"menuAbout", "About", {{"menuA", "关于(&A)", "About"}, {"menuHelp", "官方网站(&H)", "Help"}}},
+    };
+    return popups;
+}
+
+MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand)
+    : QObject(owner), m_owner(owner)
+{
+    for (const Popup &p : tree()) {
+        auto *menu = new QMenu(QString::fromUtf8(p.caption), owner);
+        menu->setObjectName(QLatin1String(p.name));
+        for (const Entry &e : p.entries) {
+            if (!e.commandWord) {
+                menu->addSeparator()->setObjectName(QLatin1String(e.name));
+                continue;
+            }
+            QAction *action = menu->addAction(QString::fromUtf8(e.caption));
+            action->setObjectName(QLatin1String(e.name));
+            const QString word = QLatin1String(e.commandWord);
+            connect(action, &QAction::triggered, this, [writeCommand, word] { writeCommand(word); });
+        }
+        m_popups.append(menu);
+    }
+}
+
+MenuHolder::~MenuHolder() = default;
+
+QMenu *MenuHolder::popup(int index) const
+{
+    return index >= 0 && index < m_popups.size() ? m_popups.at(index) : nullptr;
+}
+
+void MenuHolder::exec(int index, QPoint topLeft)
+{
+    if (QMenu *menu = popup(index))
+        menu->exec(m_owner->mapToGlobal(topLeft));
+}

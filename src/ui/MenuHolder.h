@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QMenu;
+class QWidget;
+
+// The menu tree behind the painted menu strip. It is never shown as a window;
+// one of its four popups opens under the clicked menu word, and each entry hands
+// its command word to the main window's command slot.
+class MenuHolder : public QObject {
+    Q_OBJECT
+public:
+    struct Entry { const char *name; const char *caption; const char *commandWord; };
+    struct Popup { const char *name; const char *caption; QList<Entry> entries; };
+    static const QList<Popup> &tree();
+
+    MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand);
+    ~MenuHolder() override;
+
+    QMenu *popup(int index) const;
+    // Shows popup `index` with its top-left corner at `topLeft` (owner's
+    // coordinates) and returns when an entry was chosen or the menu dismissed.
+    void exec(int index, QPoint topLeft);
+
+private:
+    QWidget *m_owner;
+    QList<QMenu *> m_popups;
+};

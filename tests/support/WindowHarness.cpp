@@ -1,0 +1,72 @@
+#include "support/WindowHarness.h"
+
+#include "playback/StringCommandDevice.h"
+#include "ui/SkinWidgets.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+WindowHarness::WindowHarness(PlaybackDevice *device)
+{
+    paths.programFolder = m_root.filePath(QStringLiteral("program"));
+    paths.workFolder = m_root.filePath(QStringLiteral("cache/brindlewave"));
+    paths.configFolder = m_root.filePath(QStringLiteral("config/brindlewave"));
+    QDir().mkpath(paths.programFolder + QStringLiteral("/data"));
+    QFile::link(QStringLiteral(BRINDLEWAVE_BUILD_DIR "/data/coder"), paths.coder());
+
+    if (device) {
+        m_device = device;
+    } else {
+        m_ownDevice = std::make_unique<StringCommandDevice>();
+        m_device = m_ownDevice.get();
+    }
+    m_skin = std::make_unique<Skin>(1.0);
+    m_window = std::make_unique<MainWindow>(paths, MainWindowServices{messages, shell, chooser, *m_device}, *m_skin);
+    m_window->setEndProcess([this] { ++ended; });
+    m_window->show();
+    QVERIFY2(QTest::qWaitForWindowExposed(m_window.get()), "main window not exposed");
+}
+
+WindowHarness::~WindowHarness()
+{
+    m_device->send(QStringLiteral("close sound"));
+    m_window.reset();
+}
+
+SkinImage *WindowHarness::image(const QString &key) const
+{
+    return m_window->image(key);
+}
+
+void WindowHarness::click(const QString &key)
+{
+    QWidget *w = m_window->element(key);
+    QVERIFY2(w, qPrintable(key));
+    QTest::mouseMove(w, w->rect().center());
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+void WindowHarness::drag(const QString &key, QPoint at, int dx)
+{
+    QWidget *w = m_window->element(key);
+    QVERIFY2(w, qPrintable(key));
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
+    // the pressed element keeps receiving the pointer while it moves
+    QMouseEvent move(QEvent::MouseMove, QPointF(at.x() + dx, at.y()), w->mapToGlobal(QPointF(at.x() + dx, at.y())),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(at.x() + dx, at.y()));
+}
+
+bool WindowHarness::waitFor(const std::function<bool()> &condition, int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Skin.h"
+#include "app/Paths.h"
+#include "support/DesktopFakes.h"
+#include "support/RecordingMessages.h"
+#include "ui/MainWindow.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+class PlaybackDevice;
+class SkinImage;
+
+// The real main window, in-process, with its own program folder (holding the
+// built adapter as data/coder), working folder and config folder, and with the
+// desktop answered by fakes. The playback device is the real one unless a test
+// passes its own.
+class WindowHarness {
+public:
+    explicit WindowHarness(PlaybackDevice *device = nullptr);
+    ~WindowHarness();
+
+    Paths paths;
+    RecordingMessages messages;
+    RecordingShell shell;
+    ScriptedChooser chooser;
+    int ended = 0;  // how often the window ended the program
+    PlaybackDevice &device() { return *m_device; }
+    MainWindow &window() { return *m_window; }
+    MainController &controller() { return m_window->controller(); }
+    MainFace &face() { return controller().face; }
+    EditorState &state() { return controller().state; }
+
+    SkinImage *image(const QString &key) const;
+    // A left click at the middle of an element, as the user makes it.
+    void click(const QString &key);
+    // Press on an element at a pixel offset, drag by dx pixels, release.
+    void drag(const QString &key, QPoint at, int dx);
+    // Waits (pumping events) until the condition holds or the time runs out.
+    static bool waitFor(const std::function<bool()> &condition, int milliseconds);
+
+private:
+    QTemporaryDir m_root;
+    std::unique_ptr<PlaybackDevice> m_ownDevice;
+    PlaybackDevice *m_device;
+    std::unique_ptr<Skin> m_skin;
+    std::unique_ptr<MainWindow> m_window;
+};

@@ -1,0 +1,195 @@
+// The main window as built from its layout table, and its chrome, driven with
+// pointer events at the design's pixel geometry.
+#include "support/WindowHarness.h"
+#include "support/RecordingDevice.h"
+#include "ui/MenuHolder.h"
+#include "ui/SkinWidgets.h"
+
+#include <QMenu>
+#include <QtTest>
+
+class UiLayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void elementsSitAtTheirPixelGeometry_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QRect>("pixels");
+        QTest::newRow("minimise") << "imgMin" << QRect(704, 12, 22, 22);
+        QTest::newRow("close") << "imgExit" << QRect(729, 12, 22, 22);
+        QTest::newRow("menu about") << "imgMenu(3)" << QRect(194, 42, 48, 18);
+        QTest::newRow("toolbar save") << "imgButton(1)" << QRect(66, 65, 37, 32);
+        QTest::newRow("toolbar settings") << "imgButton(5)" << QRect(230, 65, 37, 32);
+        QTest::newRow("play") << "imgCtrlButton(0)" << QRect(20, 483, 34, 32);
+        QTest::newRow("wide save") << "imgCtrlButton(6)" << QRect(643, 483, 108, 32);
+        QTest::newRow("time line panel") << "picOpened" << QRect(10, 104, 746, 360);
+        QTest::newRow("decode panel") << "picPBBack" << QRect(133, 400, 462, 37);
+        QTest::newRow("cut panel") << "picPro" << QRect(310, 538, 281, 15);
+        QTest::newRow("feedback") << "imgFeedback" << QRect(648, 538, 83, 17);
+        QTest::newRow("top grip row") << "imgTopPoint" << QRect(0, 52, 13, 8);
+        QTest::newRow("bottom grip row") << "imgSelectBottom2" << QRect(728, 342, 13, 8);
+    }
+    void elementsSitAtTheirPixelGeometry()
+    {
+        QFETCH(QString, key);
+        QFETCH(QRect, pixels);
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QWidget *w = h.window().element(key);
+        QVERIFY(w);
+        QCOMPARE(w->geometry(), pixels);
+    }
+
+    void startStateShowsOnlyTheQuickStartFace()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        MainWindow &win = h.window();
+        QCOMPARE(win.size(), QSize(764, 564));
+        QCOMPARE(win.windowTitle(), QStringLiteral("Brindlewave "));
+        QVERIFY(win.windowFlags() & Qt::FramelessWindowHint);
+        for (const char *hidden : {"picOpened", "picPBBack", "picPro"})
+            QVERIFY2(!win.element(QLatin1String(hidden))->isVisible(), hidden);
+        QVERIFY(win.element(QStringLiteral("imgOpen"))->isVisible());
+        QVERIFY(h.face().lblText.isEmpty());
+        QCOMPARE(win.label(QStringLiteral("lblTime"))->text(), QStringLiteral("00:00:00"));
+        // the out-of-sight toolbar slot cannot be reached
+        QVERIFY(!win.rect().intersects(win.element(QStringLiteral("imgButton(3)"))->geometry()));
+        // no hot spot carries a picture at rest, and no store is ever visible
+        for (QWidget *child : win.findChildren<QWidget *>()) {
+            const QString name = child->objectName();
+            if (name.contains(QLatin1String("Data(")) || name.contains(QLatin1String("Light"))
+                || name.contains(QLatin1String("Press("))) {
+                QVERIFY2(!child->isVisible(), qPrintable(name));
+                QVERIFY2(static_cast<SkinImage *>(child)->hasPicture(), qPrintable(name));
+            }
+        }
+        for (int i = 0; i < 8; ++i)
+            QVERIFY(!h.image(QStringLiteral("imgButton(%1)").arg(i))->hasPicture());
+    }
+
+    void toolTipsOfTheButtonSets()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        const QStringList toolbar = {"打开一个音乐/视频文件", "保存铃声", "随机选择一段铃声", "",
+                                     "给朋友发送EMAIL分享你的铃声", "系统设置", "官方网站", "退出程序"};
+        for (int i = 0; i < 8; ++i)
+            if (!toolbar[i].isEmpty())
+                QCOMPARE(h.image(QStringLiteral("imgButton(%1)").arg(i))->toolTip(), toolbar[i]);
+        const QStringList transport = {"播放", "停止", "暂停", "选择铃声起始位置", "选择铃声结束位置",
+                                       "播放选择的段落", "保存铃声"};
+        for (int i = 0; i < 7; ++i)
+            QCOMPARE(h.image(QStringLiteral("imgCtrlButton(%1)").arg(i))->toolTip(), transport[i]);
+    }
+
+    void windowIsShapedByTheKeyColourShortlyAfterShowing()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QVERIFY(WindowHarness::waitFor([&] { return h.window().isShaped(); }, 2000));
+        const QRegion mask = h.window().mask();
+        QVERIFY(!mask.contains(QPoint(0, 0)));
+        QVERIFY(!mask.contains(QPoint(763, 563)));
+        QVERIFY(mask.contains(QPoint(382, 282)));
+        QVERIFY(mask.contains(QPoint(20, 20)));
+        QCOMPARE(h.state().ColorKey, 0xFF00FFu);
+    }
+
+    void hoverAndPressPicturesFollowThePointer()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        SkinImage *save = h.image(QStringLiteral("imgButton(1)"));
+        QTest::mouseMove(save, QPoint(5, 5));
+        QVERIFY(save->hasPicture());
+        QCOMPARE(save->picture().cacheKey(), h.image(QStringLiteral("imgButtonData(1)"))->picture().cacheKey());
+        QCOMPARE(h.window().label(QStringLiteral("lblText"))->text(), QStringLiteral("保存铃声"));
+
+        SkinImage *stop = h.image(QStringLiteral("imgCtrlButton(1)"));
+        QTest::mousePress(stop, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(stop->picture().cacheKey(), h.image(QStringLiteral("imgCtrlButtonPress(1)"))->picture().cacheKey());
+
+        // the bare face clears every light and the hint
+        QTest::mouseRelease(stop, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(&h.window(), QPoint(400, 470));
+        QVERIFY(!save->hasPicture());
+        QVERIFY(!stop->hasPicture());
+        QVERIFY(h.window().label(QStringLiteral("lblText"))->text().isEmpty());
+    }
+
+    void menuTreeAndPopupCorners()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QStringList captions;
+        for (int i = 0; i < 4; ++i)
+            for (QAction *a : h.window().menus().popup(i)->actions())
+                captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(captions, (QStringList{"打开音乐/视频文件(&O)", "保存铃声(&S)", "-", "退出(&E)",
+                                        "随机截取铃声(&R)", "给朋友发信分享铃声(&S)", "系统设置(&S)",
+                                        "关于(&A)", "官方网站(&H)"}));
+
+        // choosing "官方网站" from the About popup opens the web page
+        QMenu *about = h.window().menus().popup(3);
+        QTimer::singleShot(100, about, [about] {
+            const QPoint expected = about->parentWidget()->mapToGlobal(QPoint(194, 60));
+            if (about->pos() == expected)
+                about->actions().at(1)->trigger();
+            about->close();
+        });
+        h.click(QStringLiteral("imgMenu(3)"));
+        QCOMPARE(h.shell.opened.size(), 1);
+        QCOMPARE(h.shell.opened.first().scheme(), QStringLiteral("https"));
+        QCOMPARE(h.face().txtAction, QStringLiteral("Help"));
+    }
+
+    void feedbackAndShareOpenAMailToSupport()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.click(QStringLiteral("imgFeedback"));
+        h.click(QStringLiteral("imgButton(4)"));
+        QCOMPARE(h.shell.opened.size(), 2);
+        for (const QUrl &url : h.shell.opened) {
+            QCOMPARE(url.scheme(), QStringLiteral("mailto"));
+            QVERIFY(url.path().trimmed().contains(u'@'));
+        }
+    }
+
+    void exitCancelledChangesNothing()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QFile work(h.paths.workWav());
+        QVERIFY(work.open(QIODevice::WriteOnly));
+        work.close();
+        h.messages.defaultAnswer = MessageAnswer::Cancel;
+        h.click(QStringLiteral("imgExit"));
+        QCOMPARE(h.messages.messages.size(), 1);
+        QCOMPARE(h.messages.messages.first().text, QStringLiteral("确定要退出吗？"));
+        QCOMPARE(h.messages.messages.first().title, QStringLiteral("退出"));
+        QCOMPARE(h.messages.messages.first().icon, MessageIcon::Warning);
+        QVERIFY(h.window().isVisible());
+        QVERIFY(QFile::exists(h.paths.workWav()));
+        QVERIFY(device.commands.isEmpty());
+    }
+
+    void exitConfirmedClosesPlaybackAndDeletesTheWorkingWav()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QFile work(h.paths.workWav());
+        QVERIFY(work.open(QIODevice::WriteOnly));
+        work.close();
+        h.messages.defaultAnswer = MessageAnswer::Ok;
+        h.controller().commands().write(QStringLiteral("Exit"));
+        QVERIFY(!QFile::exists(h.paths.workWav()));
+        QVERIFY(QDir(h.paths.workFolder).exists());
+        QCOMPARE(device.commands, (QStringList{"stop sound", "close sound"}));
+    }
+};
+
+QTEST_MAIN(UiLayoutTest)
+#include "test_ui_layout.moc"

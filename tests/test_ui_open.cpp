@@ -1,0 +1,190 @@
+// Opening a media file in the real main window, with the real adapter, ffmpeg
+// and playback device (SDL's dummy driver), and working the time line with the
+// pointer at the design's pixel geometry.
+#include "pipeline/OpenFlow.h"
+#include "support/Media.h"
+#include "support/WindowHarness.h"
+#include "ui/SkinWidgets.h"
+
+#include <QFile>
+#include <QtTest>
+
+class UiOpenTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir media;
+    QString song;  // three minutes
+
+    static qint64 position(PlaybackDevice &device)
+    {
+        return device.send(QStringLiteral("status sound position")).toLongLong();
+    }
+
+    // Opens the song and plays it until the length is known.
+    static void openAndPlay(WindowHarness &h, const QString &path)
+    {
+        h.chooser.answers = QStringList{path};
+        h.click(QStringLiteral("imgButton(0)"));
+        QVERIFY(h.window().element(QStringLiteral("picOpened"))->isVisible());
+        h.click(QStringLiteral("imgCtrlButton(0)"));
+        QVERIFY(WindowHarness::waitFor([&] { return h.face().txtFullTime == QLatin1String("180"); }, 3000));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QVERIFY(media.isValid());
+        song = media.filePath(QStringLiteral("three minutes.mp3"));
+        QVERIFY(media::makeStereoMp3(song, 180, 44100, QStringLiteral("96k")));
+    }
+
+    void openingShowsProgressThenTheTimeLine()
+    {
+        WindowHarness h;
+        QStringList labels;
+        QObject::connect(&h.face(), &MainFace::changed, [&] {
+            if (labels.isEmpty() || labels.last() != h.face().lblPB)
+                labels << h.face().lblPB;
+        });
+        openAndPlay(h, song);
+        QCOMPARE(h.chooser.requests.first().title, QStringLiteral("打开一个媒体文件"));
+        QCOMPARE(h.chooser.requests.first().filters.size(), 11);
+        QCOMPARE(labels.last(), QStringLiteral("100%"));
+        QVERIFY(labels.size() >= 2);  // it moved on the way there
+        QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
+        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.face().lblFileName, OpenFlow::tabCaption(song));
+        QVERIFY(h.messages.messages.isEmpty());
+    }
+
+    void handlesKeepTheirOrderAndBounds()
+    {
+        WindowHarness h;
+        openAndPlay(h, song);
+        h.click(QStringLiteral("imgCtrlButton(1)"));
+        h.face().handleVisible[0] = h.face().handleVisible[1] = true;
+        h.face().handleX[1] = 400 * 15;
+        h.face().touch();
+
+        h.drag(QStringLiteral("imgSelectTop1"), QPoint(6, 4), 500);
+        QCOMPARE(h.window().element(QStringLiteral("imgSelectTop1"))->x(), 387);
+        QCOMPARE(h.window().element(QStringLiteral("imgSelectBottom1"))->x(), 387);
+        QCOMPARE(h.window().element(QStringLiteral("imgSelectLine1"))->x(), 393);
+
+        h.drag(QStringLiteral("imgSelectBottom2"), QPoint(6, 4), 600);
+        QCOMPARE(h.window().element(QStringLiteral("imgSelectTop2"))->x(), 728);
+        QCOMPARE(h.state().SelEnd, 180);
+        QCOMPARE(h.window().label(QStringLiteral("lblSelEnd"))->text(), QStringLiteral("00:03:00"));
+
+        h.drag(QStringLiteral("imgSelectTop1"), QPoint(6, 4), -23);
+        QCOMPARE(h.state().SelStart, 90);
+        QCOMPARE(h.window().label(QStringLiteral("lblSelBegin"))->text(), QStringLiteral("00:01:30"));
+        QCOMPARE(h.window().label(QStringLiteral("lblViewBegin"))->text(), QStringLiteral("00:01:30"));
+        QCOMPARE(h.window().label(QStringLiteral("lblSelLength"))->text(), QStringLiteral("00:01:30"));
+    }
+
+    void playHeadDragAndPanelPressSeek()
+    {
+        WindowHarness h;
+        openAndPlay(h, song);
+        h.click(QStringLiteral("imgCtrlButton(1)"));
+        QVERIFY(WindowHarness::waitFor([&] { return h.window().element(QStringLiteral("imgTopPoint"))->x() == 0; }, 1000));
+
+        h.drag(QStringLiteral("imgTopPoint"), QPoint(6, 4), 182);
+        const qint64 afterMarker = position(h.device());
+        QVERIFY2(afterMarker >= 45000 && afterMarker < 45600, qPrintable(QString::number(afterMarker)));
+
+        QWidget *panel = h.window().element(QStringLiteral("picOpened"));
+        QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(364, 30));
+        const qint64 afterPanel = position(h.device());
+        QVERIFY2(afterPanel >= 90000 && afterPanel < 90600, qPrintable(QString::number(afterPanel)));
+        QVERIFY(WindowHarness::waitFor([&] { return h.window().element(QStringLiteral("imgTopPoint"))->x() >= 364; }, 1000));
+    }
+
+    void selectionPreviewStopsAtItsEnd()
+    {
+        WindowHarness h;
+        openAndPlay(h, song);
+        h.state().SelStart = 20;
+        h.state().SelEnd = 21;
+        h.click(QStringLiteral("imgCtrlButton(5)"));
+        QCOMPARE(h.state().PlayingSelection, FlagTrue);
+        QVERIFY(WindowHarness::waitFor([&] { return h.state().PlayingSelection == FlagFalse; }, 3000));
+        QCOMPARE(h.face().lblTime, QStringLiteral("00:00:00"));
+        bool ok = true;
+        h.device().send(QStringLiteral("status sound position"), &ok);
+        QVERIFY(!ok);  // the preview closed the device
+    }
+
+    void closingAsksFirstAndResetsTheSelection()
+    {
+        WindowHarness h;
+        openAndPlay(h, song);
+        h.state().SelStart = 3;
+        h.state().SelEnd = 9;
+        h.messages.defaultAnswer = MessageAnswer::Cancel;
+        h.click(QStringLiteral("imgButton(0)"));
+        QCOMPARE(h.messages.messages.last().text, QStringLiteral("当前的文件将被关闭，确定吗？"));
+        QCOMPARE(h.messages.messages.last().title, QStringLiteral("关闭"));
+        QCOMPARE(h.messages.messages.last().icon, MessageIcon::None);
+        QVERIFY(h.window().element(QStringLiteral("picOpened"))->isVisible());
+        QCOMPARE(h.state().SelEnd, 9);
+
+        h.messages.defaultAnswer = MessageAnswer::Ok;
+        h.click(QStringLiteral("imgButton(0)"));
+        QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
+        QCOMPARE(h.state().SelStart, 0);
+        QCOMPARE(h.state().SelEnd, 0);
+        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(h.window().label(QStringLiteral("lblPB"))->text(), QStringLiteral("0%"));
+        QCOMPARE(h.face().txtFullTime, QStringLiteral("180"));  // the last length stays
+        QCOMPARE(h.chooser.requests.size(), 1);                  // no dialog on close
+    }
+
+    void brokenFilesAreReportedAndChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("not media") << QByteArray("this is a shopping list, not a song\n").repeated(40);
+        QTest::newRow("truncated mp3") << QByteArray();
+    }
+    void brokenFilesAreReportedAndChangeNothing()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = media.filePath(QStringLiteral("broken: \"it's\" 坏.mp3"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (content.isEmpty()) {
+            QFile whole(song);
+            QVERIFY(whole.open(QIODevice::ReadOnly));
+            content = whole.read(300);
+        }
+        file.write(content);
+        file.close();
+        const QByteArray before = content;
+
+        WindowHarness h;
+        h.chooser.answers = QStringList{path};
+        h.click(QStringLiteral("imgButton(0)"));
+        QCOMPARE(h.messages.messages.size(), 1);
+        QCOMPARE(h.messages.messages.first().icon, MessageIcon::Critical);
+        QVERIFY(h.messages.messages.first().text.contains(path));
+        QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
+        QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
+        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QVERIFY(QFile(path).open(QIODevice::ReadOnly));
+        QFile again(path);
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), before);  // the source is never touched
+    }
+
+    void tabCaptionShortensLongPaths()
+    {
+        const QString exactly35(35, u'a');
+        QCOMPARE(OpenFlow::tabCaption(exactly35), exactly35);
+        const QString longer = exactly35 + u'b';
+        QCOMPARE(OpenFlow::tabCaption(longer), QString(32, u'a') + QStringLiteral("..."));
+    }
+};
+
+QTEST_MAIN(UiOpenTest)
+#include "test_ui_open.moc"
