@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QRect>
+#include <QRectF>
+
+// Where the painted faces stand. The window layouts are kept in twips; a face is
+// painted at the hot spot's position rounded to the nearest pixel, which is
+// where the window places the hot spot, so a lit picture drawn from the hot
+// spot's top-left corner covers its face exactly.
+namespace skingeo {
+
+constexpr int px(int twips)
+{
+    // nearest pixel, halves away from zero (twips are never an exact half)
+    return twips >= 0 ? (2 * twips + 15) / 30 : -((-2 * twips + 15) / 30);
+}
+
+constexpr QRect twipRect(int l, int t, int w, int h)
+{
+    return QRect(px(l), px(t), px(w), px(h));
+}
+
+// main window
+inline constexpr QSize MainSize{765, 565};
+inline constexpr QRectF MainOutline{2, 2, 760, 554};  // rows 2..555, columns 2..761
+inline constexpr qreal MainRadius = 9;
+
+inline constexpr int TitleTop = 2, TitleBottom = 37;
+inline constexpr int MenuTop = 38, MenuBottom = 61;
+inline constexpr int ToolbarTop = 62, ToolbarBottom = 101;
+inline constexpr int PanelTop = 107, PanelBottom = 456;
+inline constexpr int TransportTop = 465, TransportBottom = 533;
+inline constexpr int StatusTop = 534, StatusBottom = 555;
+inline constexpr int PanelLeft = 10, PanelRight = 755;  // under picOpened
+
+inline constexpr QRect MinRect = twipRect(10560, 180, 330, 330);
+inline constexpr QRect ExitRect = twipRect(10940, 180, 330, 330);
+
+inline constexpr int MenuLefts[4] = {320, 1180, 2040, 2910};
+constexpr QRect menuRect(int i) { return QRect(px(MenuLefts[i]), px(630), 48, 18); }
+
+inline constexpr int ButtonLefts[8] = {360, 990, 1920, 2580, 2560, 3445, 4150, 4780};
+inline constexpr int ButtonTops[8] = {970, 970, 970, -5970, 975, 975, 975, 975};
+constexpr QRect buttonRect(int i) { return QRect(px(ButtonLefts[i]), px(ButtonTops[i]), 37, 32); }
+
+inline constexpr int CtrlLefts[7] = {300, 960, 1620, 2280, 2940, 3600, 9640};
+constexpr QSize ctrlSize(int i) { return i == 6 ? QSize(107, 32) : QSize(34, 32); }
+constexpr QRect ctrlRect(int i) { return QRect(QPoint(px(CtrlLefts[i]), px(7240)), ctrlSize(i)); }
+
+inline constexpr QRect OpenRect = twipRect(2190, 3300, 465, 540);
+inline constexpr QRect TimeLabel = twipRect(4515, 7350, 1125, 345);
+inline constexpr int SelColumns[3] = {6630, 7610, 8580};
+inline constexpr int SelRows[2] = {7350, 7710};
+constexpr QRect selLabel(int col, int row) { return twipRect(SelColumns[col], SelRows[row], 660, 195); }
+
+inline constexpr QRect FeedbackRect = twipRect(9720, 8070, 1245, 255);
+inline constexpr QRect HintLabel = twipRect(270, 8070, 2040, 210);
+inline constexpr QRect CutProgress = twipRect(4650, 8070, 4215, 225);
+
+// settings dialog
+inline constexpr QSize SettingSize{420, 252};
+inline constexpr QRectF SettingOutline{2, 2, 414, 247};  // rows 2..248, columns 2..415
+inline constexpr qreal SettingRadius = 7;
+inline constexpr int SettingTitleBottom = 37;
+inline constexpr QRect SettingClose = twipRect(5820, 180, 225, 285);
+inline constexpr QRect OpenFolderList = twipRect(690, 1200, 4695, 330);
+inline constexpr QRect SoundList = twipRect(690, 2220, 4695, 330);
+inline constexpr QRect OkLabel = twipRect(1680, 2940, 675, 285);
+inline constexpr QRect BackLabel = twipRect(3510, 2940, 675, 285);
+
+// time-line panel (relative to the panel)
+inline constexpr QSize TimelineSize{746, 363};
+inline constexpr int TimelineSpan = 728, LineOffset = 6;
+inline constexpr int TopGripY = 52, LineY = 58, LineHeight = 284, BottomGripY = 342;
+inline constexpr QSize GripSize{13, 8};
+inline constexpr QRect FileNameLabel = twipRect(2340, 120, 765, 210);
+inline constexpr QRect StartCaption = twipRect(70, 4800, 360, 195);
+inline constexpr QRect EndCaption = twipRect(10770, 4800, 270, 195);
+
+// "Loading File:" bar (relative to the bar)
+inline constexpr QSize LoadingSize{462, 37};
+inline constexpr QRect LoadingFill{90, 13, 361, 13};
+
+}  // namespace skingeo
