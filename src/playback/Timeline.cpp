@@ -67,7 +67,10 @@ QString formatSeconds(std::int32_t seconds)
     };
     const long long hours = static_cast<long long>(std::floor(seconds / 3600.0));
     const long long rest = seconds % 3600;  // sign of the dividend
-    return field(hours) + u':' + field(rest / 60) + u':' + field(rest % 60);
+    // Minutes are floored like the hours, so a negative count shows "-1" there
+    // rather than "00"; only the seconds keep the dividend's sign.
+    const long long minutes = static_cast<long long>(std::floor(rest / 60.0));
+    return field(hours) + u':' + field(minutes) + u':' + field(rest % 60);
 }
 
 std::int32_t positionToSeconds(double xTwips, double fullSeconds)

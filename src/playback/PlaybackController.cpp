@@ -1,0 +1,130 @@
+#include "playback/PlaybackController.h"
+
+#include "playback/SelectionHandles.h"
+#include "playback/ShortName.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <limits>
+#include <utility>
+
+namespace playback {
+
+void stopAndClose(PlaybackDevice &device)
+{
+    device.send(playback_command::stop());
+    device.send(playback_command::close());
+}
+
+void openUnderAlias(PlaybackDevice &device, const QString &path)
+{
+    device.send(playback_command::open(GetShortName(path)));
+}
+
+std::optional<std::int32_t> secondsToMilliseconds(std::int32_t seconds)
+{
+    const std::int64_t ms = static_cast<std::int64_t>(seconds) * 1000;
+    if (ms > std::numeric_limits<std::int32_t>::max() || ms < std::numeric_limits<std::int32_t>::min())
+        return std::nullopt;
+    return static_cast<std::int32_t>(ms);
+}
+
+bool playFromSecond(PlaybackDevice &device, std::int32_t seconds)
+{
+    const auto ms = secondsToMilliseconds(seconds);
+    if (!ms)
+        return false;
+    device.send(playback_command::playFrom(*ms));
+    return true;
+}
+
+bool workFileExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+}  // namespace playback
+
+PlaybackController::PlaybackController(EditorState &state, MainFace &face, PlaybackDevice &device,
+                                       SelectionHandles &handles, QString workWav,
+                                       std::function<void()> saveAction)
+    : state_(state),
+      face_(face),
+      device_(device),
+      handles_(handles),
+      workWav_(std::move(workWav)),
+      saveAction_(std::move(saveAction))
+{
+}
+
+void PlaybackController::imgCtrlButton_Click(int index)
+{
+    switch (index) {
+    case Play: play(); break;
+    case Stop: stop(); break;
+    case Pause: pause(); break;
+    case SetStart: handles_.setStartAtPlayPosition(); break;
+    case SetEnd: handles_.setEndAtPlayPosition(); break;
+    case PlaySelection: playSelection(); break;
+    case Save:
+        if (saveAction_)
+            saveAction_();
+        break;
+    default: break;
+    }
+}
+
+void PlaybackController::stopAndClose()
+{
+    playback::stopAndClose(device_);
+}
+
+void PlaybackController::play()
+{
+    // Resuming never clears IsPaused, so every later Play resumes again until a
+    // Stop: a paused file that then ran to its end is not restarted by Play.
+    if (isSet(state_.IsPaused)) {
+        device_.send(playback_command::resume());
+        return;
+    }
+    stop();
+    if (!playback::workFileExists(workWav_))
+        return;
+    playback::openUnderAlias(device_, workWav_);
+    device_.send(playback_command::play());
+}
+
+void PlaybackController::stop()
+{
+    state_.PlayingSelection = FlagFalse;
+    stopAndClose();
+    // Lets a pending tick or click run against the closed device before the
+    // flags are cleared, as the rest of the program expects.
+    QCoreApplication::processEvents();
+    state_.IsPaused = FlagFalse;
+    face_.lblTime = QStringLiteral("00:00:00");
+    state_.PlayFraction = 0.0f;
+    face_.touch();
+}
+
+void PlaybackController::pause()
+{
+    state_.IsPaused = FlagTrue;
+    device_.send(playback_command::pause());
+}
+
+void PlaybackController::playSelection()
+{
+    if (state_.SelStart == 0 && state_.SelEnd == 0)
+        return;
+    stopAndClose();
+    QCoreApplication::processEvents();
+    if (!playback::workFileExists(workWav_))
+        return;
+    playback::openUnderAlias(device_, workWav_);
+    // Set before the start position is checked: an overflowing start leaves the
+    // device open and the flag set, with nothing playing.
+    state_.PlayingSelection = FlagTrue;
+    playback::playFromSecond(device_, state_.SelStart);
+}

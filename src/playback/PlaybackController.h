@@ -1,0 +1,92 @@
+#pragma once
+
+#include "app/EditorState.h"
+#include "app/MainFace.h"
+#include "playback/PlaybackDevice.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class SelectionHandles;
+
+// Every command text the playback device is ever sent, in one place, so the
+// transport bar, the position timer, the markers and the flows cannot drift apart.
+namespace playback_command {
+inline QString open(const QString &shortPath)
+{
+    return QStringLiteral("open ") + shortPath + QStringLiteral(" alias sound");
+}
+inline QString play() { return QStringLiteral("play sound"); }
+inline QString playFrom(std::int32_t milliseconds)
+{
+    return QStringLiteral("play sound from ") + QString::number(milliseconds);
+}
+inline QString pause() { return QStringLiteral("pause sound"); }
+inline QString resume() { return QStringLiteral("resume sound"); }
+inline QString stop() { return QStringLiteral("stop sound"); }
+inline QString close() { return QStringLiteral("close sound"); }
+inline QString statusLength() { return QStringLiteral("status sound length"); }
+inline QString statusPosition() { return QStringLiteral("status sound position"); }
+}  // namespace playback_command
+
+namespace playback {
+
+// The stop/close pair: always both, stop first. Harmless while nothing is open.
+void stopAndClose(PlaybackDevice &device);
+
+// Opens the file under the alias "sound". No existence test: a missing file
+// gives an empty path and the device refuses it.
+void openUnderAlias(PlaybackDevice &device, const QString &path);
+
+// Whole seconds as the device's milliseconds, or nothing when the product does
+// not fit in 32 signed bits.
+std::optional<std::int32_t> secondsToMilliseconds(std::int32_t seconds);
+
+// "play sound from" at the given second. Sends nothing and returns false when
+// the millisecond value overflows.
+bool playFromSecond(PlaybackDevice &device, std::int32_t seconds);
+
+// Whether the working WAV is there to be played (a plain file, not a folder).
+bool workFileExists(const QString &path);
+
+}  // namespace playback
+
+// The transport bar: Play, Stop, Pause, Set start, Set end, Play selection and
+// the save shortcut, each an index of imgCtrlButton.
+class PlaybackController {
+public:
+    enum Button : int {
+        Play = 0,
+        Stop = 1,
+        Pause = 2,
+        SetStart = 3,
+        SetEnd = 4,
+        PlaySelection = 5,
+        Save = 6,
+    };
+
+    PlaybackController(EditorState &state, MainFace &face, PlaybackDevice &device,
+                       SelectionHandles &handles, QString workWav,
+                       std::function<void()> saveAction);
+
+    // The transport action of button index; any other index does nothing.
+    void imgCtrlButton_Click(int index);
+
+    // The stop/close pair on its own, for the flows that must free the device.
+    void stopAndClose();
+
+private:
+    void play();
+    void stop();
+    void pause();
+    void playSelection();
+
+    EditorState &state_;
+    MainFace &face_;
+    PlaybackDevice &device_;
+    SelectionHandles &handles_;
+    QString workWav_;
+    std::function<void()> saveAction_;
+};

@@ -1,0 +1,119 @@
+#include "playback/PositionTracker.h"
+
+#include "playback/PlaybackController.h"
+#include "playback/Timeline.h"
+
+#include <QCoreApplication>
+#include <cmath>
+
+namespace {
+
+// A rejected query leaves the reply untouched, which reads as no number.
+float askNumber(PlaybackDevice &device, const QString &query)
+{
+    bool ok = false;
+    const QString reply = device.send(query, &ok);
+    return ok ? static_cast<float>(timeline::leadingNumber(reply)) : 0.0f;
+}
+
+}  // namespace
+
+PositionTracker::PositionTracker(EditorState &state, MainFace &face, PlaybackDevice &device,
+                                 QObject *parent)
+    : QObject(parent), state_(state), face_(face), device_(device)
+{
+    timer2_.setInterval(IntervalMs);
+    connect(&timer2_, &QTimer::timeout, this, &PositionTracker::tick);
+}
+
+void PositionTracker::start()
+{
+    setEnabled(true);
+}
+
+void PositionTracker::setEnabled(bool enabled)
+{
+    // Enabling a running timer leaves its rhythm alone.
+    if (enabled && !timer2_.isActive())
+        timer2_.start();
+    else if (!enabled)
+        timer2_.stop();
+}
+
+bool PositionTracker::isEnabled() const
+{
+    return timer2_.isActive();
+}
+
+void PositionTracker::tick()
+{
+    bool changed = false;
+    const float length = askNumber(device_, playback_command::statusLength());
+    if (length == 0.0f) {
+        showPlayHeadAt(0.0f, changed);
+        if (changed)
+            face_.touch();
+        return;
+    }
+
+    const auto full = static_cast<std::int64_t>(std::floor(length / 1000.0f));
+    showFullSeconds(full, changed);
+
+    const double position = askNumber(device_, playback_command::statusPosition());
+    const auto fraction = static_cast<float>(position / static_cast<double>(length));
+    state_.PlayFraction = fraction;
+
+    showPlayHeadAt(timeline::TimelineSpan * fraction, changed);
+    const double played = static_cast<double>(full) * static_cast<double>(fraction);
+    showPlayTime(timeline::roundHalfEven(played), changed);
+    if (changed)
+        face_.touch();
+
+    if (played >= state_.SelEnd && state_.SelEnd != 0 && isSet(state_.PlayingSelection))
+        stopAtSelectionEnd();
+}
+
+void PositionTracker::showPlayHeadAt(float x, bool &changed)
+{
+    if (face_.playHeadX == x)
+        return;
+    face_.playHeadX = x;
+    changed = true;
+}
+
+void PositionTracker::showFullSeconds(std::int64_t fullSeconds, bool &changed)
+{
+    if (fullSeconds != shownFullSeconds_) {
+        shownFullSeconds_ = fullSeconds;
+        shownFullText_ = QString::number(fullSeconds);
+    }
+    // Compared with what this timer wrote last, so someone else's write to the
+    // field is still corrected on the next tick.
+    if (face_.txtFullTime != shownFullText_) {
+        face_.txtFullTime = shownFullText_;
+        changed = true;
+    }
+}
+
+void PositionTracker::showPlayTime(std::int32_t seconds, bool &changed)
+{
+    if (seconds != shownPlaySeconds_) {
+        shownPlaySeconds_ = seconds;
+        shownTimeText_ = timeline::formatSeconds(seconds);
+    }
+    if (face_.lblTime != shownTimeText_) {
+        face_.lblTime = shownTimeText_;
+        changed = true;
+    }
+}
+
+void PositionTracker::stopAtSelectionEnd()
+{
+    playback::stopAndClose(device_);
+    QCoreApplication::processEvents();
+    state_.IsPaused = FlagFalse;
+    face_.lblTime = QStringLiteral("00:00:00");
+    state_.PlayingSelection = FlagFalse;
+    state_.PlayFraction = 0.0f;
+    face_.touch();
+}

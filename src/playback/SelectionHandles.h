@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/EditorState.h"
+#include "app/MainFace.h"
+
+// Where a dragged selection handle lands. Positions are twips from the left edge
+// of the time line; otherX is the other handle's position. The start handle keeps
+// a grip's width left of the end handle and does not go below 0; the end handle
+// keeps a grip's width right of the start handle and does not go beyond the
+// span. When the other handle stands too close to the near end for both to
+// hold, the handle stays on the time line rather than leave it.
+float draggedHandleX(int handle, float gripX, float pointerX, float dragStartX, float otherX);
+
+// The two selection handles on the time line: dragging either grip of a handle
+// (top and bottom grips behave alike and share their position), and placing a
+// handle at the play position from the transport bar. Releasing or placing a
+// handle turns its position into SelStart or SelEnd and updates the labels.
+class SelectionHandles {
+public:
+    enum Handle : int { Start = 0, End = 1 };
+
+    SelectionHandles(EditorState &state, MainFace &face);
+
+    // Pointer events of a grip, pointer x in twips within the grip. A move or a
+    // release acts only while a drag is in progress (IsDragging); the release
+    // takes the handle's own position, not the pointer's.
+    void press(int handle, float pointerXTwips);
+    void move(int handle, float pointerXTwips);
+    void release(int handle, float pointerXTwips);
+
+    // Places a handle's grips directly, as the random selection does before it
+    // runs a move and a release on that handle.
+    void setGripX(int handle, float xTwips);
+
+    // Set start (strictly before a set end) and Set end (not before the start):
+    // the handle goes onto the play head and is shown.
+    void setStartAtPlayPosition();
+    void setEndAtPlayPosition();
+
+private:
+    void showSelectionLabels(int changedHandle);
+
+    EditorState &state_;
+    MainFace &face_;
+};

@@ -1,0 +1,193 @@
+#include "playback/StringCommandDevice.h"
+
+#include "playback/SdlAudioOutput.h"
+#include "playback/StringCommandParser.h"
+#include "playback/WavFrameRing.h"
+#include "playback/WavSource.h"
+#include "playback/WavStreamFeeder.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+using namespace string_device;
+
+namespace {
+
+// SDL plays at most eight channels.
+constexpr int MaxChannels = 8;
+
+enum class Mode { Closed, Stopped, Playing, Paused };
+
+}  // namespace
+
+struct StringCommandDevice::Impl {
+    WavSource source;
+    WavFrameRing ring;
+    WavStreamFeeder feeder;
+    SdlAudioOutput output;
+    Mode mode = Mode::Closed;
+    std::int64_t heldFrame = 0;  // the position whenever the device is not playing
+
+    ~Impl() { close(); }
+
+    std::int64_t totalFrames() const { return source.frames(); }
+
+    std::int64_t framesToMilliseconds(std::int64_t frames) const
+    {
+        return frames * 1000 / source.sampleRate();
+    }
+
+    bool open(const QString &path)
+    {
+        if (!source.open(path))
+            return false;
+        if (source.channels() > MaxChannels) {
+            qWarning("Cannot play %s: %d channels", qPrintable(path), source.channels());
+            source.close();
+            return false;
+        }
+        // About a second of audio: enough to ride out a slow disk, small even
+        // for the decoded sound track of a whole film.
+        ring.configure(source.channels(), static_cast<std::size_t>(source.sampleRate()));
+        if (!output.open(source.sampleRate(), source.channels(), ring)) {
+            qWarning("Cannot open an audio output: %s", qPrintable(output.errorText()));
+            source.close();
+            return false;
+        }
+        heldFrame = 0;
+        mode = Mode::Stopped;
+        return true;
+    }
+
+    void close()
+    {
+        if (mode == Mode::Playing)
+            halt();
+        feeder.stop();
+        output.close();
+        source.close();
+        heldFrame = 0;
+        mode = Mode::Closed;
+    }
+
+    // Freezes playback where the callback has got to. Everything handed to the
+    // driver is still heard after the pause, so that is where the listener is
+    // left and where playing on continues, without a gap or a repeat.
+    void halt()
+    {
+        output.halt();
+        feeder.stop();
+        heldFrame = output.reachedEnd() ? totalFrames()
+                                        : std::min(output.framesHanded(), totalFrames());
+    }
+
+    bool startAt(std::int64_t frame)
+    {
+        if (mode == Mode::Playing)
+            halt();
+        heldFrame = frame;
+        mode = Mode::Stopped;
+        if (frame >= totalFrames())
+            return true;  // at the end already: playing is over at once
+        if (!source.seek(frame)) {
+            qWarning("Cannot seek in the sound file: %s", qPrintable(source.errorText()));
+            return false;
+        }
+        ring.reset();
+        // A tenth of a second in the ring before the device runs, so the first
+        // callback already has sound.
+        feeder.fill(source, ring, source.sampleRate() / 10);
+        feeder.start(source, ring);
+        output.start(frame);
+        mode = Mode::Playing;
+        return true;
+    }
+
+    // The device stops by itself at the end of the file; the callback only
+    // flags it, and the halting is done here, on the commanding thread.
+    void noticeEnd()
+    {
+        if (mode == Mode::Playing && output.reachedEnd()) {
+            halt();  // leaves the position at the length
+            mode = Mode::Stopped;
+        }
+    }
+
+    std::int64_t positionFrame() const
+    {
+        if (mode == Mode::Playing)
+            return std::min(output.heardFrame(), totalFrames());
+        return heldFrame;
+    }
+
+    // Carries out a parsed command on an open device; false when it is rejected.
+    bool carryOut(const StringCommand &command, QString *reply)
+    {
+        using Kind = StringCommand::Kind;
+        noticeEnd();
+        switch (command.kind) {
+        case Kind::Open:
+            return false;  // the alias is taken
+        case Kind::Play:
+            return mode == Mode::Playing || startAt(heldFrame);
+        case Kind::PlayFrom: {
+            const std::int64_t ms = command.milliseconds;
+            if (ms < 0 || ms > framesToMilliseconds(totalFrames()))
+                return false;
+            // Rounded up, so the position read back is never below the one asked for.
+            const std::int64_t rate = source.sampleRate();
+            return startAt(std::min((ms * rate + 999) / 1000, totalFrames()));
+        }
+        case Kind::Pause:
+            if (mode == Mode::Playing) {
+                halt();
+                mode = Mode::Paused;
+            }
+            return true;
+        case Kind::Resume:
+            if (mode == Mode::Paused)
+                return startAt(heldFrame);
+            return mode == Mode::Playing;
+        case Kind::Stop:
+            if (mode == Mode::Playing)
+                halt();
+            mode = Mode::Stopped;
+            return true;
+        case Kind::Close:
+            close();
+            return true;
+        case Kind::StatusLength:
+            *reply = QString::number(framesToMilliseconds(totalFrames()));
+            return true;
+        case Kind::StatusPosition:
+            *reply = QString::number(framesToMilliseconds(positionFrame()));
+            return true;
+        }
+        return false;
+    }
+};
+
+StringCommandDevice::StringCommandDevice() : d(std::make_unique<Impl>()) {}
+
+StringCommandDevice::~StringCommandDevice() = default;
+
+QString StringCommandDevice::send(const QString &command, bool *ok)
+{
+    QString reply;
+    bool accepted = false;
+    if (const auto parsed = parseStringCommand(command)) {
+        if (d->mode == Mode::Closed)
+            accepted = parsed->kind == StringCommand::Kind::Open && d->open(parsed->path);
+        else
+            accepted = d->carryOut(*parsed, &reply);
+    }
+    if (ok)
+        *ok = accepted;
+    return accepted ? reply : QString();
+}
+
+SdlOutputStats StringCommandDevice::driverStats() const
+{
+    return d->output.stats();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "playback/PlaybackDevice.h"
+
+#include <memory>
+
+namespace string_device {
+struct SdlOutputStats;
+}
+
+// The program's playback device: plays one audio file under the alias "sound",
+// commanded by the command texts of the playback controller. The file is read
+// with libsndfile and streamed to SDL2 by a small reader thread, so memory stays
+// at about a second of audio however long the file is.
+//
+// It behaves like the desktop multimedia device the commands were made for:
+// positions are what the listener hears (within one audio buffer); at the end of
+// the file it stops by itself and stays open with its position at the length;
+// "stop sound" keeps the device open and the position where it was. A rejected
+// command (unknown text, nothing open, a position outside the file, a missing
+// or unreadable file, a second "open") answers nothing and changes nothing.
+//
+// send() is meant for one thread, the user-interface thread.
+class StringCommandDevice : public PlaybackDevice {
+public:
+    StringCommandDevice();
+    ~StringCommandDevice() override;
+    StringCommandDevice(const StringCommandDevice &) = delete;
+    StringCommandDevice &operator=(const StringCommandDevice &) = delete;
+
+    QString send(const QString &command, bool *ok = nullptr) override;
+
+    // What the audio driver has been handed so far (include
+    // playback/SdlAudioOutput.h to use it). For the benchmark and the tests.
+    string_device::SdlOutputStats driverStats() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

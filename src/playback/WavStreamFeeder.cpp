@@ -1,0 +1,88 @@
+#include "playback/WavStreamFeeder.h"
+
+#include "playback/WavFrameRing.h"
+#include "playback/WavSource.h"
+
+#include <QDebug>
+
+#include <algorithm>
+#include <chrono>
+
+namespace string_device {
+
+namespace {
+
+constexpr std::int64_t ChunkFrames = 4096;
+// The ring holds about a second; waking every 20 ms keeps it nearly full even
+// when a read now and then stalls on a cold disk.
+constexpr auto RefillInterval = std::chrono::milliseconds(20);
+
+}  // namespace
+
+WavStreamFeeder::~WavStreamFeeder()
+{
+    stop();
+}
+
+void WavStreamFeeder::fill(WavSource &source, WavFrameRing &ring, std::int64_t maxFrames)
+{
+    const std::size_t chunkSamples =
+        static_cast<std::size_t>(ChunkFrames) * static_cast<std::size_t>(ring.channels());
+    if (m_chunk.size() < chunkSamples)
+        m_chunk.resize(chunkSamples);
+    std::int64_t done = 0;
+    while (done < maxFrames) {
+        const std::int64_t wanted = std::min<std::int64_t>(
+            {ChunkFrames, maxFrames - done, static_cast<std::int64_t>(ring.writableFrames())});
+        if (wanted <= 0)
+            return;
+        const std::int64_t got = source.read(m_chunk.data(), wanted);
+        ring.write(m_chunk.data(), static_cast<std::size_t>(got));
+        done += got;
+        if (got < wanted) {
+            // A short read is the end of the file or a broken one; either way
+            // playback has to end here rather than wait for frames forever.
+            if (!source.errorText().isEmpty())
+                qWarning("Playback stops early: %s", qPrintable(source.errorText()));
+            ring.closeInput();
+            return;
+        }
+    }
+}
+
+void WavStreamFeeder::start(WavSource &source, WavFrameRing &ring)
+{
+    stop();
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = false;
+    }
+    m_thread = std::thread(&WavStreamFeeder::run, this, &source, &ring);
+}
+
+void WavStreamFeeder::stop()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void WavStreamFeeder::run(WavSource *source, WavFrameRing *ring)
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_stopRequested) {
+        lock.unlock();
+        fill(*source, *ring, static_cast<std::int64_t>(ring->capacityFrames()));
+        lock.lock();
+        if (ring->inputClosed())
+            break;  // the whole file is in; the callback notices the end by itself
+        m_wake.wait_for(lock, RefillInterval, [this] { return m_stopRequested; });
+    }
+}
+
+}  // namespace string_device

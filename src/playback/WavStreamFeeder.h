@@ -1,0 +1,43 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace string_device {
+
+class WavFrameRing;
+class WavSource;
+
+// Keeps the ring topped up from the file on a small thread of its own, so that
+// the audio callback never touches the disk and a film-length WAV never has to
+// sit in memory. The thread runs only while the device plays.
+class WavStreamFeeder {
+public:
+    WavStreamFeeder() = default;
+    ~WavStreamFeeder();
+    WavStreamFeeder(const WavStreamFeeder &) = delete;
+    WavStreamFeeder &operator=(const WavStreamFeeder &) = delete;
+
+    // Fills the ring on the calling thread, up to maxFrames; closes the ring's
+    // input at the end of the file. For priming the ring before playback starts.
+    void fill(WavSource &source, WavFrameRing &ring, std::int64_t maxFrames);
+
+    void start(WavSource &source, WavFrameRing &ring);
+    // Returns once the thread has ended; the source and ring are then free.
+    void stop();
+    bool isRunning() const { return m_thread.joinable(); }
+
+private:
+    void run(WavSource *source, WavFrameRing *ring);
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopRequested = false;
+    std::vector<float> m_chunk;
+};
+
+}  // namespace string_device
