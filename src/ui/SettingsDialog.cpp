@@ -1,0 +1,177 @@
+#include "ui/SettingsDialog.h"
+
+#include "Skin.h"
+#include "settings/SetupFile.h"
+#include "ui/KeyColourShape.h"
+#include "ui/LayoutBuilder.h"
+#include "ui/SettingsLayout.h"
+#include "ui/SkinWidgets.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+
+const QString DialogTitle = QStringLiteral("系统设置");
+
+// Selecting a position that is not one of the list's items leaves the list
+// without a selection, as a damaged settings file should show.
+void selectPosition(QComboBox *list, int position)
+{
+    if (!list)
+        return;
+    list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
+}
+
+std::int16_t selectedPosition(const QComboBox *list)
+{
+    return static_cast<std::int16_t>(list ? list->currentIndex() : -1);
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(EditorState &state, const QString &settingsFile,
+                               MessageSeam &messages, const Skin &skin, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_state(state),
+      m_settingsFile(settingsFile),
+      m_messages(messages),
+      m_background(skin.picture(QString::fromLatin1(SettingsBackground)))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(DialogTitle);
+    setWindowIcon(Skin::programIcon());
+    setFixedSize(SettingsClientWidth, SettingsClientHeight);
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(layout::pixelSizeOfPoints(9));
+    setFont(windowFont);
+
+    const layout::Table table = settingsLayout();
+    const QHash<QString, QWidget *> elements = LayoutBuilder(skin, windowFont).build(this, table);
+    m_openFolderList = qobject_cast<QComboBox *>(elements.value(QStringLiteral("cmbOF")));
+    m_promptSoundList = qobject_cast<QComboBox *>(elements.value(QStringLiteral("cmbRS")));
+    // The table lists the elements in the design's tab order.
+    QWidget *previous = nullptr;
+    for (const layout::Element &e : table) {
+        QWidget *w = elements.value(e.key());
+        if (!w || w->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+
+    if (auto *ok = qobject_cast<SkinLabel *>(elements.value(QStringLiteral("cmdOK"))))
+        connect(ok, &SkinLabel::clicked, this, &SettingsDialog::confirm);
+    if (auto *back = qobject_cast<SkinLabel *>(elements.value(QStringLiteral("cmbBack"))))
+        connect(back, &SkinLabel::clicked, this, &QWidget::close);
+    if (auto *cross = qobject_cast<SkinImage *>(elements.value(QStringLiteral("Image1"))))
+        connect(cross, &SkinImage::clicked, this, &QWidget::close);
+
+    shapeByKeyColour(skin);
+    selectStoredChoices();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void SettingsDialog::shapeByKeyColour(const Skin &skin)
+{
+    const QImage picture = skin.image(QString::fromLatin1(SettingsBackground));
+    if (picture.isNull())
+        return;
+    setMask(regionWithoutKeyColour(picture, picture.deviceIndependentSize().toSize(), SkinKeyColour));
+}
+
+void SettingsDialog::selectStoredChoices()
+{
+    selectPosition(m_openFolderList, m_state.OpenFolderChoice);
+    selectPosition(m_promptSoundList, m_state.PromptSoundChoice);
+}
+
+void SettingsDialog::confirm()
+{
+    // The failure message runs its own event loop; a second click must not
+    // store and report twice.
+    if (m_confirming)
+        return;
+    m_confirming = true;
+
+    // The new choices hold for the next save whether or not the file is written.
+    m_state.OpenFolderChoice = selectedPosition(m_openFolderList);
+    m_state.PromptSoundChoice = selectedPosition(m_promptSoundList);
+    if (!writeSetupFile(m_settingsFile, {m_state.OpenFolderChoice, m_state.PromptSoundChoice})) {
+        m_messages.show(QStringLiteral("设置无法保存到文件：\n%1\n\n新的设置只在本次运行中有效，"
+                                       "下次启动时仍使用原来的设置。")
+                            .arg(QDir::toNativeSeparators(m_settingsFile)),
+                        DialogTitle, MessageButtons::Ok, MessageIcon::Warning);
+    }
+    close();
+}
+
+void SettingsDialog::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void SettingsDialog::mousePressEvent(QMouseEvent *event)
+{
+    // The bare background is the dialog's title bar; a press on a control that
+    // passed the event on must not start a move.
+    if (event->button() != Qt::LeftButton || childAt(event->position().toPoint())) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (QWindow *window = windowHandle(); window && window->startSystemMove())
+        return;
+    m_followingPointer = true;
+    m_grabOffset = event->globalPosition().toPoint() - pos();
+}
+
+void SettingsDialog::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_followingPointer && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - m_grabOffset);
+        return;
+    }
+    m_followingPointer = false;
+    QWidget::mouseMoveEvent(event);
+}
+
+void SettingsDialog::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_followingPointer = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+SettingsDialogHost::SettingsDialogHost(EditorState &state, QString settingsFile,
+                                       MessageSeam &messages, const Skin &skin)
+    : m_state(state), m_settingsFile(std::move(settingsFile)), m_messages(messages), m_skin(skin)
+{
+}
+
+SettingsDialogHost::~SettingsDialogHost()
+{
+    delete m_dialog.data();
+}
+
+SettingsDialog *SettingsDialogHost::dialog() const
+{
+    // A closed dialog is only waiting for its deferred deletion.
+    return m_dialog && m_dialog->isVisible() ? m_dialog.data() : nullptr;
+}
+
+void SettingsDialogHost::show()
+{
+    if (!dialog())
+        m_dialog = new SettingsDialog(m_state, m_settingsFile, m_messages, m_skin);
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
