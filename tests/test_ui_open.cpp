@@ -165,7 +165,7 @@ private slots:
         WindowHarness h;
         h.chooser.answers = QStringList{path};
         h.click(QStringLiteral("imgButton(0)"));
-        QCOMPARE(h.messages.messages.size(), 1);
+        QVERIFY2(h.messages.messages.size() == 1, qPrintable(h.messages.texts().join(" | ")));
         QCOMPARE(h.messages.messages.first().icon, MessageIcon::Critical);
         QVERIFY(h.messages.messages.first().text.contains(path));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());

@@ -25,6 +25,14 @@ class UiSaveTest : public QObject {
         device.commands.clear();
     }
 
+    // what the flows sent, without the position timer's status queries
+    static QStringList sentByFlows(const RecordingDevice &device)
+    {
+        QStringList sent = device.commands;
+        sent.removeIf([](const QString &c) { return c.startsWith(QLatin1String("status sound")); });
+        return sent;
+    }
+
     static bool jobButtonsEnabled(WindowHarness &h)
     {
         for (int i = 0; i < 8; ++i)
@@ -84,7 +92,8 @@ private slots:
         // both after-save choices at 0: the folder opens and the sound plays
         QCOMPARE(h.shell.opened, QList<QUrl>{QUrl::fromLocalFile(out.path() + u'/')});
         QVERIFY(device.commands.contains(QStringLiteral("stop sound")));
-        QCOMPARE(device.commands.mid(device.commands.size() - 2),
+        const QStringList sent = sentByFlows(device);
+        QCOMPARE(sent.mid(sent.size() - 2),
                  (QStringList{"open " + h.paths.completionSound() + " alias sound", "play sound"}));
         QFile::remove(destination);
     }
@@ -115,7 +124,7 @@ private slots:
         h.state().SelEnd = 11;
         h.click(QStringLiteral("imgButton(1)"));  // cancelled: the scripted answer is empty
         QCOMPARE(h.chooser.requests.size(), 1);
-        QVERIFY(device.commands.isEmpty());  // a cancelled dialog leaves playback alone
+        QVERIFY(sentByFlows(device).isEmpty());  // a cancelled dialog leaves playback alone
     }
 
     void failedSavesLeaveNothingAndSayWhy_data()
@@ -161,7 +170,7 @@ private slots:
         }
         QVERIFY(h.face().handleVisible[0] && h.face().handleVisible[1]);
         QVERIFY(h.messages.messages.isEmpty());
-        QVERIFY(device.commands.isEmpty());  // playback is not touched
+        QVERIFY(sentByFlows(device).isEmpty());  // playback is not touched
     }
 
     void randomSelectionRefusesWithoutALengthAndGivesUpOnShortFiles()

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# End-to-end: installs the build into a scratch prefix, starts the installed
+# program under Xvfb with SDL's dummy audio driver, and drives it only with the
+# pointer and the keyboard (xdotool) at the window's own geometry: open a file
+# through the open dialog, play, set start and end, preview, save as MP3 and as
+# AMR through the save dialog, change the settings, quit. Outputs are checked
+# with ffprobe.
+set -euo pipefail
+build="$(cd "${1:-build}" && pwd)"
+here="$(cd "$(dirname "$0")" && pwd)"
+if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
+  export E2E_INSIDE_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$here/run.sh" "$build"
+fi
+
+work="$(mktemp -d)"
+trap 'kill "$app" 2>/dev/null || true; rm -rf "$work"' EXIT
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
+media="$work/media folder"
+mkdir -p "$media"
+ffmpeg -nostdin -v error -y -f lavfi -i "sine=frequency=523:duration=14" -ac 2 -b:a 128k "$media/song 1.mp3"
+
+fail() { echo "e2e: FAIL: $*" >&2; import -window root "$work/failure.png" 2>/dev/null && cp "$work/failure.png" "${E2E_SHOT:-/tmp/brindlewave-e2e-failure.png}" || true; exit 1; }
+step() { echo "e2e: $*"; }
+
+"$prefix/bin/brindlewave" &
+app=$!
+win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
+[ -n "$win" ] || fail "the main window did not appear"
+eval "$(xdotool getwindowgeometry --shell "$win")"   # X Y WIDTH HEIGHT
+[ "$WIDTH" = 764 ] && [ "$HEIGHT" = 564 ] || fail "window is ${WIDTH}x${HEIGHT}, not 764x564"
+wx=$X; wy=$Y
+
+click() { xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click 1; sleep "${3:-0.3}"; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 | grep -o '#[0-9A-F]\{6\}' | head -n1; }
+# the dialog that has focus, once it is there
+wait_window() { for _ in $(seq 1 50); do w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1); [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.2; done; return 1; }
+type_path() { xdotool key --clearmodifiers ctrl+a; xdotool type --delay 15 "$1"; sleep 0.3; xdotool key Return; }
+
+sleep 0.5
+step "the key-colour margin is see-through"
+corner=$(pixel "$wx" "$wy")
+[ "$corner" != "#FF00FF" ] || fail "the top-left corner shows the key colour"
+inside=$(pixel $((wx + 380)) $((wy + 20)))
+[ "$inside" != "#FF00FF" ] && [ "$inside" != "$corner" ] || fail "the title strip is not drawn ($inside)"
+
+step "settings: do not open the folder, do not play the sound"
+click $((230 + 18)) $((65 + 16)) 1
+dlg=$(wait_window '^系统设置$') || fail "the settings dialog did not open"
+eval "$(xdotool getwindowgeometry --shell "$dlg")"
+dx=$X; dy=$Y
+xdotool mousemove --sync $((dx + 46 + 100)) $((dy + 80 + 11)) click 1; sleep 0.4; xdotool key Down Return; sleep 0.3
+xdotool mousemove --sync $((dx + 46 + 100)) $((dy + 148 + 11)) click 1; sleep 0.4; xdotool key Down Return; sleep 0.3
+xdotool mousemove --sync $((dx + 112 + 22)) $((dy + 196 + 9)) click 1; sleep 0.5
+ini="$prefix/lib/brindlewave/setup.ini"
+[ -f "$ini" ] || ini="$XDG_CONFIG_HOME/brindlewave/setup.ini"
+[ "$(od -An -tx1 "$ini" | tr -d ' \n')" = "310d0a310d0a" ] || fail "setup.ini holds $(od -An -c "$ini")"
+
+step "open a file through the open dialog"
+quick=$(pixel $((wx + 310)) $((wy + 304)))
+click $((24 + 18)) $((65 + 16)) 1
+wait_window '打开一个媒体文件' >/dev/null || fail "the open dialog did not appear"
+type_path "$media/song 1.mp3"
+for _ in $(seq 1 150); do
+  [ "$(pixel $((wx + 310)) $((wy + 304)))" != "$quick" ] && break
+  sleep 0.2
+done
+[ "$(pixel $((wx + 310)) $((wy + 304)))" != "$quick" ] || fail "the time line did not appear"
+[ -s "$XDG_CACHE_HOME/brindlewave/open.wav" ] || fail "no working WAV was decoded"
+
+step "play, set start at about 2 s and end at about 6 s, preview"
+click $((20 + 17)) $((483 + 16)) 2
+click $((152 + 17)) $((483 + 16)) 4
+click $((196 + 17)) $((483 + 16)) 0.5
+click $((240 + 17)) $((483 + 16)) 1.5
+
+save_as() {
+  click $((643 + 54)) $((483 + 16)) 1
+  wait_window '^Save As$' >/dev/null || fail "the save dialog did not appear"
+  type_path "$1"
+  for _ in $(seq 1 100); do [ -s "$1" ] && break; sleep 0.2; done
+  sleep 0.5
+  [ -s "$1" ] || fail "$1 was not written"
+}
+check() {  # file codec rate channels
+  local info
+  info=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name,sample_rate,channels -show_entries format=duration -of default=nw=1 "$1")
+  echo "$info" | grep -q "codec_name=$2" || fail "$1: $info"
+  echo "$info" | grep -q "sample_rate=$3" || fail "$1: $info"
+  echo "$info" | grep -q "channels=$4" || fail "$1: $info"
+  dur=$(echo "$info" | sed -n 's/^duration=//p')
+  awk -v d="$dur" 'BEGIN { exit !(d >= 2.5 && d <= 6.5) }' || fail "$1 lasts $dur s"
+}
+step "save as MP3, then as AMR"
+save_as "$media/ring 1.mp3"; check "$media/ring 1.mp3" mp3 48000 2
+save_as "$media/ring 2.amr"; check "$media/ring 2.amr" amr_nb 8000 1
+[ -z "$(ls -A "$media" | grep partial || true)" ] || fail "a partial file was left behind"
+
+step "quit"
+click $((729 + 11)) $((12 + 11)) 1
+xdotool key Return
+for _ in $(seq 1 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+! kill -0 "$app" 2>/dev/null || fail "the program did not end"
+[ ! -e "$XDG_CACHE_HOME/brindlewave/open.wav" ] || fail "the working WAV was left behind"
+echo "e2e: 1 passed, 0 failed"
