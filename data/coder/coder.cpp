@@ -1,0 +1,245 @@
+// The transcoder adapter: runs ffmpeg with the command line the flows build,
+// passes its console output through with progress times in plain seconds, and
+// exits with ffmpeg's status. No shell is involved at any point, so every
+// argument reaches ffmpeg exactly as it was given.
+
+#include "ArgumentMends.h"
+#include "ConsoleRewriter.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int ExitFfmpegMissing = 127;
+constexpr int ExitCannotStart = 126;
+constexpr int QuietFlushMilliseconds = 200;
+
+std::atomic<pid_t> ffmpegPid{0};
+
+void writeAll(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return;  // nobody reads any more (SIGPIPE ignored): ffmpeg still decides the exit
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+bool isExecutableFile(const std::string &path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)
+        && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::optional<std::string> findOnPath(const std::string &name)
+{
+    const char *path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos)
+            end = folders.size();
+        std::string folder = folders.substr(start, end - start);
+        if (folder.empty())
+            folder = ".";
+        const std::string candidate = folder + "/" + name;
+        if (isExecutableFile(candidate))
+            return candidate;
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+// The ffmpeg to run, or the one line that tells the user why there is none.
+std::optional<std::string> locateFfmpeg(std::string &complaint)
+{
+    const char *chosen = std::getenv("BRINDLEWAVE_FFMPEG");
+    if (chosen && *chosen) {
+        if (isExecutableFile(chosen))
+            return std::string(chosen);
+        complaint = std::string("coder: ffmpeg was not found at ") + chosen
+                  + " (named by BRINDLEWAVE_FFMPEG); install the ffmpeg package or set "
+                    "BRINDLEWAVE_FFMPEG to an ffmpeg program\n";
+        return std::nullopt;
+    }
+    if (auto found = findOnPath("ffmpeg"))
+        return found;
+    complaint = "coder: ffmpeg was not found; install the ffmpeg package or set "
+                "BRINDLEWAVE_FFMPEG\n";
+    return std::nullopt;
+}
+
+extern "C" void forwardSignal(int signalNumber)
+{
+    const pid_t pid = ffmpegPid.load();
+    if (pid > 0)
+        ::kill(pid, signalNumber);
+}
+
+constexpr int ForwardedSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void installForwarding()
+{
+    struct sigaction action {};
+    action.sa_handler = forwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int s : ForwardedSignals)
+        ::sigaction(s, &action, nullptr);
+}
+
+sigset_t forwardedSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : ForwardedSignals)
+        sigaddset(&set, s);
+    return set;
+}
+
+[[noreturn]] void becomeFfmpeg(const std::string &program, const std::vector<std::string> &arguments,
+                               int outputFd, pid_t adapterPid)
+{
+    // Should the adapter die without a chance to forward anything (SIGKILL),
+    // ffmpeg goes with it instead of writing on into an orphaned file.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != adapterPid)
+        ::_exit(ExitCannotStart);
+
+    ::dup2(outputFd, STDOUT_FILENO);
+    ::dup2(outputFd, STDERR_FILENO);
+    for (int s : ForwardedSignals)
+        ::signal(s, SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(program.c_str()));
+    for (const std::string &a : arguments)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+
+    const std::string complaint =
+        "coder: cannot run " + program + ": " + std::strerror(errno) + "\n";
+    writeAll(complaint);
+    ::_exit(ExitFfmpegMissing);
+}
+
+// Copies ffmpeg's console stream to stdout as it arrives, rewritten.
+void passThrough(int readFd, coder::ConsoleRewriter &rewriter)
+{
+    char buffer[16 * 1024];
+    for (;;) {
+        pollfd watch{readFd, POLLIN, 0};
+        const int ready = ::poll(&watch, 1, rewriter.hasPending() ? QuietFlushMilliseconds : -1);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (ready == 0) {
+            // A prompt or message without a line end must not wait for the next line.
+            writeAll(rewriter.flushPending(false));
+            continue;
+        }
+        const ssize_t n = ::read(readFd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            break;
+        }
+        if (n == 0)
+            break;
+        writeAll(rewriter.feed(std::string_view(buffer, static_cast<std::size_t>(n))));
+    }
+    writeAll(rewriter.flushPending(true));
+}
+
+int waitForExitStatus(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return ExitCannotStart;
+    }
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return ExitCannotStart;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    // If the program that started us dies, take that as a request to stop.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+
+    std::string complaint;
+    const std::optional<std::string> ffmpeg = locateFfmpeg(complaint);
+    if (!ffmpeg) {
+        writeAll(complaint);
+        return ExitFfmpegMissing;
+    }
+    const std::vector<std::string> arguments =
+        coder::mendArguments(std::vector<std::string>(argv + 1, argv + argc));
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        writeAll(std::string("coder: cannot create a pipe: ") + std::strerror(errno) + "\n");
+        return ExitCannotStart;
+    }
+
+    // Signals stay blocked until the child's pid is known, so none is lost
+    // between fork and the first moment forwarding can work.
+    const sigset_t forwarded = forwardedSet();
+    sigset_t previous;
+    ::sigprocmask(SIG_BLOCK, &forwarded, &previous);
+    installForwarding();
+
+    const pid_t adapterPid = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        becomeFfmpeg(*ffmpeg, arguments, fds[1], adapterPid);
+    if (pid < 0) {
+        writeAll(std::string("coder: cannot start ffmpeg: ") + std::strerror(errno) + "\n");
+        return ExitCannotStart;
+    }
+    ffmpegPid.store(pid);
+    ::close(fds[1]);
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+
+    coder::ConsoleRewriter rewriter;
+    passThrough(fds[0], rewriter);
+    ::close(fds[0]);
+
+    int status = waitForExitStatus(pid);
+    ffmpegPid.store(0);
+    if (rewriter.sawMissingEncoder() && status == 0)
+        status = 1;
+    return status;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "app/Seams.h"
+#include "pipeline/Command.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+// Runs one console command as a child process and hands everything it writes
+// (standard output and standard error, through one pipe) to the owner piece by
+// piece as it arrives. ExecuteCommand does not return before the job is over,
+// but it keeps the event loop turning, so windows, timers and other jobs carry
+// on meanwhile; jobs may nest, each keeping its own child and pipe.
+class DOSOutputs : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DOSOutputs(MessageSeam &messages, QObject *parent = nullptr);
+    // Ends any child still running (see stop()), without raising events.
+    ~DOSOutputs() override;
+
+    void setCommandLine(const Command &commandLine);
+    Command CommandLine() const;
+    // Everything the most recently started job has written so far.
+    QString Outputs() const;
+
+    // Runs commandLine, or the stored command line when it is empty, and
+    // returns everything the child wrote. Raises ReceiveOutputs for every piece
+    // and then CommandOver once, both from inside the call. When no child can be
+    // started, shows why, raises nothing and returns an empty string.
+    QString ExecuteCommand(const Command &commandLine = {});
+
+    // Whether the last ExecuteCommand call started a child.
+    bool lastStarted() const { return m_lastStarted; }
+    // The exit of the last job that ended: its exit status, or 128 + the signal
+    // that ended it; -1 before any job ended or when it could not be collected.
+    int exitCode() const { return m_exitCode; }
+    bool exitedNormally() const { return m_exitedNormally; }
+    bool isRunning() const { return !m_activeJobs.isEmpty(); }
+
+    // Ends every running child of this runner: SIGTERM, then SIGKILL for any
+    // that is still there after about two seconds. Returns once they are gone.
+    // Output written meanwhile is kept in Outputs but not raised piece by
+    // piece; each stopped job still ends with CommandOver (exitedNormally()
+    // and exitCode() tell a stopped job from a finished one).
+    void stop();
+
+signals:
+    void ReceiveOutputs(const QString &CommandOutputs);
+    void CommandOver();
+
+private:
+    struct Job;
+    enum class Delivery { Raise, Quiet };
+    enum class ReadResult { Piece, Nothing, Closed };
+
+    void showFailure(const QString &text);
+    ReadResult readPiece(Job &job, Delivery delivery);
+    void deliver(Job &job, const QString &piece, Delivery delivery);
+    void onOutputReady(Job &job);
+    void onChildMaybeExited(Job &job);
+    void drainAvailable(Job &job, Delivery delivery);
+    void finish(Job &job, Delivery delivery, bool raiseOver);
+    void terminate(QList<Job *> jobs, bool raiseOver);
+
+    MessageSeam &m_messages;
+    Command m_commandLine;
+    QString m_outputs;
+    const Job *m_latestJob = nullptr;
+    QList<Job *> m_activeJobs;
+    bool m_lastStarted = false;
+    int m_exitCode = -1;
+    bool m_exitedNormally = false;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Test media made on the spot with ffmpeg's lavfi sources, and what ffprobe
+// says about a file. Every helper runs the real ffmpeg/ffprobe from PATH.
+namespace media {
+
+// The transcoder adapter of this build tree.
+QString adapterPath();
+
+// False (with the reason in *why) when ffmpeg or ffprobe cannot be run.
+bool toolsAvailable(QString *why = nullptr);
+
+// Runs ffmpeg with arguments (after "-nostdin -v error -y"); true on exit 0.
+// On failure *log holds what ffmpeg said.
+bool runFfmpeg(const QStringList &arguments, QString *log = nullptr);
+
+// Stereo tone (440 Hz left, 660 Hz right) as a CBR MP3.
+bool makeStereoMp3(const QString &path, double seconds, int sampleRate = 44100,
+                   const QString &bitRate = QStringLiteral("192k"));
+// A small MPEG-4 video (test picture) with a stereo AAC sound track.
+bool makeVideoWithSound(const QString &path, double seconds);
+// 16-bit stereo PCM WAV.
+bool makeWav(const QString &path, double seconds, int sampleRate = 44100);
+
+// The first bytes of source as a new file.
+bool writeTruncatedCopy(const QString &source, const QString &destination, qint64 bytes);
+
+struct AudioInfo {
+    bool valid = false;
+    QString error;          // why valid is false
+    QString codec;          // ffprobe's codec_name of the first audio stream
+    int sampleRate = 0;
+    int channels = 0;
+    qint64 bitRate = 0;     // of the audio stream, 0 when ffprobe gives none
+    double duration = -1;   // of the container, seconds
+};
+
+AudioInfo probe(const QString &path);
+
+// ffmpeg's own "file:" prefix, so that no path is ever taken for a protocol.
+QString asFileUrl(const QString &path);
+
+}  // namespace media
