@@ -91,8 +91,17 @@ void MainWindow::shapeWindow()
     m_controller.state.ColorKey = 0xFF00FF;
     // Every pixel of exactly the key colour becomes see-through, so the window
     // takes the rounded outline the skin paints.
-    setMask(regionWithoutKeyColour(m_skin.image(QStringLiteral("frmMain")), QSize(MainClientWidth + 1, MainClientHeight + 1))
-                & QRegion(rect()));
+    const QRegion outline = regionWithoutKeyColour(m_skin.image(QStringLiteral("frmMain")),
+                                                   QSize(MainClientWidth + 1, MainClientHeight + 1))
+                            & QRegion(rect());
+    // Qt's X11 back end only hands a new shape to the server when the window is
+    // mapped, so a shown window is briefly unmapped around the change.
+    const bool shown = isVisible() && QGuiApplication::platformName() == QLatin1String("xcb");
+    if (shown)
+        hide();
+    setMask(outline);
+    if (shown)
+        show();
     m_shaped = true;
 }
 
