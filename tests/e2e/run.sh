@@ -14,7 +14,7 @@ if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
 fi
 
 work="$(mktemp -d)"
-trap 'kill "$app" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'ps -ef | grep -E "coder|ffmpeg" | grep -v grep >&2; kill "$app" 2>/dev/null || true; rm -rf "$work"' EXIT
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
@@ -63,7 +63,7 @@ quick=$(pixel $((wx + 310)) $((wy + 304)))
 click $((24 + 18)) $((65 + 16)) 1
 wait_window '打开一个媒体文件' >/dev/null || fail "the open dialog did not appear"
 type_path "$media/song 1.mp3"
-for _ in $(seq 1 150); do
+for _ in $(seq 1 300); do
   [ "$(pixel $((wx + 310)) $((wy + 304)))" != "$quick" ] && break
   sleep 0.2
 done
