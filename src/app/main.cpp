@@ -24,6 +24,7 @@ int main(int argc, char *argv[])
 
     MainWindow window(Paths::forThisProgram(), {messages, shell, chooser, device}, skin);
     messages.setParent(&window);
+    chooser.setMainWindow(&window);
     window.show();
 
     // A file named on the command line is opened as if chosen in the open dialog.

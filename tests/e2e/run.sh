@@ -20,10 +20,18 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
 media="$work/media folder"
 mkdir -p "$media"
-ffmpeg -nostdin -v error -y -f lavfi -i "sine=frequency=523:duration=14" -ac 2 -b:a 128k "$media/song 1.mp3"
+# With E2E_SHOTS set, the run also photographs each state of the window into
+# that folder; the song is then long enough for the decode to be seen.
+song_seconds=14
+[ -n "${E2E_SHOTS:-}" ] && song_seconds=3600
+ffmpeg -nostdin -v error -y -f lavfi -i "sine=frequency=523:duration=$song_seconds" -ac 2 -b:a 128k "$media/song 1.mp3"
 
 fail() { echo "e2e: FAIL: $*" >&2; import -window root "$work/failure.png" 2>/dev/null && cp "$work/failure.png" "${E2E_SHOT:-/tmp/brindlewave-e2e-failure.png}" || true; exit 1; }
 step() { echo "e2e: $*"; }
+shot() {  # name x y width height
+  [ -n "${E2E_SHOTS:-}" ] || return 0
+  import -window root -crop "$4x$5+$2+$3" +repage "$E2E_SHOTS/$1.png"
+}
 
 "$prefix/bin/brindlewave" &
 app=$!
@@ -46,11 +54,14 @@ corner=$(pixel "$wx" "$wy")
 inside=$(pixel $((wx + 380)) $((wy + 20)))
 [ "$inside" != "#FF00FF" ] && [ "$inside" != "$corner" ] || fail "the title strip is not drawn ($inside)"
 
+shot start "$wx" "$wy" 764 564
 step "settings: do not open the folder, do not play the sound"
 click $((230 + 18)) $((65 + 16)) 1
 dlg=$(wait_window '^系统设置$') || fail "the settings dialog did not open"
 eval "$(xdotool getwindowgeometry --shell "$dlg")"
 dx=$X; dy=$Y
+sleep 0.3
+shot settings "$dx" "$dy" 418 251
 xdotool mousemove --sync $((dx + 46 + 100)) $((dy + 80 + 11)) click 1; sleep 0.4; xdotool key Down Return; sleep 0.3
 xdotool mousemove --sync $((dx + 46 + 100)) $((dy + 148 + 11)) click 1; sleep 0.4; xdotool key Down Return; sleep 0.3
 xdotool mousemove --sync $((dx + 112 + 22)) $((dy + 196 + 9)) click 1; sleep 0.5
@@ -63,6 +74,7 @@ quick=$(pixel $((wx + 310)) $((wy + 304)))
 click $((24 + 18)) $((65 + 16)) 1
 wait_window '打开一个媒体文件' >/dev/null || fail "the open dialog did not appear"
 type_path "$media/song 1.mp3"
+if [ -n "${E2E_SHOTS:-}" ]; then sleep 1.5; shot decoding "$wx" "$wy" 764 564; fi
 for _ in $(seq 1 300); do
   [ "$(pixel $((wx + 310)) $((wy + 304)))" != "$quick" ] && break
   sleep 0.2
@@ -70,16 +82,19 @@ done
 [ "$(pixel $((wx + 310)) $((wy + 304)))" != "$quick" ] || fail "the time line did not appear"
 [ -s "$XDG_CACHE_HOME/brindlewave/open.wav" ] || fail "no working WAV was decoded"
 
-step "play, set start at about 2 s and end at about 6 s, preview"
-click $((20 + 17)) $((483 + 16)) 2
+step "play, seek by pressing the time line, set start 2 s later and end 4 s after it, preview"
+click $((20 + 17)) $((483 + 16)) 1
+click $((10 + 250)) $((104 + 30)) 2
 click $((152 + 17)) $((483 + 16)) 4
 click $((196 + 17)) $((483 + 16)) 0.5
 click $((240 + 17)) $((483 + 16)) 1.5
+shot timeline "$wx" "$wy" 764 564
 
 save_as() {
   click $((643 + 54)) $((483 + 16)) 1
   wait_window '^Save As$' >/dev/null || fail "the save dialog did not appear"
   type_path "$1"
+  if [ -n "${E2E_SHOTS:-}" ] && [ "$1" = "$media/ring 1.mp3" ]; then sleep 0.15; shot saving "$wx" "$wy" 764 564; fi
   for _ in $(seq 1 100); do [ -s "$1" ] && break; sleep 0.2; done
   sleep 0.5
   [ -s "$1" ] || fail "$1 was not written"

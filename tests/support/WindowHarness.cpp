@@ -8,13 +8,15 @@
 #include <QFile>
 #include <QtTest>
 
-WindowHarness::WindowHarness(PlaybackDevice *device)
+WindowHarness::WindowHarness(PlaybackDevice *device, const std::function<void(const Paths &)> &prepare)
 {
     paths.programFolder = m_root.filePath(QStringLiteral("program"));
     paths.workFolder = m_root.filePath(QStringLiteral("cache/brindlewave"));
     paths.configFolder = m_root.filePath(QStringLiteral("config/brindlewave"));
     QDir().mkpath(paths.programFolder + QStringLiteral("/data"));
     QFile::link(QStringLiteral(BRINDLEWAVE_BUILD_DIR "/data/coder"), paths.coder());
+    if (prepare)
+        prepare(paths);
 
     if (device) {
         m_device = device;

@@ -7,6 +7,7 @@
 #include "ui/MainWindow.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 class PlaybackDevice;
@@ -18,7 +19,10 @@ class SkinImage;
 // passes its own.
 class WindowHarness {
 public:
-    explicit WindowHarness(PlaybackDevice *device = nullptr);
+    // `prepare` runs after the folders are laid out and before the window is
+    // made, so a test can put files where start-up will look.
+    explicit WindowHarness(PlaybackDevice *device = nullptr,
+                           const std::function<void(const Paths &)> &prepare = {});
     ~WindowHarness();
 
     Paths paths;

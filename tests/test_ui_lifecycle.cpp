@@ -1,0 +1,110 @@
+// Start-up and shutdown of the real main window, and opening from outside.
+#include "support/Media.h"
+#include "support/RecordingDevice.h"
+#include "support/WindowHarness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+class UiLifecycleTest : public QObject {
+    Q_OBJECT
+
+    static void write(const QString &path, const QByteArray &bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+private slots:
+    void startUpReadsTheSettingsFileWhenThere()
+    {
+        RecordingDevice device;
+        WindowHarness without(&device);
+        QCOMPARE(without.state().OpenFolderChoice, 0);
+        QCOMPARE(without.state().PromptSoundChoice, 0);
+        QCOMPARE(without.state().FileOpen, FlagFalse);
+        QVERIFY(without.state().CurrentJob.isEmpty());
+        QCOMPARE(without.face().txtFullTime, QStringLiteral("0"));
+        QCOMPARE(without.face().handleX[0], 0.0f);
+        QCOMPARE(without.face().handleX[1], 10920.0f);
+
+        WindowHarness with(&device, [](const Paths &p) { write(p.settingsFile(), "1\r\n1\r\n"); });
+        QCOMPARE(with.state().OpenFolderChoice, 1);
+        QCOMPARE(with.state().PromptSoundChoice, 1);
+    }
+
+    void startUpMakesTheWorkingFolderAndLeavesAnExistingOneAlone()
+    {
+        RecordingDevice device;
+        WindowHarness fresh(&device);
+        const QFileInfo made(fresh.paths.workFolder);
+        QVERIFY(made.isDir());
+        QCOMPARE(made.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), QFile::Permissions());
+
+        WindowHarness kept(&device, [](const Paths &p) { write(p.workFolder + "/keep me.txt", "mine"); });
+        QFile kept1(kept.paths.workFolder + "/keep me.txt");
+        QVERIFY(kept1.open(QIODevice::ReadOnly));
+        QCOMPARE(kept1.readAll(), QByteArray("mine"));
+    }
+
+    void exitDuringADecodeEndsTheTranscoder()
+    {
+        QTemporaryDir scratch;
+        // an ffmpeg that never finishes on its own
+        const QString slow = scratch.filePath("slow-ffmpeg");
+        write(slow, "#!/bin/sh\necho 'Duration: 00:10:00.00, start: 0'\nexec sleep 600\n");
+        QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString song = scratch.filePath("song.mp3");
+        write(song, "not used by the stand-in");
+
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.chooser.answers = QStringList{song};
+        qputenv("BRINDLEWAVE_FFMPEG", slow.toLocal8Bit());
+        bool wasRunning = false;
+        QTimer::singleShot(500, &h.window(), [&] {
+            wasRunning = h.controller().objDOS().isRunning();
+            h.window().close();  // the question is answered with OK
+        });
+        h.click(QStringLiteral("imgButton(0)"));
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+
+        QVERIFY(wasRunning);
+        QVERIFY(!h.controller().objDOS().isRunning());
+        QCOMPARE(h.ended, 1);
+        QCOMPARE(h.messages.count(), 1);  // only the exit question: a job ended by exit is no failure
+        QCOMPARE(h.messages.last().text, QStringLiteral("确定要退出吗？"));
+    }
+
+    void aFileFromOutsideAsksToCloseTheOpenOneFirst()
+    {
+        QTemporaryDir scratch;
+        const QString first = scratch.filePath("first.wav");
+        const QString second = scratch.filePath("second.wav");
+        QVERIFY(media::makeWav(first, 3));
+        QVERIFY(media::makeWav(second, 5));
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.window().openFromOutside(first);
+        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QVERIFY(h.messages.isEmpty());
+
+        h.messages.defaultAnswer = MessageAnswer::Cancel;
+        h.window().openFromOutside(second);
+        QCOMPARE(h.messages.count(), 1);
+        QCOMPARE(h.messages.last().title, QStringLiteral("关闭"));
+        QCOMPARE(h.face().lblFileName, first.size() > 35 ? first.left(32) + "..." : first);
+
+        h.messages.defaultAnswer = MessageAnswer::Ok;
+        h.window().openFromOutside(second);
+        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.face().lblFileName, second.size() > 35 ? second.left(32) + "..." : second);
+        QVERIFY(h.chooser.requests.isEmpty());  // no dialog for a file given from outside
+    }
+};
+
+QTEST_MAIN(UiLifecycleTest)
+#include "test_ui_lifecycle.moc"
