@@ -3,6 +3,7 @@
 //      directly with the same arguments, median of 5 runs each;
 //  (b) ProgressReport throughput over about 1 MB of real adapter output.
 
+#include "BenchCommon.h"
 #include "app/Paths.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/DOSOutputs.h"
@@ -30,39 +31,6 @@ public:
     }
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-bool runDirectly(const QStringList &arguments)
-{
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.setStandardInputFile(QProcess::nullDevice());
-    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-nostdin")} + arguments);
-    // Read the console output as it comes, as the runner does.
-    while (ffmpeg.state() != QProcess::NotRunning) {
-        ffmpeg.waitForReadyRead(-1);
-        ffmpeg.readAll();
-    }
-    return ffmpeg.exitStatus() == QProcess::NormalExit && ffmpeg.exitCode() == 0;
-}
-
-bool makeTenMinuteMp3(const QString &path)
-{
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
-                  QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("aevalsrc=sin(440*2*PI*t)|sin(660*2*PI*t):s=44100:d=600"),
-                  QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-                  QStringLiteral("192k"), path});
-    return ffmpeg.waitForFinished(-1) && ffmpeg.exitCode() == 0;
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -76,7 +44,7 @@ int main(int argc, char **argv)
     paths.workFolder = folder.path();
     const QString source = folder.filePath(QStringLiteral("ten minutes.mp3"));
     std::printf("generating a 10-minute stereo MP3...\n");
-    if (!makeTenMinuteMp3(source)) {
+    if (!bench::makeTenMinuteMp3(source)) {
         std::fprintf(stderr, "ffmpeg could not make the test file\n");
         return 1;
     }
@@ -98,14 +66,14 @@ int main(int argc, char **argv)
             return 1;
         }
         clock.restart();
-        if (!runDirectly(decode.arguments)) {
+        if (!bench::runFfmpegDirectly(decode.arguments)) {
             std::fprintf(stderr, "ffmpeg failed\n");
             return 1;
         }
         direct.push_back(clock.nsecsElapsed() / 1e6);
     }
-    const double runnerMs = median(throughRunner);
-    const double directMs = median(direct);
+    const double runnerMs = bench::median(throughRunner);
+    const double directMs = bench::median(direct);
     std::printf("(a) decode 10 min MP3 -> WAV, median of %d\n", Runs);
     std::printf("    runner + adapter : %8.1f ms\n", runnerMs);
     std::printf("    ffmpeg directly  : %8.1f ms\n", directMs);
@@ -138,6 +106,6 @@ int main(int argc, char **argv)
     }
     std::printf("(b) ProgressReport over %.2f MB of adapter output (%lld pieces, %d displays)\n",
                 totalBytes / 1e6, static_cast<long long>(pieces.size()), shown / Runs);
-    std::printf("    throughput       : %8.1f MB/s (target >= 50)\n", median(rates));
+    std::printf("    throughput       : %8.1f MB/s (target >= 50)\n", bench::median(rates));
     return 0;
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev
   libsdl2-dev libsndfile1-dev
   ffmpeg libavcodec-extra
   fonts-noto-cjk

@@ -145,6 +145,31 @@ private slots:
         QCOMPARE(h.face().txtAction, QStringLiteral("Help"));
     }
 
+    void everyMenuEntryReachesItsAction()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.messages.defaultAnswer = MessageAnswer::Cancel;  // keeps the program running on "Exit"
+        QStringList written;
+        for (int i = 0; i < 4; ++i) {
+            for (QAction *entry : h.window().menus().popup(i)->actions()) {
+                if (entry->isSeparator())
+                    continue;
+                entry->trigger();
+                written << h.face().txtAction;
+            }
+        }
+        QCOMPARE(written, (QStringList{"OpenFile", "SaveRingTone", "Exit", "RRC", "SR", "Setting", "About", "Help"}));
+        QCOMPARE(h.chooser.requests.size(), 1);  // the open dialog
+        QCOMPARE(h.messages.texts().mid(0, 2), (QStringList{"确定要退出吗？", "请先播放音乐"}));
+        QCOMPARE(h.messages.last().title, QStringLiteral("About"));
+        QCOMPARE(h.shell.opened.size(), 2);
+        QCOMPARE(h.shell.opened.at(0).scheme(), QStringLiteral("mailto"));
+        QCOMPARE(h.shell.opened.at(1).scheme(), QStringLiteral("https"));
+        QVERIFY(h.window().isVisible());
+        QCOMPARE(h.ended, 0);
+    }
+
     void feedbackAndShareOpenAMailToSupport()
     {
         RecordingDevice device;

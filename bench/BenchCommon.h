@@ -1,0 +1,49 @@
+#pragma once
+
+// Small pieces the benchmarks share: medians, a generated 10-minute MP3 and a
+// direct ffmpeg run to compare the program's own path against.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <vector>
+
+namespace bench {
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// ffmpeg with the given arguments, its console output read as it comes (as the
+// program's runner reads it).
+inline bool runFfmpegDirectly(const QStringList &arguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-nostdin")} + arguments);
+    while (ffmpeg.state() != QProcess::NotRunning) {
+        ffmpeg.waitForReadyRead(-1);
+        ffmpeg.readAll();
+    }
+    return ffmpeg.exitStatus() == QProcess::NormalExit && ffmpeg.exitCode() == 0;
+}
+
+inline bool makeTenMinuteMp3(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+                  QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("aevalsrc=sin(440*2*PI*t)|sin(660*2*PI*t):s=44100:d=600"),
+                  QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
+                  QStringLiteral("192k"), path});
+    return ffmpeg.waitForFinished(-1) && ffmpeg.exitCode() == 0;
+}
+
+}  // namespace bench
