@@ -1,4 +1,5 @@
 // Start-up and shutdown of the real main window, and opening from outside.
+#include "pipeline/OpenFlow.h"
 #include "support/Media.h"
 #include "support/RecordingDevice.h"
 #include "support/WindowHarness.h"
@@ -77,6 +78,38 @@ private slots:
         QCOMPARE(h.ended, 1);
         QCOMPARE(h.messages.count(), 1);  // only the exit question: a job ended by exit is no failure
         QCOMPARE(h.messages.last().text, QStringLiteral("确定要退出吗？"));
+    }
+
+    void aSecondOpenDuringADecodeReplacesIt()
+    {
+        QTemporaryDir scratch;
+        const QString slow = scratch.filePath("slow-ffmpeg");
+        write(slow, "#!/bin/sh\necho 'Duration: 00:10:00.00, start: 0'\nexec sleep 600\n");
+        QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString first = scratch.filePath("first.mp3");
+        write(first, "decoded by the stand-in that never ends");
+        const QString second = scratch.filePath("second.wav");
+        QVERIFY(media::makeWav(second, 3));
+
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.chooser.answers = QStringList{first, second};
+        qputenv("BRINDLEWAVE_FFMPEG", slow.toLocal8Bit());
+        QTimer::singleShot(500, &h.window(), [&] {
+            qunsetenv("BRINDLEWAVE_FFMPEG");
+            h.click(QStringLiteral("imgButton(0)"));  // FileOpen is still clear: another open
+        });
+        h.click(QStringLiteral("imgButton(0)"));
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
+        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.face().lblFileName, OpenFlow::tabCaption(second));
+        QVERIFY(h.face().picOpenedVisible);
+        QVERIFY(!h.controller().objDOS().isRunning());
+        const media::AudioInfo work = media::probe(h.paths.workWav());
+        QVERIFY2(work.valid, qPrintable(work.error));
+        QVERIFY(qAbs(work.duration - 3.0) < 0.1);
     }
 
     void aFileFromOutsideAsksToCloseTheOpenOneFirst()
