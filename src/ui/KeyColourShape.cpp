@@ -27,3 +27,17 @@ QRegion regionWithoutKeyColour(const QImage &picture, QSize logicalSize, QRgb ke
     region.setRects(runs.constData(), int(runs.size()));
     return region;
 }
+
+QImage withKeyColourTransparent(const QImage &picture, QRgb keyColour)
+{
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = keyColour | 0xFF000000u;
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] | 0xFF000000u) == key)
+                line[x] = 0;
+    }
+    image.setDevicePixelRatio(picture.devicePixelRatio());
+    return image;
+}

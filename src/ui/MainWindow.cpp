@@ -28,6 +28,8 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     setWindowIcon(Skin::programIcon());
     setFixedSize(MainClientWidth, MainClientHeight);
     setAttribute(Qt::WA_NoSystemBackground);
+    // Lets the margin be see-through where a mask only shapes input (Wayland).
+    setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     setAcceptDrops(true);
     QFont windowFont(QStringLiteral("Tahoma"));
@@ -73,7 +75,10 @@ SkinLabel *MainWindow::label(const QString &key) const
 void MainWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_skin.picture(QStringLiteral("frmMain")));
+    if (m_shapedFace.isNull())
+        painter.drawPixmap(0, 0, m_skin.picture(QStringLiteral("frmMain")));
+    else
+        painter.drawPixmap(0, 0, m_shapedFace);
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -91,7 +96,9 @@ void MainWindow::shapeWindow()
     m_controller.state.ColorKey = 0xFF00FF;
     // Every pixel of exactly the key colour becomes see-through, so the window
     // takes the rounded outline the skin paints.
-    const QRegion outline = regionWithoutKeyColour(m_skin.image(QStringLiteral("frmMain")),
+    const QImage face = m_skin.image(QStringLiteral("frmMain"));
+    m_shapedFace = QPixmap::fromImage(withKeyColourTransparent(face));
+    const QRegion outline = regionWithoutKeyColour(face,
                                                    QSize(MainClientWidth + 1, MainClientHeight + 1))
                             & QRegion(rect());
     // Qt's X11 back end only hands a new shape to the server when the window is

@@ -4,6 +4,7 @@
 #include "app/Seams.h"
 
 #include <QHash>
+#include <QPixmap>
 #include <QPointer>
 #include <QTimer>
 #include <QCoreApplication>
@@ -81,6 +82,7 @@ private:
     QHash<QString, QWidget *> m_elements;
     std::unique_ptr<MenuHolder> m_menus;
     std::unique_ptr<SettingsDialogHost> m_settings;
+    QPixmap m_shapedFace;  // the face with its key-colour margin see-through
     QTimer m_timer3;
     bool m_shaped = false;
     bool m_closing = false;

@@ -44,6 +44,7 @@ SettingsDialog::SettingsDialog(EditorState &state, const QString &settingsFile,
       m_background(skin.picture(QString::fromLatin1(SettingsBackground)))
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(DialogTitle);
     setWindowIcon(Skin::programIcon());
     setFixedSize(SettingsClientWidth, SettingsClientHeight);
@@ -86,6 +87,8 @@ void SettingsDialog::shapeByKeyColour(const Skin &skin)
     if (picture.isNull())
         return;
     setMask(regionWithoutKeyColour(picture, picture.deviceIndependentSize().toSize(), SkinKeyColour));
+    // where a mask only shapes input (Wayland), the margin is drawn see-through
+    m_background = QPixmap::fromImage(withKeyColourTransparent(picture, SkinKeyColour));
 }
 
 void SettingsDialog::selectStoredChoices()
