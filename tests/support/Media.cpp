@@ -6,6 +6,9 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <cerrno>
+#include <csignal>
+
 namespace media {
 
 namespace {
@@ -100,9 +103,29 @@ bool makeVideoWithSound(const QString &path, double seconds)
 
 bool makeWav(const QString &path, double seconds, int sampleRate)
 {
-    return runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      stereoTone(seconds, sampleRate), QStringLiteral("-c:a"),
-                      QStringLiteral("pcm_s16le"), asFileUrl(path)});
+    return makePcmWav(path, seconds, sampleRate, 2, QStringLiteral("pcm_s16le"));
+}
+
+bool makePcmWav(const QString &path, double seconds, int sampleRate, int channels,
+                const QString &codec, const QStringList &extra)
+{
+    return runFfmpeg(QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"),
+                                 QStringLiteral("-i"), stereoTone(seconds, sampleRate),
+                                 QStringLiteral("-ac"), QString::number(channels),
+                                 QStringLiteral("-c:a"), codec}
+                     + extra + QStringList{asFileUrl(path)});
+}
+
+bool processIsGone(qint64 pid)
+{
+    if (::kill(static_cast<pid_t>(pid), 0) != 0)
+        return errno == ESRCH;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && line.mid(close + 2, 1) == "Z";
 }
 
 bool writeTruncatedCopy(const QString &source, const QString &destination, qint64 bytes)

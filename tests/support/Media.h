@@ -24,6 +24,10 @@ bool makeStereoMp3(const QString &path, double seconds, int sampleRate = 44100,
 bool makeVideoWithSound(const QString &path, double seconds);
 // 16-bit stereo PCM WAV.
 bool makeWav(const QString &path, double seconds, int sampleRate = 44100);
+// The same tone as a WAV in any PCM codec and channel count, with extra output
+// options (e.g. "-rf64", "always").
+bool makePcmWav(const QString &path, double seconds, int sampleRate, int channels,
+                const QString &codec, const QStringList &extra = {});
 
 // The first bytes of source as a new file.
 bool writeTruncatedCopy(const QString &source, const QString &destination, qint64 bytes);
@@ -39,6 +43,9 @@ struct AudioInfo {
 };
 
 AudioInfo probe(const QString &path);
+
+// True once the process no longer runs (gone, or a zombie nobody collected).
+bool processIsGone(qint64 pid);
 
 // ffmpeg's own "file:" prefix, so that no path is ever taken for a protocol.
 QString asFileUrl(const QString &path);
