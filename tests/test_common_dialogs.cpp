@@ -13,100 +13,73 @@
 #include <QtTest>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
-const QString OpenFilter = QStringLiteral(
-    "MP3 格式(*.mp3)|*.mp3|WMA 格式(*.wma)|*.wma|WAV 格式(*.wav)|*.wav|AMR 格式(*.amr)|*.amr|"
-    "WMV 格式(*.wmv)|*.wmv|AVI 格式(*.avi)|*.avi|MPG 格式(*.mpg)|*.mpg|MOV 格式(*.mov)|*.mov|"
-    "OGG 格式(*.ogg)|*.ogg|FLAC 格式(*.flac)|*.flac|所有格式(*.*)|*.*");
 const QString SaveFilter = QStringLiteral(
     "MP3 Files(*.mp3)|*.mp3|WMA Files(*.wma)|*.wma|WAV Files(*.wav)|*.wav|AMR Files(*.amr)|*.amr");
+const QString ProgramFolder = QStringLiteral("/opt/brindlewave");
+// The NUL fill that callers with fixed-length text leave behind; the getters cut it off.
+const QString Fill(3, QChar(0));
 
 // Answers every call with the scripted result and keeps what it was asked.
 class FakeChooser : public FilterReportingChooserSeam {
 public:
-    FileChooserResult chooseWithFilter(const FileChoice &choice) override
-    {
-        calls.append(choice);
-        return answer;
-    }
+    FileChooserResult chooseWithFilter(const FileChoice &choice) override { calls.append(choice); return answer; }
     QList<FileChoice> calls;
     FileChooserResult answer;
 };
 
-// A chooser that only knows the plain seam: no selected filter is reported.
+// Knows only the plain seam, so reports no selected filter; always cancels.
 class PathOnlyChooser : public FileChooserSeam {
 public:
-    QString choose(const FileChoice &choice) override
-    {
-        calls.append(choice);
-        return answer;
-    }
+    QString choose(const FileChoice &choice) override { calls.append(choice); return {}; }
     QList<FileChoice> calls;
-    QString answer;
 };
 
-void setUpSaveFlow(CCommonDialogs &dialogs)
+void setUpSaveFlow(CCommonDialogs &dialogs, FileChooserSeam &chooser, const QString &programFolder = ProgramFolder)
 {
+    dialogs.Init(chooser, programFolder);
     dialogs.setFilter(SaveFilter);
-    dialogs.setTitle(QStringLiteral("Save As"));
+    dialogs.setTitle(QStringLiteral("Save As") + Fill);
     dialogs.setPath(QString());
-    dialogs.setFileName(QStringLiteral("ringtone.mp3"));
+    dialogs.setFileName(QStringLiteral("ringtone.mp3") + Fill);
 }
 
-QFileDialog *visibleFileDialog()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
+bool touch(const QString &path) { return QFile(path).open(QIODevice::WriteOnly); }
 
-// Types into the name box as a user would. selectFile() leaves the box alone
-// while it has the focus, which depends on window activation timing.
-void typeName(QFileDialog *dialog, const QString &name)
-{
-    if (auto *box = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-        box->setText(name);
-    else
-        dialog->selectFile(name);
-}
-
-// Runs `act` on the real file dialog once it is up, from inside its modal loop.
-// A dialog still open after the grace time is rejected so the test cannot hang.
+// Runs `act` once on Qt's file dialog inside its modal loop and answers Yes to any question,
+// keeping its text. Whatever is still open after the grace time is rejected, so nothing hangs.
 class DialogDriver {
 public:
-    explicit DialogDriver(std::function<void(QFileDialog *)> act) : m_act(std::move(act))
+    explicit DialogDriver(std::function<void(QFileDialog *)> act)
     {
-        QObject::connect(&m_poll, &QTimer::timeout, [this] {
-            QFileDialog *dialog = visibleFileDialog();
-            if (!dialog)
-                return;
-            m_poll.stop();
-            m_seen = true;
-            m_act(dialog);
-        });
-        QObject::connect(&m_guard, &QTimer::timeout, [] {
+        QObject::connect(&m_poll, &QTimer::timeout, [this, act] {
             for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
-                    box->reject();
+                auto *box = qobject_cast<QMessageBox *>(w);
+                auto *dialog = qobject_cast<QFileDialog *>(w);
+                if (box && box->isVisible() && box->button(QMessageBox::Yes)) {
+                    question = box->text();
+                    box->button(QMessageBox::Yes)->click();
+                } else if (dialog && dialog->isVisible() && !sawDialog) {
+                    sawDialog = true;
+                    act(dialog);
+                }
             }
-            if (QFileDialog *dialog = visibleFileDialog())
-                dialog->reject();
+        });
+        QTimer::singleShot(15000, &m_poll, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+                    dialog->reject();
         });
         m_poll.start(20);
-        m_guard.setSingleShot(true);
-        m_guard.start(15000);
     }
-    bool sawDialog() const { return m_seen; }
+    bool sawDialog = false;
+    QString question;
 
 private:
-    std::function<void(QFileDialog *)> m_act;
     QTimer m_poll;
-    QTimer m_guard;
-    bool m_seen = false;
 };
 
 }  // namespace
@@ -115,440 +88,220 @@ class TestCommonDialogs : public QObject {
     Q_OBJECT
 
 private slots:
-    void filterConversion_data();
-    void filterConversion();
-    void firstExtension_data();
-    void firstExtension();
+    void filterConversion_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("descriptions carry the pattern")
+            << "MP3 格式(*.mp3)|*.mp3|所有格式(*.*)|*.*" << QStringList{"MP3 格式(*.mp3)", "所有格式(*.*)"};
+        QTest::newRow("plain descriptions get the pattern") << "A|*.a|B|*.b" << QStringList{"A (*.a)", "B (*.b)"};
+        QTest::newRow("several patterns") << "Media|*.mp3;*.wav" << QStringList{"Media (*.mp3 *.wav)"};
+        QTest::newRow("several patterns in the description")
+            << "Media(*.mp3;*.wav)|*.mp3;*.wav" << QStringList{"Media(*.mp3 *.wav)"};
+        QTest::newRow("other parentheses") << "Sound (short)|*.wav" << QStringList{"Sound (short) (*.wav)"};
+        QTest::newRow("an empty piece ends the list") << "A|*.a||B|*.b" << QStringList{"A (*.a)"};
+        QTest::newRow("a description without pattern is dropped") << "A|*.a|B" << QStringList{"A (*.a)"};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
 
-    void openFlowCall();
-    void saveFlowCall();
-    void chosenPathOutputs_data();
-    void chosenPathOutputs();
-    void savePathRules_data();
-    void savePathRules();
-    void defaultExtension_data();
-    void defaultExtension();
-    void cancelChangesNothing_data();
-    void cancelChangesNothing();
-    void gettersTrimAtNul();
-    void openStartsWhereTheLastFileWasChosen();
+    void filterConversion()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, expected);
+        QCOMPARE(qtNameFilters(filter), expected);
+    }
 
-    void realSaveDialog();
-    void realOpenDialog();
-};
+    // What the chooser is asked, and the outputs with the save dialog's default extension.
+    void showTakesTheChoice_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("fileName");
 
-void TestCommonDialogs::filterConversion_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QStringList>("expected");
+        QTest::newRow("open") << false << SaveFilter << "/music/a b.mp3" << 2 << "/music/a b.mp3";
+        QTest::newRow("open in the root folder") << false << SaveFilter << "/a.mp3" << 0 << "/a.mp3";
+        QTest::newRow("open adds no extension") << false << SaveFilter << "/r/tone" << 0 << "/r/tone";
+        QTest::newRow("first filter") << true << SaveFilter << "/r/ringtone" << 0 << "/r/ringtone.mp3";
+        QTest::newRow("WAV selected") << true << SaveFilter << "/r/ringtone" << 2 << "/r/ringtone.wav";
+        QTest::newRow("any dot counts") << true << SaveFilter << "/r/my.song" << 1 << "/r/my.song";
+        QTest::newRow("dot in the folder only") << true << SaveFilter << "/r.d/tone" << 1 << "/r.d/tone.wma";
+        QTest::newRow("unknown selection") << true << SaveFilter << "/r/tone" << -1 << "/r/tone.mp3";
+        QTest::newRow("first of several patterns") << true << "Media|*.ogg;*.mp3" << "/r/tone" << 0 << "/r/tone.ogg";
+        QTest::newRow("all files") << true << "所有格式(*.*)|*.*" << "/r/tone" << 0 << "/r/tone";
+        QTest::newRow("star") << true << "Any|*" << "/r/tone" << 0 << "/r/tone";
+        QTest::newRow("wildcard extension") << true << "Odd|*.m?3" << "/r/tone" << 0 << "/r/tone";
+        QTest::newRow("empty filter offers all files") << true << "" << "/r/tone" << 0 << "/r/tone";
+    }
 
-    QTest::newRow("save flow: descriptions carry the pattern")
-        << SaveFilter
-        << QStringList{"MP3 Files(*.mp3)", "WMA Files(*.wma)", "WAV Files(*.wav)", "AMR Files(*.amr)"};
-    QTest::newRow("plain descriptions get the pattern")
-        << QStringLiteral("A|*.a|B|*.b") << QStringList{"A (*.a)", "B (*.b)"};
-    QTest::newRow("several patterns")
-        << QStringLiteral("Media|*.mp3;*.wav") << QStringList{"Media (*.mp3 *.wav)"};
-    QTest::newRow("several patterns already in the description")
-        << QStringLiteral("Media(*.mp3;*.wav)|*.mp3;*.wav") << QStringList{"Media(*.mp3 *.wav)"};
-    QTest::newRow("other parentheses in the description")
-        << QStringLiteral("Sound (short)|*.wav") << QStringList{"Sound (short) (*.wav)"};
-    QTest::newRow("an empty piece ends the list")
-        << QStringLiteral("A|*.a||B|*.b") << QStringList{"A (*.a)"};
-    QTest::newRow("a description without pattern is dropped")
-        << QStringLiteral("A|*.a|B") << QStringList{"A (*.a)"};
-    QTest::newRow("empty") << QString() << QStringList{};
-}
+    void showTakesTheChoice()
+    {
+        QFETCH(bool, save);
+        QFETCH(QString, filter);
+        QFETCH(QString, chosen);
+        QFETCH(int, selected);
+        QFETCH(QString, fileName);
+        FakeChooser chooser;
+        chooser.answer = {chosen, selected};
+        CCommonDialogs dialogs;
+        setUpSaveFlow(dialogs, chooser);
+        dialogs.setFilter(filter);
 
-void TestCommonDialogs::filterConversion()
-{
-    QFETCH(QString, filter);
-    QFETCH(QStringList, expected);
-    QCOMPARE(qtNameFilters(filter), expected);
-}
+        QVERIFY(save ? dialogs.ShowSave() : dialogs.ShowOpen());
+        QCOMPARE(chooser.calls.size(), 1);
+        const FileChoice &call = chooser.calls.first();
+        QCOMPARE(call.title, QStringLiteral("Save As"));
+        QCOMPARE(call.folder, save ? ProgramFolder : QDir::currentPath());
+        QCOMPARE(call.initialName, QStringLiteral("ringtone.mp3"));
+        QCOMPARE(call.filters, filter.isEmpty() ? QStringList{"*.* (*.*)"} : qtNameFilters(filter));
+        QCOMPARE(call.selectedFilter, 0);
+        QCOMPARE(call.save, save);
+        const qsizetype slash = fileName.lastIndexOf(u'/');
+        QCOMPARE(dialogs.FileName(), fileName);
+        QCOMPARE(dialogs.FileTitle(), fileName.mid(slash + 1));
+        QCOMPARE(dialogs.Path(), fileName.left(slash));
+    }
 
-void TestCommonDialogs::firstExtension_data()
-{
-    QTest::addColumn<QString>("nameFilter");
-    QTest::addColumn<QString>("extension");
+    // PROGRAM, EXISTING and MISSING stand for folders made by the test; the save dialog
+    // settles Path to the folder it starts in, and keeps it there on cancel.
+    void cancelChangesNothing_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("chooser");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("pathAfter");
 
-    QTest::newRow("mp3") << QStringLiteral("MP3 Files(*.mp3)") << QStringLiteral("mp3");
-    QTest::newRow("first of several") << QStringLiteral("Media (*.ogg *.mp3)") << QStringLiteral("ogg");
-    QTest::newRow("all files") << QStringLiteral("所有格式(*.*)") << QString();
-    QTest::newRow("star") << QStringLiteral("Any (*)") << QString();
-    QTest::newRow("wildcard extension") << QStringLiteral("Odd (*.m?3)") << QString();
-}
+        QTest::newRow("save, empty") << true << "fake" << "" << "PROGRAM";
+        QTest::newRow("save, blank") << true << "fake" << "   " << "PROGRAM";
+        QTest::newRow("save, missing folder") << true << "fake" << "MISSING" << "PROGRAM";
+        QTest::newRow("save, existing folder") << true << "fake" << "EXISTING" << "EXISTING/";
+        QTest::newRow("save, with separator") << true << "fake" << "EXISTING/" << "EXISTING/";
+        QTest::newRow("save, with fill") << true << "fake" << "EXISTING" + Fill << "EXISTING/";
+        QTest::newRow("save, a file") << true << "fake" << "EXISTING/file.txt" << "PROGRAM";
+        QTest::newRow("save, plain chooser") << true << "plain" << "EXISTING/" << "EXISTING/";
+        QTest::newRow("save, real dialog") << true << "real" << "EXISTING" << "EXISTING/";
+        QTest::newRow("open") << false << "fake" << "MISSING" + Fill << "MISSING";
+        QTest::newRow("open, plain chooser") << false << "plain" << "MISSING" << "MISSING";
+        QTest::newRow("open, real dialog") << false << "real" << "MISSING" << "MISSING";
+    }
 
-void TestCommonDialogs::firstExtension()
-{
-    QFETCH(QString, nameFilter);
-    QFETCH(QString, extension);
-    QCOMPARE(firstExtensionOf(nameFilter), extension);
-}
+    void cancelChangesNothing()
+    {
+        QFETCH(bool, save);
+        QFETCH(QString, chooser);
+        QFETCH(QString, path);
+        QFETCH(QString, pathAfter);
+        QTemporaryDir base;
+        QVERIFY(base.isValid());
+        const QString program = base.filePath(QStringLiteral("program"));
+        const QString existing = base.filePath(QStringLiteral("music"));
+        QVERIFY(QDir().mkpath(program) && QDir().mkpath(existing) && touch(existing + QStringLiteral("/file.txt")));
+        auto resolve = [&](QString text) {
+            return text.replace(QStringLiteral("PROGRAM"), program)
+                .replace(QStringLiteral("EXISTING"), existing)
+                .replace(QStringLiteral("MISSING"), base.filePath(QStringLiteral("missing")));
+        };
+        FakeChooser fake;
+        PathOnlyChooser plain;
+        QtFileChooser real;
+        std::optional<DialogDriver> driver;
+        QString shownFolder;
+        if (chooser == QLatin1String("real"))
+            driver.emplace([&](QFileDialog *dialog) {
+                shownFolder = dialog->directory().absolutePath();
+                dialog->reject();
+            });
+        CCommonDialogs dialogs;
+        setUpSaveFlow(dialogs, chooser == QLatin1String("fake") ? static_cast<FileChooserSeam &>(fake)
+                               : chooser == QLatin1String("plain") ? static_cast<FileChooserSeam &>(plain)
+                                                                   : real, program);
+        dialogs.setFileTitle(QStringLiteral("earlier.mp3") + Fill);
+        dialogs.setPath(resolve(path));
 
-void TestCommonDialogs::openFlowCall()
-{
-    FakeChooser chooser;
-    chooser.answer = {QStringLiteral("/music/a b.mp3"), 0};
-    CCommonDialogs dialogs;
-    dialogs.Init(chooser, QStringLiteral("/opt/brindlewave"));
-    dialogs.setFileName(QString());
-    dialogs.setFilter(OpenFilter);
-    dialogs.setTitle(QStringLiteral("打开一个媒体文件"));
+        QVERIFY(!(save ? dialogs.ShowSave() : dialogs.ShowOpen()));
+        const QList<FileChoice> calls = fake.calls + plain.calls;
+        QCOMPARE(calls.size() + (driver && driver->sawDialog), 1);
+        const QString start = save ? resolve(pathAfter) : QDir::currentPath();
+        QCOMPARE(driver ? shownFolder : calls.first().folder, driver ? QDir(start).absolutePath() : start);
+        QCOMPARE(dialogs.FileName(), QStringLiteral("ringtone.mp3"));
+        QCOMPARE(dialogs.FileTitle(), QStringLiteral("earlier.mp3"));
+        QCOMPARE(dialogs.Path(), resolve(pathAfter));
+    }
 
-    QVERIFY(dialogs.ShowOpen());
+    void openStartsWhereTheLastFileWasChosen()
+    {
+        QTemporaryDir saved;
+        QVERIFY(saved.isValid());
+        FakeChooser chooser;
+        CCommonDialogs dialogs;
+        setUpSaveFlow(dialogs, chooser);
 
-    QCOMPARE(chooser.calls.size(), 1);
-    const FileChoice &call = chooser.calls.first();
-    QCOMPARE(call.title, QStringLiteral("打开一个媒体文件"));
-    QCOMPARE(call.folder, QDir::currentPath());
-    QCOMPARE(call.initialName, QString());
-    QCOMPARE(call.filters.size(), 11);
-    QCOMPARE(call.filters.first(), QStringLiteral("MP3 格式(*.mp3)"));
-    QCOMPARE(call.filters.last(), QStringLiteral("所有格式(*.*)"));
-    QCOMPARE(call.selectedFilter, 0);
-    QVERIFY(!call.save);
-}
+        chooser.answer = {QStringLiteral("/media/disc/track.flac"), 0};
+        QVERIFY(dialogs.ShowOpen());
+        chooser.answer = {};
+        QVERIFY(!dialogs.ShowOpen());
+        chooser.answer = {saved.filePath(QStringLiteral("tone.mp3")), 0};
+        QVERIFY(dialogs.ShowSave());
+        chooser.answer = {};
+        QVERIFY(!dialogs.ShowOpen());
 
-void TestCommonDialogs::saveFlowCall()
-{
-    QTemporaryDir programFolder;
-    QVERIFY(programFolder.isValid());
-    FakeChooser chooser;
-    CCommonDialogs dialogs;
-    dialogs.Init(chooser, programFolder.path());
-    setUpSaveFlow(dialogs);
+        QCOMPARE(chooser.calls.size(), 4);
+        QCOMPARE(chooser.calls[0].folder, QDir::currentPath());
+        QCOMPARE(chooser.calls[1].folder, QStringLiteral("/media/disc"));
+        QCOMPARE(chooser.calls[3].folder, saved.path());
+    }
 
-    QVERIFY(!dialogs.ShowSave());
+    // Qt's own dialog: what it shows, and a save name typed without extension under the WAV
+    // filter is completed inside it, so the question before replacing a file names the file written.
+    void realDialog_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("open") << false;
+        QTest::newRow("save") << true;
+    }
 
-    QCOMPARE(chooser.calls.size(), 1);
-    const FileChoice &call = chooser.calls.first();
-    QCOMPARE(call.title, QStringLiteral("Save As"));
-    QCOMPARE(call.folder, programFolder.path());
-    QCOMPARE(call.initialName, QStringLiteral("ringtone.mp3"));
-    QCOMPARE(call.filters, qtNameFilters(SaveFilter));
-    QCOMPARE(call.selectedFilter, 0);
-    QVERIFY(call.save);
-}
+    void realDialog()
+    {
+        QFETCH(bool, save);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid() && touch(folder.filePath(QStringLiteral("tone.wav"))));
+        QWidget mainWindow;
+        QtFileChooser chooser(&mainWindow);
+        const FileChoice choice{QStringLiteral("打开一个媒体文件"), folder.path(), save ? QStringLiteral("ringtone.mp3") : QString(),
+                                qtNameFilters(SaveFilter), 0, save};
+        QStringList shown, nameFilters, selectedFiles;
+        QWidget *parent = nullptr;
+        bool modesRight = false;
+        DialogDriver driver([&](QFileDialog *dialog) {
+            shown = {dialog->windowTitle(), dialog->directory().absolutePath(), dialog->selectedNameFilter()};
+            nameFilters = dialog->nameFilters();
+            selectedFiles = dialog->selectedFiles();
+            parent = dialog->parentWidget();
+            modesRight = save ? dialog->fileMode() == QFileDialog::AnyFile && dialog->acceptMode() == QFileDialog::AcceptSave
+                              : dialog->fileMode() == QFileDialog::ExistingFile && dialog->acceptMode() == QFileDialog::AcceptOpen;
+            dialog->selectNameFilter(choice.filters.value(2));
+            // Typed as a user would (selectFile() leaves a focused box alone); accepted once the driver's
+            // timer has returned, so that it can answer the overwrite question.
+            if (auto *nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                nameBox->setText(save ? QStringLiteral("tone") : QStringLiteral("tone.wav"));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        });
 
-void TestCommonDialogs::chosenPathOutputs_data()
-{
-    QTest::addColumn<bool>("save");
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QString>("fileTitle");
-    QTest::addColumn<QString>("path");
-
-    QTest::newRow("open") << false << QStringLiteral("/music/a b.mp3") << QStringLiteral("a b.mp3")
-                          << QStringLiteral("/music");
-    QTest::newRow("open in the root folder") << false << QStringLiteral("/a.mp3")
-                                             << QStringLiteral("a.mp3") << QString();
-    QTest::newRow("save") << true << QStringLiteral("/home/u/Ring/r.wav") << QStringLiteral("r.wav")
-                          << QStringLiteral("/home/u/Ring");
-}
-
-void TestCommonDialogs::chosenPathOutputs()
-{
-    QFETCH(bool, save);
-    QFETCH(QString, chosen);
-    QFETCH(QString, fileTitle);
-    QFETCH(QString, path);
-
-    FakeChooser chooser;
-    chooser.answer = {chosen, 2};
-    CCommonDialogs dialogs;
-    dialogs.Init(chooser, QDir::tempPath());
-    setUpSaveFlow(dialogs);
-
-    QVERIFY(save ? dialogs.ShowSave() : dialogs.ShowOpen());
-    QCOMPARE(dialogs.FileName(), chosen);
-    QCOMPARE(dialogs.FileTitle(), fileTitle);
-    QCOMPARE(dialogs.Path(), path);
-}
-
-void TestCommonDialogs::savePathRules_data()
-{
-    // PROGRAM, EXISTING and MISSING stand for folders made by the test.
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("startFolder");
-
-    QTest::newRow("empty") << QString() << QStringLiteral("PROGRAM");
-    QTest::newRow("blank") << QStringLiteral("   ") << QStringLiteral("PROGRAM");
-    QTest::newRow("missing folder") << QStringLiteral("MISSING") << QStringLiteral("PROGRAM");
-    QTest::newRow("existing folder") << QStringLiteral("EXISTING") << QStringLiteral("EXISTING/");
-    QTest::newRow("existing folder with separator") << QStringLiteral("EXISTING/")
-                                                    << QStringLiteral("EXISTING/");
-    QTest::newRow("existing folder with fill")
-        << QStringLiteral("EXISTING") + QString(3, QChar(0)) << QStringLiteral("EXISTING/");
-    QTest::newRow("a file, not a folder") << QStringLiteral("EXISTING/file.txt")
-                                          << QStringLiteral("PROGRAM");
-}
-
-// The settled folder is where the dialog starts, and stays in Path on cancel.
-void TestCommonDialogs::savePathRules()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, startFolder);
-
-    QTemporaryDir base;
-    QVERIFY(base.isValid());
-    const QString program = base.filePath(QStringLiteral("program"));
-    const QString existing = base.filePath(QStringLiteral("music"));
-    QVERIFY(QDir().mkpath(program));
-    QVERIFY(QDir().mkpath(existing));
-    QFile file(existing + QStringLiteral("/file.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    auto resolve = [&](QString text) {
-        return text.replace(QStringLiteral("PROGRAM"), program)
-            .replace(QStringLiteral("EXISTING"), existing)
-            .replace(QStringLiteral("MISSING"), base.filePath(QStringLiteral("missing")));
-    };
-
-    FakeChooser chooser;
-    CCommonDialogs dialogs;
-    dialogs.Init(chooser, program);
-    setUpSaveFlow(dialogs);
-    dialogs.setPath(resolve(path));
-
-    QVERIFY(!dialogs.ShowSave());
-    QCOMPARE(chooser.calls.size(), 1);
-    QCOMPARE(chooser.calls.first().folder, resolve(startFolder));
-    QCOMPARE(dialogs.Path(), resolve(startFolder));
-}
-
-void TestCommonDialogs::defaultExtension_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("selectedFilter");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("firstOffered");
-    const QString mp3 = QStringLiteral("MP3 Files(*.mp3)");
-
-    QTest::newRow("first filter") << SaveFilter << "/r/ringtone" << 0 << "/r/ringtone.mp3" << mp3;
-    QTest::newRow("WAV selected") << SaveFilter << "/r/ringtone" << 2 << "/r/ringtone.wav" << mp3;
-    QTest::newRow("AMR selected") << SaveFilter << "/r/ringtone" << 3 << "/r/ringtone.amr" << mp3;
-    QTest::newRow("own extension kept") << SaveFilter << "/r/tone.wma" << 0 << "/r/tone.wma" << mp3;
-    QTest::newRow("any dot counts") << SaveFilter << "/r/my.song" << 1 << "/r/my.song" << mp3;
-    QTest::newRow("dot in the folder only") << SaveFilter << "/r.d/tone" << 1 << "/r.d/tone.wma" << mp3;
-    QTest::newRow("unknown selection") << SaveFilter << "/r/tone" << -1 << "/r/tone.mp3" << mp3;
-    QTest::newRow("empty filter: all files, nothing added")
-        << QString() << "/r/tone" << 0 << "/r/tone" << QStringLiteral("*.* (*.*)");
-}
-
-void TestCommonDialogs::defaultExtension()
-{
-    QFETCH(QString, filter);
-    QFETCH(QString, typed);
-    QFETCH(int, selectedFilter);
-    QFETCH(QString, fileName);
-    QFETCH(QString, firstOffered);
-
-    FakeChooser chooser;
-    chooser.answer = {typed, selectedFilter};
-    CCommonDialogs dialogs;
-    dialogs.Init(chooser, QDir::tempPath());
-    setUpSaveFlow(dialogs);
-    dialogs.setFilter(filter);
-
-    QVERIFY(dialogs.ShowSave());
-    QCOMPARE(chooser.calls.first().filters.value(0), firstOffered);
-    QCOMPARE(dialogs.FileName(), fileName);
-    QCOMPARE(dialogs.FileTitle(), fileName.mid(fileName.lastIndexOf(u'/') + 1));
-}
-
-void TestCommonDialogs::cancelChangesNothing_data()
-{
-    QTest::addColumn<bool>("save");
-    QTest::addColumn<bool>("pathOnlyChooser");
-    QTest::newRow("open") << false << false;
-    QTest::newRow("save") << true << false;
-    QTest::newRow("open, plain chooser") << false << true;
-    QTest::newRow("save, plain chooser") << true << true;
-}
-
-void TestCommonDialogs::cancelChangesNothing()
-{
-    QFETCH(bool, save);
-    QFETCH(bool, pathOnlyChooser);
-
-    FakeChooser fake;
-    PathOnlyChooser plain;
-    CCommonDialogs dialogs;
-    if (pathOnlyChooser)
-        dialogs.Init(plain, QDir::tempPath());
-    else
-        dialogs.Init(fake, QDir::tempPath());
-    setUpSaveFlow(dialogs);
-    dialogs.setFileTitle(QStringLiteral("earlier.mp3"));
-    const QString existing = QDir::tempPath() + u'/';
-    dialogs.setPath(existing);
-
-    QVERIFY(!(save ? dialogs.ShowSave() : dialogs.ShowOpen()));
-    QCOMPARE(pathOnlyChooser ? plain.calls.size() : fake.calls.size(), 1);
-    QCOMPARE(dialogs.FileName(), QStringLiteral("ringtone.mp3"));
-    QCOMPARE(dialogs.FileTitle(), QStringLiteral("earlier.mp3"));
-    QCOMPARE(dialogs.Path(), existing);
-}
-
-void TestCommonDialogs::gettersTrimAtNul()
-{
-    const QString filled = QStringLiteral("abc") + QChar(0) + QStringLiteral("def");
-    CCommonDialogs dialogs;
-    dialogs.setFileName(filled);
-    dialogs.setFileTitle(filled);
-    dialogs.setPath(filled);
-    dialogs.setTitle(filled);
-    dialogs.setFilter(filled);
-    dialogs.setDefExt(filled);
-
-    QCOMPARE(dialogs.FileName(), QStringLiteral("abc"));
-    QCOMPARE(dialogs.FileTitle(), QStringLiteral("abc"));
-    QCOMPARE(dialogs.Path(), QStringLiteral("abc"));
-    QCOMPARE(dialogs.Title(), QStringLiteral("abc"));
-    QCOMPARE(dialogs.Filter(), filled);
-    QCOMPARE(dialogs.DefExt(), filled);
-
-    dialogs.setFileName(QString(4, QChar(0)));
-    QCOMPARE(dialogs.FileName(), QString());
-
-    // The trimmed title is what the dialog shows.
-    FakeChooser chooser;
-    dialogs.Init(chooser, QDir::tempPath());
-    dialogs.ShowOpen();
-    QCOMPARE(chooser.calls.first().title, QStringLiteral("abc"));
-}
-
-void TestCommonDialogs::openStartsWhereTheLastFileWasChosen()
-{
-    QTemporaryDir saved;
-    QVERIFY(saved.isValid());
-    FakeChooser chooser;
-    CCommonDialogs dialogs;
-    dialogs.Init(chooser, QDir::tempPath());
-
-    chooser.answer = {QStringLiteral("/media/disc/track.flac"), 0};
-    QVERIFY(dialogs.ShowOpen());
-    chooser.answer = {};
-    QVERIFY(!dialogs.ShowOpen());
-
-    setUpSaveFlow(dialogs);
-    chooser.answer = {saved.filePath(QStringLiteral("tone.mp3")), 0};
-    QVERIFY(dialogs.ShowSave());
-    chooser.answer = {};
-    QVERIFY(!dialogs.ShowOpen());
-
-    QCOMPARE(chooser.calls.size(), 4);
-    QCOMPARE(chooser.calls[0].folder, QDir::currentPath());
-    QCOMPARE(chooser.calls[1].folder, QStringLiteral("/media/disc"));
-    QCOMPARE(chooser.calls[3].folder, saved.path());
-}
-
-// The save flow through Qt's real dialog: what it shows, and a name typed
-// without an extension under the WAV filter. The name is completed inside the
-// dialog, so the question before replacing a file is about the file written.
-void TestCommonDialogs::realSaveDialog()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QFile existing(folder.filePath(QStringLiteral("tone.wav")));
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.close();
-    QWidget mainWindow;
-    QtFileChooser chooser(&mainWindow);
-    CCommonDialogs dialogs;
-    dialogs.Init(chooser, QDir::tempPath());
-    setUpSaveFlow(dialogs);
-    dialogs.setPath(folder.path());
-
-    QString title;
-    QString directory;
-    QStringList nameFilters;
-    QString selectedFilter;
-    QStringList selectedFiles;
-    QWidget *parent = nullptr;
-    QString question;
-    QTimer answerQuestion;
-    QObject::connect(&answerQuestion, &QTimer::timeout, [&] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(w);
-            if (box && box->isVisible() && box->button(QMessageBox::Yes)) {
-                answerQuestion.stop();
-                question = box->text();
-                box->button(QMessageBox::Yes)->click();
-            }
+        const FileChooserResult result = chooser.chooseWithFilter(choice);
+        QVERIFY(driver.sawDialog);
+        QCOMPARE(shown, (QStringList{choice.title, QDir(folder.path()).absolutePath(), "MP3 Files(*.mp3)"}));
+        QCOMPARE(nameFilters, choice.filters);
+        QCOMPARE(parent, &mainWindow);
+        QVERIFY(modesRight);
+        if (save) {
+            QCOMPARE(selectedFiles, QStringList{folder.filePath(QStringLiteral("ringtone.mp3"))});
+            QVERIFY2(driver.question.contains(QStringLiteral("tone.wav")), qPrintable(driver.question));
         }
-    });
-    answerQuestion.start(20);
-    const QStringList expectedFilters = qtNameFilters(SaveFilter);
-    DialogDriver driver([&](QFileDialog *dialog) {
-        title = dialog->windowTitle();
-        directory = dialog->directory().absolutePath();
-        nameFilters = dialog->nameFilters();
-        selectedFilter = dialog->selectedNameFilter();
-        selectedFiles = dialog->selectedFiles();
-        parent = dialog->parentWidget();
-        dialog->selectNameFilter(expectedFilters.value(2));
-        typeName(dialog, QStringLiteral("tone"));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-
-    const bool confirmed = dialogs.ShowSave();
-
-    QVERIFY(driver.sawDialog());
-    QCOMPARE(title, QStringLiteral("Save As"));
-    QCOMPARE(directory, QDir(folder.path()).absolutePath());
-    QCOMPARE(nameFilters, expectedFilters);
-    QCOMPARE(selectedFilter, QStringLiteral("MP3 Files(*.mp3)"));
-    QCOMPARE(selectedFiles, QStringList{folder.filePath(QStringLiteral("ringtone.mp3"))});
-    QVERIFY2(question.contains(QStringLiteral("tone.wav")), qPrintable(question));
-    QCOMPARE(parent, &mainWindow);
-    QVERIFY(confirmed);
-    QCOMPARE(dialogs.FileName(), folder.filePath(QStringLiteral("tone.wav")));
-    QCOMPARE(dialogs.FileTitle(), QStringLiteral("tone.wav"));
-    QCOMPARE(dialogs.Path(), folder.path());
-}
-
-// The open dialog lets only an existing file through and reports the filter.
-void TestCommonDialogs::realOpenDialog()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QFile song(folder.filePath(QStringLiteral("song.ogg")));
-    QVERIFY(song.open(QIODevice::WriteOnly));
-    song.close();
-
-    QtFileChooser chooser;
-    FileChoice choice;
-    choice.title = QStringLiteral("打开一个媒体文件");
-    choice.folder = folder.path();
-    choice.filters = qtNameFilters(OpenFilter);
-    choice.selectedFilter = 0;
-
-    QString title;
-    QFileDialog::FileMode mode = QFileDialog::AnyFile;
-    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptSave;
-    QString selectedFilter;
-    DialogDriver driver([&](QFileDialog *dialog) {
-        title = dialog->windowTitle();
-        mode = dialog->fileMode();
-        acceptMode = dialog->acceptMode();
-        selectedFilter = dialog->selectedNameFilter();
-        dialog->selectNameFilter(choice.filters.value(8));
-        typeName(dialog, QStringLiteral("song.ogg"));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-
-    const FileChooserResult result = chooser.chooseWithFilter(choice);
-
-    QVERIFY(driver.sawDialog());
-    QCOMPARE(title, QStringLiteral("打开一个媒体文件"));
-    QCOMPARE(mode, QFileDialog::ExistingFile);
-    QCOMPARE(acceptMode, QFileDialog::AcceptOpen);
-    QCOMPARE(selectedFilter, QStringLiteral("MP3 格式(*.mp3)"));
-    QCOMPARE(result.path, folder.filePath(QStringLiteral("song.ogg")));
-    QCOMPARE(result.selectedFilter, 8);
-}
+        QCOMPARE(result.path, folder.filePath(QStringLiteral("tone.wav")));
+        QCOMPARE(result.selectedFilter, 2);
+    }
+};
 
 QTEST_MAIN(TestCommonDialogs)
 #include "test_common_dialogs.moc"

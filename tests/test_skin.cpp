@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 const Skin &skinAt(qreal dpr)
@@ -18,29 +20,18 @@ bool isKey(QRgb pixel)
     return qAlpha(pixel) == 255 && (pixel & 0x00ffffffu) == (SkinKeyColour & 0x00ffffffu);
 }
 
-// Distance from the key colour; a window edge blended towards the key colour
-// would leave pixels that are close to it without being it.
-int keyDistance(QRgb pixel)
+// The length of the run of non-key pixels along a row (or column), or -1 when it is broken.
+int faceRun(const QImage &image, int line, bool row)
 {
-    return qAbs(qRed(pixel) - 255) + qGreen(pixel) + qAbs(qBlue(pixel) - 255);
-}
-
-// The columns of row y that are not key colour must form one unbroken run.
-bool oneRun(const QImage &image, int y, bool horizontal, int *length)
-{
-    const int n = horizontal ? image.width() : image.height();
     int first = -1, last = -1, count = 0;
-    for (int i = 0; i < n; ++i) {
-        const QRgb px = horizontal ? image.pixel(i, y) : image.pixel(y, i);
-        if (!isKey(px)) {
-            if (first < 0)
-                first = i;
+    for (int i = 0; i < (row ? image.width() : image.height()); ++i) {
+        if (!isKey(row ? image.pixel(i, line) : image.pixel(line, i))) {
+            first = first < 0 ? i : first;
             last = i;
             ++count;
         }
     }
-    *length = count;
-    return count == 0 || count == last - first + 1;
+    return count == 0 || count == last - first + 1 ? count : -1;
 }
 
 // Every picture the windows use, with the size the layouts draw it at.
@@ -88,29 +79,16 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QSize, size);
         QFETCH(qreal, dpr);
-        const Skin &skin = skinAt(dpr);
-
-        const QImage image = skin.image(name);
+        const QImage image = skinAt(dpr).image(name);
         QVERIFY(!image.isNull());
-        QCOMPARE(image.devicePixelRatio(), dpr);
         QCOMPARE(image.size(), size * dpr);
         QCOMPARE(image.deviceIndependentSize(), QSizeF(size));
-
-        const QPixmap pixmap = skin.picture(name);
-        QVERIFY(!pixmap.isNull());
+        const QPixmap pixmap = skinAt(dpr).picture(name);
         QCOMPARE(pixmap.devicePixelRatio(), dpr);
         QCOMPARE(pixmap.deviceIndependentSize(), QSizeF(size));
-    }
-
-    void catalogueListsEveryPicture()
-    {
-        QHash<QString, QSize> listed;
-        for (const SkinPictureSpec &entry : Skin::catalogue())
-            listed.insert(entry.name, entry.size);
-        const auto expected = expectedPictures();
-        QCOMPARE(listed.size(), expected.size());
-        for (const auto &[name, size] : expected)
-            QCOMPARE(listed.value(name), size);
+        const QList<SkinPictureSpec> listed = Skin::catalogue();  // what the render tool writes out
+        QVERIFY(std::any_of(listed.begin(), listed.end(),
+                            [&](const SkinPictureSpec &e) { return e.name == name && e.size == size; }));
     }
 
     void unknownNameGivesNothing()
@@ -119,14 +97,14 @@ private slots:
         QVERIFY(skinAt(1.0).image(QStringLiteral("nothing")).isNull());
     }
 
+    // Key-colour corners around one unbroken face, with a hard edge between them.
     void keyMargin_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<qreal>("dpr");
-        for (qreal dpr : {1.0, 2.0}) {
-            QTest::addRow("frmMain@%gx", dpr) << QStringLiteral("frmMain") << dpr;
-            QTest::addRow("frmSetting@%gx", dpr) << QStringLiteral("frmSetting") << dpr;
-        }
+        for (qreal dpr : {1.0, 2.0})
+            for (const char *name : {"frmMain", "frmSetting"})
+                QTest::addRow("%s@%gx", name, dpr) << QString::fromLatin1(name) << dpr;
     }
 
     void keyMargin()
@@ -135,30 +113,23 @@ private slots:
         QFETCH(qreal, dpr);
         const QImage image = skinAt(dpr).image(name);
         const int w = image.width(), h = image.height();
+        for (const QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)})
+            QVERIFY(isKey(image.pixel(corner)));
+        QVERIFY(faceRun(image, h / 2, true) > w * 9 / 10);
 
-        QVERIFY(isKey(image.pixel(0, 0)));
-        QVERIFY(isKey(image.pixel(w - 1, 0)));
-        QVERIFY(isKey(image.pixel(0, h - 1)));
-        QVERIFY(isKey(image.pixel(w - 1, h - 1)));
-        QVERIFY(!isKey(image.pixel(w / 2, h / 2)));
-
-        // inside the outline there is no key colour: every row and every column
-        // holds one unbroken run of face, flanked only by the margin
-        int length = 0;
+        int broken = 0, nearKey = 0;
         for (int y = 0; y < h; ++y)
-            QVERIFY2(oneRun(image, y, true, &length), qPrintable(QStringLiteral("row %1").arg(y)));
-        QVERIFY(oneRun(image, h / 2, true, &length));
-        QVERIFY(length > w * 9 / 10);
+            broken += faceRun(image, y, true) < 0;
         for (int x = 0; x < w; ++x)
-            QVERIFY2(oneRun(image, x, false, &length), qPrintable(QStringLiteral("column %1").arg(x)));
-
-        // the edge is hard: a pixel is the key colour or clearly another colour
-        for (int y = 0; y < h; ++y)
+            broken += faceRun(image, x, false) < 0;
+        for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 const QRgb px = image.pixel(x, y);
-                if (!isKey(px) && keyDistance(px) < 160)
-                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is close to the key colour").arg(x).arg(y)));
+                nearKey += !isKey(px) && qAbs(qRed(px) - 255) + qGreen(px) + qAbs(qBlue(px) - 255) < 160;
             }
+        }
+        QCOMPARE(broken, 0);
+        QCOMPARE(nearKey, 0);
     }
 
     void programIconSizes()
