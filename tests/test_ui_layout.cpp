@@ -111,6 +111,14 @@ private slots:
         QTest::mousePress(stop, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(stop->picture().cacheKey(), h.image(QStringLiteral("imgCtrlButtonPress(1)"))->picture().cacheKey());
 
+        // sliding off the held button onto the next one only moves the hint
+        QMouseEvent slide(QEvent::MouseMove, QPointF(5 + 44, 5), stop->mapToGlobal(QPointF(5 + 44, 5)),
+                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(stop, &slide);
+        QCOMPARE(h.window().label(QStringLiteral("lblText"))->text(), QStringLiteral("暂停"));
+        QVERIFY(!h.image(QStringLiteral("imgCtrlButton(2)"))->hasPicture());
+        QCOMPARE(stop->picture().cacheKey(), h.image(QStringLiteral("imgCtrlButtonPress(1)"))->picture().cacheKey());
+
         // the bare face clears every light and the hint
         QTest::mouseRelease(stop, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseMove(&h.window(), QPoint(400, 470));

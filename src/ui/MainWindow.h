@@ -66,6 +66,14 @@ protected:
     void dropEvent(QDropEvent *) override;
 
 private:
+    // What a set of skinned buttons (toolbar, transport bar) reports, by index.
+    struct ButtonSetHandlers {
+        std::function<void(int)> pressed;
+        std::function<void(int, const QString &toolTip)> moved;
+        std::function<void(int)> released;
+        std::function<void(int)> clicked;
+    };
+    void wireButtonSet(const QString &set, int count, const ButtonSetHandlers &handlers);
     void wireToolbarAndTransport();
     void wireChrome();
     void wireTimeline();

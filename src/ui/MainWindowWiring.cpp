@@ -23,35 +23,38 @@ int MainWindow::indexUnderPointer(const QString &setName, const QWidget *grabber
     return hot->index();
 }
 
+void MainWindow::wireButtonSet(const QString &set, int count, const ButtonSetHandlers &handlers)
+{
+    for (int i = 0; i < count; ++i) {
+        SkinImage *hot = image(QStringLiteral("%1(%2)").arg(set).arg(i));
+        connect(hot, &SkinImage::pressed, this, [handlers](int index) { handlers.pressed(index); });
+        connect(hot, &SkinImage::moved, this, [this, hot, set, handlers](int index, QPointF pos, Qt::MouseButtons buttons) {
+            if (buttons != Qt::NoButton)
+                index = indexUnderPointer(set, hot, pos);
+            if (const QWidget *target = image(QStringLiteral("%1(%2)").arg(set).arg(index)))
+                handlers.moved(index, target->toolTip());
+        });
+        connect(hot, &SkinImage::released, this, [handlers](int index) { handlers.released(index); });
+        connect(hot, &SkinImage::clicked, this, [handlers](int index) { handlers.clicked(index); });
+    }
+}
+
 void MainWindow::wireToolbarAndTransport()
 {
-    for (int i = 0; i < 8; ++i) {
-        SkinImage *hot = image(QStringLiteral("imgButton(%1)").arg(i));
-        connect(hot, &SkinImage::pressed, this, [this](int index) { m_controller.chrome.toolbarPressed(index); });
-        connect(hot, &SkinImage::moved, this, [this, hot](int index, QPointF pos, Qt::MouseButtons buttons) {
-            if (buttons != Qt::NoButton)
-                index = indexUnderPointer(QStringLiteral("imgButton"), hot, pos);
-            if (const QWidget *target = image(QStringLiteral("imgButton(%1)").arg(index)))
-                m_controller.chrome.toolbarMoved(index, target->toolTip());
-        });
-        connect(hot, &SkinImage::released, this, [this](int index) { m_controller.chrome.toolbarReleased(index); });
-        connect(hot, &SkinImage::clicked, this, [this](int index) { m_controller.imgButton_Click(index); });
-    }
-    for (int i = 0; i < 7; ++i) {
-        SkinImage *hot = image(QStringLiteral("imgCtrlButton(%1)").arg(i));
-        connect(hot, &SkinImage::pressed, this, [this](int index) { m_controller.chrome.transportPressed(index); });
-        connect(hot, &SkinImage::moved, this, [this, hot](int index, QPointF pos, Qt::MouseButtons buttons) {
-            if (buttons != Qt::NoButton)
-                index = indexUnderPointer(QStringLiteral("imgCtrlButton"), hot, pos);
-            if (const QWidget *target = image(QStringLiteral("imgCtrlButton(%1)").arg(index)))
-                m_controller.chrome.transportMoved(index, target->toolTip());
-        });
-        connect(hot, &SkinImage::released, this, [this](int index) { m_controller.chrome.transportReleased(index); });
-        connect(hot, &SkinImage::clicked, this, [this](int index) { m_controller.imgCtrlButton_Click(index); });
-    }
+    Chrome &chrome = m_controller.chrome;
+    wireButtonSet(QStringLiteral("imgButton"), 8,
+                  {[&chrome](int i) { chrome.toolbarPressed(i); },
+                   [&chrome](int i, const QString &tip) { chrome.toolbarMoved(i, tip); },
+                   [&chrome](int i) { chrome.toolbarReleased(i); },
+                   [this](int i) { m_controller.imgButton_Click(i); }});
+    wireButtonSet(QStringLiteral("imgCtrlButton"), 7,
+                  {[&chrome](int i) { chrome.transportPressed(i); },
+                   [&chrome](int i, const QString &tip) { chrome.transportMoved(i, tip); },
+                   [&chrome](int i) { chrome.transportReleased(i); },
+                   [this](int i) { m_controller.imgCtrlButton_Click(i); }});
     for (int i = 0; i < 4; ++i) {
         SkinImage *hot = image(QStringLiteral("imgMenu(%1)").arg(i));
-        connect(hot, &SkinImage::moved, this, [this](int index) { m_controller.chrome.menuMoved(index); });
+        connect(hot, &SkinImage::moved, this, [&chrome](int index) { chrome.menuMoved(index); });
         connect(hot, &SkinImage::clicked, this, [this](int index) { showMenu(index); });
     }
 }
