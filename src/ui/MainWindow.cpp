@@ -104,12 +104,13 @@ void MainWindow::shapeWindow()
     // Qt's X11 back end only hands a new shape to the server when the window is
     // mapped, so a shown window is briefly unmapped around the change.
     const bool shown = isVisible() && QGuiApplication::platformName() == QLatin1String("xcb");
+    m_shaped = true;
     if (shown)
         hide();
     setMask(outline);
     if (shown)
         show();
-    m_shaped = true;
+    update();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
