@@ -14,7 +14,13 @@ if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
 fi
 
 work="$(mktemp -d)"
-trap 'ps -ef | grep -E "coder|ffmpeg" | grep -v grep >&2; kill "$app" 2>/dev/null || true; rm -rf "$work"' EXIT
+cleanup() {
+  # a transcoder left running would be a fault of the program: show it
+  ps -ef | grep -E "data/coder|ffmpeg" | grep -v grep >&2 || true
+  kill "${app:-}" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
