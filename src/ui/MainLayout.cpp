@@ -1,179 +1,129 @@
 #include "ui/MainLayout.h"
 
+#include <algorithm>
+
 using namespace layout;
 
 namespace {
 
 const QColor TimeColour(11, 77, 109);
 const QColor PanelCaptionColour(71, 99, 113);
+constexpr auto Image = Kind::Image;
+constexpr auto Label = Kind::Label;
+constexpr auto Panel = Kind::Panel;
+constexpr auto Holder = Kind::Holder;
+constexpr auto Hand = Pointer::Hand;
 
-Element hotSpot(const QString &name, int index, QRect twips, const QString &tip = {},
-                Pointer pointer = Pointer::Arrow)
+// One row per element: name (index), kind, container, twips rectangle,
+// visibility, text, tool tip, pointer, picture, font, colour, alignment.
+const Table &designRows()
 {
-    Element e;
-    e.name = name;
-    e.index = index;
-    e.kind = Kind::Image;
-    e.twips = twips;
-    e.toolTip = tip;
-    e.pointer = pointer;
-    return e;
+    static const Table rows = {
+        // title strip, menu strip and toolbar
+        {.name = "imgMin", .kind = Image, .twips = {10560, 180, 330, 330}, .toolTip = "Minimize"},
+        {.name = "imgExit", .kind = Image, .twips = {10940, 180, 330, 330}, .toolTip = "Exit"},
+        {.name = "imgMenu", .index = 0, .kind = Image, .twips = {320, 630, 720, 270}},
+        {.name = "imgMenu", .index = 1, .kind = Image, .twips = {1180, 630, 720, 270}},
+        {.name = "imgMenu", .index = 2, .kind = Image, .twips = {2040, 630, 720, 270}},
+        {.name = "imgMenu", .index = 3, .kind = Image, .twips = {2910, 630, 720, 270}},
+        {.name = "imgButton", .index = 0, .kind = Image, .twips = {360, 970, 555, 480}, .toolTip = "打开一个音乐/视频文件"},
+        {.name = "imgButton", .index = 1, .kind = Image, .twips = {990, 970, 555, 480}, .toolTip = "保存铃声"},
+        {.name = "imgButton", .index = 2, .kind = Image, .twips = {1920, 970, 555, 480}, .toolTip = "随机选择一段铃声"},
+        {.name = "imgButton", .index = 3, .kind = Image, .twips = {2580, -5970, 555, 480}},  // out of sight
+        {.name = "imgButton", .index = 4, .kind = Image, .twips = {2560, 975, 555, 480}, .toolTip = "给朋友发送EMAIL分享你的铃声"},
+        {.name = "imgButton", .index = 5, .kind = Image, .twips = {3445, 975, 555, 480}, .toolTip = "系统设置"},
+        {.name = "imgButton", .index = 6, .kind = Image, .twips = {4150, 975, 555, 480}, .toolTip = "官方网站"},
+        {.name = "imgButton", .index = 7, .kind = Image, .twips = {4780, 975, 555, 480}, .toolTip = "退出程序"},
+
+        // main panel
+        {.name = "imgOpen", .kind = Image, .twips = {2190, 3300, 465, 540}, .pointer = Hand},
+
+        // transport strip
+        {.name = "imgCtrlButton", .index = 0, .kind = Image, .twips = {300, 7240, 510, 480}, .toolTip = "播放"},
+        {.name = "imgCtrlButton", .index = 1, .kind = Image, .twips = {960, 7240, 510, 480}, .toolTip = "停止"},
+        {.name = "imgCtrlButton", .index = 2, .kind = Image, .twips = {1620, 7240, 510, 480}, .toolTip = "暂停"},
+        {.name = "imgCtrlButton", .index = 3, .kind = Image, .twips = {2280, 7240, 510, 480}, .toolTip = "选择铃声起始位置"},
+        {.name = "imgCtrlButton", .index = 4, .kind = Image, .twips = {2940, 7240, 510, 480}, .toolTip = "选择铃声结束位置"},
+        {.name = "imgCtrlButton", .index = 5, .kind = Image, .twips = {3600, 7240, 510, 480}, .toolTip = "播放选择的段落"},
+        {.name = "imgCtrlButton", .index = 6, .kind = Image, .twips = {9640, 7240, 1620, 480}, .toolTip = "保存铃声"},
+        {.name = "lblTime", .kind = Label, .twips = {4515, 7350, 1125, 345}, .text = "00:00:00", .font = {14.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblSelBegin", .kind = Label, .twips = {6630, 7350, 660, 195}, .text = "00:00:00", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblSelEnd", .kind = Label, .twips = {7610, 7350, 660, 195}, .text = "00:00:00", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblSelLength", .kind = Label, .twips = {8580, 7350, 660, 195}, .text = "00:00:00", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblViewBegin", .kind = Label, .twips = {6630, 7710, 660, 195}, .text = "00:00:00", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblViewEnd", .kind = Label, .twips = {7610, 7710, 660, 195}, .text = "00:00:00", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblViewLength", .kind = Label, .twips = {8580, 7710, 660, 195}, .text = "00:00:00", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+
+        // status strip
+        {.name = "lblText", .kind = Label, .twips = {270, 8070, 2040, 210}, .font = {9, true}, .colour = TimeColour, .autoSize = true},
+        {.name = "imgFeedback", .kind = Image, .twips = {9720, 8070, 1245, 255}, .toolTip = "意见反馈", .pointer = Hand},
+
+        // panels, drawn above the windowless elements, and their children
+        {.name = "picOpened", .kind = Panel, .twips = {150, 1560, 11195, 5400}, .shown = false, .picture = "picOpened"},
+        {.name = "imgTopPoint", .kind = Image, .parent = "picOpened", .twips = {0, 780, 195, 120}, .pointer = Hand, .picture = "imgTopPoint"},
+        {.name = "imgLine", .kind = Image, .parent = "picOpened", .twips = {90, 870, 15, 4260}, .picture = "imgLine"},
+        {.name = "imgBottomPoint", .kind = Image, .parent = "picOpened", .twips = {0, 5130, 195, 120}, .pointer = Hand, .picture = "imgBottomPoint"},
+        {.name = "imgSelectTop1", .kind = Image, .parent = "picOpened", .twips = {0, 780, 195, 120}, .shown = false, .pointer = Hand, .picture = "imgSelectTop"},
+        {.name = "imgSelectLine1", .kind = Image, .parent = "picOpened", .twips = {90, 870, 15, 4260}, .shown = false, .picture = "imgSelectLine"},
+        {.name = "imgSelectBottom1", .kind = Image, .parent = "picOpened", .twips = {0, 5130, 195, 120}, .shown = false, .pointer = Hand, .picture = "imgSelectBottom"},
+        {.name = "imgSelectTop2", .kind = Image, .parent = "picOpened", .twips = {10920, 780, 195, 120}, .shown = false, .pointer = Hand, .picture = "imgSelectTop"},
+        {.name = "imgSelectLine2", .kind = Image, .parent = "picOpened", .twips = {11010, 870, 15, 4260}, .shown = false, .picture = "imgSelectLine"},
+        {.name = "imgSelectBottom2", .kind = Image, .parent = "picOpened", .twips = {10920, 5130, 195, 120}, .shown = false, .pointer = Hand, .picture = "imgSelectBottom"},
+        {.name = "lblFileName", .kind = Label, .parent = "picOpened", .twips = {2340, 120, 765, 210}, .text = "C:\\1.MP3", .colour = PanelCaptionColour, .centred = true, .autoSize = true},
+        {.name = "lblTimeLeft", .kind = Label, .parent = "picOpened", .twips = {70, 4800, 360, 195}, .text = "Start", .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
+        {.name = "lblTimeRight", .kind = Label, .parent = "picOpened", .twips = {10770, 4800, 270, 195}, .text = "End", .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
+        {.name = "txtFullTime", .kind = Holder, .twips = {6300, 4950, 2655, 315}, .shown = false, .text = "0"},
+
+        {.name = "picPBBack", .kind = Panel, .twips = {1990, 6000, 6935, 555}, .shown = false, .picture = "picPBBack"},
+        {.name = "imgPB", .kind = Image, .parent = "picPBBack", .twips = {1350, 195, 15, 195}, .picture = "imgPB", .stretch = true},
+        {.name = "lblPB", .kind = Label, .parent = "picPBBack", .twips = {2865, 195, 2355, 195}, .text = "0%", .font = {7.5, true}, .colour = Qt::black, .centred = true},
+
+        {.name = "picPro", .kind = Panel, .twips = {4650, 8070, 4215, 225}, .shown = false},  // white, framed
+        {.name = "imgPro", .kind = Image, .parent = "picPro", .twips = {0, 0, 15, 225}, .picture = "imgPro", .stretch = true},
+        {.name = "lblPro", .kind = Label, .parent = "picPro", .twips = {1890, -15, 255, 195}, .text = "0%", .font = {8.25}, .centred = true, .autoSize = true},
+
+        // hidden value holders
+        {.name = "txtAction", .kind = Holder, .twips = {7980, 630, 1545, 345}, .shown = false, .text = "Text1"},
+        {.name = "txtSave", .kind = Holder, .twips = {7050, 360, 705, 315}, .shown = false},
+        {.name = "lstFile", .kind = Holder, .twips = {9780, 2460, 525, 480}, .shown = false},
+        {.name = "wb", .kind = Holder, .twips = {6060, -4420, 30, 105}, .shown = false},
+    };
+    return rows;
 }
 
-Element picture(const QString &name, const QString &parent, QRect twips, const QString &pic,
-                bool shown, Pointer pointer = Pointer::Arrow, bool stretch = false)
+// Picture stores lie wholly outside the client area, right of it, and are never
+// shown; only their pictures are used, to light the hot spot of the same index.
+void addStores(Table &t)
 {
-    Element e;
-    e.name = name;
-    e.kind = Kind::Image;
-    e.parent = parent;
-    e.twips = twips;
-    e.picture = pic;
-    e.shown = shown;
-    e.pointer = pointer;
-    e.stretch = stretch;
-    return e;
-}
-
-Element label(const QString &name, const QString &parent, QRect twips, const QString &text,
-              double points, QColor colour, bool autoSize, bool centred = false, bool bold = false)
-{
-    Element e;
-    e.name = name;
-    e.kind = Kind::Label;
-    e.parent = parent;
-    e.twips = twips;
-    e.text = text;
-    e.font.points = points;
-    e.font.bold = bold;
-    e.colour = colour;
-    e.autoSize = autoSize;
-    e.centred = centred;
-    return e;
-}
-
-Element panel(const QString &name, QRect twips, const QString &pic)
-{
-    Element e;
-    e.name = name;
-    e.kind = Kind::Panel;
-    e.twips = twips;
-    e.picture = pic;
-    e.shown = false;
-    return e;
-}
-
-Element holder(const QString &name, QRect twips, const QString &text = {})
-{
-    Element e;
-    e.name = name;
-    e.kind = Kind::Holder;
-    e.twips = twips;
-    e.text = text;
-    e.shown = false;
-    return e;
-}
-
-// Picture stores lie wholly outside the client area and are never shown; only
-// their pictures are used, to light the hot spot of the same index.
-Element store(const QString &name, int index, QSize pixels, int row, int column)
-{
-    Element e;
-    e.name = name;
-    e.index = index;
-    e.kind = Kind::Image;
-    e.twips = QRect(11700 + column * 1800, 600 + row * 600, pixels.width() * TwipsPerPixel,
-                    pixels.height() * TwipsPerPixel);
-    e.picture = index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(index) : name;
-    e.shown = false;
-    return e;
+    struct Set { const char *name; int count; QSize size; QSize lastSize; };
+    const Set sets[] = {{"imgButtonData", 8, {37, 32}, {37, 32}},
+                        {"imgMenuData", 4, {48, 18}, {48, 18}},
+                        {"imgCtrlButtonLight", 7, {34, 32}, {107, 32}},
+                        {"imgCtrlButtonPress", 7, {34, 32}, {107, 32}},
+                        {"imgMinLight", 0, {22, 22}, {}},
+                        {"imgExitLight", 0, {22, 22}, {}},
+                        {"imgGettingStartedLight", 0, {31, 36}, {}}};
+    int column = 0;
+    for (const Set &set : sets) {
+        for (int i = 0; i < std::max(set.count, 1); ++i) {
+            const bool indexed = set.count > 0;
+            const QSize size = indexed && i == set.count - 1 ? set.lastSize : set.size;
+            Element e{.name = set.name, .index = indexed ? i : -1, .kind = Image,
+                      .twips = {11700 + column * 1800, 600 + i * 600, size.width() * TwipsPerPixel,
+                                size.height() * TwipsPerPixel},
+                      .shown = false};
+            e.picture = e.key();
+            t << e;
+        }
+        ++column;
+    }
 }
 
 }  // namespace
 
 Table mainLayout()
 {
-    Table t;
-
-    // title strip, menu strip and toolbar
-    t << hotSpot("imgMin", -1, {10560, 180, 330, 330}, QStringLiteral("Minimize"));
-    t << hotSpot("imgExit", -1, {10940, 180, 330, 330}, QStringLiteral("Exit"));
-    const int menuLefts[4] = {320, 1180, 2040, 2910};
-    for (int i = 0; i < 4; ++i)
-        t << hotSpot("imgMenu", i, {menuLefts[i], 630, 720, 270});
-    struct Tool { int left, top; const char *tip; };
-    const Tool tools[8] = {
-        {360, 970, "打开一个音乐/视频文件"}, {990, 970, "保存铃声"},
-        {1920, 970, "随机选择一段铃声"}, {2580, -5970, ""},
-        {2560, 975, "给朋友发送EMAIL分享你的铃声"}, {3445, 975, "系统设置"},
-        {4150, 975, "官方网站"}, {4780, 975, "退出程序"}};
-    for (int i = 0; i < 8; ++i)
-        t << hotSpot("imgButton", i, {tools[i].left, tools[i].top, 555, 480}, QString::fromUtf8(tools[i].tip));
-
-    // main panel
-    t << hotSpot("imgOpen", -1, {2190, 3300, 465, 540}, {}, Pointer::Hand);
-
-    // transport strip
-    const char *transportTips[6] = {"播放", "停止", "暂停", "选择铃声起始位置", "选择铃声结束位置", "播放选择的段落"};
-    for (int i = 0; i < 6; ++i)
-        t << hotSpot("imgCtrlButton", i, {300 + i * 660, 7240, 510, 480}, QString::fromUtf8(transportTips[i]));
-    t << hotSpot("imgCtrlButton", 6, {9640, 7240, 1620, 480}, QStringLiteral("保存铃声"));
-    t << label("lblTime", {}, {4515, 7350, 1125, 345}, "00:00:00", 14.25, TimeColour, true);
-    const int columns[3] = {6630, 7610, 8580};
-    const char *selNames[3] = {"lblSelBegin", "lblSelEnd", "lblSelLength"};
-    const char *viewNames[3] = {"lblViewBegin", "lblViewEnd", "lblViewLength"};
-    for (int c = 0; c < 3; ++c) {
-        t << label(selNames[c], {}, {columns[c], 7350, 660, 195}, "00:00:00", 8.25, TimeColour, true);
-        t << label(viewNames[c], {}, {columns[c], 7710, 660, 195}, "00:00:00", 8.25, TimeColour, true);
-    }
-
-    // status strip
-    t << label("lblText", {}, {270, 8070, 2040, 210}, {}, 9, TimeColour, true, false, true);
-    t << hotSpot("imgFeedback", -1, {9720, 8070, 1245, 255}, QStringLiteral("意见反馈"), Pointer::Hand);
-
-    // panels, drawn above the windowless elements
-    t << panel("picOpened", {150, 1560, 11195, 5400}, "picOpened");
-    t << picture("imgTopPoint", "picOpened", {0, 780, 195, 120}, "imgTopPoint", true, Pointer::Hand);
-    t << picture("imgLine", "picOpened", {90, 870, 15, 4260}, "imgLine", true);
-    t << picture("imgBottomPoint", "picOpened", {0, 5130, 195, 120}, "imgBottomPoint", true, Pointer::Hand);
-    for (int h = 1; h <= 2; ++h) {
-        const int left = h == 1 ? 0 : 10920;
-        t << picture(QStringLiteral("imgSelectTop%1").arg(h), "picOpened", {left, 780, 195, 120}, "imgSelectTop", false, Pointer::Hand);
-        t << picture(QStringLiteral("imgSelectLine%1").arg(h), "picOpened", {left + 90, 870, 15, 4260}, "imgSelectLine", false);
-        t << picture(QStringLiteral("imgSelectBottom%1").arg(h), "picOpened", {left, 5130, 195, 120}, "imgSelectBottom", false, Pointer::Hand);
-    }
-    t << label("lblFileName", "picOpened", {2340, 120, 765, 210}, "C:\\1.MP3", 0, PanelCaptionColour, true, true);
-    t << label("lblTimeLeft", "picOpened", {70, 4800, 360, 195}, "Start", 8.25, PanelCaptionColour, true);
-    t << label("lblTimeRight", "picOpened", {10770, 4800, 270, 195}, "End", 8.25, PanelCaptionColour, true);
-    t << holder("txtFullTime", {6300, 4950, 2655, 315}, "0");
-
-    t << panel("picPBBack", {1990, 6000, 6935, 555}, "picPBBack");
-    t << picture("imgPB", "picPBBack", {1350, 195, 15, 195}, "imgPB", true, Pointer::Arrow, true);
-    t << label("lblPB", "picPBBack", {2865, 195, 2355, 195}, "0%", 7.5, Qt::black, false, true, true);
-
-    Element pro = panel("picPro", {4650, 8070, 4215, 225}, {});
-    t << pro;
-    t << picture("imgPro", "picPro", {0, 0, 15, 225}, "imgPro", true, Pointer::Arrow, true);
-    t << label("lblPro", "picPro", {1890, -15, 255, 195}, "0%", 8.25, QColor(), true, true);
-
-    // hidden value holders
-    t << holder("txtAction", {7980, 630, 1545, 345}, "Text1");
-    t << holder("txtSave", {7050, 360, 705, 315});
-    t << holder("lstFile", {9780, 2460, 525, 480});
-    t << holder("wb", {6060, -4420, 30, 105});
-
-    // picture stores
-    for (int i = 0; i < 8; ++i)
-        t << store("imgButtonData", i, {37, 32}, i, 0);
-    for (int i = 0; i < 4; ++i)
-        t << store("imgMenuData", i, {48, 18}, i, 1);
-    for (int i = 0; i < 7; ++i) {
-        const QSize size = i == 6 ? QSize(107, 32) : QSize(34, 32);
-        t << store("imgCtrlButtonLight", i, size, i, 2);
-        t << store("imgCtrlButtonPress", i, size, i, 3);
-    }
-    t << store("imgMinLight", -1, {22, 22}, 0, 4);
-    t << store("imgExitLight", -1, {22, 22}, 1, 4);
-    t << store("imgGettingStartedLight", -1, {31, 36}, 2, 4);
+    Table t = designRows();
+    addStores(t);
     return t;
 }
