@@ -19,6 +19,15 @@ class UiLifecycleTest : public QObject {
         f.write(bytes);
     }
 
+    // An ffmpeg stand-in that announces a duration and never finishes.
+    static QString slowFfmpeg(const QTemporaryDir &dir)
+    {
+        const QString path = dir.filePath("slow-ffmpeg");
+        write(path, "#!/bin/sh\necho 'Duration: 00:10:00.00, start: 0'\nexec sleep 600\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
 private slots:
     void startUpReadsTheSettingsFileWhenThere()
     {
@@ -54,10 +63,7 @@ private slots:
     void exitDuringADecodeEndsTheTranscoder()
     {
         QTemporaryDir scratch;
-        // an ffmpeg that never finishes on its own
-        const QString slow = scratch.filePath("slow-ffmpeg");
-        write(slow, "#!/bin/sh\necho 'Duration: 00:10:00.00, start: 0'\nexec sleep 600\n");
-        QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString slow = slowFfmpeg(scratch);
         const QString song = scratch.filePath("song.mp3");
         write(song, "not used by the stand-in");
 
@@ -83,9 +89,7 @@ private slots:
     void aSecondOpenDuringADecodeReplacesIt()
     {
         QTemporaryDir scratch;
-        const QString slow = scratch.filePath("slow-ffmpeg");
-        write(slow, "#!/bin/sh\necho 'Duration: 00:10:00.00, start: 0'\nexec sleep 600\n");
-        QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString slow = slowFfmpeg(scratch);
         const QString first = scratch.filePath("first.mp3");
         write(first, "decoded by the stand-in that never ends");
         const QString second = scratch.filePath("second.wav");
