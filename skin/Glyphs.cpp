@@ -41,11 +41,7 @@ QPainterPath brace(qreal left, qreal width, qreal top, qreal bottom, bool openin
 
 QPainterPath playTriangle(qreal left, qreal top, qreal right, qreal bottom)
 {
-    QPainterPath path;
-    path.moveTo(left, top);
-    path.lineTo(right, (top + bottom) / 2);
-    path.lineTo(left, bottom);
-    path.closeSubpath();
+    QPainterPath path = skinpaint::polygonPath({{left, top}, {right, (top + bottom) / 2}, {left, bottom}});
     return path;
 }
 
@@ -126,12 +122,7 @@ void note(QPainter &p, const QRectF &box, const QColor &colour)
     }
     p.drawRect(QRectF(6.6, 3.6, 1.5, 10.4));
     p.drawRect(QRectF(15.6, 1.8, 1.5, 10.4));
-    QPainterPath beam;
-    beam.moveTo(6.6, 3.6);
-    beam.lineTo(17.1, 1.2);
-    beam.lineTo(17.1, 4.2);
-    beam.lineTo(6.6, 6.6);
-    beam.closeSubpath();
+    QPainterPath beam = skinpaint::polygonPath({{6.6, 3.6}, {17.1, 1.2}, {17.1, 4.2}, {6.6, 6.6}});
     p.drawPath(beam);
 }
 

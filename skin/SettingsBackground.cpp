@@ -42,14 +42,7 @@ void titleStrip(QPainter &p)
 void folderIcon(QPainter &p, const QRectF &box)
 {
     glyphs::Grid grid(p, box, 16);
-    QPainterPath back;
-    back.moveTo(1.5, 3.5);
-    back.lineTo(6, 3.5);
-    back.lineTo(7.5, 5);
-    back.lineTo(14.5, 5);
-    back.lineTo(14.5, 13.5);
-    back.lineTo(1.5, 13.5);
-    back.closeSubpath();
+    QPainterPath back = skinpaint::polygonPath({{1.5, 3.5}, {6, 3.5}, {7.5, 5}, {14.5, 5}, {14.5, 13.5}, {1.5, 13.5}});
     p.setPen(QPen(QColor(166, 118, 24), 1));
     p.setBrush(QColor(240, 196, 90));
     p.drawPath(back);
@@ -60,14 +53,7 @@ void folderIcon(QPainter &p, const QRectF &box)
 void speakerIcon(QPainter &p, const QRectF &box)
 {
     glyphs::Grid grid(p, box, 16);
-    QPainterPath cone;
-    cone.moveTo(1.5, 5.5);
-    cone.lineTo(4.5, 5.5);
-    cone.lineTo(8.5, 2);
-    cone.lineTo(8.5, 14);
-    cone.lineTo(4.5, 10.5);
-    cone.lineTo(1.5, 10.5);
-    cone.closeSubpath();
+    QPainterPath cone = skinpaint::polygonPath({{1.5, 5.5}, {4.5, 5.5}, {8.5, 2}, {8.5, 14}, {4.5, 10.5}, {1.5, 10.5}});
     p.setPen(QPen(QColor(22, 70, 130), 1));
     p.setBrush(skinpaint::vertical(QRectF(1, 2, 8, 12), QColor(120, 180, 240), QColor(40, 100, 180)));
     p.drawPath(cone);

@@ -120,4 +120,17 @@ void applyKeyMargin(QImage &canvas, const QRectF &outline, qreal radius)
     }
 }
 
+QPainterPath polygonPath(std::initializer_list<QPointF> corners)
+{
+    QPainterPath path;
+    for (const QPointF &corner : corners) {
+        if (path.elementCount() == 0)
+            path.moveTo(corner);
+        else
+            path.lineTo(corner);
+    }
+    path.closeSubpath();
+    return path;
+}
+
 }  // namespace skinpaint

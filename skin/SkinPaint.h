@@ -4,8 +4,11 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRectF>
 #include <QString>
+
+#include <initializer_list>
 
 // Small painting helpers shared by every picture. All coordinates are logical
 // pixels; the canvases carry the device pixel ratio, so the same code paints
@@ -24,6 +27,9 @@ QFont latinFont(qreal pixelSize, bool bold = false);
 
 // A vertical two-stop gradient over rect.
 QLinearGradient vertical(const QRectF &rect, const QColor &top, const QColor &bottom);
+
+// A closed outline through the given corners, in order.
+QPainterPath polygonPath(std::initializer_list<QPointF> corners);
 
 // Fills the logical rect exactly (no antialiasing), for crisp 1-px lines and bands.
 void band(QPainter &p, const QRectF &rect, const QColor &colour);

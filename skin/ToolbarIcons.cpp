@@ -32,22 +32,12 @@ void softShadow(QPainter &p, const QPainterPath &shape)
 
 void document(QPainter &p)
 {
-    QPainterPath page;
-    page.moveTo(4.5, 1.5);
-    page.lineTo(14.5, 1.5);
-    page.lineTo(19.5, 6.5);
-    page.lineTo(19.5, 22.5);
-    page.lineTo(4.5, 22.5);
-    page.closeSubpath();
+    QPainterPath page = skinpaint::polygonPath({{4.5, 1.5}, {14.5, 1.5}, {19.5, 6.5}, {19.5, 22.5}, {4.5, 22.5}});
     softShadow(p, page);
     p.setPen(pen(Outline));
     p.setBrush(skinpaint::vertical(QRectF(4, 1, 16, 22), Qt::white, QColor(226, 236, 247)));
     p.drawPath(page);
-    QPainterPath fold;
-    fold.moveTo(14.5, 1.5);
-    fold.lineTo(14.5, 6.5);
-    fold.lineTo(19.5, 6.5);
-    fold.closeSubpath();
+    QPainterPath fold = skinpaint::polygonPath({{14.5, 1.5}, {14.5, 6.5}, {19.5, 6.5}});
     p.setBrush(QColor(200, 216, 236));
     p.drawPath(fold);
 }
@@ -90,13 +80,7 @@ QPainterPath blade(const QPointF &tip, const QPointF &pivot, qreal halfWidth)
     const qreal len = qSqrt(d.x() * d.x() + d.y() * d.y());
     const QPointF n(-d.y() / len * halfWidth, d.x() / len * halfWidth);
     const QPointF shank = pivot + d / len * 4.6;
-    QPainterPath path;
-    path.moveTo(tip);
-    path.lineTo(pivot + n);
-    path.lineTo(shank + n * 0.6);
-    path.lineTo(shank - n * 0.6);
-    path.lineTo(pivot - n);
-    path.closeSubpath();
+    QPainterPath path = skinpaint::polygonPath({{tip}, {pivot + n}, {shank + n * 0.6}, {shank - n * 0.6}, {pivot - n}});
     return path;
 }
 
@@ -128,15 +112,7 @@ void scissors(QPainter &p)
 
 void downArrow(QPainter &p)
 {
-    QPainterPath arrow;
-    arrow.moveTo(8.5, 2.5);
-    arrow.lineTo(15.5, 2.5);
-    arrow.lineTo(15.5, 11.5);
-    arrow.lineTo(20.5, 11.5);
-    arrow.lineTo(12, 21.5);
-    arrow.lineTo(3.5, 11.5);
-    arrow.lineTo(8.5, 11.5);
-    arrow.closeSubpath();
+    QPainterPath arrow = skinpaint::polygonPath({{8.5, 2.5}, {15.5, 2.5}, {15.5, 11.5}, {20.5, 11.5}, {12, 21.5}, {3.5, 11.5}, {8.5, 11.5}});
     softShadow(p, arrow);
     p.setPen(pen(QColor(22, 108, 36)));
     p.setBrush(skinpaint::vertical(QRectF(3, 2, 18, 20), QColor(138, 232, 120), QColor(34, 150, 52)));
@@ -290,13 +266,7 @@ void quickStartDocument(QPainter &p, const QRectF &box, bool lit)
         p.drawEllipse(QPointF(0, 0), 15.5, 15.5);
         p.restore();
     }
-    QPainterPath page;
-    page.moveTo(4.5, 2.5);
-    page.lineTo(19.5, 2.5);
-    page.lineTo(26.5, 9.5);
-    page.lineTo(26.5, 33.5);
-    page.lineTo(4.5, 33.5);
-    page.closeSubpath();
+    QPainterPath page = skinpaint::polygonPath({{4.5, 2.5}, {19.5, 2.5}, {26.5, 9.5}, {26.5, 33.5}, {4.5, 33.5}});
     p.save();
     p.translate(1.5, 1.5);
     p.setPen(Qt::NoPen);
@@ -307,11 +277,7 @@ void quickStartDocument(QPainter &p, const QRectF &box, bool lit)
     p.setBrush(skinpaint::vertical(QRectF(4, 2, 23, 32), Qt::white,
                                    lit ? QColor(255, 246, 214) : QColor(220, 232, 246)));
     p.drawPath(page);
-    QPainterPath fold;
-    fold.moveTo(19.5, 2.5);
-    fold.lineTo(19.5, 9.5);
-    fold.lineTo(26.5, 9.5);
-    fold.closeSubpath();
+    QPainterPath fold = skinpaint::polygonPath({{19.5, 2.5}, {19.5, 9.5}, {26.5, 9.5}});
     p.setBrush(lit ? QColor(255, 222, 140) : QColor(190, 210, 234));
     p.drawPath(fold);
     // a note on the page: this document is music

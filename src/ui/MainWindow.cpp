@@ -37,6 +37,9 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     setFont(windowFont);
 
     m_elements = LayoutBuilder(skin, windowFont).build(this, mainLayout());
+    for (const auto &[set, count] : {std::pair{"imgButton", 8}, {"imgCtrlButton", 7}, {"imgMenu", 4}})
+        for (int i = 0; i < count; ++i)
+            m_jobButtons.append(element(QStringLiteral("%1(%2)").arg(QLatin1String(set)).arg(i)));
     if (auto *pro = qobject_cast<SkinPanel *>(element("picPro")))
         pro->setFramed(true);
     m_menus = std::make_unique<MenuHolder>(this, [this](const QString &word) { m_controller.commands().write(word); });

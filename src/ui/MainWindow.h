@@ -88,6 +88,8 @@ private:
     ShellSeam &m_shell;
     MainController m_controller;
     QHash<QString, QWidget *> m_elements;
+    QList<QWidget *> m_jobButtons;  // toolbar, transport bar and menu strip
+    bool m_jobButtonsEnabled = true;
     std::unique_ptr<MenuHolder> m_menus;
     std::unique_ptr<SettingsDialogHost> m_settings;
     QPixmap m_shapedFace;  // the face with its key-colour margin see-through

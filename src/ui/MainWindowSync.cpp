@@ -72,12 +72,13 @@ void MainWindow::syncFromFace()
     setWidth(element(QStringLiteral("imgPB")), f.imgPBWidth);
     setWidth(element(QStringLiteral("imgPro")), f.imgProWidth);
 
-    for (int i = 0; i < 8; ++i)
-        element(QStringLiteral("imgButton(%1)").arg(i))->setEnabled(f.jobButtonsEnabled);
-    for (int i = 0; i < 7; ++i)
-        element(QStringLiteral("imgCtrlButton(%1)").arg(i))->setEnabled(f.jobButtonsEnabled);
-    for (int i = 0; i < 4; ++i)
-        element(QStringLiteral("imgMenu(%1)").arg(i))->setEnabled(f.jobButtonsEnabled);
+    // The face changes on every tick of the position timer; the buttons only
+    // around a cut, so they are touched only then.
+    if (m_jobButtonsEnabled != f.jobButtonsEnabled) {
+        m_jobButtonsEnabled = f.jobButtonsEnabled;
+        for (QWidget *button : std::as_const(m_jobButtons))
+            button->setEnabled(m_jobButtonsEnabled);
+    }
 }
 
 void MainWindow::syncLights()
