@@ -212,6 +212,10 @@ private slots:
         QTest::newRow("plain paths") << QStringList{"-i", "/m/a.mp3", "-y", "-vn", "/w/open.WAV"}
                                      << QStringList{"-nostdin", "-i", "/m/a.mp3", "-y", "-vn",
                                                     "-rf64", "auto", "/w/open.WAV"};
+        // the user's WAV is a plain RIFF file; only the working WAV may grow past 4 GiB
+        QTest::newRow("cut to a WAV") << QStringList{"-i", "/w/open.wav", "-ss", "4", "-t", "6", "-y", "/m/r.wav"}
+                                      << QStringList{"-nostdin", "-i", "/w/open.wav", "-ss", "4", "-t", "6",
+                                                     "-y", "/m/r.wav"};
         QTest::newRow("leading dash, colon") << QStringList{"-i", "-a.mp3", "-y", "/w:x/r.mp3"}
                                              << QStringList{"-nostdin", "-i", "file:-a.mp3", "-y",
                                                             "file:/w:x/r.mp3"};

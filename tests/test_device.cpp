@@ -3,6 +3,7 @@
 
 #include "playback/SdlAudioOutput.h"
 #include "playback/StringCommandDevice.h"
+#include "playback/WavFacts.h"
 
 #include "support/Media.h"
 
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 #include <QTest>
 
 #include <cstdio>
@@ -282,6 +284,64 @@ private slots:
         QVERIFY(accepts(device, QStringLiteral("play sound")));
         VERIFY_WITHIN(waitForEnd(device, 3000), 500, 750);
         QCOMPARE(device.driverStats().framesHanded, qint64(rate) * 6 / 10);
+    }
+
+    // The completion sound has its own alias: whatever it does, the open
+    // file's length and position stay; and where the output takes one stream
+    // only, the open file gets it.
+    void theChimeNeverTouchesTheOpenFile()
+    {
+        StringCommandDevice device;
+        QVERIFY(accepts(device, openCommand(m_long)));
+        QVERIFY(accepts(device, QStringLiteral("play sound from 5000")));
+        QVERIFY(accepts(device, QStringLiteral("pause sound")));
+        const qint64 held = positionOf(device);
+        device.send(QStringLiteral("open ") + m_short + QStringLiteral(" alias chime"));
+        device.send(QStringLiteral("play chime"));
+        device.send(QStringLiteral("close chime"));
+        QCOMPARE(lengthOf(device), 20000);
+        QCOMPARE(positionOf(device), held);
+
+        QVERIFY(accepts(device, QStringLiteral("close sound")));
+        QVERIFY(accepts(device, QStringLiteral("open ") + m_short + QStringLiteral(" alias chime")));
+        QVERIFY(accepts(device, QStringLiteral("play chime")));
+        QCOMPARE(lengthOf(device), -1);  // nothing under "sound"
+        QVERIFY(accepts(device, openCommand(m_long)));
+        QCOMPARE(lengthOf(device), 20000);
+        QCOMPARE(positionOf(device), 0);
+    }
+
+    // A header can claim any rate; the device sizes its buffers from it, so
+    // it takes only what a listener could hear.
+    void refusesFormatsNoListenerCouldHear_data()
+    {
+        QTest::addColumn<quint32>("rate");
+        QTest::newRow("two billion frames a second") << quint32(2000000000);
+        QTest::newRow("one frame a second") << quint32(1);
+        QTest::newRow("769 kHz") << quint32(769000);
+    }
+    void refusesFormatsNoListenerCouldHear()
+    {
+        QFETCH(quint32, rate);
+        const QString path = m_dir.filePath(QStringLiteral("claims %1 Hz.wav").arg(rate));
+        QVERIFY(media::makePcmWav(path, 0.5, 8000, 1, QStringLiteral("pcm_s16le")));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const qsizetype fmt = bytes.indexOf("fmt ");
+        QVERIFY(fmt > 0);
+        qToLittleEndian(rate, bytes.data() + fmt + 12);       // frames a second
+        qToLittleEndian(rate * 2, bytes.data() + fmt + 16);   // bytes a second
+        QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+        file.close();
+        const auto facts = readWavFacts(path);
+        QVERIFY(facts);
+        QCOMPARE(quint32(facts->sampleRate), rate);
+        QVERIFY(!facts->isPlayable());
+
+        StringCommandDevice device;
+        QVERIFY(!accepts(device, openCommand(path)));
+        QCOMPARE(lengthOf(device), -1);
     }
 
     void fallsBackToTheDummyDriverWhenNoOutputCanBeOpened()

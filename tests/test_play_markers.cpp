@@ -25,7 +25,7 @@ struct Markers {
 
     Markers()
     {
-        face.txtFullTime = QStringLiteral("180");
+        state.LengthMs = 180000;
         QFile file(wav);
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot create the working file");
@@ -92,7 +92,7 @@ void TestPlayMarkers::seekPlaysFromTheChosenSecond()
 {
     QFETCH(Seek, s);
     Markers m;
-    m.face.txtFullTime = s.full;
+    m.state.LengthMs = s.full.toLongLong() * 1000;
     m.face.playHeadX = px(s.fromPx);
     // A seek leaves the playback flags and the shown time to the next tick.
     m.state.IsPaused = m.state.PlayingSelection = FlagTrue;

@@ -155,14 +155,14 @@ void TestPlaybackController::stopClearsFlagsAfterEventsAndLeavesTheSelection()
     t.state.IsPaused = t.state.PlayingSelection = FlagTrue;
     t.state.PlayFraction = 0.5f;
     t.face.lblTime = QStringLiteral("00:01:30");
-    t.face.txtFullTime = QStringLiteral("180");
+    t.state.LengthMs = 180000;
     t.face.handleX[0] = 910.0f;
     t.face.handleX[1] = 1820.0f;
     t.face.handleVisible[0] = true;
     t.face.playHeadX = 1500.0f;  // goes back to the start only at the next tick
     t.face.lblSelLength = QStringLiteral("00:00:10");
     const auto selection = [&t] {
-        return QVariantList{t.state.SelStart, t.state.SelEnd, t.face.txtFullTime, t.face.handleX[0],
+        return QVariantList{t.state.SelStart, t.state.SelEnd, qlonglong(t.state.LengthMs), t.face.handleX[0],
                             t.face.handleX[1], t.face.handleVisible[0], t.face.handleVisible[1],
                             t.face.playHeadX, t.face.lblSelLength};
     };
@@ -186,7 +186,7 @@ void TestPlaybackController::stopClearsFlagsAfterEventsAndLeavesTheSelection()
 void TestPlaybackController::setStartAndSetEndPlaceHandles()
 {
     Transport t;
-    t.face.txtFullTime = QStringLiteral("180");
+    t.state.LengthMs = 180000;
     t.state.PlayFraction = 0.25f;
     t.click(PC::SetStart);
     t.state.PlayFraction = 0.5f;

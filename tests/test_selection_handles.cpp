@@ -13,7 +13,7 @@ struct Handles {
     MainFace face;
     SelectionHandles handles{state, face};
 
-    Handles(const char *full = "180") { face.txtFullTime = QString::fromLatin1(full); }
+    explicit Handles(qint64 fullSeconds = 180) { state.LengthMs = fullSeconds * 1000; }
     float xPx(int handle) const { return face.handleX[handle] / timeline::TwipsPerPixel; }
     // SelStart, SelEnd, then the begin, end and length labels and their view copies.
     QVariantList selection() const
@@ -149,7 +149,7 @@ void TestSelectionHandles::setAtPlayPosition()
     QFETCH(Place, p);
     Handles h;
     const bool start = p.handle == SelectionHandles::Start;
-    h.face.txtFullTime = p.full;
+    h.state.LengthMs = p.full.toLongLong() * 1000;
     h.state.SelStart = p.selStart;
     h.state.SelEnd = p.selEnd;
     h.state.PlayFraction = p.fraction;
@@ -179,7 +179,7 @@ void TestSelectionHandles::randomSelectionStepsUseTheLastGrabPoint()
         {89.5f, 90, 2955.0f, 271},  // 89.5 to even
     };
     for (const auto &c : cases) {
-        Handles h("1000");
+        Handles h(1000);
         h.handles.press(1, c.grabbedAt);
         h.handles.release(1, c.grabbedAt);
         h.handles.setGripX(1, 3000.0f);

@@ -2,6 +2,8 @@
 // and playback device (SDL's dummy driver), and working the time line with the
 // pointer at the design's pixel geometry.
 #include "pipeline/OpenFlow.h"
+#include "pipeline/SaveFlow.h"
+#include "playback/Timeline.h"
 #include "support/Media.h"
 #include "support/WindowHarness.h"
 #include "ui/SkinWidgets.h"
@@ -137,8 +139,74 @@ private slots:
         QCOMPARE(h.state().SelEnd, 0);
         QCOMPARE(h.state().FileOpen, FlagFalse);
         QCOMPARE(h.window().label(QStringLiteral("lblPB"))->text(), QStringLiteral("0%"));
-        QCOMPARE(h.face().txtFullTime, QStringLiteral("180"));  // the last length stays
-        QCOMPARE(h.chooser.requests.size(), 1);                  // no dialog on close
+        QCOMPARE(h.chooser.requests.size(), 1);  // no dialog on close
+
+        // Closed means closed: nothing plays, nothing of the file is known,
+        // and the transport and the save act as they do at start-up.
+        bool ok = true;
+        h.device().send(QStringLiteral("status sound position"), &ok);
+        QVERIFY(!ok);
+        QCOMPARE(qlonglong(h.state().LengthMs), 0);
+        QVERIFY(h.state().SourcePath.isEmpty());
+        QCOMPARE(h.face().txtFullTime, QStringLiteral("0"));
+        QVERIFY(!QFile::exists(h.paths.workWav()));
+        QCOMPARE(h.face().handleX[1], timeline::TimelineSpan);
+        h.click(QStringLiteral("imgCtrlButton(0)"));
+        h.device().send(QStringLiteral("status sound position"), &ok);
+        QVERIFY(!ok);
+        h.messages.clear();
+        h.state().SelEnd = 9;  // even a stray mark saves nothing
+        h.click(QStringLiteral("imgButton(1)"));
+        QCOMPARE(h.chooser.requests.size(), 1);
+        QCOMPARE(h.messages.texts(),
+                 QStringList{SaveFlow::selectionProblemText(save_target::SelectionProblem::NothingOpen, 0)});
+    }
+
+    // The length comes from the decoded file, not from playing it: the time
+    // line, the handles and the random selection work before any Play, and a
+    // second file brings its own length.
+    void lengthIsKnownTheMomentAFileIsOpen()
+    {
+        const QString shorter = media.filePath(QStringLiteral("short.wav"));
+        QVERIFY(media::makeWav(shorter, 15.25));
+        WindowHarness h;
+        h.chooser.answers = QStringList{song};
+        h.click(QStringLiteral("imgButton(0)"));
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
+        QVERIFY2(qAbs(h.state().LengthMs - 180000) < 60, qPrintable(QString::number(h.state().LengthMs)));
+        QCOMPARE(h.face().txtFullTime, QStringLiteral("180"));
+        QCOMPARE(h.state().SourcePath, song);
+
+        QWidget *panel = h.window().element(QStringLiteral("picOpened"));
+        QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(364, 30));
+        const qint64 afterPanel = position(h.device());
+        QVERIFY2(afterPanel >= 90000 && afterPanel < 90600, qPrintable(QString::number(afterPanel)));
+
+        h.face().handleVisible[1] = true;
+        h.face().touch();
+        h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -182);
+        QCOMPARE(h.state().SelEnd, 135);
+
+        h.messages.defaultAnswer = MessageAnswer::Ok;
+        h.click(QStringLiteral("imgButton(0)"));  // close
+        h.chooser.answers = QStringList{shorter};
+        h.click(QStringLiteral("imgButton(0)"));
+        QCOMPARE(qlonglong(h.state().LengthMs), 15250);
+        QCOMPARE(h.face().txtFullTime, QStringLiteral("15"));
+        h.messages.clear();
+        h.click(QStringLiteral("imgButton(2)"));  // a random stretch of the new file
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
+        QVERIFY(h.state().SelEnd <= 15 && h.state().SelEnd - h.state().SelStart > 5);
+    }
+
+    void aTranscoderThatCannotStartIsReportedOnce()
+    {
+        WindowHarness h(nullptr, [](Paths &p) { QFile::remove(p.coder()); });
+        h.chooser.answers = QStringList{song};
+        h.click(QStringLiteral("imgButton(0)"));
+        QCOMPARE(h.messages.count(), 1);
+        QVERIFY(!h.face().picPBBackVisible);
+        QCOMPARE(qlonglong(h.state().LengthMs), 0);
     }
 
     void brokenFilesAreReportedAndChangeNothing_data()

@@ -6,23 +6,35 @@
 #include "support/RecordingDevice.h"
 #include "support/WindowHarness.h"
 
+#include "playback/PositionTracker.h"
+
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+
+#include <unistd.h>
 
 class UiSaveTest : public QObject {
     Q_OBJECT
     QTemporaryDir out;
 
-    // A window with a decoded working WAV of 20 s and the selection 4..10 s.
+    // A window with a decoded working WAV of 20 s and the selection 4..10 s,
+    // as the open flow leaves it.
     static void prepare(WindowHarness &h, RecordingDevice &device)
     {
         h.paths.ensureWorkFolder();
         QVERIFY(media::makeWav(h.paths.workWav(), 20));
         QVERIFY(media::makeWav(h.paths.completionSound(), 0.5));
+        h.state().LengthMs = 20000;
         h.state().SelStart = 4;
         h.state().SelEnd = 10;
         device.commands.clear();
+    }
+
+    static QByteArray bytesOf(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     // what the flows sent, without the position timer's status queries
@@ -54,6 +66,8 @@ private slots:
         QTest::newRow("mp3") << "ring tone.mp3" << "mp3" << 48000 << 2;
         QTest::newRow("wma") << "ring.WMA" << "wmav1" << 44100 << 2;
         QTest::newRow("wav") << "铃声.wav" << "pcm_s16le" << 44100 << 2;
+        // quotes, an apostrophe, blanks and Chinese reach the transcoder whole
+        QTest::newRow("quoted wav") << "it's \"q\" 铃.wav" << "pcm_s16le" << 44100 << 2;
         QTest::newRow("amr") << "ring's.amr" << "amr_nb" << 8000 << 1;
     }
     void savesEachFormatWithItsOptions()
@@ -87,14 +101,22 @@ private slots:
         QCOMPARE(info.sampleRate, rate);
         QCOMPARE(info.channels, channels);
         QVERIFY2(qAbs(info.duration - 6.0) < 0.2, qPrintable(QString::number(info.duration)));
+        if (codec == QLatin1String("pcm_s16le")) {
+            // a plain RIFF WAV: the format chunk right after the header, no
+            // RF64 placeholder that simple phone players trip over
+            const QByteArray head = bytesOf(destination).left(16);
+            QCOMPARE(head.left(4), QByteArray("RIFF"));
+            QCOMPARE(head.mid(8), QByteArray("WAVEfmt "));
+        }
         QCOMPARE(QDir(out.path()).entryList(QStringList{"*.partial.*"}, QDir::Files | QDir::Hidden), QStringList());
 
         // both after-save choices at 0: the folder opens and the sound plays
         QCOMPARE(h.shell.opened, QList<QUrl>{QUrl::fromLocalFile(out.path() + u'/')});
         QVERIFY(device.commands.contains(QStringLiteral("stop sound")));
         const QStringList sent = sentByFlows(device);
-        QCOMPARE(sent.mid(sent.size() - 2),
-                 (QStringList{"open " + h.paths.completionSound() + " alias sound", "play sound"}));
+        QCOMPARE(sent.mid(sent.size() - 4),
+                 (QStringList{"stop chime", "close chime", "open " + h.paths.completionSound() + " alias chime",
+                              "play chime"}));
         QFile::remove(destination);
     }
 
@@ -110,17 +132,48 @@ private slots:
         h.click(QStringLiteral("imgCtrlButton(6)"));
         QVERIFY(QFile::exists(destination));
         QVERIFY(h.shell.opened.isEmpty());
-        QVERIFY(!device.commands.contains(QStringLiteral("play sound")));
+        QVERIFY(!device.commands.contains(QStringLiteral("play chime")));
     }
 
-    void shortSelectionDoesNothing()
+    void selectionThatCannotBeSavedIsExplained_data()
+    {
+        QTest::addColumn<qint64>("lengthMs");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selEnd");
+        QTest::addColumn<int>("problem");
+        using P = save_target::SelectionProblem;
+        QTest::newRow("nothing open") << qint64(0) << 4 << 10 << int(P::NothingOpen);
+        QTest::newRow("no selection") << qint64(20000) << 0 << 0 << int(P::NoEnd);
+        QTest::newRow("start only") << qint64(20000) << 5 << 0 << int(P::NoEnd);
+        QTest::newRow("zero length") << qint64(20000) << 10 << 10 << int(P::Empty);
+        QTest::newRow("past the end") << qint64(20000) << 15 << 21 << int(P::PastEnd);
+        QTest::newRow("start past the end") << qint64(9500) << 10 << 12 << int(P::PastEnd);
+    }
+    void selectionThatCannotBeSavedIsExplained()
+    {
+        QFETCH(qint64, lengthMs);
+        QFETCH(int, selStart);
+        QFETCH(int, selEnd);
+        QFETCH(int, problem);
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h, device);
+        h.state().LengthMs = lengthMs;
+        h.state().SelStart = selStart;
+        h.state().SelEnd = selEnd;
+        h.click(QStringLiteral("imgButton(1)"));
+        QVERIFY(h.chooser.requests.isEmpty());
+        QCOMPARE(h.messages.texts(),
+                 QStringList{SaveFlow::selectionProblemText(save_target::SelectionProblem(problem), lengthMs)});
+        QVERIFY(sentByFlows(device).isEmpty());
+    }
+
+    void shortestSelectionOpensTheDialog()
     {
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().SelStart = h.state().SelEnd = 10;
-        h.click(QStringLiteral("imgButton(1)"));
-        QVERIFY(h.chooser.requests.isEmpty());
+        h.state().SelStart = 10;
         h.state().SelEnd = 11;
         h.click(QStringLiteral("imgButton(1)"));  // cancelled: the scripted answer is empty
         QCOMPARE(h.chooser.requests.size(), 1);
@@ -153,16 +206,125 @@ private slots:
         QVERIFY(jobButtonsEnabled(h));
         QVERIFY(!h.window().element(QStringLiteral("picPro"))->isVisible());
         QVERIFY(h.shell.opened.isEmpty());
-        QVERIFY(!device.commands.contains(QStringLiteral("play sound")));
+        QVERIFY(!device.commands.contains(QStringLiteral("play chime")));
         QVERIFY(!QFile::exists(destination));
         QVERIFY(!QFile::exists(SaveFlow::partialNameFor(destination)));
+    }
+
+    // The open file and the working WAV are only ever read: a save over
+    // either, under any of its names, is refused before anything is written.
+    void savingOverTheSourceIsRefused_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"same path", "other spelling", "symbolic link", "hard link", "working WAV"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+    void savingOverTheSourceIsRefused()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir folder;
+        const QString source = folder.filePath(QStringLiteral("song.wav"));
+        QVERIFY(media::makeWav(source, 3));
+        const QByteArray sourceBytes = bytesOf(source);
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h, device);
+        h.state().SourcePath = source;
+        const QByteArray workBytes = bytesOf(h.paths.workWav());
+
+        QString destination = source;
+        if (how == u"other spelling")
+            destination = folder.path() + QStringLiteral("/./sub/../song.wav");
+        if (how == u"other spelling")
+            QDir().mkpath(folder.filePath(QStringLiteral("sub")));
+        if (how == u"symbolic link") {
+            destination = folder.filePath(QStringLiteral("link.wav"));
+            QVERIFY(QFile::link(source, destination));
+        }
+        if (how == u"hard link") {
+            destination = folder.filePath(QStringLiteral("hard.wav"));
+            QCOMPARE(::link(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()), 0);
+        }
+        if (how == u"working WAV")
+            destination = h.paths.workWav();
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+
+        QCOMPARE(h.messages.count(), 1);
+        QVERIFY(h.messages.last().text.contains(destination));
+        QVERIFY(!h.controller().objDOS1().lastStarted());
+        QVERIFY(sentByFlows(device).isEmpty());  // not even playback was touched
+        QCOMPARE(bytesOf(source), sourceBytes);
+        QCOMPARE(bytesOf(h.paths.workWav()), workBytes);
+        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(destination)));
+    }
+
+    // The dialog opens where a file can be written: the open file's folder,
+    // else the folder of the last save.
+    void saveDialogStartsWhereAFileCanBeWritten()
+    {
+        QTemporaryDir songs;
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h, device);
+        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+        h.state().SourcePath = songs.filePath(QStringLiteral("song.mp3"));
+        const QString first = songs.filePath(QStringLiteral("first.wav"));
+        h.chooser.answers = QStringList{first};
+        h.click(QStringLiteral("imgButton(1)"));
+        QVERIFY(QFile::exists(first));
+        QCOMPARE(QDir(h.chooser.requests.last().folder).canonicalPath(), QDir(songs.path()).canonicalPath());
+
+        // a source on a folder that has gone away (an unplugged stick)
+        h.state().SourcePath = QStringLiteral("/no/such/stick/song.mp3");
+        h.click(QStringLiteral("imgButton(1)"));  // cancelled
+        QCOMPARE(QDir(h.chooser.requests.last().folder).canonicalPath(), QDir(songs.path()).canonicalPath());
+        QVERIFY(!h.chooser.requests.last().folder.startsWith(h.paths.programFolder));
+    }
+
+    // The completion sound plays on its own: the open file's length, the time
+    // line and the handles are as they were before the save.
+    void completionSoundLeavesTheEditorAlone()
+    {
+        QTemporaryDir folder;
+        const QString song = folder.filePath(QStringLiteral("song.wav"));
+        QVERIFY(media::makeWav(song, 60));
+        WindowHarness h;  // the real playback device
+        QVERIFY(media::makeWav(h.paths.completionSound(), 1.0));
+        h.state().OpenFolderChoice = 1;
+        h.chooser.answers = QStringList{song, folder.filePath(QStringLiteral("ring.mp3"))};
+        h.click(QStringLiteral("imgButton(0)"));
+        QCOMPARE(qlonglong(h.state().LengthMs), 60000);
+        h.state().SelStart = 4;
+        h.state().SelEnd = 10;
+        h.click(QStringLiteral("imgButton(1)"));
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("ring.mp3"))));
+
+        bool ok = false;
+        h.device().send(QStringLiteral("status chime length"), &ok);
+        QVERIFY(ok);  // the sound is playing, on its own alias
+        QTest::qWait(3 * PositionTracker::IntervalMs);  // ticks see whatever the device holds
+        QCOMPARE(qlonglong(h.state().LengthMs), 60000);
+        QCOMPARE(h.face().txtFullTime, QStringLiteral("60"));
+
+        QTest::mouseClick(h.window().element(QStringLiteral("picOpened")), Qt::LeftButton, {}, QPoint(364, 30));
+        const qint64 at = h.device().send(QStringLiteral("status sound position")).toLongLong();
+        QVERIFY2(at >= 30000 && at < 30600, qPrintable(QString::number(at)));
+        QCOMPARE(h.device().send(QStringLiteral("status sound length")), QStringLiteral("60000"));
+
+        h.face().handleVisible[1] = true;
+        h.face().touch();
+        h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -364);
+        QCOMPARE(h.state().SelEnd, 30);
+        QCOMPARE(h.face().lblSelLength, QStringLiteral("00:00:26"));
     }
 
     void randomSelectionPicksMoreThanFiveSeconds()
     {
         RecordingDevice device;
         WindowHarness h(&device);
-        h.face().txtFullTime = QStringLiteral("180");
+        h.state().LengthMs = 180000;
         for (int run = 0; run < 20; ++run) {
             h.click(QStringLiteral("imgButton(2)"));
             QVERIFY(h.state().SelEnd - h.state().SelStart >= 6);
@@ -183,7 +345,7 @@ private slots:
         QCOMPARE(h.messages.messages.first().title, QStringLiteral("warning"));
         QVERIFY(!h.face().handleVisible[0]);
 
-        h.face().txtFullTime = QStringLiteral("4");
+        h.state().LengthMs = 4999;
         h.click(QStringLiteral("imgButton(2)"));
         QCOMPARE(h.messages.messages.size(), 2);
         QCOMPARE(h.messages.messages.last().title, QStringLiteral("warning"));

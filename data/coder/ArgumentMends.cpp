@@ -47,6 +47,10 @@ std::vector<std::string> mendArguments(const std::vector<std::string> &given)
     std::size_t outputIndex = count;
     if (!inputValues.empty() && count > 0 && !inputValues.count(count - 1))
         outputIndex = count - 1;
+    // A stretch cut out with -ss/-t is a ringtone; anything else writing a WAV
+    // decodes a whole file into the working WAV.
+    const bool cutsAStretch = std::find(given.begin(), given.end(), "-ss") != given.end()
+                              || std::find(given.begin(), given.end(), "-t") != given.end();
 
     std::vector<std::string> mended{"-nostdin"};
     mended.reserve(count + 3);
@@ -55,8 +59,9 @@ std::vector<std::string> mendArguments(const std::vector<std::string> &given)
             mended.push_back(asPlainFile(given[i]));
         } else if (i == outputIndex) {
             // A plain WAV header stops at 4 GiB (about 6 hours of 48 kHz stereo
-            // float); RF64 keeps long decodes readable.
-            if (endsWithWav(given[i])) {
+            // float); RF64 keeps long decodes readable. A ringtone stays a plain
+            // RIFF WAV, the only kind simple phone players read.
+            if (endsWithWav(given[i]) && !cutsAStretch) {
                 mended.push_back("-rf64");
                 mended.push_back("auto");
             }

@@ -25,11 +25,24 @@ struct EditorState {
     std::int16_t OpenFolderChoice = 0;   // 0: open the folder after a save
     std::int16_t PromptSoundChoice = 0;  // 0: play the completion sound
 
+    // The open file as the model knows it. Both are set when a decode has
+    // produced a playable working WAV and cleared when the file is closed;
+    // nothing else writes them.
+    QString SourcePath;            // the file the user opened; empty: none
+    std::int64_t LengthMs = 0;     // the working WAV's length; 0: nothing open
+
     // main window
     std::int32_t TotalSeconds = 0;  // duration read from the decoder, 0 = unknown
     std::int32_t DragStartX = 0;    // twips within the grabbed grip
     Flag ButtonPressed = 0;
     std::uint32_t ColorKey = 0;     // 0 until the window is shaped
 };
+
+// The open file's length in whole seconds, as the time line measures it (the
+// part of a second past the last whole one is not on the time line).
+inline std::int32_t fullSeconds(const EditorState &state)
+{
+    return static_cast<std::int32_t>(state.LengthMs / 1000);
+}
 
 inline constexpr const char *OpenFileJob = "open file";

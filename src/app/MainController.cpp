@@ -11,11 +11,14 @@
 MainController::MainController(const Paths &paths, Seams seams, QObject *parent)
     : QObject(parent), m_paths(paths), m_seams(seams)
 {
+    // Claimed before anything learns where the working WAV is.
+    m_session = std::make_unique<WorkSession>(m_paths.workFolder);
+    m_paths.sessionFolder = m_session->folder();
     m_handles = std::make_unique<SelectionHandles>(state, face);
     m_playback = std::make_unique<PlaybackController>(state, face, seams.device, *m_handles,
-                                                      paths.workWav(), [this] { imgButton_Click(1); });
+                                                      m_paths.workWav(), [this] { imgButton_Click(1); });
     m_tracker = std::make_unique<PositionTracker>(state, face, seams.device);
-    m_markers = std::make_unique<PlayMarkers>(state, face, seams.device, *m_tracker, paths.workWav());
+    m_markers = std::make_unique<PlayMarkers>(state, face, seams.device, *m_tracker, m_paths.workWav());
 }
 
 MainController::~MainController() = default;
@@ -71,21 +74,40 @@ bool MainController::shutDown()
 {
     if (m_ending)
         return true;
-    if (m_seams.messages.show(QStringLiteral("确定要退出吗？"), QStringLiteral("退出"),
-                              MessageButtons::OkCancel, MessageIcon::Warning)
-        != MessageAnswer::Ok)
+    const MessageAnswer answer = m_seams.messages.show(QStringLiteral("确定要退出吗？"), QStringLiteral("退出"),
+                                                       MessageButtons::OkCancel, MessageIcon::Warning);
+    // an end from outside may have come while the question was up
+    if (m_ending)
+        return true;
+    if (answer != MessageAnswer::Ok)
         return false;
+    end();
+    return true;
+}
+
+void MainController::endWithoutQuestion()
+{
+    if (!m_ending)
+        end();
+}
+
+void MainController::end()
+{
     m_ending = true;
     // A transcoder still writing would outlive the program and keep writing.
     for (DOSOutputs *runner : {m_objDOS.get(), m_objDOS1.get()}) {
         if (runner && runner->isRunning())
             runner->stop();
     }
-    m_seams.device.send(QStringLiteral("stop sound"));
-    m_seams.device.send(QStringLiteral("close sound"));
+    m_seams.device.send(playback_command::stop());
+    m_seams.device.send(playback_command::close());
+    m_seams.device.send(playback_command::stopChime());
+    m_seams.device.send(playback_command::closeChime());
+    // Nothing can start a job or reopen the device any more: m_ending is set
+    // and every flow that returns from a job checks it.
     QCoreApplication::processEvents();
     const QString workWav = m_paths.workWav();
     if (QFileInfo::exists(workWav))
         QFile::remove(workWav);
-    return true;
+    m_session->release();
 }

@@ -5,6 +5,7 @@
 #include "app/EditorState.h"
 #include "app/MainFace.h"
 #include "app/Paths.h"
+#include "app/WorkSession.h"
 #include "pipeline/DOSOutputs.h"
 #include "pipeline/FlowContext.h"
 #include "pipeline/OpenFlow.h"
@@ -48,6 +49,10 @@ public:
     // The unload step. False when the user keeps the program running; true when
     // playback is closed, running jobs are ended and the working WAV is gone.
     bool shutDown();
+    // The same end without the question, for an end asked from outside (a
+    // termination signal): running jobs are ended and their partial outputs
+    // and the working WAV removed.
+    void endWithoutQuestion();
     bool isEnding() const { return m_ending; }
 
     EditorState state;
@@ -70,7 +75,10 @@ public:
     void imgCtrlButton_Click(int index) { m_playback->imgCtrlButton_Click(index); }
 
 private:
+    void end();
+
     Paths m_paths;
+    std::unique_ptr<WorkSession> m_session;
     Seams m_seams;
     CCommonDialogs m_dialogs;
     std::unique_ptr<DOSOutputs> m_objDOS;

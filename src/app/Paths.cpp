@@ -36,14 +36,24 @@ QString Paths::settingsFile() const
     return configFolder + QStringLiteral("/setup.ini");
 }
 
+namespace {
+
+bool ensurePrivateFolder(const QString &folder)
+{
+    if (QDir(folder).exists())
+        return true;
+    if (!QDir().mkpath(folder))
+        return false;
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner);
+    return true;
+}
+
+}  // namespace
+
 bool Paths::ensureWorkFolder() const
 {
-    QDir dir(workFolder);
-    if (dir.exists())
-        return true;
-    if (!QDir().mkpath(workFolder))
+    if (!ensurePrivateFolder(workFolder))
         return false;
-    QFile::setPermissions(workFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner);
-    return true;
+    return sessionFolder.isEmpty() || ensurePrivateFolder(sessionFolder);
 }

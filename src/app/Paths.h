@@ -7,7 +7,8 @@
 // constructing Paths with explicit folders.
 struct Paths {
     QString programFolder;  // folder of the executable; data/coder and sound.wav live here
-    QString workFolder;     // per-user working folder, holds open.wav
+    QString workFolder;     // per-user working folder, holds one session folder per running program
+    QString sessionFolder;  // this program's own folder inside workFolder (see WorkSession)
     QString configFolder;   // fallback home of setup.ini when programFolder is read-only
 
     // The running program's folders: its executable's folder,
@@ -16,11 +17,17 @@ struct Paths {
     static Paths forThisProgram();
 
     QString coder() const { return programFolder + QStringLiteral("/data/coder"); }
-    QString workWav() const { return workFolder + QStringLiteral("/open.wav"); }
+    // The working WAV lives in this program's session folder; without one
+    // (a Paths made by hand) directly in the working folder.
+    QString workWav() const
+    {
+        return (sessionFolder.isEmpty() ? workFolder : sessionFolder) + QStringLiteral("/open.wav");
+    }
     QString completionSound() const { return programFolder + QStringLiteral("/sound.wav"); }
     // setup.ini in the program folder, unless that folder cannot be written to.
     QString settingsFile() const;
-    // Creates the working folder (mode 0700) when it is missing; leaves an
-    // existing one and its contents alone. False when it cannot be made.
+    // Creates the working folder and the session folder (mode 0700) when they
+    // are missing; leaves existing ones and their contents alone. False when
+    // one cannot be made.
     bool ensureWorkFolder() const;
 };

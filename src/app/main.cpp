@@ -1,5 +1,6 @@
 #include "Skin.h"
 #include "app/Paths.h"
+#include "app/TerminationSignals.h"
 #include "playback/StringCommandDevice.h"
 #include "ui/DesktopSeams.h"
 #include "ui/MainWindow.h"
@@ -21,8 +22,10 @@ int main(int argc, char *argv[])
     DesktopShell shell;
     QtFileChooser chooser;
     StringCommandDevice device;
+    TerminationSignals termination;
 
     MainWindow window(Paths::forThisProgram(), {messages, shell, chooser, device}, skin);
+    QObject::connect(&termination, &TerminationSignals::received, &window, &MainWindow::endFromOutside);
     messages.setParent(&window);
     chooser.setMainWindow(&window);
     window.show();

@@ -8,9 +8,13 @@
 #include "pipeline/ProgressReport.h"
 #include "pipeline/TranscoderOutput.h"
 #include "playback/PlaybackController.h"
+#include "playback/Timeline.h"
+#include "playback/WavFacts.h"
 #include "settings/CommonDialogs.h"
 
 #include <QFile>
+
+#include <optional>
 
 namespace {
 const int TransportStop = 1;
@@ -63,6 +67,10 @@ void OpenFlow::openPath(const QString &path)
     const Command command = DecodeCommand(c.paths, c.face.lstFile.value(0));
     c.face.lstFile.clear();
     c.face.picPBBackVisible = true;
+    // whatever was known of an earlier working WAV goes with it
+    c.state.SourcePath.clear();
+    c.state.LengthMs = 0;
+    c.face.txtFullTime = QStringLiteral("0");
     c.face.touch();
     c.state.CurrentJob = QString::fromLatin1(OpenFileJob);
 
@@ -79,15 +87,25 @@ void OpenFlow::openPath(const QString &path)
         return;
 
     if (!c.decodeRunner.lastStarted()) {
-        // the runner has said why; restore what the open showed
+        // The runner has already told the user why: one message is enough.
         c.face.picPBBackVisible = false;
         c.face.touch();
-        reportFailure(path, QStringLiteral("无法启动转换程序 %1。").arg(c.paths.coder()));
         return;
     }
-    const bool decoded = c.decodeRunner.exitedNormally() && c.decodeRunner.exitCode() == 0
-                         && holdsMedia(c.paths.workWav());
-    if (!decoded) {
+    const bool exitedWell = c.decodeRunner.exitedNormally() && c.decodeRunner.exitCode() == 0;
+    const std::optional<WavFacts> facts =
+        exitedWell && holdsMedia(c.paths.workWav()) ? readWavFacts(c.paths.workWav()) : std::nullopt;
+    if (facts && !facts->isPlayable()) {
+        c.face.picPBBackVisible = false;
+        c.face.touch();
+        QFile::remove(c.paths.workWav());
+        reportFailure(path, QStringLiteral("转换出的声音无法播放（%1 Hz，%2 个声道，%3 帧）。")
+                                .arg(facts->sampleRate)
+                                .arg(facts->channels)
+                                .arg(facts->frames));
+        return;
+    }
+    if (!facts) {
         c.state.TotalSeconds = 0;
         c.face.picPBBackVisible = false;
         c.face.touch();
@@ -98,6 +116,10 @@ void OpenFlow::openPath(const QString &path)
         reportFailure(path, reason);
         return;
     }
+    // The length is known from here on, before anything is played.
+    c.state.SourcePath = path;
+    c.state.LengthMs = facts->lengthMs();
+    c.face.txtFullTime = QString::number(fullSeconds(c.state));
     endOfDecodeJob();
     c.state.FileOpen = FlagTrue;
 }
@@ -140,12 +162,21 @@ void OpenFlow::close()
                         MessageButtons::OkCancel, MessageIcon::None)
         != MessageAnswer::Ok)
         return;
+    // A closed file is closed: nothing of it plays, and the transport, the
+    // marks and the save find nothing open, as at start-up.
+    c.playback.imgCtrlButton_Click(TransportStop);
+    QFile::remove(c.paths.workWav());
+    c.state.SourcePath.clear();
+    c.state.LengthMs = 0;
+    c.face.txtFullTime = QStringLiteral("0");
     c.face.picOpenedVisible = false;
     c.state.SelStart = 0;
     c.state.SelEnd = 0;
     c.face.lblTime = QStringLiteral("00:00:00");
     c.face.playHeadX = 0.0f;
     c.face.handleVisible[0] = c.face.handleVisible[1] = false;
+    c.face.handleX[0] = 0.0f;
+    c.face.handleX[1] = timeline::TimelineSpan;
     const QString zero = QStringLiteral("00:00:00");
     c.face.lblSelBegin = c.face.lblSelEnd = c.face.lblSelLength = zero;
     c.face.lblViewBegin = c.face.lblViewEnd = c.face.lblViewLength = zero;

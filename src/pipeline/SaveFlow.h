@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pipeline/FlowContext.h"
+#include "pipeline/SaveTarget.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,12 +20,16 @@ public:
     static QString FolderOfPath(const QString &path);
     // the name the transcoder writes to before the cut is known to be whole
     static QString partialNameFor(const QString &destination);
+    // What the user reads when the selection cannot be saved.
+    static QString selectionProblemText(save_target::SelectionProblem problem, std::int64_t lengthMs);
 
 private:
     void cut(const QString &destination);
     void afterSuccessfulSave(const QString &destination);
     void reportFailure(const QString &destination, const QString &reason);
     void setJobRunning(bool running);
+    void warn(const QString &text);
 
     FlowContext &c;
+    QString m_lastSaveFolder;  // of the last save since the program started
 };

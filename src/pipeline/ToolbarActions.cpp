@@ -59,7 +59,8 @@ bool ToolbarActions::tryRandomSelectionOnce()
 
 void ToolbarActions::RandomSelection()
 {
-    if (timeline::leadingNumber(c.face.txtFullTime) <= 0) {
+    // Without an open file there is no length to choose a stretch from.
+    if (c.state.LengthMs <= 0) {
         c.messages.show(QStringLiteral("请先播放音乐"), QStringLiteral("warning"), MessageButtons::Ok,
                         MessageIcon::Warning);
         return;

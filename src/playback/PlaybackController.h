@@ -29,6 +29,16 @@ inline QString stop() { return QStringLiteral("stop sound"); }
 inline QString close() { return QStringLiteral("close sound"); }
 inline QString statusLength() { return QStringLiteral("status sound length"); }
 inline QString statusPosition() { return QStringLiteral("status sound position"); }
+
+// The completion sound, on its own alias so that it never changes the open
+// file's device.
+inline QString openChime(const QString &shortPath)
+{
+    return QStringLiteral("open ") + shortPath + QStringLiteral(" alias chime");
+}
+inline QString playChime() { return QStringLiteral("play chime"); }
+inline QString stopChime() { return QStringLiteral("stop chime"); }
+inline QString closeChime() { return QStringLiteral("close chime"); }
 }  // namespace playback_command
 
 namespace playback {

@@ -6,6 +6,8 @@
 // commanded only by the command texts of the playback controller ("open PATH
 // alias sound", "play sound", "play sound from MS", "pause sound", "resume sound",
 // "stop sound", "close sound", "status sound length", "status sound position").
+// The completion sound uses the same texts under the alias "chime", which has
+// its own file and output and never touches what "sound" holds.
 class PlaybackDevice {
 public:
     virtual ~PlaybackDevice() = default;

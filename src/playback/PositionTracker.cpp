@@ -56,8 +56,9 @@ void PositionTracker::tick()
         return;
     }
 
+    // The device's own length only scales its position into a fraction; the
+    // open file's length is the model's, known since the decode ended.
     const auto full = static_cast<std::int64_t>(std::floor(length / 1000.0f));
-    showFullSeconds(full, changed);
 
     const double position = askNumber(device_, playback_command::statusPosition());
     const auto fraction = static_cast<float>(position / static_cast<double>(length));
@@ -79,20 +80,6 @@ void PositionTracker::showPlayHeadAt(float x, bool &changed)
         return;
     face_.playHeadX = x;
     changed = true;
-}
-
-void PositionTracker::showFullSeconds(std::int64_t fullSeconds, bool &changed)
-{
-    if (fullSeconds != shownFullSeconds_) {
-        shownFullSeconds_ = fullSeconds;
-        shownFullText_ = QString::number(fullSeconds);
-    }
-    // Compared with what this timer wrote last, so someone else's write to the
-    // field is still corrected on the next tick.
-    if (face_.txtFullTime != shownFullText_) {
-        face_.txtFullTime = shownFullText_;
-        changed = true;
-    }
 }
 
 void PositionTracker::showPlayTime(std::int32_t seconds, bool &changed)

@@ -10,9 +10,10 @@
 #include <cstdint>
 
 // The position timer (Timer2): ten times a second it asks the device for length
-// and position, records the length in txtFullTime, moves the play head, shows the
-// play time and stops a selection preview at the selection end. It learns what
-// the device does only by asking; the device never notifies.
+// and position, moves the play head, shows the play time and stops a selection
+// preview at the selection end. It learns what the device does only by asking;
+// the device never notifies. The open file's length is not its business: the
+// open flow puts it into the editor state when the decode ends.
 class PositionTracker : public QObject {
     Q_OBJECT
 public:
@@ -32,7 +33,6 @@ public:
 
 private:
     void showPlayHeadAt(float x, bool &changed);
-    void showFullSeconds(std::int64_t fullSeconds, bool &changed);
     void showPlayTime(std::int32_t seconds, bool &changed);
     void stopAtSelectionEnd();
 
@@ -42,8 +42,6 @@ private:
     QTimer timer2_;
 
     // Texts last written, so an unchanged tick neither formats nor allocates.
-    std::int64_t shownFullSeconds_ = -1;
-    QString shownFullText_;
     std::int32_t shownPlaySeconds_ = -1;
     QString shownTimeText_;
 };

@@ -14,11 +14,6 @@ bool isHandle(int handle)
     return handle == SelectionHandles::Start || handle == SelectionHandles::End;
 }
 
-double fullSeconds(const MainFace &face)
-{
-    return timeline::leadingNumber(face.txtFullTime);
-}
-
 // A handle placed by the transport bar follows the play head, which a marker
 // drag can have left outside the time line until the next tick.
 float onTimeline(float x)
@@ -75,7 +70,7 @@ void SelectionHandles::release(int handle, float /*pointerXTwips*/)
     if (!isHandle(handle) || !isSet(state_.IsDragging))
         return;
     state_.IsDragging = FlagFalse;
-    const double full = fullSeconds(face_);
+    const double full = double(fullSeconds(state_));
     const std::int32_t upper = timeline::roundHalfEven(std::max(full, 0.0));
     const std::int32_t seconds =
         std::clamp(timeline::positionToSeconds(face_.handleX[handle], full), 0, upper);
@@ -101,7 +96,7 @@ void SelectionHandles::setGripX(int handle, float xTwips)
 void SelectionHandles::setStartAtPlayPosition()
 {
     const std::int32_t p =
-        timeline::roundHalfEven(fullSeconds(face_) * static_cast<double>(state_.PlayFraction));
+        timeline::roundHalfEven(double(fullSeconds(state_)) * static_cast<double>(state_.PlayFraction));
     if (p >= state_.SelEnd && state_.SelEnd > 0)
         return;
     state_.SelStart = p;
@@ -113,7 +108,7 @@ void SelectionHandles::setStartAtPlayPosition()
 void SelectionHandles::setEndAtPlayPosition()
 {
     const std::int32_t p =
-        timeline::roundHalfEven(fullSeconds(face_) * static_cast<double>(state_.PlayFraction));
+        timeline::roundHalfEven(double(fullSeconds(state_)) * static_cast<double>(state_.PlayFraction));
     if (p < state_.SelStart)
         return;
     state_.SelEnd = p;

@@ -2,6 +2,7 @@
 
 #include "playback/SdlAudioOutput.h"
 #include "playback/StringCommandParser.h"
+#include "playback/WavFacts.h"
 #include "playback/WavFrameRing.h"
 #include "playback/WavSource.h"
 #include "playback/WavStreamFeeder.h"
@@ -14,14 +15,10 @@ using namespace string_device;
 
 namespace {
 
-// SDL plays at most eight channels.
-constexpr int MaxChannels = 8;
-
 enum class Mode { Closed, Stopped, Playing, Paused };
 
-}  // namespace
-
-struct StringCommandDevice::Impl {
+// One alias: a file, its reader and its own audio output.
+struct Channel {
     WavSource source;
     WavFrameRing ring;
     WavStreamFeeder feeder;
@@ -29,7 +26,7 @@ struct StringCommandDevice::Impl {
     Mode mode = Mode::Closed;
     std::int64_t heldFrame = 0;  // the position whenever the device is not playing
 
-    ~Impl() { close(); }
+    ~Channel() { close(); }
 
     std::int64_t totalFrames() const { return source.frames(); }
 
@@ -42,8 +39,12 @@ struct StringCommandDevice::Impl {
     {
         if (!source.open(path))
             return false;
-        if (source.channels() > MaxChannels) {
-            qWarning("Cannot play %s: %d channels", qPrintable(path), source.channels());
+        // A header can claim anything; the ring and the driver are sized from
+        // it, so only formats a listener could hear are taken.
+        if (source.channels() < 1 || source.channels() > MaxPlayableChannels
+            || source.sampleRate() < MinPlayableRate || source.sampleRate() > MaxPlayableRate) {
+            qWarning("Cannot play %s: %d channels at %d Hz", qPrintable(path), source.channels(),
+                     source.sampleRate());
             source.close();
             return false;
         }
@@ -168,6 +169,31 @@ struct StringCommandDevice::Impl {
     }
 };
 
+}  // namespace
+
+// The open file plays under "sound", the completion sound under "chime"; each
+// has its own output, so neither ever changes what the other holds.
+struct StringCommandDevice::Impl {
+    Channel sound;
+    Channel chime;
+
+    Channel &of(const QString &alias) { return alias == QLatin1String(ChimeAlias) ? chime : sound; }
+
+    bool open(Channel &channel, const QString &path)
+    {
+        if (channel.open(path))
+            return true;
+        // Some outputs take one stream at a time (SDL's dummy and disk
+        // drivers, a bare sound card): the open file comes first, the
+        // completion sound gives way.
+        if (&channel == &sound && chime.mode != Mode::Closed) {
+            chime.close();
+            return sound.open(path);
+        }
+        return false;
+    }
+};
+
 StringCommandDevice::StringCommandDevice() : d(std::make_unique<Impl>()) {}
 
 StringCommandDevice::~StringCommandDevice() = default;
@@ -177,10 +203,11 @@ QString StringCommandDevice::send(const QString &command, bool *ok)
     QString reply;
     bool accepted = false;
     if (const auto parsed = parseStringCommand(command)) {
-        if (d->mode == Mode::Closed)
-            accepted = parsed->kind == StringCommand::Kind::Open && d->open(parsed->path);
+        Channel &channel = d->of(parsed->alias);
+        if (channel.mode == Mode::Closed)
+            accepted = parsed->kind == StringCommand::Kind::Open && d->open(channel, parsed->path);
         else
-            accepted = d->carryOut(*parsed, &reply);
+            accepted = channel.carryOut(*parsed, &reply);
     }
     if (ok)
         *ok = accepted;
@@ -189,5 +216,5 @@ QString StringCommandDevice::send(const QString &command, bool *ok)
 
 SdlOutputStats StringCommandDevice::driverStats() const
 {
-    return d->output.stats();
+    return d->sound.output.stats();
 }

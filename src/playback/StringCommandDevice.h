@@ -9,7 +9,8 @@ struct SdlOutputStats;
 }
 
 // The program's playback device: plays one audio file under the alias "sound",
-// commanded by the command texts of the playback controller. The file is read
+// commanded by the command texts of the playback controller, and the
+// completion sound under its own alias "chime" on its own output. The file is read
 // with libsndfile and streamed to SDL2 by a small reader thread, so memory stays
 // at about a second of audio however long the file is.
 //

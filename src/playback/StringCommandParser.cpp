@@ -30,47 +30,50 @@ std::optional<std::int64_t> parseMilliseconds(QStringView text)
 std::optional<StringCommand> parseStringCommand(const QString &text)
 {
     using Kind = StringCommand::Kind;
-    static const std::array<std::pair<QStringView, Kind>, 7> fixed{{
-        {u"play sound", Kind::Play},
-        {u"pause sound", Kind::Pause},
-        {u"resume sound", Kind::Resume},
-        {u"stop sound", Kind::Stop},
-        {u"close sound", Kind::Close},
-        {u"status sound length", Kind::StatusLength},
-        {u"status sound position", Kind::StatusPosition},
-    }};
-    for (const auto &[word, kind] : fixed) {
-        if (text == word) {
-            StringCommand command;
-            command.kind = kind;
+    for (const char *aliasName : {SoundAlias, ChimeAlias}) {
+        const QString alias = QLatin1String(aliasName);
+        const std::array<std::pair<QString, Kind>, 7> fixed{{
+            {QStringLiteral("play ") + alias, Kind::Play},
+            {QStringLiteral("pause ") + alias, Kind::Pause},
+            {QStringLiteral("resume ") + alias, Kind::Resume},
+            {QStringLiteral("stop ") + alias, Kind::Stop},
+            {QStringLiteral("close ") + alias, Kind::Close},
+            {QStringLiteral("status ") + alias + QStringLiteral(" length"), Kind::StatusLength},
+            {QStringLiteral("status ") + alias + QStringLiteral(" position"), Kind::StatusPosition},
+        }};
+        StringCommand command;
+        command.alias = alias;
+        for (const auto &[word, kind] : fixed) {
+            if (text == word) {
+                command.kind = kind;
+                return command;
+            }
+        }
+
+        const QString playFromPrefix = QStringLiteral("play ") + alias + QStringLiteral(" from ");
+        if (text.startsWith(playFromPrefix)) {
+            const auto ms = parseMilliseconds(QStringView(text).mid(playFromPrefix.size()));
+            if (!ms)
+                return std::nullopt;
+            command.kind = Kind::PlayFrom;
+            command.milliseconds = *ms;
             return command;
         }
-    }
 
-    static constexpr QStringView PlayFromPrefix = u"play sound from ";
-    if (text.startsWith(PlayFromPrefix)) {
-        const auto ms = parseMilliseconds(QStringView(text).mid(PlayFromPrefix.size()));
-        if (!ms)
-            return std::nullopt;
-        StringCommand command;
-        command.kind = Kind::PlayFrom;
-        command.milliseconds = *ms;
-        return command;
-    }
-
-    static constexpr QStringView OpenPrefix = u"open ";
-    static constexpr QStringView AliasSuffix = u" alias sound";
-    // endsWith makes the suffix the last " alias sound" of the text. Prefix and
-    // suffix must not share the blank between them: "open alias sound" names no file.
-    if (text.startsWith(OpenPrefix) && text.endsWith(AliasSuffix)
-        && text.size() >= OpenPrefix.size() + AliasSuffix.size()) {
-        StringCommand command;
-        command.kind = Kind::Open;
-        command.path = text.mid(OpenPrefix.size(),
-                                text.size() - OpenPrefix.size() - AliasSuffix.size());
-        if (command.path.isEmpty())
-            return std::nullopt;
-        return command;
+        static constexpr QStringView OpenPrefix = u"open ";
+        const QString aliasSuffix = QStringLiteral(" alias ") + alias;
+        // endsWith makes the suffix the last " alias ALIAS" of the text. Prefix
+        // and suffix must not share the blank between them: "open alias sound"
+        // names no file.
+        if (text.startsWith(OpenPrefix) && text.endsWith(aliasSuffix)
+            && text.size() >= OpenPrefix.size() + aliasSuffix.size()) {
+            command.kind = Kind::Open;
+            command.path = text.mid(OpenPrefix.size(),
+                                    text.size() - OpenPrefix.size() - aliasSuffix.size());
+            if (command.path.isEmpty())
+                return std::nullopt;
+            return command;
+        }
     }
     return std::nullopt;
 }

@@ -6,27 +6,35 @@
 
 namespace string_device {
 
-// One command text of the playback device, taken apart.
+// The aliases a device can be opened under: "sound" is the open file, "chime"
+// the completion sound, which plays on its own so that it never disturbs what
+// "sound" holds.
+inline constexpr const char *SoundAlias = "sound";
+inline constexpr const char *ChimeAlias = "chime";
+
+// One command text of the playback device, taken apart. ALIAS is one of the
+// aliases above.
 struct StringCommand {
     enum class Kind {
-        Open,            // "open " PATH " alias sound"
-        Play,            // "play sound"
-        PlayFrom,        // "play sound from " MS
-        Pause,           // "pause sound"
-        Resume,          // "resume sound"
-        Stop,            // "stop sound"
-        Close,           // "close sound"
-        StatusLength,    // "status sound length"
-        StatusPosition,  // "status sound position"
+        Open,            // "open " PATH " alias " ALIAS
+        Play,            // "play " ALIAS
+        PlayFrom,        // "play " ALIAS " from " MS
+        Pause,           // "pause " ALIAS
+        Resume,          // "resume " ALIAS
+        Stop,            // "stop " ALIAS
+        Close,           // "close " ALIAS
+        StatusLength,    // "status " ALIAS " length"
+        StatusPosition,  // "status " ALIAS " position"
     };
     Kind kind = Kind::Play;
+    QString alias;
     QString path;                    // Open only
     std::int64_t milliseconds = 0;   // PlayFrom only
 };
 
 // The command, or nothing when the text is not exactly one of the device's
 // commands. The path of "open" is everything between "open " and the last
-// " alias sound", so it may hold blanks (and even " alias sound" itself).
+// " alias ALIAS", so it may hold blanks (and even " alias sound" itself).
 // MS is decimal digits with an optional minus sign, nothing else.
 std::optional<StringCommand> parseStringCommand(const QString &text);
 

@@ -128,6 +128,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
+void MainWindow::endFromOutside()
+{
+    if (m_closing)
+        return;
+    m_controller.endWithoutQuestion();
+    m_closing = true;
+    close();
+}
+
 void MainWindow::requestClose()
 {
     close();

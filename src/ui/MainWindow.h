@@ -54,6 +54,9 @@ public:
     // Opening from outside (command line, drop): the open flow for this path,
     // after the close question when a file is open.
     void openFromOutside(const QString &path);
+    // An end asked from outside the window (a termination signal): the program
+    // ends as Exit ends it, without the question.
+    void endFromOutside();
 
 protected:
     void paintEvent(QPaintEvent *) override;

@@ -16,7 +16,8 @@ QString RecordingDevice::send(const QString &command, bool *ok)
     if (!accepted)
         return QString();
 
-    if (command.startsWith(QLatin1String("open ")))
+    // only the open file's alias; the completion sound has its own
+    if (command.startsWith(QLatin1String("open ")) && command.endsWith(QLatin1String(" alias sound")))
         open_ = true;
     else if (command == QLatin1String("close sound"))
         open_ = false;

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QtTest>
 
-WindowHarness::WindowHarness(PlaybackDevice *device, const std::function<void(const Paths &)> &prepare)
+WindowHarness::WindowHarness(PlaybackDevice *device, const std::function<void(Paths &)> &prepare)
 {
     paths.programFolder = m_root.filePath(QStringLiteral("program"));
     paths.workFolder = m_root.filePath(QStringLiteral("cache/brindlewave"));
@@ -26,6 +26,7 @@ WindowHarness::WindowHarness(PlaybackDevice *device, const std::function<void(co
     }
     m_skin = std::make_unique<Skin>(1.0);
     m_window = std::make_unique<MainWindow>(paths, MainWindowServices{messages, shell, chooser, *m_device}, *m_skin);
+    paths = m_window->controller().paths();
     m_window->setEndProcess([this] { ++ended; });
     m_window->show();
     QVERIFY2(QTest::qWaitForWindowExposed(m_window.get()), "main window not exposed");

@@ -20,9 +20,11 @@ class SkinImage;
 class WindowHarness {
 public:
     // `prepare` runs after the folders are laid out and before the window is
-    // made, so a test can put files where start-up will look.
+    // made, so a test can put files where start-up will look (or point a
+    // folder elsewhere, e.g. two windows at one working folder). Once the
+    // window is made, `paths` is the window's own, session folder included.
     explicit WindowHarness(PlaybackDevice *device = nullptr,
-                           const std::function<void(const Paths &)> &prepare = {});
+                           const std::function<void(Paths &)> &prepare = {});
     ~WindowHarness();
 
     Paths paths;

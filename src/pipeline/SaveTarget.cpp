@@ -1,0 +1,55 @@
+#include "pipeline/SaveTarget.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace save_target {
+
+SelectionProblem checkSelection(const EditorState &state)
+{
+    if (state.LengthMs <= 0)
+        return SelectionProblem::NothingOpen;
+    if (state.SelEnd == 0)
+        return SelectionProblem::NoEnd;
+    if (static_cast<std::int64_t>(state.SelEnd) - state.SelStart < 1)
+        return SelectionProblem::Empty;
+    if (state.SelStart < 0 || static_cast<std::int64_t>(state.SelEnd) * 1000 > state.LengthMs)
+        return SelectionProblem::PastEnd;
+    return SelectionProblem::None;
+}
+
+QString dialogFolder(const QString &sourcePath, const QString &lastSaveFolder,
+                     const QString &musicFolder, const QString &homeFolder,
+                     const std::function<bool(const QString &)> &isWritableFolder)
+{
+    const QString sourceFolder = sourcePath.isEmpty() ? QString() : QFileInfo(sourcePath).absolutePath();
+    for (const QString &candidate : {sourceFolder, lastSaveFolder, musicFolder}) {
+        if (!candidate.isEmpty() && isWritableFolder(candidate))
+            return candidate;
+    }
+    return homeFolder;
+}
+
+bool isWritableFolder(const QString &folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    struct stat info {};
+    return ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode)
+           && ::access(name.constData(), W_OK | X_OK) == 0;
+}
+
+bool isSameFile(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0
+           && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+}  // namespace save_target

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/EditorState.h"
+
+#include <QString>
+#include <functional>
+
+// The checks the save flow makes before it writes anything, as pure functions.
+namespace save_target {
+
+// What keeps the selection from being saved.
+enum class SelectionProblem {
+    None,
+    NothingOpen,  // no file is open
+    NoEnd,        // no end has been set
+    Empty,        // less than one second between start and end
+    PastEnd,      // the selection reaches past the end of the open file
+};
+SelectionProblem checkSelection(const EditorState &state);
+
+// The folder the save dialog starts in: the open file's folder when it can be
+// written to, else the folder of the last save since the program started, else
+// the Music folder, else home. A candidate that is empty or not a writable
+// folder is passed over; home is taken as it is.
+QString dialogFolder(const QString &sourcePath, const QString &lastSaveFolder,
+                     const QString &musicFolder, const QString &homeFolder,
+                     const std::function<bool(const QString &)> &isWritableFolder);
+
+// A folder this process may create files in.
+bool isWritableFolder(const QString &folder);
+
+// Whether the two paths name one file on disk, through links, other spellings
+// of the path or hard links alike. False when either does not exist.
+bool isSameFile(const QString &a, const QString &b);
+
+}  // namespace save_target
