@@ -104,15 +104,10 @@ void MainWindow::shapeWindow()
     const QRegion outline = regionWithoutKeyColour(face,
                                                    QSize(MainClientWidth + 1, MainClientHeight + 1))
                             & QRegion(rect());
-    // Qt's X11 back end only hands a new shape to the server when the window is
-    // mapped, so a shown window is briefly unmapped around the change.
-    const bool shown = isVisible() && QGuiApplication::platformName() == QLatin1String("xcb");
+    // The shape goes to the mapped window directly (X11's shape extension):
+    // no unmapping, so the window does not blink.
     m_shaped = true;
-    if (shown)
-        hide();
     setMask(outline);
-    if (shown)
-        show();
     update();
 }
 

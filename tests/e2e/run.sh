@@ -39,6 +39,11 @@ shot() {  # name x y width height
   import -window root -crop "$4x$5+$2+$3" +repage "$E2E_SHOTS/$1.png"
 }
 
+# a working copy left by a program that was killed earlier
+mkdir -p "$XDG_CACHE_HOME/brindlewave/session-999999-0"
+: > "$XDG_CACHE_HOME/brindlewave/session-999999-0.lock"
+: > "$XDG_CACHE_HOME/brindlewave/session-999999-0/open.wav"
+
 "$prefix/bin/brindlewave" &
 app=$!
 win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
@@ -57,6 +62,8 @@ sleep 0.5
 step "the key-colour margin is see-through"
 corner=$(pixel "$wx" "$wy")
 [ "$corner" != "#FF00FF" ] || fail "the top-left corner shows the key colour"
+# the X server holds the outline (set on the mapped window, without unmapping it)
+xwininfo -shape -id "$win" | grep -q "Window shape extents:  760x554+2+2" || fail "the window is not shaped: $(xwininfo -shape -id "$win" | grep -i shape)"
 inside=$(pixel $((wx + 380)) $((wy + 20)))
 [ "$inside" != "#FF00FF" ] && [ "$inside" != "$corner" ] || fail "the title strip is not drawn ($inside)"
 
@@ -86,7 +93,9 @@ for _ in $(seq 1 300); do
   sleep 0.2
 done
 [ "$(pixel $((wx + 310)) $((wy + 304)))" != "$quick" ] || fail "the time line did not appear"
-[ -s "$XDG_CACHE_HOME/brindlewave/open.wav" ] || fail "no working WAV was decoded"
+work_wav() { ls "$XDG_CACHE_HOME"/brindlewave/session-"$1"-*/open.wav 2>/dev/null | head -n1; }
+[ -s "$(work_wav "$app")" ] || fail "no working WAV was decoded"
+[ ! -e "$XDG_CACHE_HOME/brindlewave/session-999999-0" ] || fail "the killed program's working copy is still there"
 
 step "play, seek by pressing the time line, set start 2 s later and end 4 s after it, preview"
 click $((20 + 17)) $((483 + 16)) 1
@@ -124,5 +133,20 @@ click $((729 + 11)) $((12 + 11)) 1
 xdotool key Return
 for _ in $(seq 1 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 ! kill -0 "$app" 2>/dev/null || fail "the program did not end"
-[ ! -e "$XDG_CACHE_HOME/brindlewave/open.wav" ] || fail "the working WAV was left behind"
-echo "e2e: 1 passed, 0 failed"
+[ -z "$(ls -A "$XDG_CACHE_HOME/brindlewave")" ] || fail "left in the working folder: $(ls -A "$XDG_CACHE_HOME/brindlewave")"
+
+step "SIGTERM during a decode ends the program cleanly"
+slow="$work/slow-ffmpeg"
+printf '#!/bin/sh\nfor a in "$@"; do out="$a"; done\nprintf "RIFF half" > "${out#file:}"\necho "Duration: 00:10:00.00, start: 0"\nexec sleep 600\n' > "$slow"
+chmod +x "$slow"
+BRINDLEWAVE_FFMPEG="$slow" "$prefix/bin/brindlewave" "$media/song 1.mp3" &
+app=$!
+for _ in $(seq 1 100); do [ -e "$(work_wav "$app")" ] && break; sleep 0.1; done
+[ -e "$(work_wav "$app")" ] || fail "the decode did not start"
+kill -TERM "$app"
+status=0
+wait "$app" || status=$?
+[ "$status" = 0 ] || fail "the program ended with status $status after SIGTERM"
+[ -z "$(ls -A "$XDG_CACHE_HOME/brindlewave")" ] || fail "left after SIGTERM: $(ls -A "$XDG_CACHE_HOME/brindlewave")"
+! pgrep -f "$slow" >/dev/null || fail "the transcoder outlived the program"
+echo "e2e: 2 passed, 0 failed"
