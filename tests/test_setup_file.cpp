@@ -11,8 +11,11 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <optional>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -53,6 +56,62 @@ bool setImmutable(const QString &folder, bool on)
     return done;
 }
 
+// The address space this process has mapped now.
+rlim_t addressSpaceInUse()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return rlim_t(statm.readAll().split(' ').value(0).toULongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+}
+
+// Reads the file in a child process whose address space may grow by only 64 MiB beyond what it
+// starts with, so that a reader taking in the whole of a huge or endless file fails there instead
+// of filling the machine's memory. When `pipeFeed` is not null the path is a named pipe: the test
+// writes the bytes into it while the child reads, and keeps its end open, so no end of file comes.
+// The time-out is only there to stop a reader that never returns; empty when no answer came.
+std::optional<AfterSaveChoices> readInBoundedChild(const QString &path, const QByteArray &pipeFeed = {})
+{
+    const rlim_t limit = addressSpaceInUse() + 64 * 1024 * 1024;
+    int answer[2];
+    if (limit == 64 * 1024 * 1024 || ::pipe(answer) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(answer[0]);
+        std::signal(SIGABRT, SIG_DFL);
+        const rlimit noCore{0, 0};
+        const rlimit addressSpace{limit, limit};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        if (::setrlimit(RLIMIT_AS, &addressSpace) != 0)
+            ::_exit(1);
+        try {
+            const AfterSaveChoices choices = readSetupFile(path);
+            const std::int16_t values[2] = {choices.openFolder, choices.promptSound};
+            ::_exit(::write(answer[1], values, sizeof values) == sizeof values ? 0 : 1);
+        } catch (...) {
+            ::_exit(1);
+        }
+    }
+    ::close(answer[1]);
+    std::optional<AfterSaveChoices> result;
+    if (child > 0) {
+        // Opened for reading and writing, which does not wait for the reader to come.
+        const int feed = pipeFeed.isNull() ? -1 : ::open(QFile::encodeName(path).constData(), O_RDWR);
+        const bool fed = pipeFeed.isNull() || (feed >= 0 && ::write(feed, pipeFeed.constData(), pipeFeed.size()) == pipeFeed.size());
+        pollfd waiting{answer[0], POLLIN, 0};
+        std::int16_t values[2];
+        if (fed && ::poll(&waiting, 1, 60000) == 1 && ::read(answer[0], values, sizeof values) == sizeof values)
+            result = AfterSaveChoices{values[0], values[1]};
+        ::kill(child, SIGKILL);  // only one that has not answered is still running
+        ::waitpid(child, nullptr, 0);
+        if (feed >= 0)
+            ::close(feed);
+    }
+    ::close(answer[0]);
+    return result;
+}
+
 }  // namespace
 
 class TestSetupFile : public QObject {
@@ -88,6 +147,8 @@ private slots:
         QTest::newRow("carriage returns only") << QByteArray("0\r1\r") << 0 << 1;
         QTest::newRow("empty first field") << QByteArray(",1\r\n") << 0 << 1;
         QTest::newRow("third line ignored") << QByteArray("1\r\n0\r\n1\r\n") << 1 << 0;
+        QTest::newRow("long runs of blanks before the values")
+            << QByteArray(900, ' ') + "5\r\n" + QByteArray(900, ' ') + "6\r\n" << 5 << 6;
     }
 
     void reading()
@@ -101,6 +162,47 @@ private slots:
         const AfterSaveChoices choices = readSetupFile(m_path);
         QCOMPARE(int(choices.openFolder), openFolder);
         QCOMPARE(int(choices.promptSound), promptSound);
+    }
+
+    // Only the head of the file is read: the values come out right and the reader's memory stays
+    // small whatever follows, even from a source that never ends.
+    void hugeOrEndlessSourcesAreReadBounded_data()
+    {
+        QTest::addColumn<QString>("source");      // "file", "zeros" (/dev/zero) or "pipe" (a named pipe)
+        QTest::addColumn<QByteArray>("content");  // the file's start, or what is written into the pipe
+        QTest::addColumn<qint64>("size");         // the file's size, its rest zeros (sparse)
+        QTest::addColumn<int>("openFolder");
+        QTest::addColumn<int>("promptSound");
+
+        const qint64 mib = 1024 * 1024;
+        QTest::newRow("two values, then 256 MiB") << "file" << QByteArray("2\r\n1\r\n") << 256 * mib << 2 << 1;
+        QTest::newRow("one value on a first line of 100 MiB") << "file" << QByteArray("7") << 100 * mib << 7 << 7;
+        QTest::newRow("an endless source") << "zeros" << QByteArray() << qint64(0) << 0 << 0;
+        QTest::newRow("a pipe whose writer stays") << "pipe" << QByteArray("3\r\n4\r\n") << qint64(0) << 3 << 4;
+    }
+
+    void hugeOrEndlessSourcesAreReadBounded()
+    {
+        QFETCH(QString, source);
+        QFETCH(QByteArray, content);
+        QFETCH(qint64, size);
+        QFETCH(int, openFolder);
+        QFETCH(int, promptSound);
+        QString path = m_path;
+        if (source == QLatin1String("file")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.resize(size));
+        } else if (source == QLatin1String("zeros")) {
+            path = QStringLiteral("/dev/zero");
+        } else {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
+
+        const std::optional<AfterSaveChoices> choices =
+            readInBoundedChild(path, source == QLatin1String("pipe") ? content : QByteArray());
+        QVERIFY2(choices, "the reader failed or did not return");
+        QCOMPARE(int(choices->openFolder), openFolder);
+        QCOMPARE(int(choices->promptSound), promptSound);
     }
 
     void writing_data()

@@ -1,12 +1,32 @@
 // The main window as built from its layout table, and its chrome, driven with
 // pointer events at the design's pixel geometry.
+#include "pipeline/SaveFlow.h"
 #include "support/WindowHarness.h"
 #include "support/RecordingDevice.h"
 #include "ui/MenuHolder.h"
 #include "ui/SkinWidgets.h"
+#include "app/Vendor.h"
 
 #include <QMenu>
 #include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+// Counts the pointer presses that reach the object it filters.
+class PressRecorder : public QObject {
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            ++count;
+        return false;
+    }
+    int count = 0;
+};
+
+}  // namespace
 
 class UiLayoutTest : public QObject {
     Q_OBJECT
@@ -169,7 +189,10 @@ private slots:
         }
         QCOMPARE(written, (QStringList{"OpenFile", "SaveRingTone", "Exit", "RRC", "SR", "Setting", "About", "Help"}));
         QCOMPARE(h.chooser.requests.size(), 1);  // the open dialog
-        QCOMPARE(h.messages.texts().mid(0, 2), (QStringList{"确定要退出吗？", "请先播放音乐"}));
+        // with nothing open the save says so instead of doing nothing
+        QCOMPARE(h.messages.texts().mid(0, 3),
+                 (QStringList{SaveFlow::selectionProblemText(save_target::SelectionProblem::NothingOpen, 0),
+                              "确定要退出吗？", "请先播放音乐"}));
         QCOMPARE(h.messages.last().title, QStringLiteral("About"));
         QCOMPARE(h.shell.opened.size(), 2);
         QCOMPARE(h.shell.opened.at(0).scheme(), QStringLiteral("mailto"));
@@ -185,10 +208,59 @@ private slots:
         h.click(QStringLiteral("imgFeedback"));
         h.click(QStringLiteral("imgButton(4)"));
         QCOMPARE(h.shell.opened.size(), 2);
-        for (const QUrl &url : h.shell.opened) {
-            QCOMPARE(url.scheme(), QStringLiteral("mailto"));
-            QVERIFY(url.path().trimmed().contains(u'@'));
-        }
+        // exactly the address: no padding reaches the mail program as %20
+        const QString expected = QStringLiteral("mailto:") + QLatin1String(SupportMailAddress);
+        for (const QUrl &url : h.shell.opened)
+            QCOMPARE(url.toString(QUrl::FullyEncoded), expected);
+    }
+
+    // A press on a caption of the time-line panel belongs to the caption: only a
+    // press on the bare panel seeks.
+    void pressOnATimelineCaptionDoesNotSeek_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("seeks");
+        QTest::newRow("start caption") << "lblTimeLeft" << false;
+        QTest::newRow("file name caption") << "lblFileName" << false;
+        QTest::newRow("end caption") << "lblTimeRight" << false;
+        QTest::newRow("bare panel") << "picOpened" << true;
+    }
+    void pressOnATimelineCaptionDoesNotSeek()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, seeks);
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.face().picOpenedVisible = true;
+        h.face().touch();
+        QWidget *w = h.window().element(key);
+        QVERIFY(w && w->isVisible());
+        // the middle of the panel is clear of its children
+        QCOMPARE(w->childAt(w->rect().center()), nullptr);
+        device.commands.clear();
+
+        h.click(key);
+        const bool seeked = std::any_of(device.commands.cbegin(), device.commands.cend(), [](const QString &c) {
+            return c.startsWith(QLatin1String("play sound from"));
+        });
+        QVERIFY2(seeked == seeks, qPrintable(device.commands.join(u'|')));
+    }
+
+    // A press on a label of the face does not reach the window, where it would start moving it.
+    void pressOnAFaceLabelDoesNotMoveTheWindow()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        PressRecorder windowPresses;
+        h.window().installEventFilter(&windowPresses);
+        QWidget *time = h.window().element(QStringLiteral("lblTime"));
+        QVERIFY(time && time->isVisible());
+
+        h.click(QStringLiteral("lblTime"));
+        QCOMPARE(windowPresses.count, 0);
+        // control: a press on the bare face does reach the window
+        QTest::mouseClick(&h.window(), Qt::LeftButton, {}, QPoint(400, 470));
+        QCOMPARE(windowPresses.count, 1);
     }
 
     void exitCancelledChangesNothing()
@@ -220,7 +292,8 @@ private slots:
         h.controller().commands().write(QStringLiteral("Exit"));
         QVERIFY(!QFile::exists(h.paths.workWav()));
         QVERIFY(QDir(h.paths.workFolder).exists());
-        QCOMPARE(device.commands, (QStringList{"stop sound", "close sound"}));
+        QCOMPARE(device.commands, (QStringList{"stop sound", "close sound", "stop chime", "close chime"}));
+        QVERIFY(!QFileInfo::exists(h.paths.sessionFolder));
     }
 };
 

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -90,9 +93,9 @@ private slots:
         const QString liveLock = work + QStringLiteral("/session-777777-0.lock");
         write(work + QStringLiteral("/session-777777-0/open.wav"), "alive");
         QProcess holder;
-        holder.start(QStringLiteral("flock"), {QStringLiteral("-x"), QStringLiteral("-o"), liveLock, QStringLiteral("sleep"), QStringLiteral("600")});
-        QVERIFY2(holder.waitForStarted(), "util-linux flock is needed for this test");
-        QVERIFY(QTest::qWaitFor([&] { return isLockedElsewhere(liveLock); }, 10000));
+        holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), liveLock});
+        QVERIFY(holder.waitForReadyRead(30000));
+        QCOMPARE(holder.readAllStandardOutput(), QByteArray("locked\n"));
 
         WorkSession session(work);
         QVERIFY(!QFileInfo::exists(work + QStringLiteral("/session-999999-0")));
@@ -119,5 +122,24 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWorkSession)
+// Run as a child: a program that holds its lock until it is killed.
+int holdLock(const char *path)
+{
+    const int fd = ::open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+        return 1;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    for (;;)
+        ::pause();
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--hold-lock") == 0)
+        return holdLock(argv[2]);
+    QCoreApplication app(argc, argv);
+    TestWorkSession test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_work_session.moc"

@@ -71,6 +71,22 @@ private:
     qsizetype m_pos = 0;
 };
 
+// A value line holds a few characters. Of each of the first two lines the
+// reader takes at most this many bytes, so a huge, damaged or endless file
+// costs no time or memory.
+constexpr qint64 LineLimit = 1024;
+
+// The text the two values can come from: the first line and, when that one is
+// complete, the second, each up to its line feed. A first line longer than the
+// limit is cut there and ends the text.
+QByteArray firstTwoLines(QFile &file)
+{
+    QByteArray text = file.readLine(LineLimit);
+    if (text.endsWith('\n'))
+        text += file.readLine(LineLimit);
+    return text;
+}
+
 // A value outside the 16-bit range is not taken at all.
 std::optional<std::int16_t> choiceOf(const QString &field)
 {
@@ -98,7 +114,7 @@ AfterSaveChoices readSetupFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return choices;
     // Only ASCII digits matter; Latin-1 maps every byte to one character.
-    const QString text = QString::fromLatin1(file.readAll());
+    const QString text = QString::fromLatin1(firstTwoLines(file));
     FieldReader reader(text);
 
     // A field that cannot be read leaves the holding text as the previous read

@@ -74,9 +74,7 @@ void MainWindow::wireChrome()
     connect(open, &SkinImage::clicked, this, [this] { m_controller.imgButton_Click(0); });
 
     connect(image(QStringLiteral("imgFeedback")), &SkinImage::clicked, this, [this] {
-        // the link text is padded with spaces to 64 characters, as it always was
-        const QString link = (QStringLiteral("mailto:") + QLatin1String(SupportMailAddress)).leftJustified(64, u' ');
-        m_shell.openUrl(QUrl(link, QUrl::TolerantMode));
+        m_shell.openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(SupportMailAddress)));
     });
 }
 

@@ -68,6 +68,13 @@ void SkinLabel::setCaption(const QString &caption)
         resize(sizeHint().expandedTo(QSize(1, height())));
 }
 
+void SkinLabel::mousePressEvent(QMouseEvent *event)
+{
+    // QLabel ignores a press, which would pass it on to the parent.
+    QLabel::mousePressEvent(event);
+    event->accept();
+}
+
 void SkinLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (m_button && rect().contains(event->position().toPoint()))

@@ -43,7 +43,9 @@ private:
 };
 
 // A label; one that sizes itself to its text keeps its left edge and grows to
-// the right, like the design's auto-sizing labels.
+// the right, like the design's auto-sizing labels. A press on a label belongs
+// to it and never reaches the panel or window underneath; one that acts as a
+// button reports a click on release inside it.
 class SkinLabel : public QLabel {
     Q_OBJECT
 public:
@@ -55,6 +57,7 @@ signals:
     void moved();
 
 protected:
+    void mousePressEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
 
