@@ -4,14 +4,25 @@
 #include "support/Media.h"
 #include "support/RecordingMessages.h"
 
+#include "ConsoleRewriter.h"
+
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +35,85 @@ Command adapterWith(const QStringList &arguments)
     return Command{media::adapterPath(), arguments};
 }
 
+// What "coder --probe" passes to ffprobe before the file.
+const QStringList ProbeOptions{"-v", "error", "-show_entries", "stream=codec_type,codec_name",
+                               "-show_entries", "format=duration",
+                               "-of", "default=noprint_wrappers=1"};
+
+const QString FfprobeMissing =
+    QStringLiteral("coder: ffprobe was not found; install the ffmpeg package or set BRINDLEWAVE_FFPROBE\n");
+
+// An executable shell script at path.
+bool writeScript(const QString &path, const QByteArray &body,
+                 QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+{
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body + "\n") <= 0)
+        return false;
+    script.close();
+    return script.setPermissions(permissions);
+}
+
+// Runs the adapter with its stdout on a pipe whose reading end is already
+// closed, and SIGPIPE at its default as a shell would leave it. Returns the
+// raw wait status, or -1 when the adapter could not be started.
+int runWithGoneReader(const QStringList &arguments)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    ::close(fds[0]);
+
+    std::vector<std::string> words{QFile::encodeName(media::adapterPath()).toStdString()};
+    for (const QString &a : arguments)
+        words.push_back(QFile::encodeName(a).toStdString());
+    std::vector<char *> argv;
+    for (std::string &w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+    pid_t pid = -1;
+    const int failed = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(fds[1]);
+    if (failed != 0)
+        return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return status;
+}
+
+// Makes path the current folder until the end of the scope.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString &path) : m_previous(QDir::currentPath()), m_changed(QDir::setCurrent(path)) {}
+    ~CurrentFolder() { QDir::setCurrent(m_previous); }
+    bool changed() const { return m_changed; }
+
+private:
+    QString m_previous;
+    bool m_changed;
+};
+
 }  // namespace
 
 class CoderTest : public QObject {
@@ -34,16 +124,22 @@ class CoderTest : public QObject {
     RecordingMessages m_messages;
     DOSOutputs m_runner{m_messages};
     int m_overs = 0;  // CommandOver events in the current test
+    QByteArray m_path;  // PATH as the test started
 
     // A script in ffmpeg's place for the current test; cleanup() takes it away.
     bool fakeFfmpeg(const QByteArray &body)
     {
-        QFile script(m_folder.filePath(QStringLiteral("fake ffmpeg")));
-        qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(script.fileName()));
-        if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body + "\n") <= 0)
-            return false;
-        script.close();
-        return script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString script = m_folder.filePath(QStringLiteral("fake ffmpeg"));
+        qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(script));
+        return writeScript(script, body);
+    }
+
+    // The same in ffprobe's place, named by BRINDLEWAVE_FFPROBE.
+    bool fakeFfprobe(const QByteArray &body)
+    {
+        const QString script = m_folder.filePath(QStringLiteral("fake ffprobe"));
+        qputenv("BRINDLEWAVE_FFPROBE", QFile::encodeName(script));
+        return writeScript(script, body);
     }
 
 private slots:
@@ -58,6 +154,7 @@ private slots:
         m_paths.workFolder = m_folder.filePath(QStringLiteral("work:dir"));
         QVERIFY(m_paths.ensureWorkFolder());
         connect(&m_runner, &DOSOutputs::CommandOver, this, [this] { ++m_overs; });
+        m_path = qgetenv("PATH");
     }
 
     void init()
@@ -66,7 +163,12 @@ private slots:
         m_messages.clear();
     }
 
-    void cleanup() { qunsetenv("BRINDLEWAVE_FFMPEG"); }
+    void cleanup()
+    {
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        qunsetenv("BRINDLEWAVE_FFPROBE");
+        qputenv("PATH", m_path);
+    }
 
     void cutCommandLines_data()
     {
@@ -272,43 +374,58 @@ private slots:
         }
     }
 
-    // How ffmpeg ended reaches the caller; a stopped or killed adapter takes
-    // ffmpeg with it, so no orphan keeps writing.
+    // How ffmpeg (or ffprobe) ended reaches the caller; a stopped or killed
+    // adapter takes the tool with it, so no orphan keeps writing.
     void ffmpegsEndReachesTheCaller_data()
     {
+        QTest::addColumn<bool>("probe");
         QTest::addColumn<QByteArray>("fake");
-        QTest::addColumn<QString>("end");  // what the test does once ffmpeg runs
+        QTest::addColumn<QString>("end");  // what the test does once the tool runs
         QTest::addColumn<bool>("normal");
         QTest::addColumn<int>("code");
 
-        const QByteArray waits = "echo $$ $PPID; exec sleep 60";  // ffmpeg's pid, the adapter's
-        QTest::newRow("failure") << QByteArray("exit 7") << "" << true << 7;
-        QTest::newRow("killed by a signal") << QByteArray("kill -KILL $$") << "" << true << 128 + SIGKILL;
-        QTest::newRow("runner stops") << waits << "stop" << true << 128 + SIGTERM;
-        QTest::newRow("adapter killed") << waits << "kill" << false << 128 + SIGKILL;
+        const QByteArray waits = "echo $$ $PPID; exec sleep 60";  // the tool's pid, the adapter's
+        for (const bool probe : {false, true}) {
+            const char *tool = probe ? "ffprobe" : "ffmpeg";
+            QTest::addRow("%s: failure", tool) << probe << QByteArray("exit 7") << "" << true << 7;
+            QTest::addRow("%s: killed by a signal", tool)
+                << probe << QByteArray("kill -KILL $$") << "" << true << 128 + SIGKILL;
+            QTest::addRow("%s: runner stops", tool) << probe << waits << "stop" << true << 128 + SIGTERM;
+            QTest::addRow("%s: adapter killed", tool) << probe << waits << "kill" << false << 128 + SIGKILL;
+        }
     }
 
     void ffmpegsEndReachesTheCaller()
     {
+        QFETCH(bool, probe);
         QFETCH(QByteArray, fake);
         QFETCH(QString, end);
         QFETCH(bool, normal);
         QFETCH(int, code);
 
-        QVERIFY(fakeFfmpeg(fake));
+        QVERIFY(probe ? fakeFfprobe(fake) : fakeFfmpeg(fake));
         QObject context;  // the connection ends with this test
         pid_t ffmpeg = -1;
         connect(&m_runner, &DOSOutputs::ReceiveOutputs, &context, [&](const QString &piece) {
             const QStringList pids = piece.trimmed().split(u' ');
             if (pids.size() != 2 || ffmpeg > 0)
                 return;
-            ffmpeg = pids[0].toInt();
+            // Only two real process ids: kill() with 0 or -1 would hit far more
+            // than the adapter.
+            bool toolOk = false;
+            bool adapterOk = false;
+            const pid_t tool = pids[0].toInt(&toolOk);
+            const pid_t adapter = pids[1].toInt(&adapterOk);
+            if (!toolOk || !adapterOk || tool <= 1 || adapter <= 1)
+                return;
+            ffmpeg = tool;
             if (end == u"stop")
                 QTimer::singleShot(0, &context, [this] { m_runner.stop(); });
             else
-                ::kill(pids[1].toInt(), SIGKILL);  // no chance to pass anything on
+                ::kill(adapter, SIGKILL);  // no chance to pass anything on
         });
-        m_runner.ExecuteCommand(adapterWith({"-i", "a.mp3", "a.wav"}));
+        m_runner.ExecuteCommand(adapterWith(probe ? QStringList{"--probe", "a.mp3"}
+                                                  : QStringList{"-i", "a.mp3", "a.wav"}));
         QCOMPARE(m_runner.exitedNormally(), normal);
         QCOMPARE(m_runner.exitCode(), code);
         if (end.isEmpty())
@@ -318,6 +435,270 @@ private slots:
             QVERIFY(media::processIsGone(ffmpeg));
         else
             QTRY_VERIFY_WITH_TIMEOUT(media::processIsGone(ffmpeg), 5000);
+    }
+
+    // A reader that goes away before the end (the program stopped listening)
+    // leaves the adapter to finish normally with the tool's own status.
+    void exitSurvivesAGoneReader_data()
+    {
+        QTest::addColumn<QString>("variable");  // names the fake tool
+        QTest::addColumn<QByteArray>("fake");   // empty: the variable names no file
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+
+        const QStringList cut{"-i", "a.mp3", "-y", "a.wav"};
+        const QStringList probe{"--probe", "a.mp3"};
+        QTest::newRow("ffmpeg says a little, fails")
+            << "BRINDLEWAVE_FFMPEG"
+            << QByteArray("printf 'size= 1kB time=00:00:01.00 \\r'; echo 'Conversion failed!'; exit 3")
+            << cut << 3;
+        // more than a pipe holds: the adapter keeps reading, so ffmpeg gets to its end
+        QTest::newRow("ffmpeg says a lot, fails")
+            << "BRINDLEWAVE_FFMPEG"
+            << QByteArray("i=0; while [ $i -lt 4000 ]; do "
+                          "echo 'size=   1kB time=00:00:01.00 bitrate=1.0kbits/s speed=1x'; "
+                          "i=$((i+1)); done; exit 3")
+            << cut << 3;
+        QTest::newRow("ffmpeg missing") << "BRINDLEWAVE_FFMPEG" << QByteArray() << cut << 127;
+        QTest::newRow("ffprobe says a little, fails")
+            << "BRINDLEWAVE_FFPROBE" << QByteArray("echo 'a.mp3: Invalid data'; exit 3") << probe << 3;
+        QTest::newRow("ffprobe missing") << "BRINDLEWAVE_FFPROBE" << QByteArray() << probe << 127;
+        QTest::newRow("probe without a file") << "BRINDLEWAVE_FFPROBE" << QByteArray("exit 0")
+                                              << QStringList{"--probe"} << 2;
+    }
+
+    void exitSurvivesAGoneReader()
+    {
+        QFETCH(QString, variable);
+        QFETCH(QByteArray, fake);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+
+        const QString tool = m_folder.filePath(QStringLiteral("gone reader tool"));
+        QFile::remove(tool);
+        QVERIFY(fake.isEmpty() || writeScript(tool, fake));
+        qputenv(variable.toLatin1().constData(), QFile::encodeName(tool));
+
+        const int status = runWithGoneReader(arguments);
+        QVERIFY(status != -1);
+        QVERIFY2(WIFEXITED(status),
+                 qPrintable(QStringLiteral("ended by signal %1").arg(WIFSIGNALED(status) ? WTERMSIG(status) : -1)));
+        QCOMPARE(WEXITSTATUS(status), code);
+    }
+
+    // A line that never ends is handed on in pieces once 64 KiB are pending,
+    // or when the pipe goes quiet; no piece ends inside a progress time.
+    void progressTimesStayWhole_data()
+    {
+        QTest::addColumn<bool>("quiet");       // flushed by a quiet pipe, else by 64 KiB pending
+        QTest::addColumn<QByteArray>("line");  // as ffmpeg writes it
+        QTest::addColumn<int>("split");        // the first read ends here
+        QTest::addColumn<QByteArray>("early"); // handed on before the rest arrives
+        QTest::addColumn<QByteArray>("whole"); // all that is handed on
+
+        const QByteArray line = "size=    1kB time=00:01:02.50 bitrate= 1.0kbits/s\r";
+        const QByteArray whole = "size=    1kB time=62.50 bitrate= 1.0kbits/s\r";
+        const int time = int(line.indexOf("time="));
+        const QByteArray before = line.left(time);
+        for (const bool quiet : {false, true}) {
+            const char *how = quiet ? "quiet pipe" : "64 KiB";
+            QTest::addRow("%s: before the token", how) << quiet << line << time << before << whole;
+            QTest::addRow("%s: inside the marker", how) << quiet << line << time + 3 << before << whole;
+            QTest::addRow("%s: after the marker", how) << quiet << line << time + 5 << before << whole;
+            QTest::addRow("%s: inside the minutes", how) << quiet << line << time + 9 << before << whole;
+            QTest::addRow("%s: inside the fraction", how) << quiet << line << time + 15 << before << whole;
+            // the fraction might go on, so the time waits for the next byte
+            QTest::addRow("%s: right after the token", how) << quiet << line << time + 16 << before << whole;
+            QTest::addRow("%s: after the blank behind it", how)
+                << quiet << line << time + 17 << QByteArray("size=    1kB time=62.50 ") << whole;
+            // a negative time at the start of a stream
+            const QByteArray negative = "size=   0kB time=-00:00:00.02 bitrate=N/A\r";
+            QTest::addRow("%s: inside a negative time", how)
+                << quiet << negative << int(negative.indexOf("-00")) + 1 << QByteArray("size=   0kB ")
+                << QByteArray("size=   0kB time=-0.02 bitrate=N/A\r");
+            // no time is that long: nothing waits for more
+            const QByteArray endless = "x time=" + QByteArray(100, '1');
+            QTest::addRow("%s: a digit run too long for a time", how)
+                << quiet << endless + "\n" << int(endless.size()) << endless << endless + "\n";
+        }
+    }
+
+    void progressTimesStayWhole()
+    {
+        QFETCH(bool, quiet);
+        QFETCH(QByteArray, line);
+        QFETCH(int, split);
+        QFETCH(QByteArray, early);
+        QFETCH(QByteArray, whole);
+
+        // Without a line end, 64 KiB of earlier output ahead of the line.
+        const std::string filler = quiet ? std::string() : std::string(64 * 1024, 'x');
+        coder::ConsoleRewriter rewriter;
+        std::string out = rewriter.feed(filler + line.left(split).toStdString());
+        if (quiet)
+            out += rewriter.flushPending(false);
+        QCOMPARE(QByteArray::fromStdString(out), QByteArray::fromStdString(filler) + early);
+        out += rewriter.feed(line.mid(split).toStdString());
+        out += rewriter.flushPending(true);
+        QCOMPARE(QByteArray::fromStdString(out), QByteArray::fromStdString(filler) + whole);
+    }
+
+    // The same through the adapter: a megabyte of progress without a line end,
+    // handed on in 64 KiB pieces wherever the reads happen to end.
+    void progressTimesStayWholeInALongLine()
+    {
+        // 17 bytes doubled 16 times: 65,536 times, 1,114,112 bytes, no line end
+        QVERIFY(fakeFfmpeg("s='time=00:01:02.50 '; i=0\n"
+                           "while [ $i -lt 16 ]; do s=\"$s$s\"; i=$((i+1)); done\n"
+                           "printf '%s' \"$s\""));
+        const QString output = m_runner.ExecuteCommand(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
+        QCOMPARE(m_runner.exitCode(), 0);
+        QCOMPARE(output.size(), 11 * 65536);
+        QCOMPARE(output.count(QStringLiteral("time=62.50 ")), 65536);
+    }
+
+    // "coder --probe FILE" tells what a written file holds, for any file name.
+    void probeTellsWhatAFileHolds_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("content");  // "mp3", "bytes" or "" (no file)
+        QTest::addColumn<bool>("relative");    // given as a name in the current folder
+
+        QTest::newRow("mp3") << "ring.mp3" << "mp3" << false;
+        QTest::newRow("colon, blanks, quotes, Chinese") << AwkwardName + ".mp3" << "mp3" << false;
+        // without "file:", ffprobe would take "x" for a protocol and "-" for an option
+        QTest::newRow("relative, colon first") << QStringLiteral("x:y 'q\" 铃声.mp3") << "mp3" << true;
+        QTest::newRow("relative, leading dash") << QStringLiteral("-ring.mp3") << "mp3" << true;
+        QTest::newRow("random bytes") << AwkwardName + ".bin" << "bytes" << false;
+        QTest::newRow("no such file") << QStringLiteral("nothing here.mp3") << "" << false;
+    }
+
+    void probeTellsWhatAFileHolds()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, content);
+        QFETCH(bool, relative);
+
+        const QString path = m_folder.filePath(name);
+        QFile::remove(path);
+        if (content == u"mp3") {
+            QString log;
+            QVERIFY2(media::runFfmpeg({"-f", "lavfi", "-i", "sine=d=2", media::asFileUrl(path)}, &log),
+                     qPrintable(log));
+        } else if (content == u"bytes") {
+            QRandomGenerator generator(20240917);  // the same bytes every run
+            QByteArray bytes(64 * 1024, '\0');
+            generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+
+        QString output;
+        {
+            CurrentFolder folder(relative ? m_folder.path() : QDir::currentPath());
+            QVERIFY(folder.changed());
+            output = m_runner.ExecuteCommand(adapterWith({"--probe", relative ? name : path}));
+        }
+        QVERIFY(m_runner.exitedNormally());
+        QCOMPARE(m_overs, 1);
+        if (content != u"mp3") {
+            QVERIFY2(m_runner.exitCode() != 0, qPrintable(output));
+            // ffprobe's own complaint, naming the file as it was given to it
+            QVERIFY2(output.contains(QStringLiteral("file:") + (relative ? name : path)), qPrintable(output));
+            QVERIFY2(!output.contains(QStringLiteral("codec_type=")), qPrintable(output));
+            return;
+        }
+        QVERIFY2(m_runner.exitCode() == 0, qPrintable(output));
+        QStringList lines = output.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines.contains(QStringLiteral("codec_type=audio")), qPrintable(output));
+        QVERIFY2(lines.contains(QStringLiteral("codec_name=mp3")), qPrintable(output));
+        QVERIFY2(lines.indexOf(QRegularExpression(QStringLiteral("^duration=2\\.0\\d*$"))) >= 0,
+                 qPrintable(output));
+    }
+
+    // Which ffprobe runs: the one BRINDLEWAVE_FFPROBE names, else the one
+    // beside the ffmpeg BRINDLEWAVE_FFMPEG names, else the one on PATH.
+    void probeFindsItsFfprobe_data()
+    {
+        QTest::addColumn<QString>("named");   // BRINDLEWAVE_FFPROBE: "" unset, "fake", "missing"
+        QTest::addColumn<QString>("beside");  // ffprobe beside ffmpeg: "" none, "runs", "not executable"
+        QTest::addColumn<bool>("onPath");
+        QTest::addColumn<QString>("used");    // which one ran; "" none: the complaint
+
+        QTest::newRow("named one first") << "fake" << "runs" << true << "named";
+        QTest::newRow("beside ffmpeg") << "" << "runs" << true << "beside";
+        QTest::newRow("beside ffmpeg, not executable") << "" << "not executable" << true << "path";
+        QTest::newRow("only on PATH") << "" << "" << true << "path";
+        QTest::newRow("named one missing") << "missing" << "runs" << true << "";
+        QTest::newRow("nowhere") << "" << "" << false << "";
+        QTest::newRow("nowhere, beside one not executable") << "" << "not executable" << false << "";
+    }
+
+    void probeFindsItsFfprobe()
+    {
+        QFETCH(QString, named);
+        QFETCH(QString, beside);
+        QFETCH(bool, onPath);
+        QFETCH(QString, used);
+
+        // Each stand-in says who it is, its arguments one a line, a progress
+        // time that must reach the caller untouched, and ends with status 5.
+        const auto standIn = [](const char *who) {
+            return QByteArray("echo ") + who
+                 + "\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n"
+                   "printf 'time=00:01:02.50\\r'\nexit 5";
+        };
+        QDir root(m_folder.filePath(QStringLiteral("finding ffprobe")));
+        QVERIFY(root.removeRecursively() && root.mkpath(QStringLiteral("tools dir"))
+                && root.mkpath(QStringLiteral("bin")) && root.mkpath(QStringLiteral("empty")));
+        QVERIFY(writeScript(root.filePath(QStringLiteral("tools dir/ffmpeg")), "exit 0"));
+        QVERIFY(writeScript(root.filePath(QStringLiteral("bin/ffprobe")), standIn("path")));
+        QVERIFY(writeScript(root.filePath(QStringLiteral("named ffprobe")), standIn("named")));
+        if (!beside.isEmpty())
+            QVERIFY(writeScript(root.filePath(QStringLiteral("tools dir/ffprobe")), standIn("beside"),
+                                beside == u"runs" ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  : QFile::ReadOwner | QFile::WriteOwner));
+        if (!named.isEmpty())
+            qputenv("BRINDLEWAVE_FFPROBE", QFile::encodeName(root.filePath(
+                                               named == u"fake" ? QStringLiteral("named ffprobe")
+                                                                : QStringLiteral("no ffprobe here"))));
+        qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(root.filePath(QStringLiteral("tools dir/ffmpeg"))));
+        qputenv("PATH", QFile::encodeName(root.filePath(onPath ? QStringLiteral("bin") : QStringLiteral("empty"))));
+
+        const QString file = m_folder.filePath(AwkwardName + QStringLiteral(".mp3"));
+        const QString output = m_runner.ExecuteCommand(adapterWith({"--probe", file}));
+        QVERIFY(m_runner.exitedNormally());
+        if (used.isEmpty()) {
+            QCOMPARE(output, FfprobeMissing);
+            QCOMPARE(m_runner.exitCode(), 127);
+            return;
+        }
+        QString expected = used + u'\n';
+        for (const QString &a : ProbeOptions + QStringList{QStringLiteral("file:") + file})
+            expected += u'[' + a + QStringLiteral("]\n");
+        expected += QStringLiteral("time=00:01:02.50\r");
+        QCOMPARE(output, expected);
+        QCOMPARE(m_runner.exitCode(), 5);
+    }
+
+    void probeWantsExactlyOneFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no file") << QStringList{"--probe"};
+        QTest::newRow("empty name") << QStringList{"--probe", ""};
+        QTest::newRow("two files") << QStringList{"--probe", "a.mp3", "b.mp3"};
+    }
+
+    void probeWantsExactlyOneFile()
+    {
+        QFETCH(QStringList, arguments);
+
+        QVERIFY(fakeFfprobe("echo ffprobe ran"));
+        const QString output = m_runner.ExecuteCommand(adapterWith(arguments));
+        QVERIFY(m_runner.exitedNormally());
+        QCOMPARE(m_runner.exitCode(), 2);
+        QCOMPARE(output, QStringLiteral("coder: usage: coder --probe FILE\n"));
     }
 };
 

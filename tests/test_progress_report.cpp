@@ -1,5 +1,7 @@
 #include "pipeline/ProgressReport.h"
 
+#include "pipeline/JobProgress.h"
+#include "pipeline/LineAssembler.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/DOSOutputs.h"
 #include "support/Media.h"
@@ -26,14 +28,18 @@ constexpr QStringView CapturedDecode =
     u"size=   35335kB time=205.12 bitrate=1411.2kbits/s speed= 633x    \n"
     u"video:0kB audio:35335kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: 0.000370%\n";
 
-// Feeds the pieces to a decode job; the last display shown, and the duration.
+// Feeds the pieces to a decode job as the open flow does, through to the end
+// of the output; the last display shown, and the duration.
 std::optional<ProgressDisplay> decodePieces(const QStringList &pieces, std::int32_t &total)
 {
+    JobProgress progress(ProgressJob::Decode);
     std::optional<ProgressDisplay> last;
     for (const QString &piece : pieces) {
-        if (auto shown = ProgressReport(ProgressJob::Decode, piece, total, 0, 0))
+        if (auto shown = progress.feed(piece, total, 0, 0))
             last = shown;
     }
+    if (auto shown = progress.finish(total, 0, 0))
+        last = shown;
     return last;
 }
 
@@ -93,13 +99,48 @@ private slots:
         QCOMPARE(total, totalAfter);
     }
 
-    void durationCutShortStaysForTheJob()
+    // A marker split between two pieces is read whole once its line is.
+    void markersSplitBetweenPiecesAreReadWhole()
     {
         std::int32_t total = 0;
-        ProgressReport(ProgressJob::Decode, u"Input #0\n  Duration: 00:03:2", total, 0, 0);
-        QCOMPARE(total, 182);
-        ProgressReport(ProgressJob::Decode, u"5.12, start: 0.0\n  Duration: 00:03:25.12, x", total, 0, 0);
-        QCOMPARE(total, 182);
+        JobProgress progress(ProgressJob::Decode);
+        QVERIFY(!progress.feed(u"Input #0\n  Duration: 00:03:2", total, 0, 0));
+        QCOMPARE(total, 0);
+        QVERIFY(!progress.feed(u"5.12, start: 0.0\n  Duration: 00:09:00.00, x\nsize= 1kB ti", total, 0, 0));
+        QCOMPARE(total, 205);  // the first duration, whole
+        const auto shown = progress.feed(u"me=41.00 bitrate=1\r", total, 0, 0);
+        QVERIFY(shown);
+        QCOMPARE(shown->label, QStringLiteral("20%"));
+
+        // a new job starts clean: the unfinished line of the last one is gone
+        progress.feed(u"size= 1kB time=2", total, 0, 0);
+        progress.reset();
+        QVERIFY(!progress.finish(total, 0, 0));
+    }
+
+    void linesEndAtCarriageReturnsAndLineFeeds_data()
+    {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("rest");
+        QTest::newRow("one piece, both ends") << QStringList{"a\rb\nc\r\nd"} << QStringList{"a", "b", "c"} << "d";
+        QTest::newRow("split inside a line") << QStringList{"ab", "c\nd", "e"} << QStringList{"abc"} << "de";
+        QTest::newRow("end split from its line") << QStringList{"abc", "\r", "\n"} << QStringList{"abc"} << "";
+        QTest::newRow("empty lines left out") << QStringList{"\n\r\n", "x\n\n"} << QStringList{"x"} << "";
+        QTest::newRow("Chinese kept whole") << QStringList{"标题 : 铃", "声\n"} << QStringList{"标题 : 铃声"} << "";
+    }
+    void linesEndAtCarriageReturnsAndLineFeeds()
+    {
+        QFETCH(QStringList, pieces);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, rest);
+        LineAssembler assembler;
+        QStringList seen;
+        for (const QString &piece : pieces)
+            seen += assembler.feed(piece);
+        QCOMPARE(seen, lines);
+        QCOMPARE(assembler.takeRest(), rest);
+        QCOMPARE(assembler.takeRest(), QString());
     }
 
     void display_data()
@@ -158,14 +199,18 @@ private slots:
 
     void capturedDecodeOutput()
     {
-        // A slow decode gets one line a piece. A fast one gets both progress
-        // lines in one piece, and only its first time token counts.
+        // A slow decode gets one line a piece; a fast one gets both progress
+        // lines in one piece, or pieces cut anywhere: the bar ends full alike.
         const qsizetype progress = CapturedDecode.indexOf(u"size=");
+        QStringList everyFewBytes;
+        for (qsizetype at = 0; at < CapturedDecode.size(); at += 7)
+            everyFewBytes << CapturedDecode.mid(at, 7).toString();
         const QList<std::pair<QStringList, QString>> ways{
             {CapturedDecode.toString().split(QRegularExpression(QStringLiteral("(?<=[\r\n])"))),
              QStringLiteral("100%")},
             {{CapturedDecode.left(progress).toString(), CapturedDecode.mid(progress).toString()},
-             QStringLiteral("0%")}};
+             QStringLiteral("100%")},
+            {everyFewBytes, QStringLiteral("100%")}};
         for (const auto &[pieces, label] : ways) {
             std::int32_t total = 0;
             const auto last = decodePieces(pieces, total);

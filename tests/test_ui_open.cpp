@@ -1,6 +1,7 @@
 // Opening a media file in the real main window, with the real adapter, ffmpeg
 // and playback device (SDL's dummy driver), and working the time line with the
 // pointer at the design's pixel geometry.
+#include "pipeline/FailureReport.h"
 #include "pipeline/OpenFlow.h"
 #include "pipeline/SaveFlow.h"
 #include "playback/Timeline.h"
@@ -9,6 +10,7 @@
 #include "ui/SkinWidgets.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QtTest>
 
 class UiOpenTest : public QObject {
@@ -235,6 +237,7 @@ private slots:
         h.click(QStringLiteral("imgButton(0)"));
         QVERIFY2(h.messages.messages.size() == 1, qPrintable(h.messages.texts().join(" | ")));
         QCOMPARE(h.messages.messages.first().icon, MessageIcon::Critical);
+        QVERIFY(h.messages.messages.first().text.contains(failureSentence(FailureCause::NotMedia)));
         QVERIFY(h.messages.messages.first().text.contains(path));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
@@ -243,6 +246,54 @@ private slots:
         QFile again(path);
         QVERIFY(again.open(QIODevice::ReadOnly));
         QCOMPARE(again.readAll(), before);  // the source is never touched
+    }
+
+    // A decode is trusted only when the transcoder says it succeeded and the
+    // working WAV is one the player can take.
+    void decodesThatCannotBeTrustedAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("standIn");
+        QTest::addColumn<QString>("said");
+        const QByteArray copyTo = "for a in \"$@\"; do out=\"$a\"; done\ncp ";
+        auto quoted = [this](const char *name) { return '"' + QFile::encodeName(media.filePath(QLatin1String(name))) + '"'; };
+        QTest::newRow("whole WAV, exit 1") << QByteArray("ffmpeg \"$@\"\nexit 1") << failureSentence(FailureCause::Unknown);
+        QTest::newRow("claims 2,000,000,000 Hz")
+            << copyTo + quoted("claims 2e9 Hz.wav") + " \"${out#file:}\"" << "2000000000 Hz";
+        QTest::newRow("claims 1 Hz") << copyTo + quoted("claims 1 Hz.wav") + " \"${out#file:}\""
+                                     << "1 Hz";
+        QTest::newRow("no frames") << copyTo + quoted("no frames.wav") + " \"${out#file:}\""
+                                   << "0 帧";
+    }
+    void decodesThatCannotBeTrustedAreRefused()
+    {
+        QFETCH(QByteArray, standIn);
+        QFETCH(QString, said);
+        for (const auto &[name, rate] : {std::pair{"claims 2e9 Hz.wav", 2000000000u}, {"claims 1 Hz.wav", 1u}}) {
+            const QString crafted = media.filePath(QLatin1String(name));
+            QVERIFY(media::makePcmWav(crafted, 0.5, 8000, 1, QStringLiteral("pcm_s16le")));
+            QFile file(crafted);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            const qsizetype fmt = bytes.indexOf("fmt ");
+            qToLittleEndian(rate, bytes.data() + fmt + 12);
+            qToLittleEndian(rate * 2, bytes.data() + fmt + 16);
+            QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+        }
+        QVERIFY(media::makePcmWav(media.filePath("no frames.wav"), 0, 8000, 1, QStringLiteral("pcm_s16le")));
+        const QString script = media.filePath(QStringLiteral("decoder stand-in"));
+        QVERIFY(media::writeScript(script, standIn));
+
+        WindowHarness h;
+        qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(script));
+        h.chooser.answers = QStringList{song};
+        h.click(QStringLiteral("imgButton(0)"));
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        QCOMPARE(h.messages.count(), 1);
+        QVERIFY2(h.messages.last().text.contains(said), qPrintable(h.messages.last().text));
+        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(qlonglong(h.state().LengthMs), 0);
+        QVERIFY(!h.face().picOpenedVisible);
+        QVERIFY(!QFile::exists(h.paths.workWav()));
     }
 
     void tabCaptionShortensLongPaths()

@@ -1,5 +1,6 @@
 // Saving the ringtone and the toolbar's other actions in the real main window,
 // with the real adapter and ffmpeg; the playback device records the commands.
+#include "pipeline/FailureReport.h"
 #include "pipeline/SaveFlow.h"
 #include "pipeline/ToolbarActions.h"
 #include "support/Media.h"
@@ -180,35 +181,102 @@ private slots:
         QVERIFY(sentByFlows(device).isEmpty());  // a cancelled dialog leaves playback alone
     }
 
+    // Stand-ins for ffmpeg that fail in the ways a real one can: each is
+    // written to the scratch folder and named by BRINDLEWAVE_FFMPEG.
+    QString standIn(const char *name, const QByteArray &body)
+    {
+        const QString path = out.filePath(QStringLiteral("stand-in ") + QLatin1String(name));
+        return media::writeScript(path, body) ? path : QString();
+    }
+
     void failedSavesLeaveNothingAndSayWhy_data()
     {
         QTest::addColumn<QString>("destination");
-        QTest::addColumn<QByteArray>("ffmpeg");
-        QTest::newRow("unknown format") << out.filePath(QStringLiteral("ring.ogg")) << QByteArray();
-        QTest::newRow("failing transcoder") << out.filePath(QStringLiteral("ring.mp3")) << QByteArray("/bin/false");
-        QTest::newRow("folder not writable") << QStringLiteral("/proc/ring.mp3") << QByteArray();
+        QTest::addColumn<QString>("ffmpeg");
+        QTest::addColumn<QString>("said");  // part of the message
+        QTest::newRow("unknown format") << out.filePath(QStringLiteral("ring.ogg")) << QString() << "MP3";
+        QTest::newRow("failing transcoder") << out.filePath(QStringLiteral("ring.mp3")) << "/bin/false"
+                                            << failureSentence(FailureCause::Unknown);
+        QTest::newRow("folder not writable") << QStringLiteral("/proc/ring.mp3") << QString()
+                                             << failureSentence(FailureCause::Vanished);
+        // a whole, plausible file, but the transcoder says it failed
+        QTest::newRow("whole file, exit 1") << out.filePath(QStringLiteral("ring.mp3"))
+                                            << standIn("exit 1", "ffmpeg \"$@\"\nexit 1")
+                                            << failureSentence(FailureCause::Unknown);
+        QTest::newRow("garbage, exit 0")
+            << out.filePath(QStringLiteral("ring.mp3"))
+            << standIn("garbage", "for a in \"$@\"; do out=\"$a\"; done\nhead -c 20000 /dev/urandom > \"${out#file:}\"")
+            << "不是完整的铃声";
+        QTest::newRow("a tenth of the selection, exit 0") << out.filePath(QStringLiteral("ring.wav"))
+                                                          << standIn("short", "exec ffmpeg -t 4.6 \"$@\"")
+                                                          << "0.60";
+        // the reason, not the last progress line after it
+        QTest::newRow("error, then progress")
+            << out.filePath(QStringLiteral("ring.mp3"))
+            << standIn("error first", "echo 'Error while opening encoder for output stream #0:0'\n"
+                                      "printf 'size=    1kB time=00:00:01.00 bitrate=1.0kbits/s\\r'\nexit 1")
+            << "Error while opening encoder";
     }
     void failedSavesLeaveNothingAndSayWhy()
     {
         QFETCH(QString, destination);
-        QFETCH(QByteArray, ffmpeg);
+        QFETCH(QString, ffmpeg);
+        QFETCH(QString, said);
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
         if (!ffmpeg.isEmpty())
-            qputenv("BRINDLEWAVE_FFMPEG", ffmpeg);
+            qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(ffmpeg));
         h.chooser.answers = QStringList{destination};
+        bool shownWhileCutting = false;  // the chosen name, before the cut is proven
+        QObject::connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs,
+                         [&] { shownWhileCutting = shownWhileCutting || QFile::exists(destination); });
         h.click(QStringLiteral("imgButton(1)"));
         qunsetenv("BRINDLEWAVE_FFMPEG");
 
         QCOMPARE(h.messages.messages.size(), 1);
-        QVERIFY(h.messages.messages.first().text.contains(destination));
+        const QString text = h.messages.messages.first().text;
+        QVERIFY(text.contains(destination));
+        QVERIFY2(text.contains(said), qPrintable(text));
+        QVERIFY2(!text.contains(QLatin1String(".partial")) && !text.contains(QLatin1String("time=")), qPrintable(text));
+        QVERIFY(!shownWhileCutting);
         QVERIFY(jobButtonsEnabled(h));
         QVERIFY(!h.window().element(QStringLiteral("picPro"))->isVisible());
         QVERIFY(h.shell.opened.isEmpty());
         QVERIFY(!device.commands.contains(QStringLiteral("play chime")));
         QVERIFY(!QFile::exists(destination));
         QVERIFY(!QFile::exists(SaveFlow::partialNameFor(destination)));
+    }
+
+    // The cut goes to a hidden partial file: a file already under the chosen
+    // name is untouched until a cut is proven, and then replaced whole.
+    void anExistingFileSurvivesAFailedSave()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h, device);
+        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+        const QString destination = out.filePath(QStringLiteral("kept.mp3"));
+        QFile old(destination);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the ringtone from last week") > 0);
+        old.close();
+        QByteArray seenDuringCut;
+        QObject::connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs,
+                         [&] { seenDuringCut = bytesOf(destination); });
+
+        qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(standIn("exit 1", "ffmpeg \"$@\"\nexit 1")));
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        QCOMPARE(h.messages.count(), 1);
+        QCOMPARE(bytesOf(destination), QByteArray("the ringtone from last week"));
+        QCOMPARE(seenDuringCut, QByteArray("the ringtone from last week"));
+
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        QCOMPARE(h.messages.count(), 1);
+        QCOMPARE(media::probe(destination).codec, QStringLiteral("mp3"));
+        QFile::remove(destination);
     }
 
     // The open file and the working WAV are only ever read: a save over

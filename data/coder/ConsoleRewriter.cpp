@@ -12,6 +12,10 @@ const char *const MissingEncoderNote =
 namespace {
 
 constexpr std::size_t MaxPendingBytes = 64 * 1024;
+// No progress time ffmpeg writes comes near this; a longer run of clock
+// characters after "time=" is let through so that nothing waits forever.
+constexpr std::size_t LongestClockTime = 64;
+constexpr std::string_view TimeMarker = "time=";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -66,23 +70,45 @@ std::optional<ClockTime> readClockTime(std::string_view text, std::size_t pos)
     return ClockTime{pos - start, seconds};
 }
 
+bool isClockCharacter(char c) { return isDigit(c) || c == ':' || c == '.' || c == '-'; }
+
 }  // namespace
+
+std::size_t wholeTokenPrefix(std::string_view text)
+{
+    // The last marker, when only clock characters follow it, may be a time
+    // that the next bytes complete (or a fraction they extend).
+    const std::size_t last = text.rfind(TimeMarker);
+    if (last != std::string_view::npos) {
+        const std::string_view after = text.substr(last + TimeMarker.size());
+        bool open = after.size() <= LongestClockTime;
+        for (std::size_t i = 0; open && i < after.size(); ++i)
+            open = isClockCharacter(after[i]);
+        if (open)
+            return last;
+    }
+    // The text may end in the first characters of the next marker.
+    for (std::size_t n = TimeMarker.size() - 1; n > 0; --n) {
+        if (text.size() >= n && text.substr(text.size() - n) == TimeMarker.substr(0, n))
+            return text.size() - n;
+    }
+    return text.size();
+}
 
 std::string rewriteProgressTimes(std::string_view line)
 {
-    static constexpr std::string_view marker = "time=";
     std::string result;
     result.reserve(line.size());
     std::size_t copied = 0;
-    std::size_t found = line.find(marker);
+    std::size_t found = line.find(TimeMarker);
     while (found != std::string_view::npos) {
-        const std::size_t tokenStart = found + marker.size();
+        const std::size_t tokenStart = found + TimeMarker.size();
         if (const auto clock = readClockTime(line, tokenStart)) {
             result.append(line.substr(copied, tokenStart - copied));
             result.append(clock->seconds);
             copied = tokenStart + clock->length;
         }
-        found = line.find(marker, tokenStart);
+        found = line.find(TimeMarker, tokenStart);
     }
     result.append(line.substr(copied));
     return result;
@@ -127,21 +153,22 @@ std::string ConsoleRewriter::feed(std::string_view bytes)
     }
     pending_.append(bytes.substr(lineStart));
     // A stream that never ends a line must still get through.
-    if (pending_.size() > MaxPendingBytes) {
-        out += finishLine(pending_);
-        pending_.clear();
-    }
+    if (pending_.size() > MaxPendingBytes)
+        out += finishPrefix(wholeTokenPrefix(pending_));
     return out;
 }
 
 std::string ConsoleRewriter::flushPending(bool atEnd)
 {
-    if (pending_.empty())
+    return finishPrefix(atEnd ? pending_.size() : wholeTokenPrefix(pending_));
+}
+
+std::string ConsoleRewriter::finishPrefix(std::size_t length)
+{
+    if (length == 0)
         return {};
-    if (!atEnd && pending_.find("time=") != std::string::npos)
-        return {};
-    std::string out = finishLine(pending_);
-    pending_.clear();
+    std::string out = finishLine(std::string_view(pending_).substr(0, length));
+    pending_.erase(0, length);
     return out;
 }
 

@@ -2,6 +2,13 @@
 // passes its console output through with progress times in plain seconds, and
 // exits with ffmpeg's status. No shell is involved at any point, so every
 // argument reaches ffmpeg exactly as it was given.
+//
+// "coder --probe FILE" instead runs ffprobe on FILE to tell what a written file
+// holds: its output (stream codec_name= and codec_type= lines, the container's
+// duration= line, or ffprobe's complaint) passes through unchanged, and the
+// adapter exits with ffprobe's status. ffprobe is the program named by
+// BRINDLEWAVE_FFPROBE, else the ffprobe beside the ffmpeg named by
+// BRINDLEWAVE_FFMPEG, else the one on PATH.
 
 #include "ArgumentMends.h"
 #include "ConsoleRewriter.h"
@@ -24,11 +31,13 @@
 
 namespace {
 
-constexpr int ExitFfmpegMissing = 127;
+constexpr int ExitToolMissing = 127;
 constexpr int ExitCannotStart = 126;
+constexpr int ExitUsage = 2;
 constexpr int QuietFlushMilliseconds = 200;
 
-std::atomic<pid_t> ffmpegPid{0};
+// The tool (ffmpeg or ffprobe) that runs, while it runs.
+std::atomic<pid_t> childPid{0};
 
 void writeAll(std::string_view bytes)
 {
@@ -37,7 +46,7 @@ void writeAll(std::string_view bytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return;  // nobody reads any more (SIGPIPE ignored): ffmpeg still decides the exit
+            return;  // nobody reads any more (SIGPIPE ignored): the tool still decides the exit
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -89,9 +98,32 @@ std::optional<std::string> locateFfmpeg(std::string &complaint)
     return std::nullopt;
 }
 
+// The ffprobe to run: the one BRINDLEWAVE_FFPROBE names (and no other when it
+// is set), else the one beside the ffmpeg BRINDLEWAVE_FFMPEG names, else the
+// one on PATH.
+std::optional<std::string> locateFfprobe()
+{
+    const char *chosen = std::getenv("BRINDLEWAVE_FFPROBE");
+    if (chosen && *chosen) {
+        if (isExecutableFile(chosen))
+            return std::string(chosen);
+        return std::nullopt;
+    }
+    const char *ffmpeg = std::getenv("BRINDLEWAVE_FFMPEG");
+    if (ffmpeg && *ffmpeg) {
+        const std::string path(ffmpeg);
+        const std::size_t slash = path.rfind('/');
+        const std::string beside =
+            (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "ffprobe";
+        if (isExecutableFile(beside))
+            return beside;
+    }
+    return findOnPath("ffprobe");
+}
+
 extern "C" void forwardSignal(int signalNumber)
 {
-    const pid_t pid = ffmpegPid.load();
+    const pid_t pid = childPid.load();
     if (pid > 0)
         ::kill(pid, signalNumber);
 }
@@ -117,11 +149,11 @@ sigset_t forwardedSet()
     return set;
 }
 
-[[noreturn]] void becomeFfmpeg(const std::string &program, const std::vector<std::string> &arguments,
-                               int outputFd, pid_t adapterPid)
+[[noreturn]] void becomeTool(const std::string &program, const std::vector<std::string> &arguments,
+                             int outputFd, pid_t adapterPid)
 {
     // Should the adapter die without a chance to forward anything (SIGKILL),
-    // ffmpeg goes with it instead of writing on into an orphaned file.
+    // the tool goes with it instead of writing on into an orphaned file.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != adapterPid)
         ::_exit(ExitCannotStart);
@@ -145,16 +177,19 @@ sigset_t forwardedSet()
     const std::string complaint =
         "coder: cannot run " + program + ": " + std::strerror(errno) + "\n";
     writeAll(complaint);
-    ::_exit(ExitFfmpegMissing);
+    ::_exit(ExitToolMissing);
 }
 
-// Copies ffmpeg's console stream to stdout as it arrives, rewritten.
-void passThrough(int readFd, coder::ConsoleRewriter &rewriter)
+// Copies the tool's console stream to stdout as it arrives: rewritten when
+// there is a rewriter, byte for byte otherwise. Once nobody reads stdout any
+// more, the stream is still read to its end so that the tool never blocks.
+void passThrough(int readFd, coder::ConsoleRewriter *rewriter)
 {
     char buffer[16 * 1024];
     for (;;) {
         pollfd watch{readFd, POLLIN, 0};
-        const int ready = ::poll(&watch, 1, rewriter.hasPending() ? QuietFlushMilliseconds : -1);
+        const bool pending = rewriter && rewriter->hasPending();
+        const int ready = ::poll(&watch, 1, pending ? QuietFlushMilliseconds : -1);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -162,7 +197,7 @@ void passThrough(int readFd, coder::ConsoleRewriter &rewriter)
         }
         if (ready == 0) {
             // A prompt or message without a line end must not wait for the next line.
-            writeAll(rewriter.flushPending(false));
+            writeAll(rewriter->flushPending(false));
             continue;
         }
         const ssize_t n = ::read(readFd, buffer, sizeof buffer);
@@ -173,9 +208,14 @@ void passThrough(int readFd, coder::ConsoleRewriter &rewriter)
         }
         if (n == 0)
             break;
-        writeAll(rewriter.feed(std::string_view(buffer, static_cast<std::size_t>(n))));
+        const std::string_view piece(buffer, static_cast<std::size_t>(n));
+        if (rewriter)
+            writeAll(rewriter->feed(piece));
+        else
+            writeAll(piece);
     }
-    writeAll(rewriter.flushPending(true));
+    if (rewriter)
+        writeAll(rewriter->flushPending(true));
 }
 
 int waitForExitStatus(pid_t pid)
@@ -192,22 +232,12 @@ int waitForExitStatus(pid_t pid)
     return ExitCannotStart;
 }
 
-}  // namespace
-
-int main(int argc, char **argv)
+// Runs program with arguments, its stdout and stderr merged into one stream
+// that passThrough hands on, and returns its exit status (128 + the signal that
+// ended it). Termination signals sent to the adapter reach the tool.
+int runTool(const std::string &program, const std::string &name,
+            const std::vector<std::string> &arguments, coder::ConsoleRewriter *rewriter)
 {
-    // If the program that started us dies, take that as a request to stop.
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-
-    std::string complaint;
-    const std::optional<std::string> ffmpeg = locateFfmpeg(complaint);
-    if (!ffmpeg) {
-        writeAll(complaint);
-        return ExitFfmpegMissing;
-    }
-    const std::vector<std::string> arguments =
-        coder::mendArguments(std::vector<std::string>(argv + 1, argv + argc));
-
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         writeAll(std::string("coder: cannot create a pipe: ") + std::strerror(errno) + "\n");
@@ -224,21 +254,70 @@ int main(int argc, char **argv)
     const pid_t adapterPid = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0)
-        becomeFfmpeg(*ffmpeg, arguments, fds[1], adapterPid);
+        becomeTool(program, arguments, fds[1], adapterPid);
     if (pid < 0) {
-        writeAll(std::string("coder: cannot start ffmpeg: ") + std::strerror(errno) + "\n");
+        writeAll("coder: cannot start " + name + ": " + std::strerror(errno) + "\n");
         return ExitCannotStart;
     }
-    ffmpegPid.store(pid);
+    childPid.store(pid);
     ::close(fds[1]);
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 
-    coder::ConsoleRewriter rewriter;
     passThrough(fds[0], rewriter);
     ::close(fds[0]);
 
-    int status = waitForExitStatus(pid);
-    ffmpegPid.store(0);
+    const int status = waitForExitStatus(pid);
+    childPid.store(0);
+    return status;
+}
+
+int probe(const std::vector<std::string> &given)
+{
+    if (given.size() != 1 || given[0].empty()) {
+        writeAll("coder: usage: coder --probe FILE\n");
+        return ExitUsage;
+    }
+    const std::optional<std::string> ffprobe = locateFfprobe();
+    if (!ffprobe) {
+        writeAll("coder: ffprobe was not found; install the ffmpeg package or set "
+                 "BRINDLEWAVE_FFPROBE\n");
+        return ExitToolMissing;
+    }
+    // "file:" so that no path is taken for a protocol or an option.
+    const std::vector<std::string> arguments = {
+        "-v", "error",
+        "-show_entries", "stream=codec_type,codec_name",
+        "-show_entries", "format=duration",
+        "-of", "default=noprint_wrappers=1",
+        "file:" + given[0]};
+    return runTool(*ffprobe, "ffprobe", arguments, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    // If the program that started us dies, take that as a request to stop.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // A reader that goes away must not take the tool's exit status with it:
+    // writes then fail (and are dropped) instead of killing the adapter. The
+    // tool itself gets the default back before it starts.
+    ::signal(SIGPIPE, SIG_IGN);
+
+    if (argc >= 2 && std::strcmp(argv[1], "--probe") == 0)
+        return probe(std::vector<std::string>(argv + 2, argv + argc));
+
+    std::string complaint;
+    const std::optional<std::string> ffmpeg = locateFfmpeg(complaint);
+    if (!ffmpeg) {
+        writeAll(complaint);
+        return ExitToolMissing;
+    }
+    const std::vector<std::string> arguments =
+        coder::mendArguments(std::vector<std::string>(argv + 1, argv + argc));
+
+    coder::ConsoleRewriter rewriter;
+    int status = runTool(*ffmpeg, "ffmpeg", arguments, &rewriter);
     if (rewriter.sawMissingEncoder() && status == 0)
         status = 1;
     return status;

@@ -5,6 +5,7 @@
 #include "app/Seams.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/DOSOutputs.h"
+#include "pipeline/FailureReport.h"
 #include "pipeline/ProgressReport.h"
 #include "pipeline/TranscoderOutput.h"
 #include "playback/PlaybackController.h"
@@ -81,10 +82,13 @@ void OpenFlow::openPath(const QString &path)
     const unsigned generation = ++m_generation;
     c.paths.ensureWorkFolder();
 
+    m_progress.reset();
     c.decodeRunner.setCommandLine(command);
     c.decodeRunner.ExecuteCommand();
     if (generation != m_generation || c.ending)
         return;
+    if (c.state.CurrentJob == QLatin1String(OpenFileJob))
+        showProgress(m_progress.finish(c.state.TotalSeconds, c.state.SelStart, c.state.SelEnd));
 
     if (!c.decodeRunner.lastStarted()) {
         // The runner has already told the user why: one message is enough.
@@ -110,10 +114,11 @@ void OpenFlow::openPath(const QString &path)
         c.face.picPBBackVisible = false;
         c.face.touch();
         QFile::remove(c.paths.workWav());
-        QString reason = lastErrorLine(c.decodeRunner.Outputs());
-        if (reason.isEmpty())
-            reason = QStringLiteral("转换程序没有生成可播放的声音。");
-        reportFailure(path, reason);
+        FailureReport report = explainFailure(c.decodeRunner.Outputs(), c.decodeRunner.exitedNormally(),
+                                              c.decodeRunner.exitCode());
+        if (report.cause == FailureCause::Unknown && exitedWell)
+            report.sentence = QStringLiteral("转换程序没有生成可播放的声音。");
+        reportFailure(path, failureText(report));
         return;
     }
     // The length is known from here on, before anything is played.
@@ -128,8 +133,11 @@ void OpenFlow::onDecodeOutput(const QString &piece)
 {
     if (c.state.CurrentJob != QLatin1String(OpenFileJob))
         return;
-    const auto display = ProgressReport(ProgressJob::Decode, piece, c.state.TotalSeconds,
-                                        c.state.SelStart, c.state.SelEnd);
+    showProgress(m_progress.feed(piece, c.state.TotalSeconds, c.state.SelStart, c.state.SelEnd));
+}
+
+void OpenFlow::showProgress(const std::optional<ProgressDisplay> &display)
+{
     if (!display)
         return;
     c.face.imgPBWidth = display->barWidthTwips;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pipeline/FlowContext.h"
+#include "pipeline/JobProgress.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,8 +24,10 @@ public:
 
 private:
     void endOfDecodeJob();
+    void showProgress(const std::optional<ProgressDisplay> &display);
     void reportFailure(const QString &path, const QString &reason);
 
     FlowContext &c;
     unsigned m_generation = 0;
+    JobProgress m_progress{ProgressJob::Decode};
 };

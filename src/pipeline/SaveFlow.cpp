@@ -4,6 +4,8 @@
 #include "app/MainFace.h"
 #include "app/Seams.h"
 #include "pipeline/CommandLines.h"
+#include "pipeline/CutCheck.h"
+#include "pipeline/FailureReport.h"
 #include "pipeline/DOSOutputs.h"
 #include "pipeline/ProgressReport.h"
 #include "pipeline/TranscoderOutput.h"
@@ -24,7 +26,7 @@
 #include <cstdio>
 #include <cstring>
 
-SaveFlow::SaveFlow(FlowContext &context) : c(context) {}
+SaveFlow::SaveFlow(FlowContext &context) : c(context), m_probe(context.messages) {}
 
 QStringList SaveFlow::saveFilter()
 {
@@ -121,27 +123,17 @@ void SaveFlow::setJobRunning(bool running)
 void SaveFlow::cut(const QString &destination)
 {
     const QString partial = partialNameFor(destination);
-    const Command command = CutCommand(c.paths, c.state.SelStart, c.state.SelEnd, partial);
     setJobRunning(true);
-    c.cutRunner.setCommandLine(command);
-    c.cutRunner.ExecuteCommand();
+    const CutResult result = writeAndProve(partial, cutFormatOf(destination));
     setJobRunning(false);
-    if (c.ending) {
+    if (result.kind != CutResult::Whole)
         QFile::remove(partial);
+    if (c.ending || result.kind == CutResult::Untold)
         return;
-    }
-
-    if (!c.cutRunner.lastStarted()) {
-        QFile::remove(partial);
-        return;  // the runner has told the user why
-    }
-    const bool whole = c.cutRunner.exitedNormally() && c.cutRunner.exitCode() == 0
-                       && holdsMedia(partial, 1);
-    if (!whole) {
-        QFile::remove(partial);
-        QString reason = lastErrorLine(c.cutRunner.Outputs());
-        if (reason.isEmpty())
-            reason = QStringLiteral("转换程序没有生成文件。");
+    if (result.kind == CutResult::Failed) {
+        // The user chose the destination; the hidden partial name means nothing to them.
+        QString reason = result.reason;
+        reason.replace(QStringLiteral("file:") + partial, destination).replace(partial, destination);
         reportFailure(destination, reason);
         return;
     }
@@ -150,12 +142,53 @@ void SaveFlow::cut(const QString &destination)
     const QByteArray from = QFile::encodeName(partial);
     const QByteArray to = QFile::encodeName(destination);
     if (std::rename(from.constData(), to.constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const int error = errno;
         QFile::remove(partial);
-        reportFailure(destination, reason);
+        const FailureCause cause = error == ENOSPC ? FailureCause::DiskFull
+                                   : error == ENOENT ? FailureCause::Vanished
+                                                     : FailureCause::NoPermission;
+        reportFailure(destination, failureText({cause, failureSentence(cause),
+                                                QString::fromLocal8Bit(std::strerror(error))}));
         return;
     }
     afterSuccessfulSave(destination);
+}
+
+SaveFlow::CutResult SaveFlow::writeAndProve(const QString &partial, const QString &format)
+{
+    m_progress.reset();
+    c.cutRunner.setCommandLine(CutCommand(c.paths, c.state.SelStart, c.state.SelEnd, partial));
+    c.cutRunner.ExecuteCommand();
+    std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
+    showProgress(m_progress.finish(unusedTotal, c.state.SelStart, c.state.SelEnd));
+    if (c.ending || !c.cutRunner.lastStarted())
+        return {CutResult::Untold, {}};  // ending, or the runner has told the user why
+    if (!c.cutRunner.exitedNormally() || c.cutRunner.exitCode() != 0 || !holdsMedia(partial, 1)) {
+        const FailureReport report =
+            explainFailure(c.cutRunner.Outputs(), c.cutRunner.exitedNormally(), c.cutRunner.exitCode());
+        return {CutResult::Failed, failureText(report)};
+    }
+
+    // An exit status of 0 proves nothing of the file: ffmpeg may have said that
+    // it could not finish writing it, and then ffprobe is asked what it holds.
+    const FailureReport said = explainFailure(c.cutRunner.Outputs(), true, 0);
+    if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
+        return {CutResult::Failed, failureText(said)};
+    m_probe.setCommandLine(ProbeCommand(c.paths, partial));
+    const QString probed = m_probe.ExecuteCommand();
+    if (c.ending || !m_probe.lastStarted())
+        return {CutResult::Untold, {}};
+    if (!m_probe.exitedNormally() || m_probe.exitCode() != 0) {
+        // whatever ffprobe found wrong, it is the written file that is at fault
+        FailureReport report = explainFailure(probed, m_probe.exitedNormally(), m_probe.exitCode());
+        report.sentence = QStringLiteral("转换程序写出的文件无法读取，不是完整的铃声。");
+        return {CutResult::Failed, failureText(report)};
+    }
+    const double seconds = static_cast<double>(c.state.SelEnd) - c.state.SelStart;
+    const QString problem = cutProblem(parseProbe(probed), format, seconds);
+    if (!problem.isEmpty())
+        return {CutResult::Failed, QStringLiteral("转换程序写出的文件不是所要的铃声：") + problem};
+    return {CutResult::Whole, {}};
 }
 
 void SaveFlow::afterSuccessfulSave(const QString &destination)
@@ -182,8 +215,11 @@ void SaveFlow::reportFailure(const QString &destination, const QString &reason)
 void SaveFlow::onCutOutput(const QString &piece)
 {
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
-    const auto display = ProgressReport(ProgressJob::Cut, piece, unusedTotal, c.state.SelStart,
-                                        c.state.SelEnd);
+    showProgress(m_progress.feed(piece, unusedTotal, c.state.SelStart, c.state.SelEnd));
+}
+
+void SaveFlow::showProgress(const std::optional<ProgressDisplay> &display)
+{
     if (!display)
         return;
     c.face.imgProWidth = display->barWidthTwips;

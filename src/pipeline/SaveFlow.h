@@ -1,6 +1,8 @@
 #pragma once
 
+#include "pipeline/DOSOutputs.h"
 #include "pipeline/FlowContext.h"
+#include "pipeline/JobProgress.h"
 #include "pipeline/SaveTarget.h"
 
 #include <QString>
@@ -24,12 +26,25 @@ public:
     static QString selectionProblemText(save_target::SelectionProblem problem, std::int64_t lengthMs);
 
 private:
+    // What became of a cut: a proven file, a failure to tell the user, or an
+    // end that needs no words (the program is ending, or the runner has
+    // already said why it could not start).
+    struct CutResult {
+        enum Kind { Whole, Failed, Untold } kind;
+        QString reason;
+    };
+
     void cut(const QString &destination);
+    // Runs the cut into the partial file and proves what it wrote.
+    CutResult writeAndProve(const QString &partial, const QString &format);
     void afterSuccessfulSave(const QString &destination);
     void reportFailure(const QString &destination, const QString &reason);
     void setJobRunning(bool running);
     void warn(const QString &text);
+    void showProgress(const std::optional<ProgressDisplay> &display);
 
     FlowContext &c;
     QString m_lastSaveFolder;  // of the last save since the program started
+    JobProgress m_progress{ProgressJob::Cut};
+    DOSOutputs m_probe;  // asks ffprobe, through the adapter, what a cut wrote
 };

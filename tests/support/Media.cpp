@@ -173,4 +173,14 @@ AudioInfo probe(const QString &path)
     return info;
 }
 
+bool writeScript(const QString &path, const QByteArray &body)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const bool written = file.write("#!/bin/sh\n" + body + "\n") > 0;
+    file.close();
+    return written && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 }  // namespace media

@@ -47,6 +47,10 @@ AudioInfo probe(const QString &path);
 // True once the process no longer runs (gone, or a zombie nobody collected).
 bool processIsGone(qint64 pid);
 
+// A shell script (body after "#!/bin/sh") as an executable file: a stand-in
+// for ffmpeg, named to the adapter by BRINDLEWAVE_FFMPEG.
+bool writeScript(const QString &path, const QByteArray &body);
+
 // ffmpeg's own "file:" prefix, so that no path is ever taken for a protocol.
 QString asFileUrl(const QString &path);
 

@@ -1,0 +1,68 @@
+#include "pipeline/CutCheck.h"
+
+#include "pipeline/LineAssembler.h"
+
+#include <cmath>
+
+Command ProbeCommand(const Paths &paths, const QString &file)
+{
+    return Command{paths.coder(), {QStringLiteral("--probe"), file}};
+}
+
+ProbedFile parseProbe(const QString &output)
+{
+    ProbedFile probed;
+    LineAssembler lines;
+    QStringList all = lines.feed(output);
+    all.append(lines.takeRest());
+    for (const QString &line : std::as_const(all)) {
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0)
+            continue;
+        const QStringView key = QStringView(line).left(equals).trimmed();
+        const QString value = line.mid(equals + 1).trimmed();
+        if (key == u"codec_name") {
+            probed.codecs.append(value);
+        } else if (key == u"codec_type") {
+            probed.types.append(value);
+        } else if (key == u"duration") {
+            bool ok = false;
+            const double seconds = value.toDouble(&ok);
+            if (ok && std::isfinite(seconds))
+                probed.duration = seconds;
+        }
+    }
+    return probed;
+}
+
+QString expectedCodecOf(const QString &format)
+{
+    if (format == u"MP3")
+        return QStringLiteral("mp3");
+    if (format == u"WMA")
+        return QStringLiteral("wmav1");
+    if (format == u"WAV")
+        return QStringLiteral("pcm_s16le");
+    if (format == u"AMR")
+        return QStringLiteral("amr_nb");
+    return {};
+}
+
+QString cutProblem(const ProbedFile &probed, const QString &format, double selectionSeconds)
+{
+    const qsizetype audio = probed.types.count(QStringLiteral("audio"));
+    if (audio == 0)
+        return QStringLiteral("写出的文件里没有声音。");
+    if (audio != 1 || probed.types.size() != 1)
+        return QStringLiteral("写出的文件应当只有一路声音，却有 %1 路数据。").arg(probed.types.size());
+    const QString expected = expectedCodecOf(format);
+    const QString codec = probed.codecs.value(probed.types.indexOf(QStringLiteral("audio")));
+    if (codec != expected)
+        return QStringLiteral("写出的声音编码是 %1，应当是 %2。").arg(codec.isEmpty() ? QStringLiteral("未知") : codec, expected);
+    if (probed.duration < 0)
+        return QStringLiteral("读不出写出的文件有多长。");
+    if (std::fabs(probed.duration - selectionSeconds) > CutLengthTolerance)
+        return QStringLiteral("写出的文件长 %1 秒，选择的是 %2 秒。")
+            .arg(QString::number(probed.duration, 'f', 2), QString::number(selectionSeconds, 'f', 2));
+    return {};
+}

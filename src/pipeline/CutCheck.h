@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/Paths.h"
+#include "pipeline/Command.h"
+
+#include <QString>
+#include <QStringList>
+
+// Proof that a cut is whole before it is called done: what ffprobe (run by the
+// adapter as "coder --probe FILE") says of the written file, and whether that
+// is the ringtone that was asked for.
+
+// coder --probe FILE
+Command ProbeCommand(const Paths &paths, const QString &file);
+
+struct ProbedFile {
+    QStringList codecs;      // codec_name of every stream, in order
+    QStringList types;       // codec_type of every stream, in order
+    double duration = -1.0;  // of the container, seconds; -1 when not given
+};
+
+// Reads ffprobe's "key=value" lines (codec_name, codec_type, duration).
+ProbedFile parseProbe(const QString &output);
+
+// The codec a cut to this format ("MP3", "WMA", "WAV", "AMR") is written in.
+QString expectedCodecOf(const QString &format);
+
+// Allowed difference between the written length and the selection.
+inline constexpr double CutLengthTolerance = 0.15;
+
+// Empty when the file holds exactly one stream, audio in the format's codec,
+// lasting the selection's length within the tolerance; otherwise what is
+// wrong with it, in the program's language.
+QString cutProblem(const ProbedFile &probed, const QString &format, double selectionSeconds);
