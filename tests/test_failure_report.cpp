@@ -68,7 +68,7 @@ private slots:
         QTest::newRow("full disk") << QStringList{"-i", path("tone.wav"), "-y", "-f", "wav", "/dev/full"} << QString()
                                    << FailureCause::DiskFull << "No space left on device";
         QTest::newRow("killed transcoder") << QStringList{"-i", path("tone.wav"), "-y", out} << path("killed ffmpeg")
-                                           << FailureCause::Stopped << "";
+                                           << FailureCause::Stopped << "信号 9";
         QTest::newRow("stopped transcoder") << QStringList{"-i", path("tone.wav"), "-y", out} << path("stopped ffmpeg")
                                             << FailureCause::Stopped << "received signal 15";
         // the adapter's hint, one line before ffmpeg's last word, is what helps

@@ -121,7 +121,10 @@ FailureReport explainFailure(const QString &output, bool exitedNormally, int exi
     }
     const bool killed = !exitedNormally || exitCode >= 128;
     const FailureCause cause = killed ? FailureCause::Stopped : FailureCause::Unknown;
-    return {cause, failureSentence(cause), withoutComponentPrefix(lastTellingLine(lines))};
+    QString detail = withoutComponentPrefix(lastTellingLine(lines));
+    if (detail.isEmpty() && exitedNormally && exitCode > 128 && exitCode < 128 + 65)
+        detail = QStringLiteral("ffmpeg 被信号 %1 结束").arg(exitCode - 128);
+    return {cause, failureSentence(cause), detail};
 }
 
 QString failureText(const FailureReport &report)
