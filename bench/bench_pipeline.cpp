@@ -97,7 +97,7 @@ int main(int argc, char **argv)
         clock.start();
         std::int32_t totalSeconds = 0;
         for (const QString &piece : std::as_const(pieces)) {
-            if (ProgressReport(ProgressJob::Decode, piece, totalSeconds, 0, 0))
+            if (ProgressReport(ProgressJob::Decode, piece, totalSeconds, 0.0))
                 ++shown;
             if (piece.contains(u"muxing overhead"))
                 totalSeconds = 0;  // next repetition is a new decode job

@@ -193,7 +193,7 @@ private slots:
         QFETCH(QStringList, options);
 
         QCOMPARE(cutFormatOf(destination), format);
-        const Command cut = CutCommand(m_paths, 30, 55, destination);
+        const Command cut = CutCommand(m_paths, Selection{30000, 55000}, destination);
         if (format.isEmpty()) {
             QVERIFY(cut.isEmpty());
             return;
@@ -201,6 +201,29 @@ private slots:
         QCOMPARE(cut.program, m_paths.coder());
         QCOMPARE(cut.arguments, QStringList({"-i", m_paths.workWav(), "-ss", "30", "-t", "25"})
                                     + options + QStringList{destination});
+    }
+
+    // Whole seconds keep their plain text; fractions are decimal seconds.
+    void cutTimesAreDecimalSeconds_data()
+    {
+        QTest::addColumn<qint64>("startMs");
+        QTest::addColumn<qint64>("endMs");
+        QTest::addColumn<QString>("ss");
+        QTest::addColumn<QString>("t");
+        QTest::newRow("whole") << qint64(30000) << qint64(55000) << "30" << "25";
+        QTest::newRow("41.5 to 43") << qint64(41500) << qint64(43000) << "41.5" << "1.5";
+        QTest::newRow("milliseconds") << qint64(1) << qint64(1250) << "0.001" << "1.249";
+        QTest::newRow("tenths, no trailing zeros") << qint64(60100) << qint64(62000) << "60.1" << "1.9";
+        QTest::newRow("an hour in") << qint64(3600000) << qint64(3630005) << "3600" << "30.005";
+    }
+    void cutTimesAreDecimalSeconds()
+    {
+        QFETCH(qint64, startMs);
+        QFETCH(qint64, endMs);
+        QFETCH(QString, ss);
+        QFETCH(QString, t);
+        const Command cut = CutCommand(m_paths, Selection{startMs, endMs}, QStringLiteral("/m/r.wav"));
+        QCOMPARE(cut.arguments.mid(2, 4), (QStringList{"-ss", ss, "-t", t}));
     }
 
     void decodeThroughRunner_data()
@@ -280,7 +303,7 @@ private slots:
 
         QVERIFY(media::makeWav(m_paths.workWav(), 12.0, 44100));
         const QString destination = m_folder.filePath(AwkwardName + u'.' + extension);
-        const QString output = m_runner.ExecuteCommand(CutCommand(m_paths, 3, 8, destination));
+        const QString output = m_runner.ExecuteCommand(CutCommand(m_paths, Selection{3000, 8000}, destination));
         QVERIFY2(m_runner.exitCode() == 0, qPrintable(output));
         QCOMPARE(m_overs, 1);
 

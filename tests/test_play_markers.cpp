@@ -26,6 +26,7 @@ struct Markers {
     Markers()
     {
         state.LengthMs = 180000;
+        state.View = {0.0, 180000.0};
         QFile file(wav);
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot create the working file");
@@ -78,12 +79,13 @@ void TestPlayMarkers::seekPlaysFromTheChosenSecond_data()
 {
     QTest::addColumn<Seek>("s");
     QTest::newRow("marker to 182 px of 180 s") << Seek{false, "180", 0, 182, "play sound from 45000"};
-    QTest::newRow("marker to 91 px: 22.5 to even") << Seek{false, "180", 0, 91, "play sound from 22000"};
+    QTest::newRow("marker to 91 px: to the millisecond") << Seek{false, "180", 0, 91, "play sound from 22500"};
+    QTest::newRow("marker to 93 px") << Seek{false, "180", 0, 93, "play sound from 22995"};
     QTest::newRow("marker to the right end") << Seek{false, "180", 700, 728, "play sound from 180000"};
-    QTest::newRow("marker let go in place") << Seek{false, "180", 100, 100, "play sound from 25000"};
+    QTest::newRow("marker let go in place") << Seek{false, "180", 100, 100, "play sound from 24725"};
     QTest::newRow("marker, nothing played yet") << Seek{false, "0", 0, 500, "play sound from 0"};
     // Refused by the device, which stays open at the start of the file.
-    QTest::newRow("marker left of the line") << Seek{false, "180", 0, -20, "play sound from -5000"};
+    QTest::newRow("marker left of the line") << Seek{false, "180", 0, -20, "play sound from -4945"};
     QTest::newRow("panel at 364 px of 180 s") << Seek{true, "180", 0, 364, "play sound from 90000"};
     QTest::newRow("panel at the right edge") << Seek{true, "180", 0, 728, "play sound from 180000"};
 }
@@ -93,6 +95,7 @@ void TestPlayMarkers::seekPlaysFromTheChosenSecond()
     QFETCH(Seek, s);
     Markers m;
     m.state.LengthMs = s.full.toLongLong() * 1000;
+    m.state.View = {0.0, double(m.state.LengthMs)};
     m.face.playHeadX = px(s.fromPx);
     // A seek leaves the playback flags and the shown time to the next tick.
     m.state.IsPaused = m.state.PlayingSelection = FlagTrue;
@@ -132,16 +135,15 @@ void TestPlayMarkers::seekPastTheSelectionEndStopsAtTheNextTick()
 {
     Markers m;
     m.state.PlayingSelection = FlagTrue;
-    m.state.SelStart = 5;
-    m.state.SelEnd = 20;
+    m.state.Sel = {5000, 20000};
     m.drag(91);
     m.device.setLength(180000);
     m.device.setPosition(22000);
     m.tracker.tick();
-    QCOMPARE(m.sent(), QStringList({Stop, Close, m.open(), "play sound from 22000", Stop, Close}));
+    QCOMPARE(m.sent(), QStringList({Stop, Close, m.open(), "play sound from 22500", Stop, Close}));
     QVERIFY(!m.device.isOpen());
     QCOMPARE(m.state.PlayingSelection, FlagFalse);
-    QCOMPARE(m.face.lblTime, QStringLiteral("00:00:00"));
+    QCOMPARE(m.face.lblTime, QStringLiteral("00:00:00.0"));
 }
 
 void TestPlayMarkers::missingWorkingFilePlaysNothing()

@@ -60,11 +60,11 @@ QString flags(const EditorState &s)
 // Buttons clicked from a state with PlayFraction 0.25 and lblTime "00:00:05".
 struct Clicks {
     QList<int> buttons;
-    int selStart, selEnd;
+    qint64 selStart, selEnd;  // ms
     QString before;  // flags, as flags() writes them
     QStringList commands;
     QString after;
-    bool reset;      // PlayFraction 0 and lblTime "00:00:00" after
+    bool reset;      // PlayFraction 0 and lblTime "00:00:00.0" after
 };
 
 }  // namespace
@@ -93,29 +93,30 @@ void TestPlaybackController::buttonSequences_data()
     QTest::newRow("pause and resume touch only IsPaused")
         << Clicks{{PC::Pause, PC::Play}, 0, 0, "S", {Pause, Resume}, "PS", false};
     QTest::newRow("play selection from 12 s")
-        << Clicks{{PC::PlaySelection}, 12, 40, "P", selection + C{"play sound from 12000"}, "PS", false};
+        << Clicks{{PC::PlaySelection}, 12000, 40000, "P", selection + C{"play sound from 12000"}, "PS", false};
+    QTest::newRow("play selection from 41.5 s")
+        << Clicks{{PC::PlaySelection}, 41500, 43000, "", selection + C{"play sound from 41500"}, "S", false};
     QTest::newRow("play selection from 0 s")
-        << Clicks{{PC::PlaySelection}, 0, 20, "", selection + C{"play sound from 0"}, "S", false};
+        << Clicks{{PC::PlaySelection}, 0, 20000, "", selection + C{"play sound from 0"}, "S", false};
     QTest::newRow("no selection: nothing at all") << Clicks{{PC::PlaySelection}, 0, 0, "P", {}, "P", false};
     // Without an end it plays on to the end of the file. The flag goes up even
     // when the start overflows in milliseconds and nothing plays.
     QTest::newRow("largest start")
-        << Clicks{{PC::PlaySelection}, 2147483, 0, "", selection + C{"play sound from 2147483000"}, "S", false};
-    QTest::newRow("one second more") << Clicks{{PC::PlaySelection}, 2147484, 0, "", selection, "S", false};
+        << Clicks{{PC::PlaySelection}, 2147483647, 0, "", selection + C{"play sound from 2147483647"}, "S", false};
+    QTest::newRow("one millisecond more") << Clicks{{PC::PlaySelection}, 2147483648, 0, "", selection, "S", false};
     QTest::newRow("most negative start")
-        << Clicks{{PC::PlaySelection}, -2147483, 0, "", selection + C{"play sound from -2147483000"}, "S", false};
-    QTest::newRow("one second less") << Clicks{{PC::PlaySelection}, -2147484, 0, "", selection, "S", false};
-    QTest::newRow("save") << Clicks{{PC::Save}, 12, 0, "P", {}, "P", false};
+        << Clicks{{PC::PlaySelection}, -2147483648LL, 0, "", selection + C{"play sound from -2147483648"}, "S", false};
+    QTest::newRow("one millisecond less") << Clicks{{PC::PlaySelection}, -2147483649LL, 0, "", selection, "S", false};
+    QTest::newRow("save") << Clicks{{PC::Save}, 12000, 0, "P", {}, "P", false};
     for (int index : {-1, 7, 32767})
-        QTest::addRow("index %d does nothing", index) << Clicks{{index}, 12, 0, "P", {}, "P", false};
+        QTest::addRow("index %d does nothing", index) << Clicks{{index}, 12000, 0, "P", {}, "P", false};
 }
 
 void TestPlaybackController::buttonSequences()
 {
     QFETCH(Clicks, c);
     Transport t;
-    t.state.SelStart = c.selStart;
-    t.state.SelEnd = c.selEnd;
+    t.state.Sel = {c.selStart, c.selEnd};
     t.state.IsPaused = c.before.contains(u'P') ? FlagTrue : FlagFalse;
     t.state.PlayingSelection = c.before.contains(u'S') ? FlagTrue : FlagFalse;
     t.state.PlayFraction = 0.25f;
@@ -125,9 +126,8 @@ void TestPlaybackController::buttonSequences()
     QCOMPARE(t.device.commands, c.commands);
     QCOMPARE(flags(t.state), c.after);
     QCOMPARE(t.state.PlayFraction, c.reset ? 0.0f : 0.25f);
-    QCOMPARE(t.face.lblTime, c.reset ? QStringLiteral("00:00:00") : QStringLiteral("00:00:05"));
-    QCOMPARE(t.state.SelStart, c.selStart);
-    QCOMPARE(t.state.SelEnd, c.selEnd);
+    QCOMPARE(t.face.lblTime, c.reset ? QStringLiteral("00:00:00.0") : QStringLiteral("00:00:05"));
+    QCOMPARE(t.state.Sel, (Selection{c.selStart, c.selEnd}));
     QCOMPARE(t.saves, int(c.buttons.count(PC::Save)));
 }
 
@@ -137,12 +137,12 @@ void TestPlaybackController::missingWorkingFilePlaysNothing()
         Transport t;
         QVERIFY(QFile::remove(workWav()));
         QCOMPARE(GetShortName(workWav()), QString());
-        t.state.SelStart = 12;
+        t.state.Sel.startMs = 12000;
         t.face.lblTime = QStringLiteral("00:01:00");
         t.click(button);
         QCOMPARE(t.device.commands, QStringList({Stop, Close}));
         // Play has run a whole Stop; Play selection only closed the device.
-        QCOMPARE(t.face.lblTime, button == PC::Play ? QStringLiteral("00:00:00") : QStringLiteral("00:01:00"));
+        QCOMPARE(t.face.lblTime, button == PC::Play ? QStringLiteral("00:00:00.0") : QStringLiteral("00:01:00"));
         QCOMPARE(t.state.PlayingSelection, FlagFalse);
     }
 }
@@ -150,8 +150,7 @@ void TestPlaybackController::missingWorkingFilePlaysNothing()
 void TestPlaybackController::stopClearsFlagsAfterEventsAndLeavesTheSelection()
 {
     Transport t;
-    t.state.SelStart = 10;
-    t.state.SelEnd = 20;
+    t.state.Sel = {10000, 20000};
     t.state.IsPaused = t.state.PlayingSelection = FlagTrue;
     t.state.PlayFraction = 0.5f;
     t.face.lblTime = QStringLiteral("00:01:30");
@@ -162,7 +161,7 @@ void TestPlaybackController::stopClearsFlagsAfterEventsAndLeavesTheSelection()
     t.face.playHeadX = 1500.0f;  // goes back to the start only at the next tick
     t.face.lblSelLength = QStringLiteral("00:00:10");
     const auto selection = [&t] {
-        return QVariantList{t.state.SelStart, t.state.SelEnd, qlonglong(t.state.LengthMs), t.face.handleX[0],
+        return QVariantList{qlonglong(t.state.Sel.startMs), qlonglong(t.state.Sel.endMs), qlonglong(t.state.LengthMs), t.face.handleX[0],
                             t.face.handleX[1], t.face.handleVisible[0], t.face.handleVisible[1],
                             t.face.playHeadX, t.face.lblSelLength};
     };
@@ -178,7 +177,7 @@ void TestPlaybackController::stopClearsFlagsAfterEventsAndLeavesTheSelection()
     QCOMPARE(t.device.commands, QStringList({Stop, Close}));
     QCOMPARE(flags(t.state), QString());
     QCOMPARE(t.state.PlayFraction, 0.0f);
-    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:00"));
+    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:00.0"));
     QVERIFY(changed.count() >= 1);
     QCOMPARE(selection(), before);
 }
@@ -187,12 +186,11 @@ void TestPlaybackController::setStartAndSetEndPlaceHandles()
 {
     Transport t;
     t.state.LengthMs = 180000;
-    t.state.PlayFraction = 0.25f;
+    t.state.PlayPositionMs = 45250;
     t.click(PC::SetStart);
-    t.state.PlayFraction = 0.5f;
+    t.state.PlayPositionMs = 90017;
     t.click(PC::SetEnd);
-    QCOMPARE(t.state.SelStart, 45);
-    QCOMPARE(t.state.SelEnd, 90);
+    QCOMPARE(t.state.Sel, (Selection{45250, 90017}));
     QVERIFY(t.face.handleVisible[0] && t.face.handleVisible[1]);
     QVERIFY(t.device.commands.isEmpty());
 }

@@ -27,7 +27,7 @@ float pixels(float twips) { return twips / timeline::TwipsPerPixel; }
 // One tick of an open device, with IsPaused set and PlayingSelection as preview;
 // what the tick shows, and whether it stops the preview at SelEnd.
 struct Tick {
-    int lengthMs, positionMs, selEnd;
+    int lengthMs, positionMs, selEndMs;
     bool preview;
     float headPx;
     QString time;
@@ -44,7 +44,22 @@ private slots:
     void tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd();
     void announcesOnlyRealChangesAndCorrectsForeignWrites();
     void timerTicksWhileEnabled();
+    void playHeadStandsWhereItsMillisecondIsOnView();
 };
+
+void TestPositionTracker::playHeadStandsWhereItsMillisecondIsOnView()
+{
+    // a zoomed view of 30 s to 60 s: 45 s is in the middle, 75 s off the right end
+    const struct { qint64 positionMs; float headPx; } cases[] = {{45000, 364}, {30000, 0}, {60000, 728}, {75000, 1092}};
+    for (const auto &c : cases) {
+        Tracking t(180000, c.positionMs);
+        t.state.LengthMs = 180000;
+        t.state.View = {30000.0, 60000.0};
+        t.tracker.tick();
+        QCOMPARE(pixels(t.face.playHeadX), c.headPx);
+        QCOMPARE(qlonglong(t.state.PlayPositionMs), c.positionMs);
+    }
+}
 
 void TestPositionTracker::nothingOpenPutsPlayHeadAtStartOnly()
 {
@@ -57,11 +72,11 @@ void TestPositionTracker::nothingOpenPutsPlayHeadAtStartOnly()
             t.device.setReply(Length, reply);
         t.face.playHeadX = 2730.0f;
         t.face.txtFullTime = QStringLiteral("37");
-        t.face.lblTime = QStringLiteral("00:00:12");
+        t.face.lblTime = QStringLiteral("00:00:12.0");
         t.state.PlayFraction = 0.3f;
         t.tracker.tick();
         QCOMPARE((QVariantList{t.face.playHeadX, t.face.txtFullTime, t.face.lblTime, t.state.PlayFraction}),
-                 (QVariantList{0.0f, "37", "00:00:12", 0.3f}));
+                 (QVariantList{0.0f, "37", "00:00:12.0", 0.3f}));
         QCOMPARE(t.device.commands, QStringList({Length}));
     }
 }
@@ -69,18 +84,20 @@ void TestPositionTracker::nothingOpenPutsPlayHeadAtStartOnly()
 void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd_data()
 {
     QTest::addColumn<Tick>("d");
-    QTest::newRow("LEN 180000, position 45000") << Tick{180000, 45000, 0, false, 182, "00:00:45", false};
+    QTest::newRow("LEN 180000, position 45000") << Tick{180000, 45000, 0, false, 182, "00:00:45.0", false};
     // A preview without an end runs to the end of the file; the flags stay.
-    QTest::newRow("10.9 s file at its end") << Tick{10900, 10900, 0, true, 728, "00:00:10", false};
+    QTest::newRow("10.9 s file at its end") << Tick{10900, 10900, 0, true, 728, "00:00:10.9", false};
     QTest::newRow("half of a 4.999 s file")
-        << Tick{4999, 2500, 0, false, 728.f * 2500 / 4999, "00:00:02", false};
-    QTest::newRow("100 hours") << Tick{360000000, 360000000, 0, false, 728, "100:00:00", false};
+        << Tick{4999, 2500, 0, false, 728.f * 2500 / 4999, "00:00:02.5", false};
+    QTest::newRow("100 hours") << Tick{360000000, 360000000, 0, false, 728, "100:00:00.0", false};
     QTest::newRow("preview just before its end")
-        << Tick{180000, 19999, 20, true, 728.f * 19999 / 180000, "00:00:20", false};
-    // 160 s x 0.125 is exactly 20: reaching the end counts, not only passing it.
-    QTest::newRow("preview exactly at its end") << Tick{160000, 20000, 20, true, 91, "00:00:00", true};
-    QTest::newRow("preview past its end") << Tick{180000, 22000, 20, true, 728.f * 22 / 180, "00:00:00", true};
-    QTest::newRow("not a preview") << Tick{180000, 30000, 20, false, 728.f / 6, "00:00:30", false};
+        << Tick{180000, 19999, 20000, true, 728.f * 19999 / 180000, "00:00:20.0", false};
+    // reaching the end counts, not only passing it
+    QTest::newRow("preview exactly at its end") << Tick{160000, 20000, 20000, true, 91, "00:00:00.0", true};
+    QTest::newRow("preview a millisecond before a fractional end")
+        << Tick{180000, 41499, 41500, true, 728.f * 41499 / 180000, "00:00:41.5", false};
+    QTest::newRow("preview past its end") << Tick{180000, 22000, 20000, true, 728.f * 22 / 180, "00:00:00.0", true};
+    QTest::newRow("not a preview") << Tick{180000, 30000, 20000, false, 728.f / 6, "00:00:30.0", false};
 }
 
 void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd()
@@ -89,7 +106,7 @@ void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd()
     Tracking t(d.lengthMs, d.positionMs);
     t.device.setStatusNeedsOpenDevice(true);
     t.device.setOpen(true);
-    t.state.SelEnd = d.selEnd;
+    t.state.Sel.endMs = d.selEndMs;
     t.state.PlayingSelection = d.preview ? FlagTrue : FlagFalse;
     t.state.IsPaused = FlagTrue;
     // The open file's length is the model's: what the device says of its own
@@ -120,16 +137,17 @@ void TestPositionTracker::announcesOnlyRealChangesAndCorrectsForeignWrites()
     t.tracker.tick();
     QCOMPARE(changed.count(), 1);
 
-    // A new position within the same second moves only the play head.
-    t.device.setPosition(45100);
+    // A new position within the same tenth moves only the play head.
+    t.device.setPosition(45040);
     t.tracker.tick();
     QCOMPARE(changed.count(), 2);
-    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:45"));
+    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:45.0"));
+    QCOMPARE(qlonglong(t.state.PlayPositionMs), 45040);
 
     // Someone else's write to the shown time is put right at the next tick.
-    t.face.lblTime = QStringLiteral("00:00:00");
+    t.face.lblTime = QStringLiteral("00:00:00.0");
     t.tracker.tick();
-    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:45"));
+    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:45.0"));
     QCOMPARE(changed.count(), 3);
 
     t.device.setLength(0);

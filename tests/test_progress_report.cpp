@@ -35,10 +35,10 @@ std::optional<ProgressDisplay> decodePieces(const QStringList &pieces, std::int3
     JobProgress progress(ProgressJob::Decode);
     std::optional<ProgressDisplay> last;
     for (const QString &piece : pieces) {
-        if (auto shown = progress.feed(piece, total, 0, 0))
+        if (auto shown = progress.feed(piece, total, 0.0))
             last = shown;
     }
-    if (auto shown = progress.finish(total, 0, 0))
+    if (auto shown = progress.finish(total, 0.0))
         last = shown;
     return last;
 }
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(progressTimeIn(piece).value_or(-1), time);
         std::int32_t total = totalBefore;
         // Without a progress time the bar is left alone.
-        QCOMPARE(ProgressReport(job, piece, total, 0, 100).has_value(), time >= 0);
+        QCOMPARE(ProgressReport(job, piece, total, 100.0).has_value(), time >= 0);
         QCOMPARE(total, totalAfter);
     }
 
@@ -104,18 +104,18 @@ private slots:
     {
         std::int32_t total = 0;
         JobProgress progress(ProgressJob::Decode);
-        QVERIFY(!progress.feed(u"Input #0\n  Duration: 00:03:2", total, 0, 0));
+        QVERIFY(!progress.feed(u"Input #0\n  Duration: 00:03:2", total, 0.0));
         QCOMPARE(total, 0);
-        QVERIFY(!progress.feed(u"5.12, start: 0.0\n  Duration: 00:09:00.00, x\nsize= 1kB ti", total, 0, 0));
+        QVERIFY(!progress.feed(u"5.12, start: 0.0\n  Duration: 00:09:00.00, x\nsize= 1kB ti", total, 0.0));
         QCOMPARE(total, 205);  // the first duration, whole
-        const auto shown = progress.feed(u"me=41.00 bitrate=1\r", total, 0, 0);
+        const auto shown = progress.feed(u"me=41.00 bitrate=1\r", total, 0.0);
         QVERIFY(shown);
         QCOMPARE(shown->label, QStringLiteral("20%"));
 
         // a new job starts clean: the unfinished line of the last one is gone
-        progress.feed(u"size= 1kB time=2", total, 0, 0);
+        progress.feed(u"size= 1kB time=2", total, 0.0);
         progress.reset();
-        QVERIFY(!progress.finish(total, 0, 0));
+        QVERIFY(!progress.finish(total, 0.0));
     }
 
     void linesEndAtCarriageReturnsAndLineFeeds_data()
@@ -181,7 +181,7 @@ private slots:
         QFETCH(QString, label);
 
         std::int32_t totalSeconds = total;
-        const auto shown = ProgressReport(job, piece, totalSeconds, selStart, selEnd);
+        const auto shown = ProgressReport(job, piece, totalSeconds, double(selEnd - selStart));
         QVERIFY(shown.has_value());
         QCOMPARE(shown->label, label);
         QCOMPARE(shown->barWidthTwips, width);

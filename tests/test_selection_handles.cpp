@@ -6,40 +6,46 @@
 namespace {
 
 constexpr float px(float pixels) { return pixels * timeline::TwipsPerPixel; }
-const QString Zero = QStringLiteral("00:00:00");
+const QString Zero = QStringLiteral("00:00:00.0");
 
 struct Handles {
     EditorState state;
     MainFace face;
     SelectionHandles handles{state, face};
 
-    explicit Handles(qint64 fullSeconds = 180) { state.LengthMs = fullSeconds * 1000; }
+    explicit Handles(qint64 fullSeconds = 180)
+    {
+        state.LengthMs = fullSeconds * 1000;
+        state.View = {0.0, double(state.LengthMs)};
+    }
     float xPx(int handle) const { return face.handleX[handle] / timeline::TwipsPerPixel; }
-    // SelStart, SelEnd, then the begin, end and length labels and their view copies.
+    // The selection's start and end (ms), then the begin, end and length
+    // labels; the view row shows the stretch on view, which handles never change.
     QVariantList selection() const
     {
-        return {state.SelStart, state.SelEnd, face.lblSelBegin, face.lblSelEnd, face.lblSelLength,
-                face.lblViewBegin, face.lblViewEnd, face.lblViewLength};
+        return {qlonglong(state.Sel.startMs), qlonglong(state.Sel.endMs), face.lblSelBegin, face.lblSelEnd,
+                face.lblSelLength, face.lblViewBegin + face.lblViewEnd + face.lblViewLength};
     }
 };
 
-// A drag of one handle, the other standing at otherPx for otherSeconds; FULL 180.
-// Without deltaPx there is no move: the handle is pressed and let go where it was put.
+// A drag of one handle, the other standing at otherPx for otherMs; a file of
+// 180 s on view whole. Without deltaPx there is no move: the handle is pressed
+// and let go where it was put.
 struct Drag {
     int handle;
     float fromPx, otherPx, deltaPx, landsPx;
-    int otherSeconds, seconds;
-    QString label, length;  // the length labels showed 00:00:07 before
+    qint64 otherMs, ms;
+    QString label, length;  // the length label showed 00:00:07.0 before
 };
 
-// Set start or Set end with the play head at fraction of FULL.
+// Set start or Set end with the play head at playMs of a file fullMs long.
 struct Place {
     int handle;
-    QString full;
-    int selStart, selEnd;
-    float fraction;
+    qint64 fullMs;
+    qint64 selStart, selEnd;
+    qint64 playMs;
     bool accepted;
-    int seconds;
+    qint64 ms;
     QString length;
 };
 
@@ -59,25 +65,26 @@ private slots:
 void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder_data()
 {
     QTest::addColumn<Drag>("d");
-    QTest::newRow("start runs into end at 400") << Drag{0, 0, 400, 600, 387, 99, 96, "00:01:36", "00:00:03"};
-    QTest::newRow("start held against the end") << Drag{0, 387, 400, 50, 387, 99, 96, "00:01:36", "00:00:03"};
-    QTest::newRow("start moves freely") << Drag{0, 100, 400, 50, 150, 99, 37, "00:00:37", "00:01:02"};
-    QTest::newRow("start stops at 0") << Drag{0, 100, 728, -200, 0, 0, 0, Zero, "00:00:07"};
-    QTest::newRow("end stops at 728") << Drag{1, 600, 0, 300, 728, 0, 180, "00:03:00", "00:03:00"};
-    QTest::newRow("end runs into start at 100") << Drag{1, 600, 100, -600, 113, 25, 28, "00:00:28", "00:00:03"};
-    QTest::newRow("end moves freely") << Drag{1, 600, 100, -100, 500, 25, 124, "00:02:04", "00:01:39"};
-    QTest::newRow("end released at 364") << Drag{1, 728, 0, -364, 364, 30, 90, "00:01:30", "00:01:00"};
-    QTest::newRow("start at 91: 22.5 to even") << Drag{0, 0, 728, 91, 91, 120, 22, "00:00:22", "00:01:38"};
+    QTest::newRow("start runs into end at 400") << Drag{0, 0, 400, 600, 387, 99000, 95687, "00:01:35.7", "00:00:03.3"};
+    QTest::newRow("start held against the end") << Drag{0, 387, 400, 50, 387, 99000, 95687, "00:01:35.7", "00:00:03.3"};
+    QTest::newRow("start moves freely") << Drag{0, 100, 400, 50, 150, 99000, 37088, "00:00:37.1", "00:01:01.9"};
+    QTest::newRow("start stops at 0") << Drag{0, 100, 728, -200, 0, 0, 0, Zero, "00:00:07.0"};
+    QTest::newRow("end stops at 728") << Drag{1, 600, 0, 300, 728, 0, 180000, "00:03:00.0", "00:03:00.0"};
+    QTest::newRow("end runs into start at 100") << Drag{1, 600, 100, -600, 113, 25000, 27940, "00:00:27.9", "00:00:02.9"};
+    QTest::newRow("end moves freely") << Drag{1, 600, 100, -100, 500, 25000, 123626, "00:02:03.6", "00:01:38.6"};
+    QTest::newRow("end released at 364") << Drag{1, 728, 0, -364, 364, 30000, 90000, "00:01:30.0", "00:01:00.0"};
+    // to the millisecond now: what was 22.5 s rounded to 22 stays 22.5 s
+    QTest::newRow("start at 91 px") << Drag{0, 0, 728, 91, 91, 120000, 22500, "00:00:22.5", "00:01:37.5"};
     QTest::newRow("start at 364 without an end keeps the length")
-        << Drag{0, 0, 728, 364, 364, 0, 90, "00:01:30", "00:00:07"};
-    // Whatever the handles stand at: 0 <= SelStart <= SelEnd <= FULL, and no
+        << Drag{0, 0, 728, 364, 364, 0, 90000, "00:01:30.0", "00:00:07.0"};
+    // Whatever the handles stand at: 0 <= start <= end <= the length, and no
     // handle is pushed off the line by the other standing near an end.
-    QTest::newRow("start put left of the line") << Drag{0, -100, 728, 0, -100, 0, 0, Zero, "00:00:07"};
-    QTest::newRow("end put right of the line") << Drag{1, 800, 0, 0, 800, 0, 180, "00:03:00", "00:03:00"};
-    QTest::newRow("start beyond the set end") << Drag{0, 0, 728, 364, 364, 60, 60, "00:01:00", "00:00:07"};
-    QTest::newRow("end put before the start") << Drag{1, 10, 0, 0, 10, 30, 30, "00:00:30", Zero};
-    QTest::newRow("start against an end at 5") << Drag{0, 0, 5, 20, 0, 1, 0, Zero, "00:00:01"};
-    QTest::newRow("end against a start at 720") << Drag{1, 728, 720, -5, 728, 178, 180, "00:03:00", "00:00:02"};
+    QTest::newRow("start put left of the line") << Drag{0, -100, 728, 0, -100, 0, 0, Zero, "00:00:07.0"};
+    QTest::newRow("end put right of the line") << Drag{1, 800, 0, 0, 800, 0, 180000, "00:03:00.0", "00:03:00.0"};
+    QTest::newRow("start beyond the set end") << Drag{0, 0, 728, 364, 364, 60000, 60000, "00:01:00.0", "00:00:07.0"};
+    QTest::newRow("end put before the start") << Drag{1, 10, 0, 0, 10, 30000, 30000, "00:00:30.0", Zero};
+    QTest::newRow("start against an end at 5") << Drag{0, 0, 5, 20, 0, 1000, 0, Zero, "00:00:01.0"};
+    QTest::newRow("end against a start at 720") << Drag{1, 728, 720, -5, 728, 178000, 180000, "00:03:00.0", "00:00:02.0"};
 }
 
 void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
@@ -87,8 +94,8 @@ void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
     const bool start = d.handle == SelectionHandles::Start;
     h.face.handleX[d.handle] = px(d.fromPx);
     h.face.handleX[1 - d.handle] = px(d.otherPx);
-    (start ? h.state.SelEnd : h.state.SelStart) = d.otherSeconds;
-    h.face.lblSelLength = h.face.lblViewLength = QStringLiteral("00:00:07");
+    (start ? h.state.Sel.endMs : h.state.Sel.startMs) = d.otherMs;
+    h.face.lblSelLength = QStringLiteral("00:00:07.0");
     const QVariantList before = h.selection();
     QSignalSpy changed(&h.face, &MainFace::changed);
     h.handles.press(d.handle, px(3));
@@ -101,8 +108,9 @@ void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
 
     h.handles.release(d.handle, px(3 + d.deltaPx));
     QCOMPARE(h.state.IsDragging, FlagFalse);
-    const QVariant s = d.seconds, o = d.otherSeconds, l = d.label, z = Zero, n = d.length;
-    const QVariantList asStart{s, o, l, z, n, l, z, n}, asEnd{o, s, z, l, n, z, l, n};
+    const QVariant s = qlonglong(d.ms), o = qlonglong(d.otherMs), l = d.label, z = Zero, n = d.length,
+                   v = Zero + Zero + Zero;
+    const QVariantList asStart{s, o, l, z, n, v}, asEnd{o, s, z, l, n, v};
     QCOMPARE(h.selection(), start ? asStart : asEnd);
 }
 
@@ -110,8 +118,8 @@ void TestSelectionHandles::moveAndReleaseWithoutPressDoNothing()
 {
     Handles h;
     h.face.handleX[0] = px(364);
-    h.state.SelStart = 7;
-    h.face.lblSelBegin = QStringLiteral("00:00:07");
+    h.state.Sel.startMs = 7000;
+    h.face.lblSelBegin = QStringLiteral("00:00:07.0");
     const QVariantList before = h.selection();
     QSignalSpy changed(&h.face, &MainFace::changed);
     for (int handle : {0, 1}) {
@@ -126,22 +134,23 @@ void TestSelectionHandles::moveAndReleaseWithoutPressDoNothing()
     // A finished drag leaves nothing for a stray second release.
     h.handles.press(0, 0);
     h.handles.release(0, 0);
-    QCOMPARE(h.state.SelStart, 90);
+    QCOMPARE(h.state.Sel.startMs, 90000);
     h.face.handleX[0] = 0.0f;
     h.handles.release(0, 0);
-    QCOMPARE(h.state.SelStart, 90);
+    QCOMPARE(h.state.Sel.startMs, 90000);
 }
 
 void TestSelectionHandles::setAtPlayPosition_data()
 {
     QTest::addColumn<Place>("p");
-    QTest::newRow("start without an end, anywhere") << Place{0, "180", 0, 0, 0.75f, true, 135, Zero};
-    QTest::newRow("start at the end refused") << Place{0, "180", 10, 60, 60.f / 180, false, 10, Zero};
-    QTest::newRow("start a second before the end") << Place{0, "180", 10, 60, 59.f / 180, true, 59, "00:00:01"};
-    QTest::newRow("start with nothing played") << Place{0, "0", 5, 0, 0.0f, true, 0, Zero};
-    QTest::newRow("end equal to the start") << Place{1, "180", 30, 0, 30.f / 180, true, 30, Zero};
-    QTest::newRow("end before the start refused") << Place{1, "180", 30, 0, 29.f / 180, false, 0, Zero};
-    QTest::newRow("end after the start") << Place{1, "180", 30, 0, 90.6f / 180, true, 91, "00:01:01"};
+    QTest::newRow("start without an end, anywhere") << Place{0, 180000, 0, 0, 135000, true, 135000, Zero};
+    QTest::newRow("start at the end refused") << Place{0, 180000, 10000, 60000, 60000, false, 10000, Zero};
+    QTest::newRow("start a moment before the end") << Place{0, 180000, 10000, 60000, 59900, true, 59900, "00:00:00.1"};
+    QTest::newRow("start with nothing played") << Place{0, 0, 5000, 0, 0, true, 0, Zero};
+    QTest::newRow("end equal to the start") << Place{1, 180000, 30000, 0, 30000, true, 30000, Zero};
+    QTest::newRow("end before the start refused") << Place{1, 180000, 30000, 0, 29999, false, 0, Zero};
+    QTest::newRow("end after the start, to the ms") << Place{1, 180000, 30000, 0, 90617, true, 90617, "00:01:00.6"};
+    QTest::newRow("play position past the end") << Place{1, 180000, 30000, 0, 180400, true, 180000, "00:02:30.0"};
 }
 
 void TestSelectionHandles::setAtPlayPosition()
@@ -149,34 +158,32 @@ void TestSelectionHandles::setAtPlayPosition()
     QFETCH(Place, p);
     Handles h;
     const bool start = p.handle == SelectionHandles::Start;
-    h.state.LengthMs = p.full.toLongLong() * 1000;
-    h.state.SelStart = p.selStart;
-    h.state.SelEnd = p.selEnd;
-    h.state.PlayFraction = p.fraction;
-    h.face.playHeadX = timeline::TimelineSpan * p.fraction;
+    h.state.LengthMs = p.fullMs;
+    h.state.View = {0.0, double(p.fullMs)};
+    h.state.Sel = {p.selStart, p.selEnd};
+    h.state.PlayPositionMs = p.playMs;
+    h.face.playHeadX = p.fullMs > 0 ? float(timeline::TimelineSpan * double(p.playMs) / double(p.fullMs)) : 0.0f;
     const float before = h.face.handleX[p.handle];
 
     start ? h.handles.setStartAtPlayPosition() : h.handles.setEndAtPlayPosition();
 
-    QCOMPARE(start ? h.state.SelStart : h.state.SelEnd, p.seconds);
-    QCOMPARE(start ? h.state.SelEnd : h.state.SelStart, start ? p.selEnd : p.selStart);
+    QCOMPARE(start ? h.state.Sel.startMs : h.state.Sel.endMs, p.ms);
+    QCOMPARE(start ? h.state.Sel.endMs : h.state.Sel.startMs, start ? p.selEnd : p.selStart);
     QCOMPARE(h.face.handleVisible[p.handle], p.accepted);
     QVERIFY(!h.face.handleVisible[1 - p.handle]);
-    QCOMPARE(h.face.handleX[p.handle], p.accepted ? h.face.playHeadX : before);
-    const QString shown = p.accepted ? timeline::formatSeconds(p.seconds) : Zero;
+    QCOMPARE(h.face.handleX[p.handle], p.accepted ? std::min(h.face.playHeadX, timeline::TimelineSpan) : before);
+    const QString shown = p.accepted ? timeline::formatMilliseconds(p.ms) : Zero;
     QCOMPARE(start ? h.face.lblSelBegin : h.face.lblSelEnd, shown);
-    QCOMPARE(start ? h.face.lblViewBegin : h.face.lblViewEnd, shown);
     QCOMPARE(h.face.lblSelLength, p.length);
-    QCOMPARE(h.face.lblViewLength, p.length);
 }
 
 void TestSelectionHandles::randomSelectionStepsUseTheLastGrabPoint()
 {
     // The end grip is put at 3000 twips and moved and released with the pointer
-    // at 45 twips, FULL 1000. The last real press was at grabbedAt.
-    const struct { float grabbedAt; int dragStartX; float x; int selEnd; } cases[] = {
-        {45.0f, 45, 3000.0f, 275},
-        {89.5f, 90, 2955.0f, 271},  // 89.5 to even
+    // at 45 twips, a file of 1000 s. The last real press was at grabbedAt.
+    const struct { float grabbedAt; int dragStartX; float x; qint64 endMs; } cases[] = {
+        {45.0f, 45, 3000.0f, 274725},
+        {89.5f, 90, 2955.0f, 270604},  // 89.5 to even
     };
     for (const auto &c : cases) {
         Handles h(1000);
@@ -187,7 +194,7 @@ void TestSelectionHandles::randomSelectionStepsUseTheLastGrabPoint()
         h.handles.move(1, 45.0f);
         h.handles.release(1, 45.0f);
         QCOMPARE(h.face.handleX[1], c.x);
-        QCOMPARE(h.state.SelEnd, c.selEnd);
+        QCOMPARE(h.state.Sel.endMs, c.endMs);
         QCOMPARE(h.state.IsDragging, FlagFalse);
         QCOMPARE(h.state.DragStartX, c.dragStartX);
     }

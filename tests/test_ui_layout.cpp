@@ -73,7 +73,7 @@ private slots:
             QVERIFY2(!win.element(QLatin1String(hidden))->isVisible(), hidden);
         QVERIFY(win.element(QStringLiteral("imgOpen"))->isVisible());
         QVERIFY(h.face().lblText.isEmpty());
-        QCOMPARE(win.label(QStringLiteral("lblTime"))->text(), QStringLiteral("00:00:00"));
+        QCOMPARE(win.label(QStringLiteral("lblTime"))->text(), QStringLiteral("00:00:00.0"));
         // the out-of-sight toolbar slot cannot be reached
         QVERIFY(!win.rect().intersects(win.element(QStringLiteral("imgButton(3)"))->geometry()));
         // no hot spot carries a picture at rest, and no store is ever visible

@@ -77,14 +77,20 @@ private slots:
 
         h.drag(QStringLiteral("imgSelectBottom2"), QPoint(6, 4), 600);
         QCOMPARE(h.window().element(QStringLiteral("imgSelectTop2"))->x(), 728);
-        QCOMPARE(h.state().SelEnd, 180);
-        QCOMPARE(h.window().label(QStringLiteral("lblSelEnd"))->text(), QStringLiteral("00:03:00"));
+        QCOMPARE(h.state().Sel.endMs, h.state().LengthMs);
+        QCOMPARE(h.window().label(QStringLiteral("lblSelEnd"))->text(),
+                 timeline::formatMilliseconds(h.state().LengthMs));
 
         h.drag(QStringLiteral("imgSelectTop1"), QPoint(6, 4), -23);
-        QCOMPARE(h.state().SelStart, 90);
-        QCOMPARE(h.window().label(QStringLiteral("lblSelBegin"))->text(), QStringLiteral("00:01:30"));
-        QCOMPARE(h.window().label(QStringLiteral("lblViewBegin"))->text(), QStringLiteral("00:01:30"));
-        QCOMPARE(h.window().label(QStringLiteral("lblSelLength"))->text(), QStringLiteral("00:01:30"));
+        // to the millisecond of the decoded file's exact length
+        const qint64 middle = std::llround(h.state().LengthMs * 364.0 / 728.0);
+        QCOMPARE(h.state().Sel.startMs, middle);
+        QCOMPARE(h.window().label(QStringLiteral("lblSelBegin"))->text(), timeline::formatMilliseconds(middle));
+        QCOMPARE(h.window().label(QStringLiteral("lblSelLength"))->text(),
+                 timeline::formatMilliseconds(h.state().LengthMs - middle));
+        // the view row shows the whole file on view
+        QCOMPARE(h.window().label(QStringLiteral("lblViewBegin"))->text(), QStringLiteral("00:00:00.0"));
+        QCOMPARE(h.window().label(QStringLiteral("lblViewEnd"))->text(), timeline::formatMilliseconds(h.state().LengthMs));
     }
 
     void playHeadDragAndPanelPressSeek()
@@ -109,12 +115,11 @@ private slots:
     {
         WindowHarness h;
         openAndPlay(h, song);
-        h.state().SelStart = 20;
-        h.state().SelEnd = 21;
+        h.state().Sel = {20000, 21000};
         h.click(QStringLiteral("imgCtrlButton(5)"));
         QCOMPARE(h.state().PlayingSelection, FlagTrue);
         QVERIFY(WindowHarness::waitFor([&] { return h.state().PlayingSelection == FlagFalse; }, 3000));
-        QCOMPARE(h.face().lblTime, QStringLiteral("00:00:00"));
+        QCOMPARE(h.face().lblTime, QStringLiteral("00:00:00.0"));
         bool ok = true;
         h.device().send(QStringLiteral("status sound position"), &ok);
         QVERIFY(!ok);  // the preview closed the device
@@ -124,21 +129,19 @@ private slots:
     {
         WindowHarness h;
         openAndPlay(h, song);
-        h.state().SelStart = 3;
-        h.state().SelEnd = 9;
+        h.state().Sel = {3000, 9000};
         h.messages.defaultAnswer = MessageAnswer::Cancel;
         h.click(QStringLiteral("imgButton(0)"));
         QCOMPARE(h.messages.messages.last().text, QStringLiteral("当前的文件将被关闭，确定吗？"));
         QCOMPARE(h.messages.messages.last().title, QStringLiteral("关闭"));
         QCOMPARE(h.messages.messages.last().icon, MessageIcon::None);
         QVERIFY(h.window().element(QStringLiteral("picOpened"))->isVisible());
-        QCOMPARE(h.state().SelEnd, 9);
+        QCOMPARE(h.state().Sel.endMs, 9000);
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
         h.click(QStringLiteral("imgButton(0)"));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
-        QCOMPARE(h.state().SelStart, 0);
-        QCOMPARE(h.state().SelEnd, 0);
+        QCOMPARE(h.state().Sel, Selection{});
         QCOMPARE(h.state().FileOpen, FlagFalse);
         QCOMPARE(h.window().label(QStringLiteral("lblPB"))->text(), QStringLiteral("0%"));
         QCOMPARE(h.chooser.requests.size(), 1);  // no dialog on close
@@ -157,7 +160,7 @@ private slots:
         h.device().send(QStringLiteral("status sound position"), &ok);
         QVERIFY(!ok);
         h.messages.clear();
-        h.state().SelEnd = 9;  // even a stray mark saves nothing
+        h.state().Sel.endMs = 9000;  // even a stray mark saves nothing
         h.click(QStringLiteral("imgButton(1)"));
         QCOMPARE(h.chooser.requests.size(), 1);
         QCOMPARE(h.messages.texts(),
@@ -187,7 +190,7 @@ private slots:
         h.face().handleVisible[1] = true;
         h.face().touch();
         h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -182);
-        QCOMPARE(h.state().SelEnd, 135);
+        QCOMPARE(h.state().Sel.endMs, std::llround(h.state().LengthMs * 546.0 / 728.0));
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
         h.click(QStringLiteral("imgButton(0)"));  // close
@@ -198,7 +201,7 @@ private slots:
         h.messages.clear();
         h.click(QStringLiteral("imgButton(2)"));  // a random stretch of the new file
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
-        QVERIFY(h.state().SelEnd <= 15 && h.state().SelEnd - h.state().SelStart > 5);
+        QVERIFY(h.state().Sel.endMs <= 15250 && h.state().Sel.lengthMs() > 5000);
     }
 
     void aTranscoderThatCannotStartIsReportedOnce()

@@ -27,8 +27,7 @@ class UiSaveTest : public QObject {
         QVERIFY(media::makeWav(h.paths.workWav(), 20));
         QVERIFY(media::makeWav(h.paths.completionSound(), 0.5));
         h.state().LengthMs = 20000;
-        h.state().SelStart = 4;
-        h.state().SelEnd = 10;
+        h.state().Sel = {4000, 10000};
         device.commands.clear();
     }
 
@@ -160,8 +159,7 @@ private slots:
         WindowHarness h(&device);
         prepare(h, device);
         h.state().LengthMs = lengthMs;
-        h.state().SelStart = selStart;
-        h.state().SelEnd = selEnd;
+        h.state().Sel = {selStart * 1000LL, selEnd * 1000LL};
         h.click(QStringLiteral("imgButton(1)"));
         QVERIFY(h.chooser.requests.isEmpty());
         QCOMPARE(h.messages.texts(),
@@ -174,8 +172,7 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().SelStart = 10;
-        h.state().SelEnd = 11;
+        h.state().Sel = {10000, 11000};
         h.click(QStringLiteral("imgButton(1)"));  // cancelled: the scripted answer is empty
         QCOMPARE(h.chooser.requests.size(), 1);
         QVERIFY(sentByFlows(device).isEmpty());  // a cancelled dialog leaves playback alone
@@ -363,8 +360,7 @@ private slots:
         h.chooser.answers = QStringList{song, folder.filePath(QStringLiteral("ring.mp3"))};
         h.click(QStringLiteral("imgButton(0)"));
         QCOMPARE(qlonglong(h.state().LengthMs), 60000);
-        h.state().SelStart = 4;
-        h.state().SelEnd = 10;
+        h.state().Sel = {4000, 10000};
         h.click(QStringLiteral("imgButton(1)"));
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("ring.mp3"))));
@@ -384,8 +380,8 @@ private slots:
         h.face().handleVisible[1] = true;
         h.face().touch();
         h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -364);
-        QCOMPARE(h.state().SelEnd, 30);
-        QCOMPARE(h.face().lblSelLength, QStringLiteral("00:00:26"));
+        QCOMPARE(h.state().Sel.endMs, 30000);
+        QCOMPARE(h.face().lblSelLength, QStringLiteral("00:00:26.0"));
     }
 
     void randomSelectionPicksMoreThanFiveSeconds()
@@ -393,10 +389,11 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         h.state().LengthMs = 180000;
+        h.controller().view().showWholeFile();
         for (int run = 0; run < 20; ++run) {
             h.click(QStringLiteral("imgButton(2)"));
-            QVERIFY(h.state().SelEnd - h.state().SelStart >= 6);
-            QVERIFY(h.state().SelStart >= 0 && h.state().SelEnd <= 180);
+            QVERIFY(h.state().Sel.lengthMs() > 5000);
+            QVERIFY(h.state().Sel.startMs >= 0 && h.state().Sel.endMs <= 180000);
         }
         QVERIFY(h.face().handleVisible[0] && h.face().handleVisible[1]);
         QVERIFY(h.messages.messages.isEmpty());
@@ -414,6 +411,7 @@ private slots:
         QVERIFY(!h.face().handleVisible[0]);
 
         h.state().LengthMs = 4999;
+        h.controller().view().showWholeFile();
         h.click(QStringLiteral("imgButton(2)"));
         QCOMPARE(h.messages.messages.size(), 2);
         QCOMPARE(h.messages.messages.last().title, QStringLiteral("warning"));

@@ -68,8 +68,7 @@ private slots:
         // each saves its own audio: the rate tells whose it is
         for (WindowHarness *h : {&a, &b}) {
             h->state().OpenFolderChoice = h->state().PromptSoundChoice = 1;
-            h->state().SelStart = 1;
-            h->state().SelEnd = 5;
+            h->state().Sel = {1000, 5000};
         }
         const QString fromA = m_scratch.filePath(QStringLiteral("from a.wav"));
         const QString fromB = m_scratch.filePath(QStringLiteral("from b.wav"));
@@ -103,8 +102,7 @@ private slots:
         connect(&termination, &TerminationSignals::received, &h.window(), &MainWindow::endFromOutside);
         QVERIFY(media::makeWav(h.paths.workWav(), 20));
         h.state().LengthMs = 20000;
-        h.state().SelStart = 2;
-        h.state().SelEnd = 8;
+        h.state().Sel = {2000, 8000};
         h.chooser.answers = QStringList{destination};
 
         bool partialSeen = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Selection.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -16,12 +18,13 @@ struct EditorState {
     // program-wide
     Flag FileOpen = 0;
     QString CurrentJob;
-    std::int32_t SelStart = 0;
-    std::int32_t SelEnd = 0;        // 0: no end set
+    Selection Sel;                  // the chosen stretch, in milliseconds
+    VisibleSpan View;               // what the time line shows of the open file
     Flag IsDragging = 0;
     Flag IsPaused = 0;
     Flag PlayingSelection = 0;
     float PlayFraction = 0.0f;
+    std::int64_t PlayPositionMs = 0;  // the play position at the last tick of the position timer
     std::int16_t OpenFolderChoice = 0;   // 0: open the folder after a save
     std::int16_t PromptSoundChoice = 0;  // 0: play the completion sound
 
@@ -37,12 +40,5 @@ struct EditorState {
     Flag ButtonPressed = 0;
     std::uint32_t ColorKey = 0;     // 0 until the window is shaped
 };
-
-// The open file's length in whole seconds, as the time line measures it (the
-// part of a second past the last whole one is not on the time line).
-inline std::int32_t fullSeconds(const EditorState &state)
-{
-    return static_cast<std::int32_t>(state.LengthMs / 1000);
-}
 
 inline constexpr const char *OpenFileJob = "open file";

@@ -15,6 +15,7 @@ MainController::MainController(const Paths &paths, Seams seams, QObject *parent)
     m_session = std::make_unique<WorkSession>(m_paths.workFolder);
     m_paths.sessionFolder = m_session->folder();
     m_handles = std::make_unique<SelectionHandles>(state, face);
+    m_view = std::make_unique<TimelineView>(state, face, *m_handles);
     m_playback = std::make_unique<PlaybackController>(state, face, seams.device, *m_handles,
                                                       m_paths.workWav(), [this] { imgButton_Click(1); });
     m_tracker = std::make_unique<PositionTracker>(state, face, seams.device);
@@ -43,7 +44,7 @@ void MainController::startUp()
 
     state.PlayingSelection = FlagFalse;
     state.TotalSeconds = 0;
-    state.SelStart = state.SelEnd = 0;
+    state.Sel = {};
 
     face.handleX[0] = 0.0f;
     face.handleX[1] = 10920.0f;
@@ -56,7 +57,7 @@ void MainController::startUp()
 
     m_context.reset(new FlowContext{state, face, m_paths, m_seams.messages, m_seams.shell,
                                     m_seams.window, m_dialogs, m_seams.device, *m_playback,
-                                    *m_handles, *m_objDOS, *m_objDOS1, m_ending});
+                                    *m_handles, *m_view, *m_objDOS, *m_objDOS1, m_ending});
     m_open = std::make_unique<OpenFlow>(*m_context);
     m_save = std::make_unique<SaveFlow>(*m_context);
     m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save);

@@ -15,6 +15,7 @@
 #include "playback/PlaybackController.h"
 #include "playback/PositionTracker.h"
 #include "playback/SelectionHandles.h"
+#include "playback/TimelineView.h"
 #include "settings/CommonDialogs.h"
 
 #include <QObject>
@@ -66,6 +67,7 @@ public:
     PlaybackController &playback() { return *m_playback; }
     PositionTracker &positionTracker() { return *m_tracker; }
     SelectionHandles &handles() { return *m_handles; }
+    TimelineView &view() { return *m_view; }
     PlayMarkers &markers() { return *m_markers; }
     OpenFlow &openFlow() { return *m_open; }
     ToolbarActions &toolbar() { return *m_toolbar; }
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<DOSOutputs> m_objDOS;
     std::unique_ptr<DOSOutputs> m_objDOS1;
     std::unique_ptr<SelectionHandles> m_handles;
+    std::unique_ptr<TimelineView> m_view;
     std::unique_ptr<PlaybackController> m_playback;
     std::unique_ptr<PositionTracker> m_tracker;
     std::unique_ptr<PlayMarkers> m_markers;

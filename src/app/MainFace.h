@@ -15,13 +15,13 @@ public:
     using QObject::QObject;
 
     // captions
-    QString lblTime = QStringLiteral("00:00:00");
-    QString lblSelBegin = QStringLiteral("00:00:00");
-    QString lblSelEnd = QStringLiteral("00:00:00");
-    QString lblSelLength = QStringLiteral("00:00:00");
-    QString lblViewBegin = QStringLiteral("00:00:00");
-    QString lblViewEnd = QStringLiteral("00:00:00");
-    QString lblViewLength = QStringLiteral("00:00:00");
+    QString lblTime = QStringLiteral("00:00:00.0");
+    QString lblSelBegin = QStringLiteral("00:00:00.0");
+    QString lblSelEnd = QStringLiteral("00:00:00.0");
+    QString lblSelLength = QStringLiteral("00:00:00.0");
+    QString lblViewBegin = QStringLiteral("00:00:00.0");
+    QString lblViewEnd = QStringLiteral("00:00:00.0");
+    QString lblViewLength = QStringLiteral("00:00:00.0");
     QString lblFileName = QStringLiteral("C:\\1.MP3");
     QString lblPB = QStringLiteral("0%");
     QString lblPro = QStringLiteral("0%");

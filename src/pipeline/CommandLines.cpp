@@ -1,5 +1,7 @@
 #include "pipeline/CommandLines.h"
 
+#include "playback/Timeline.h"
+
 namespace {
 
 // Blanks around a typed name are padding; any other white space belongs to it.
@@ -53,17 +55,15 @@ Command DecodeCommand(const Paths &paths, const QString &sourcePath)
                     QStringLiteral("-vn"), paths.workWav()}};
 }
 
-Command CutCommand(const Paths &paths, std::int32_t selStart, std::int32_t selEnd,
+Command CutCommand(const Paths &paths, const Selection &selection,
                    const QString &destination)
 {
     const QString format = cutFormatOf(destination);
     if (format.isEmpty())
         return {};
-    // In 64 bits so that no selection, however odd, overflows the length.
-    const qint64 length = static_cast<qint64>(selEnd) - selStart;
     QStringList arguments{QStringLiteral("-i"), paths.workWav(), QStringLiteral("-ss"),
-                          QString::number(selStart), QStringLiteral("-t"),
-                          QString::number(length)};
+                          timeline::secondsText(selection.startMs), QStringLiteral("-t"),
+                          timeline::secondsText(selection.lengthMs())};
     arguments += cutOptionsFor(format);
     arguments += destination;
     return Command{paths.coder(), arguments};

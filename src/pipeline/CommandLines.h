@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Paths.h"
+#include "app/Selection.h"
 #include "pipeline/Command.h"
 
 #include <QString>
@@ -19,6 +20,7 @@ QString cutFormatOf(const QString &destination);
 Command DecodeCommand(const Paths &paths, const QString &sourcePath);
 
 // coder -i WORKWAV -ss START -t LENGTH <format options> DESTINATION, or an empty
-// Command when the destination names no known format.
-Command CutCommand(const Paths &paths, std::int32_t selStart, std::int32_t selEnd,
+// Command when the destination names no known format. START and LENGTH are
+// decimal seconds: "41" for a whole second, "41.5" for 41,500 ms.
+Command CutCommand(const Paths &paths, const Selection &selection,
                    const QString &destination);

@@ -12,6 +12,7 @@ class DOSOutputs;
 class PlaybackDevice;
 class PlaybackController;
 class SelectionHandles;
+class TimelineView;
 
 // What the toolbar's flows work with. Everything is owned by the main
 // controller and outlives the flows.
@@ -26,6 +27,7 @@ struct FlowContext {
     PlaybackDevice &device;
     PlaybackController &playback;
     SelectionHandles &handles;
+    TimelineView &view;
     DOSOutputs &decodeRunner;  // objDOS
     DOSOutputs &cutRunner;     // objDOS1
     const bool &ending;        // the program is closing: jobs that return now report nothing

@@ -20,14 +20,13 @@ public:
     // One piece as it arrived. Returns what the bar should show after the
     // last whole line in it that holds a progress time; nothing when none does.
     std::optional<ProgressDisplay> feed(QStringView piece, std::int32_t &totalSeconds,
-                                        std::int32_t selStart, std::int32_t selEnd);
+                                        double cutSeconds);
     // The end of the output: the unfinished last line is read too.
-    std::optional<ProgressDisplay> finish(std::int32_t &totalSeconds, std::int32_t selStart,
-                                          std::int32_t selEnd);
+    std::optional<ProgressDisplay> finish(std::int32_t &totalSeconds, double cutSeconds);
 
 private:
     std::optional<ProgressDisplay> read(const QStringList &lines, std::int32_t &totalSeconds,
-                                        std::int32_t selStart, std::int32_t selEnd);
+                                        double cutSeconds);
 
     ProgressJob m_job;
     LineAssembler m_lines;

@@ -10,6 +10,7 @@
 #include "pipeline/TranscoderOutput.h"
 #include "playback/PlaybackController.h"
 #include "playback/Timeline.h"
+#include "playback/TimelineView.h"
 #include "playback/WavFacts.h"
 #include "settings/CommonDialogs.h"
 
@@ -71,6 +72,7 @@ void OpenFlow::openPath(const QString &path)
     // whatever was known of an earlier working WAV goes with it
     c.state.SourcePath.clear();
     c.state.LengthMs = 0;
+    c.state.View = {};
     c.face.txtFullTime = QStringLiteral("0");
     c.face.touch();
     c.state.CurrentJob = QString::fromLatin1(OpenFileJob);
@@ -88,7 +90,7 @@ void OpenFlow::openPath(const QString &path)
     if (generation != m_generation || c.ending)
         return;
     if (c.state.CurrentJob == QLatin1String(OpenFileJob))
-        showProgress(m_progress.finish(c.state.TotalSeconds, c.state.SelStart, c.state.SelEnd));
+        showProgress(m_progress.finish(c.state.TotalSeconds, 0.0));
 
     if (!c.decodeRunner.lastStarted()) {
         // The runner has already told the user why: one message is enough.
@@ -124,7 +126,8 @@ void OpenFlow::openPath(const QString &path)
     // The length is known from here on, before anything is played.
     c.state.SourcePath = path;
     c.state.LengthMs = facts->lengthMs();
-    c.face.txtFullTime = QString::number(fullSeconds(c.state));
+    c.face.txtFullTime = QString::number(c.state.LengthMs / 1000);
+    c.view.showWholeFile();
     endOfDecodeJob();
     c.state.FileOpen = FlagTrue;
 }
@@ -133,7 +136,7 @@ void OpenFlow::onDecodeOutput(const QString &piece)
 {
     if (c.state.CurrentJob != QLatin1String(OpenFileJob))
         return;
-    showProgress(m_progress.feed(piece, c.state.TotalSeconds, c.state.SelStart, c.state.SelEnd));
+    showProgress(m_progress.feed(piece, c.state.TotalSeconds, 0.0));
 }
 
 void OpenFlow::showProgress(const std::optional<ProgressDisplay> &display)
@@ -178,16 +181,15 @@ void OpenFlow::close()
     c.state.LengthMs = 0;
     c.face.txtFullTime = QStringLiteral("0");
     c.face.picOpenedVisible = false;
-    c.state.SelStart = 0;
-    c.state.SelEnd = 0;
-    c.face.lblTime = QStringLiteral("00:00:00");
+    c.state.Sel = {};
+    c.face.lblTime = timeline::formatMilliseconds(0);
     c.face.playHeadX = 0.0f;
     c.face.handleVisible[0] = c.face.handleVisible[1] = false;
     c.face.handleX[0] = 0.0f;
     c.face.handleX[1] = timeline::TimelineSpan;
-    const QString zero = QStringLiteral("00:00:00");
+    const QString zero = timeline::formatMilliseconds(0);
     c.face.lblSelBegin = c.face.lblSelEnd = c.face.lblSelLength = zero;
-    c.face.lblViewBegin = c.face.lblViewEnd = c.face.lblViewLength = zero;
+    c.view.showWholeFile();  // nothing open: an empty stretch
     c.face.imgPBWidth = 1.0f;
     c.face.lblPB = QStringLiteral("0%");
     c.face.touch();

@@ -84,7 +84,7 @@ QString percentText(double percent)
 
 std::optional<ProgressDisplay> ProgressReport(ProgressJob job, QStringView piece,
                                               std::int32_t &totalSeconds,
-                                              std::int32_t selStart, std::int32_t selEnd)
+                                              double cutSeconds)
 {
     if (job == ProgressJob::Decode && totalSeconds == 0) {
         if (const auto duration = durationIn(piece))
@@ -99,7 +99,7 @@ std::optional<ProgressDisplay> ProgressReport(ProgressJob job, QStringView piece
     const float fullWidth = decode ? DecodeBarFullWidth : CutBarFullWidth;
     const double denominator =
         decode ? static_cast<double>(totalSeconds)
-               : static_cast<double>(selEnd) - static_cast<double>(selStart);
+               : cutSeconds;
     const double fraction = denominator == 0.0 ? 0.0 : *time / denominator;
     if (denominator == 0.0 || fraction * 100.0 >= 100.0)
         return ProgressDisplay{fullWidth, QStringLiteral("100%")};

@@ -32,8 +32,8 @@ std::optional<std::int32_t> progressTimeIn(QStringView piece);
 QString percentText(double percent);
 
 // One piece, one job. For the decode job, totalSeconds is read and, while it is
-// 0, set from the piece's duration. Returns what the bar and label should show
+// 0, set from the piece's duration; the cut job measures against cutSeconds,
+// the length of the selection. Returns what the bar and label should show
 // when the piece holds a progress time; nothing otherwise.
 std::optional<ProgressDisplay> ProgressReport(ProgressJob job, QStringView piece,
-                                              std::int32_t &totalSeconds,
-                                              std::int32_t selStart, std::int32_t selEnd);
+                                              std::int32_t &totalSeconds, double cutSeconds);

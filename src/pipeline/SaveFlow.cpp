@@ -157,10 +157,10 @@ void SaveFlow::cut(const QString &destination)
 SaveFlow::CutResult SaveFlow::writeAndProve(const QString &partial, const QString &format)
 {
     m_progress.reset();
-    c.cutRunner.setCommandLine(CutCommand(c.paths, c.state.SelStart, c.state.SelEnd, partial));
+    c.cutRunner.setCommandLine(CutCommand(c.paths, c.state.Sel, partial));
     c.cutRunner.ExecuteCommand();
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
-    showProgress(m_progress.finish(unusedTotal, c.state.SelStart, c.state.SelEnd));
+    showProgress(m_progress.finish(unusedTotal, c.state.Sel.seconds()));
     if (c.ending || !c.cutRunner.lastStarted())
         return {CutResult::Untold, {}};  // ending, or the runner has told the user why
     if (!c.cutRunner.exitedNormally() || c.cutRunner.exitCode() != 0 || !holdsMedia(partial, 1)) {
@@ -184,8 +184,7 @@ SaveFlow::CutResult SaveFlow::writeAndProve(const QString &partial, const QStrin
         report.sentence = QStringLiteral("转换程序写出的文件无法读取，不是完整的铃声。");
         return {CutResult::Failed, failureText(report)};
     }
-    const double seconds = static_cast<double>(c.state.SelEnd) - c.state.SelStart;
-    const QString problem = cutProblem(parseProbe(probed), format, seconds);
+    const QString problem = cutProblem(parseProbe(probed), format, c.state.Sel.seconds());
     if (!problem.isEmpty())
         return {CutResult::Failed, QStringLiteral("转换程序写出的文件不是所要的铃声：") + problem};
     return {CutResult::Whole, {}};
@@ -215,7 +214,7 @@ void SaveFlow::reportFailure(const QString &destination, const QString &reason)
 void SaveFlow::onCutOutput(const QString &piece)
 {
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
-    showProgress(m_progress.feed(piece, unusedTotal, c.state.SelStart, c.state.SelEnd));
+    showProgress(m_progress.feed(piece, unusedTotal, c.state.Sel.seconds()));
 }
 
 void SaveFlow::showProgress(const std::optional<ProgressDisplay> &display)

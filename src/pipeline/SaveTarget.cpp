@@ -12,11 +12,12 @@ SelectionProblem checkSelection(const EditorState &state)
 {
     if (state.LengthMs <= 0)
         return SelectionProblem::NothingOpen;
-    if (state.SelEnd == 0)
+    const Selection &sel = state.Sel;
+    if (!sel.hasEnd())
         return SelectionProblem::NoEnd;
-    if (static_cast<std::int64_t>(state.SelEnd) - state.SelStart < 1)
+    if (sel.lengthMs() < MinimumLengthMs)
         return SelectionProblem::Empty;
-    if (state.SelStart < 0 || static_cast<std::int64_t>(state.SelEnd) * 1000 > state.LengthMs)
+    if (sel.startMs < 0 || sel.endMs > state.LengthMs)
         return SelectionProblem::PastEnd;
     return SelectionProblem::None;
 }

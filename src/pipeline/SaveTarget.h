@@ -13,10 +13,12 @@ enum class SelectionProblem {
     None,
     NothingOpen,  // no file is open
     NoEnd,        // no end has been set
-    Empty,        // less than one second between start and end
+    Empty,        // shorter than MinimumLengthMs
     PastEnd,      // the selection reaches past the end of the open file
 };
 SelectionProblem checkSelection(const EditorState &state);
+// The shortest ringtone worth a file.
+inline constexpr std::int64_t MinimumLengthMs = 1000;
 
 // The folder the save dialog starts in: the open file's folder when it can be
 // written to, else the folder of the last save since the program started, else

@@ -54,7 +54,7 @@ bool ToolbarActions::tryRandomSelectionOnce()
     c.state.IsDragging = FlagTrue;
     c.handles.move(SelectionHandles::Start, RandomPointerX);
     c.handles.release(SelectionHandles::Start, RandomPointerX);
-    return c.state.SelEnd - c.state.SelStart > 5;
+    return c.state.Sel.lengthMs() > 5000;
 }
 
 void ToolbarActions::RandomSelection()

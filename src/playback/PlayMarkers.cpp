@@ -56,6 +56,5 @@ void PlayMarkers::playFromPosition(float xTwips)
 {
     // No existence test: a missing file makes the open fail and nothing plays.
     playback::openUnderAlias(device_, workWav_);
-    const double full = fullSeconds(state_);
-    playback::playFromSecond(device_, timeline::positionToSeconds(xTwips, full));
+    playback::playFromMs(device_, timeline::positionToMs(xTwips, state_.View));
 }

@@ -2,6 +2,7 @@
 
 #include "playback/SelectionHandles.h"
 #include "playback/ShortName.h"
+#include "playback/Timeline.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -21,20 +22,12 @@ void openUnderAlias(PlaybackDevice &device, const QString &path)
     device.send(playback_command::open(GetShortName(path)));
 }
 
-std::optional<std::int32_t> secondsToMilliseconds(std::int32_t seconds)
+bool playFromMs(PlaybackDevice &device, std::int64_t milliseconds)
 {
-    const std::int64_t ms = static_cast<std::int64_t>(seconds) * 1000;
-    if (ms > std::numeric_limits<std::int32_t>::max() || ms < std::numeric_limits<std::int32_t>::min())
-        return std::nullopt;
-    return static_cast<std::int32_t>(ms);
-}
-
-bool playFromSecond(PlaybackDevice &device, std::int32_t seconds)
-{
-    const auto ms = secondsToMilliseconds(seconds);
-    if (!ms)
+    if (milliseconds > std::numeric_limits<std::int32_t>::max()
+        || milliseconds < std::numeric_limits<std::int32_t>::min())
         return false;
-    device.send(playback_command::playFrom(*ms));
+    device.send(playback_command::playFrom(static_cast<std::int32_t>(milliseconds)));
     return true;
 }
 
@@ -103,8 +96,9 @@ void PlaybackController::stop()
     // flags are cleared, as the rest of the program expects.
     QCoreApplication::processEvents();
     state_.IsPaused = FlagFalse;
-    face_.lblTime = QStringLiteral("00:00:00");
+    face_.lblTime = timeline::formatMilliseconds(0);
     state_.PlayFraction = 0.0f;
+    state_.PlayPositionMs = 0;
     face_.touch();
 }
 
@@ -116,7 +110,7 @@ void PlaybackController::pause()
 
 void PlaybackController::playSelection()
 {
-    if (state_.SelStart == 0 && state_.SelEnd == 0)
+    if (state_.Sel.isUnset())
         return;
     stopAndClose();
     QCoreApplication::processEvents();
@@ -126,5 +120,5 @@ void PlaybackController::playSelection()
     // Set before the start position is checked: an overflowing start leaves the
     // device open and the flag set, with nothing playing.
     state_.PlayingSelection = FlagTrue;
-    playback::playFromSecond(device_, state_.SelStart);
+    playback::playFromMs(device_, state_.Sel.startMs);
 }

@@ -50,13 +50,9 @@ void stopAndClose(PlaybackDevice &device);
 // gives an empty path and the device refuses it.
 void openUnderAlias(PlaybackDevice &device, const QString &path);
 
-// Whole seconds as the device's milliseconds, or nothing when the product does
-// not fit in 32 signed bits.
-std::optional<std::int32_t> secondsToMilliseconds(std::int32_t seconds);
-
-// "play sound from" at the given second. Sends nothing and returns false when
-// the millisecond value overflows.
-bool playFromSecond(PlaybackDevice &device, std::int32_t seconds);
+// "play sound from" at the given millisecond. Sends nothing and returns false
+// when the value does not fit in 32 signed bits, as the device reads it.
+bool playFromMs(PlaybackDevice &device, std::int64_t milliseconds);
 
 // Whether the working WAV is there to be played (a plain file, not a folder).
 bool workFileExists(const QString &path);

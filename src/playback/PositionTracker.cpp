@@ -58,19 +58,21 @@ void PositionTracker::tick()
 
     // The device's own length only scales its position into a fraction; the
     // open file's length is the model's, known since the decode ended.
-    const auto full = static_cast<std::int64_t>(std::floor(length / 1000.0f));
-
     const double position = askNumber(device_, playback_command::statusPosition());
     const auto fraction = static_cast<float>(position / static_cast<double>(length));
     state_.PlayFraction = fraction;
+    state_.PlayPositionMs = std::llround(position);
 
-    showPlayHeadAt(timeline::TimelineSpan * fraction, changed);
-    const double played = static_cast<double>(full) * static_cast<double>(fraction);
-    showPlayTime(timeline::roundHalfEven(played), changed);
+    // The play head stands where its millisecond is in the stretch shown.
+    const float x = state_.View.lengthMs() > 0
+                        ? static_cast<float>(timeline::msToPosition(position, state_.View))
+                        : timeline::TimelineSpan * fraction;
+    showPlayHeadAt(x, changed);
+    showPlayTime(state_.PlayPositionMs, changed);
     if (changed)
         face_.touch();
 
-    if (played >= state_.SelEnd && state_.SelEnd != 0 && isSet(state_.PlayingSelection))
+    if (isSet(state_.PlayingSelection) && state_.Sel.hasEnd() && position >= state_.Sel.endMs)
         stopAtSelectionEnd();
 }
 
@@ -82,11 +84,13 @@ void PositionTracker::showPlayHeadAt(float x, bool &changed)
     changed = true;
 }
 
-void PositionTracker::showPlayTime(std::int32_t seconds, bool &changed)
+void PositionTracker::showPlayTime(std::int64_t ms, bool &changed)
 {
-    if (seconds != shownPlaySeconds_) {
-        shownPlaySeconds_ = seconds;
-        shownTimeText_ = timeline::formatSeconds(seconds);
+    // the label shows tenths: a new text only when the tenth changes
+    const std::int64_t tenth = (ms + 50) / 100;
+    if (tenth != shownPlayTenths_) {
+        shownPlayTenths_ = tenth;
+        shownTimeText_ = timeline::formatMilliseconds(ms);
     }
     if (face_.lblTime != shownTimeText_) {
         face_.lblTime = shownTimeText_;
@@ -99,8 +103,9 @@ void PositionTracker::stopAtSelectionEnd()
     playback::stopAndClose(device_);
     QCoreApplication::processEvents();
     state_.IsPaused = FlagFalse;
-    face_.lblTime = QStringLiteral("00:00:00");
+    face_.lblTime = timeline::formatMilliseconds(0);
     state_.PlayingSelection = FlagFalse;
     state_.PlayFraction = 0.0f;
+    state_.PlayPositionMs = 0;
     face_.touch();
 }

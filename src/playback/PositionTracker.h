@@ -33,7 +33,7 @@ public:
 
 private:
     void showPlayHeadAt(float x, bool &changed);
-    void showPlayTime(std::int32_t seconds, bool &changed);
+    void showPlayTime(std::int64_t ms, bool &changed);
     void stopAtSelectionEnd();
 
     EditorState &state_;
@@ -42,6 +42,6 @@ private:
     QTimer timer2_;
 
     // Texts last written, so an unchanged tick neither formats nor allocates.
-    std::int32_t shownPlaySeconds_ = -1;
+    std::int64_t shownPlayTenths_ = -1;
     QString shownTimeText_;
 };

@@ -70,17 +70,16 @@ void SelectionHandles::release(int handle, float /*pointerXTwips*/)
     if (!isHandle(handle) || !isSet(state_.IsDragging))
         return;
     state_.IsDragging = FlagFalse;
-    const double full = double(fullSeconds(state_));
-    const std::int32_t upper = timeline::roundHalfEven(std::max(full, 0.0));
-    const std::int32_t seconds =
-        std::clamp(timeline::positionToSeconds(face_.handleX[handle], full), 0, upper);
+    const std::int64_t ms = std::clamp<std::int64_t>(
+        timeline::positionToMs(face_.handleX[handle], state_.View), 0, std::max<std::int64_t>(state_.LengthMs, 0));
+    Selection &sel = state_.Sel;
     if (handle == Start) {
-        // Never past a set end: the save flow cuts SelEnd - SelStart seconds.
-        state_.SelStart = state_.SelEnd != 0 ? std::min(seconds, state_.SelEnd) : seconds;
+        // Never past a set end: the save flow cuts from the start to the end.
+        sel.startMs = sel.hasEnd() ? std::min(ms, sel.endMs) : ms;
     } else {
         // An end before the start would be no selection at all; keep the
         // selection empty instead.
-        state_.SelEnd = std::max(seconds, state_.SelStart);
+        sel.endMs = std::max(ms, sel.startMs);
     }
     showSelectionLabels(handle);
 }
@@ -93,13 +92,17 @@ void SelectionHandles::setGripX(int handle, float xTwips)
     face_.touch();
 }
 
+std::int64_t SelectionHandles::playPositionMs() const
+{
+    return std::clamp<std::int64_t>(state_.PlayPositionMs, 0, std::max<std::int64_t>(state_.LengthMs, 0));
+}
+
 void SelectionHandles::setStartAtPlayPosition()
 {
-    const std::int32_t p =
-        timeline::roundHalfEven(double(fullSeconds(state_)) * static_cast<double>(state_.PlayFraction));
-    if (p >= state_.SelEnd && state_.SelEnd > 0)
+    const std::int64_t p = playPositionMs();
+    if (p >= state_.Sel.endMs && state_.Sel.hasEnd())
         return;
-    state_.SelStart = p;
+    state_.Sel.startMs = p;
     face_.handleX[Start] = onTimeline(face_.playHeadX);
     face_.handleVisible[Start] = true;
     showSelectionLabels(Start);
@@ -107,30 +110,45 @@ void SelectionHandles::setStartAtPlayPosition()
 
 void SelectionHandles::setEndAtPlayPosition()
 {
-    const std::int32_t p =
-        timeline::roundHalfEven(double(fullSeconds(state_)) * static_cast<double>(state_.PlayFraction));
-    if (p < state_.SelStart)
+    const std::int64_t p = playPositionMs();
+    if (p < state_.Sel.startMs)
         return;
-    state_.SelEnd = p;
+    state_.Sel.endMs = p;
     face_.handleX[End] = onTimeline(face_.playHeadX);
     face_.handleVisible[End] = true;
     showSelectionLabels(End);
 }
 
+void SelectionHandles::select(const Selection &selection)
+{
+    state_.Sel = selection;
+    placeOnView();
+    face_.handleVisible[Start] = face_.handleVisible[End] = true;
+    showSelectionLabels(Start);
+    showSelectionLabels(End);
+}
+
+void SelectionHandles::placeOnView()
+{
+    const auto at = [this](std::int64_t ms) {
+        return static_cast<float>(timeline::msToPosition(static_cast<double>(ms), state_.View));
+    };
+    face_.handleX[Start] = at(state_.Sel.startMs);
+    face_.handleX[End] = state_.Sel.hasEnd() ? at(state_.Sel.endMs) : timeline::TimelineSpan;
+    face_.touch();
+}
+
 void SelectionHandles::showSelectionLabels(int changedHandle)
 {
-    const std::int32_t length = state_.SelEnd - state_.SelStart;
+    const Selection &sel = state_.Sel;
     if (changedHandle == Start) {
-        face_.lblSelBegin = timeline::formatSeconds(state_.SelStart);
-        face_.lblViewBegin = face_.lblSelBegin;
-        // Without a set end the length labels keep what they showed.
-        if (length > 0)
-            face_.lblSelLength = timeline::formatSeconds(length);
+        face_.lblSelBegin = timeline::formatMilliseconds(sel.startMs);
+        // Without a set end the length label keeps what it showed.
+        if (sel.hasEnd() && sel.lengthMs() > 0)
+            face_.lblSelLength = timeline::formatMilliseconds(sel.lengthMs());
     } else {
-        face_.lblSelEnd = timeline::formatSeconds(state_.SelEnd);
-        face_.lblViewEnd = face_.lblSelEnd;
-        face_.lblSelLength = timeline::formatSeconds(length);
+        face_.lblSelEnd = timeline::formatMilliseconds(sel.endMs);
+        face_.lblSelLength = timeline::formatMilliseconds(sel.lengthMs());
     }
-    face_.lblViewLength = face_.lblSelLength;
     face_.touch();
 }

@@ -14,7 +14,8 @@ float draggedHandleX(int handle, float gripX, float pointerX, float dragStartX, 
 // The two selection handles on the time line: dragging either grip of a handle
 // (top and bottom grips behave alike and share their position), and placing a
 // handle at the play position from the transport bar. Releasing or placing a
-// handle turns its position into SelStart or SelEnd and updates the labels.
+// handle turns its position into the start or end of the selection (to the
+// millisecond, through the stretch the time line shows) and updates the labels.
 class SelectionHandles {
 public:
     enum Handle : int { Start = 0, End = 1 };
@@ -37,7 +38,15 @@ public:
     void setStartAtPlayPosition();
     void setEndAtPlayPosition();
 
+    // Takes a whole selection at once (typed times, a drag on the waveform):
+    // both handles go to its ends and are shown, the labels follow.
+    void select(const Selection &selection);
+    // Puts the handles where the selection stands in the stretch the time
+    // line shows, after that stretch has changed.
+    void placeOnView();
+
 private:
+    std::int64_t playPositionMs() const;
     void showSelectionLabels(int changedHandle);
 
     EditorState &state_;

@@ -1,5 +1,6 @@
 #include "playback/Timeline.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -76,6 +77,63 @@ QString formatSeconds(std::int32_t seconds)
 std::int32_t positionToSeconds(double xTwips, double fullSeconds)
 {
     return roundHalfEven(xTwips / TimelineSpan * fullSeconds);
+}
+
+std::int64_t positionToMs(double xTwips, const VisibleSpan &span)
+{
+    const double ms = span.startMs + xTwips / TimelineSpan * span.lengthMs();
+    if (std::isnan(ms))
+        return 0;
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(ms);
+    std::fesetround(saved);
+    constexpr double limit = 9.0e15;  // far beyond any file, well inside 64 bits
+    return static_cast<std::int64_t>(std::clamp(r, -limit, limit));
+}
+
+double msToPosition(double ms, const VisibleSpan &span)
+{
+    if (span.lengthMs() <= 0)
+        return 0.0;
+    return (ms - span.startMs) / span.lengthMs() * TimelineSpan;
+}
+
+QString formatMilliseconds(std::int64_t ms, int decimals)
+{
+    decimals = std::clamp(decimals, 0, 3);
+    const bool negative = ms < 0;
+    std::int64_t rest = negative ? -ms : ms;
+    // rounded to the digits shown, so 59.96 s at tenths reads 00:01:00.0
+    std::int64_t unit = 1;
+    for (int i = decimals; i < 3; ++i)
+        unit *= 10;
+    rest = (rest + unit / 2) / unit * unit;
+    const std::int64_t hours = rest / 3600000;
+    const std::int64_t minutes = rest / 60000 % 60;
+    const std::int64_t seconds = rest / 1000 % 60;
+    QString text = QStringLiteral("%1%2:%3:%4")
+                       .arg(negative ? QStringLiteral("-") : QString())
+                       .arg(hours, 2, 10, QLatin1Char('0'))
+                       .arg(minutes, 2, 10, QLatin1Char('0'))
+                       .arg(seconds, 2, 10, QLatin1Char('0'));
+    if (decimals > 0)
+        text += u'.' + QStringLiteral("%1").arg(rest % 1000, 3, 10, QLatin1Char('0')).left(decimals);
+    return text;
+}
+
+QString secondsText(std::int64_t ms)
+{
+    const QString sign = ms < 0 ? QStringLiteral("-") : QString();
+    const std::int64_t magnitude = ms < 0 ? -ms : ms;
+    QString text = sign + QString::number(magnitude / 1000);
+    if (const std::int64_t fraction = magnitude % 1000) {
+        QString digits = QStringLiteral("%1").arg(fraction, 3, 10, QLatin1Char('0'));
+        while (digits.endsWith(u'0'))
+            digits.chop(1);
+        text += u'.' + digits;
+    }
+    return text;
 }
 
 }  // namespace timeline

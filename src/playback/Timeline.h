@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Selection.h"
+
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -27,5 +29,20 @@ QString formatSeconds(std::int32_t seconds);
 // A position on the time line (twips from its left edge) as whole seconds of a
 // file that is fullSeconds long.
 std::int32_t positionToSeconds(double xTwips, double fullSeconds);
+
+// A position on the time line (twips from its left edge) as the nearest
+// millisecond of the stretch it shows (rule N).
+std::int64_t positionToMs(double xTwips, const VisibleSpan &span);
+// Where a millisecond of the file stands on the time line, in twips (outside
+// 0 .. TimelineSpan when it is not in the stretch shown).
+double msToPosition(double ms, const VisibleSpan &span);
+
+// Milliseconds as hours:minutes:seconds with `decimals` digits of the second
+// (0 to 3), each field at least two digits: "00:00:41.5" for 41500 and one.
+QString formatMilliseconds(std::int64_t ms, int decimals = 1);
+
+// Milliseconds as decimal seconds for a command line: "41.5", "0.25"; whole
+// seconds without a fraction ("41").
+QString secondsText(std::int64_t ms);
 
 }  // namespace timeline

@@ -1,0 +1,132 @@
+// Which stretch of the file the time line shows, and how positions on it map
+// to milliseconds of the file at every zoom.
+#include "playback/SelectionHandles.h"
+#include "playback/Timeline.h"
+#include "playback/TimelineView.h"
+
+#include <QtTest>
+
+namespace {
+
+struct Viewing {
+    EditorState state;
+    MainFace face;
+    SelectionHandles handles{state, face};
+    TimelineView view{state, face, handles};
+
+    explicit Viewing(qint64 lengthMs)
+    {
+        state.LengthMs = lengthMs;
+        view.showWholeFile();
+    }
+};
+
+}  // namespace
+
+class TestTimelineView : public QObject {
+    Q_OBJECT
+private slots:
+    void positionsRoundTripWithinAPixelAtEveryZoom_data()
+    {
+        QTest::addColumn<double>("startMs");
+        QTest::addColumn<double>("endMs");
+        QTest::newRow("an hour, whole") << 0.0 << 3600000.0;
+        QTest::newRow("a minute in the middle") << 1800000.0 << 1860000.0;
+        QTest::newRow("one second") << 41000.0 << 42000.0;
+        QTest::newRow("a millisecond a pixel") << 41000.0 << 41728.0;
+    }
+    void positionsRoundTripWithinAPixelAtEveryZoom()
+    {
+        QFETCH(double, startMs);
+        QFETCH(double, endMs);
+        const VisibleSpan span{startMs, endMs};
+        for (int px = 0; px <= 728; px += 7) {
+            const double twips = px * 15.0;
+            const qint64 ms = timeline::positionToMs(twips, span);
+            QVERIFY(ms >= std::llround(startMs) && ms <= std::llround(endMs));
+            const double back = timeline::msToPosition(double(ms), span) / 15.0;
+            QVERIFY2(std::fabs(back - px) <= 1.0, qPrintable(QStringLiteral("%1 px -> %2 ms -> %3 px").arg(px).arg(ms).arg(back)));
+        }
+        QCOMPARE(timeline::positionToMs(0, span), std::llround(startMs));
+        QCOMPARE(timeline::positionToMs(timeline::TimelineSpan, span), std::llround(endMs));
+    }
+
+    void zoomKeepsTheMillisecondUnderThePointer()
+    {
+        Viewing v(180000);
+        const double at = 200 * 15.0;  // 200 px
+        const qint64 before = timeline::positionToMs(at, v.state.View);
+        v.view.zoomAround(0.25, at);
+        QCOMPARE(v.state.View.lengthMs(), 45000.0);
+        QVERIFY(std::llabs(timeline::positionToMs(at, v.state.View) - before) <= 1);
+        QVERIFY(!v.view.isWholeFile());
+
+        // no narrower than a millisecond a pixel, never outside the file
+        for (int i = 0; i < 40; ++i)
+            v.view.zoomAround(0.5, at);
+        QCOMPARE(v.state.View.lengthMs(), TimelineView::MinSpanMs);
+        v.view.scrollBy(-1000.0);
+        QCOMPARE(v.state.View.startMs, 0.0);
+        v.view.scrollBy(1000.0);
+        QCOMPARE(v.state.View.endMs, 180000.0);
+        for (int i = 0; i < 40; ++i)
+            v.view.zoomAround(2.0, at);
+        QVERIFY(v.view.isWholeFile());
+    }
+
+    void theViewRowShowsTheStretchAndHandlesFollowIt()
+    {
+        Viewing v(180000);
+        QCOMPARE(v.face.lblViewEnd, QStringLiteral("00:03:00.0"));
+        v.handles.select(Selection{41500, 43000});
+        QCOMPARE(v.face.lblSelBegin, QStringLiteral("00:00:41.5"));
+        QCOMPARE(v.face.lblSelLength, QStringLiteral("00:00:01.5"));
+        v.view.zoomToSelection();
+        QCOMPARE(v.face.lblViewBegin, QStringLiteral("00:00:41.4"));
+        QCOMPARE(v.face.lblViewEnd, QStringLiteral("00:00:43.1"));
+        QCOMPARE(v.face.lblViewLength, QStringLiteral("00:00:01.7"));
+        // the handles stand where the selection is in the new stretch
+        QCOMPARE(timeline::positionToMs(v.face.handleX[0], v.state.View), 41500);
+        QCOMPARE(timeline::positionToMs(v.face.handleX[1], v.state.View), 43000);
+        QVERIFY(v.face.handleX[0] > 0 && v.face.handleX[1] < timeline::TimelineSpan);
+
+        // a release on the zoomed line lands to the millisecond of the stretch shown
+        v.handles.press(1, 0);
+        v.face.handleX[1] = float(timeline::msToPosition(42250, v.state.View));
+        v.handles.release(1, 0);
+        QCOMPARE(v.state.Sel.endMs, 42250);
+    }
+
+    void nothingOpenShowsNothing()
+    {
+        Viewing v(0);
+        QCOMPARE(v.state.View, VisibleSpan{});
+        v.view.zoomAround(0.5, 100);
+        v.view.scrollBy(1);
+        QCOMPARE(v.state.View, VisibleSpan{});
+        QCOMPARE(v.face.handleX[1], timeline::TimelineSpan);
+    }
+
+    void timesShowTheirTenths_data()
+    {
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << 1 << "00:00:00.0";
+        QTest::newRow("41.5 s") << qint64(41500) << 1 << "00:00:41.5";
+        QTest::newRow("rounded up into the next minute") << qint64(59960) << 1 << "00:01:00.0";
+        QTest::newRow("milliseconds") << qint64(3723004) << 3 << "01:02:03.004";
+        QTest::newRow("whole seconds") << qint64(3723600) << 0 << "01:02:04";
+        QTest::newRow("100 hours") << qint64(360000000) << 1 << "100:00:00.0";
+    }
+    void timesShowTheirTenths()
+    {
+        QFETCH(qint64, ms);
+        QFETCH(int, decimals);
+        QFETCH(QString, text);
+        QCOMPARE(timeline::formatMilliseconds(ms, decimals), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTimelineView)
+#include "test_timeline_view.moc"
