@@ -107,6 +107,38 @@ private slots:
         QCOMPARE(v.face.handleX[1], timeline::TimelineSpan);
     }
 
+    void typedTimes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("ms");  // -1: refused
+        QTest::newRow("hours") << "00:00:41.500" << qint64(41500);
+        QTest::newRow("minutes") << "01:02.25" << qint64(62250);
+        QTest::newRow("seconds with a fraction") << "41.5" << qint64(41500);
+        QTest::newRow("plain seconds") << "75" << qint64(75000);
+        QTest::newRow("blanks around") << "  1:00:00 " << qint64(3600000);
+        QTest::newRow("milliseconds") << "0.007" << qint64(7);
+        QTest::newRow("many minutes") << "90:00" << qint64(5400000);
+        QTest::newRow("empty") << "" << qint64(-1);
+        QTest::newRow("letters") << "1m30s" << qint64(-1);
+        QTest::newRow("negative") << "-5" << qint64(-1);
+        QTest::newRow("seconds past 59 after a colon") << "1:75" << qint64(-1);
+        QTest::newRow("minutes past 59 after hours") << "1:60:00" << qint64(-1);
+        QTest::newRow("four fields") << "1:00:00:00" << qint64(-1);
+        QTest::newRow("four decimals") << "1.2345" << qint64(-1);
+        QTest::newRow("empty field") << "1::05" << qint64(-1);
+        QTest::newRow("dot only") << "5." << qint64(-1);
+        QTest::newRow("comma decimal") << "5,5" << qint64(-1);
+    }
+    void typedTimes()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, ms);
+        const auto parsed = timeline::parseTypedTime(text);
+        QCOMPARE(parsed.has_value(), ms >= 0);
+        if (parsed)
+            QCOMPARE(*parsed, ms);
+    }
+
     void timesShowTheirTenths_data()
     {
         QTest::addColumn<qint64>("ms");

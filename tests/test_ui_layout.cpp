@@ -156,7 +156,8 @@ private slots:
             for (QAction *a : h.window().menus().popup(i)->actions())
                 captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(captions, (QStringList{"打开音乐/视频文件(&O)", "保存铃声(&S)", "-", "退出(&E)",
-                                        "随机截取铃声(&R)", "给朋友发信分享铃声(&S)", "系统设置(&S)",
+                                        "随机截取铃声(&R)", "给朋友发信分享铃声(&S)", "-", "显示整个文件(&W)",
+                                        "放大到选择的段落(&Z)", "系统设置(&S)",
                                         "关于(&A)", "官方网站(&H)"}));
 
         // choosing "官方网站" from the About popup opens the web page
@@ -187,7 +188,8 @@ private slots:
                 written << h.face().txtAction;
             }
         }
-        QCOMPARE(written, (QStringList{"OpenFile", "SaveRingTone", "Exit", "RRC", "SR", "Setting", "About", "Help"}));
+        QCOMPARE(written, (QStringList{"OpenFile", "SaveRingTone", "Exit", "RRC", "SR", "ViewAll", "ViewSelection",
+                                       "Setting", "About", "Help"}));
         QCOMPARE(h.chooser.requests.size(), 1);  // the open dialog
         // with nothing open the save says so instead of doing nothing
         QCOMPARE(h.messages.texts().mid(0, 3),

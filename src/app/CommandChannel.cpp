@@ -41,4 +41,8 @@ void CommandChannel::dispatch()
         m_actions.toolbar(1);
     if (slot == QLatin1String("Setting"))
         m_actions.toolbar(5);
+    if (slot == QLatin1String("ViewAll") && m_actions.viewAll)
+        m_actions.viewAll();
+    if (slot == QLatin1String("ViewSelection") && m_actions.viewSelection)
+        m_actions.viewSelection();
 }

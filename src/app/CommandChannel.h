@@ -13,6 +13,8 @@ public:
     struct Actions {
         std::function<void(int)> toolbar;   // the toolbar's click dispatch
         std::function<void()> exit;         // the window's close, with its question
+        std::function<void()> viewAll;      // the time line shows the whole file
+        std::function<void()> viewSelection;  // the time line shows the selection
     };
 
     CommandChannel(MainFace &face, MessageSeam &messages, Actions actions);

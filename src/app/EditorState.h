@@ -23,6 +23,7 @@ struct EditorState {
     Flag IsDragging = 0;
     Flag IsPaused = 0;
     Flag PlayingSelection = 0;
+    std::int64_t PreviewEndMs = 0;  // a preview of part of the selection stops here; 0: at its end
     float PlayFraction = 0.0f;
     std::int64_t PlayPositionMs = 0;  // the play position at the last tick of the position timer
     std::int16_t OpenFolderChoice = 0;   // 0: open the folder after a save

@@ -63,7 +63,8 @@ void MainController::startUp()
     m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save);
     m_commands = std::make_unique<CommandChannel>(
         face, m_seams.messages,
-        CommandChannel::Actions{[this](int i) { imgButton_Click(i); }, [this] { m_seams.window.requestClose(); }});
+        CommandChannel::Actions{[this](int i) { imgButton_Click(i); }, [this] { m_seams.window.requestClose(); },
+                                [this] { m_view->showWholeFile(); }, [this] { m_view->zoomToSelection(); }});
     connect(m_objDOS.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_open->onDecodeOutput(piece); });
     connect(m_objDOS1.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_save->onCutOutput(piece); });
 

@@ -5,6 +5,8 @@
 #include "playback/Timeline.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 #include <utility>
 
 PlayMarkers::PlayMarkers(EditorState &state, MainFace &face, PlaybackDevice &device,
@@ -50,6 +52,16 @@ void PlayMarkers::panelPress(float pointerXTwips)
     playback::stopAndClose(device_);
     QCoreApplication::processEvents();
     playFromPosition(pointerXTwips);
+}
+
+void PlayMarkers::seekTo(std::int64_t ms)
+{
+    if (state_.LengthMs <= 0)
+        return;
+    playback::stopAndClose(device_);
+    QCoreApplication::processEvents();
+    playback::openUnderAlias(device_, workWav_);
+    playback::playFromMs(device_, std::clamp<std::int64_t>(ms, 0, state_.LengthMs));
 }
 
 void PlayMarkers::playFromPosition(float xTwips)

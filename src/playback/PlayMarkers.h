@@ -28,6 +28,10 @@ public:
     // Press on the time-line panel at pointer x (twips from its left edge).
     void panelPress(float pointerXTwips);
 
+    // Plays from a millisecond of the file (kept inside it), as a press on the
+    // time line there does: for the keys that move the play position.
+    void seekTo(std::int64_t ms);
+
 private:
     void playFromPosition(float xTwips);
 

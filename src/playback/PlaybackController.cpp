@@ -73,6 +73,26 @@ void PlaybackController::stopAndClose()
     playback::stopAndClose(device_);
 }
 
+void PlaybackController::togglePlayPause()
+{
+    const bool playing = device_.send(playback_command::statusMode()) == QLatin1String("playing");
+    imgCtrlButton_Click(playing ? Pause : Play);
+}
+
+void PlaybackController::playStretch(std::int64_t fromMs, std::int64_t untilMs)
+{
+    if (untilMs <= fromMs)
+        return;
+    stopAndClose();
+    QCoreApplication::processEvents();
+    if (!playback::workFileExists(workWav_))
+        return;
+    playback::openUnderAlias(device_, workWav_);
+    state_.PlayingSelection = FlagTrue;
+    state_.PreviewEndMs = untilMs;
+    playback::playFromMs(device_, fromMs);
+}
+
 void PlaybackController::play()
 {
     // Resuming never clears IsPaused, so every later Play resumes again until a
@@ -91,6 +111,7 @@ void PlaybackController::play()
 void PlaybackController::stop()
 {
     state_.PlayingSelection = FlagFalse;
+    state_.PreviewEndMs = 0;
     stopAndClose();
     // Lets a pending tick or click run against the closed device before the
     // flags are cleared, as the rest of the program expects.
@@ -120,5 +141,6 @@ void PlaybackController::playSelection()
     // Set before the start position is checked: an overflowing start leaves the
     // device open and the flag set, with nothing playing.
     state_.PlayingSelection = FlagTrue;
+    state_.PreviewEndMs = 0;  // up to the selection's own end
     playback::playFromMs(device_, state_.Sel.startMs);
 }

@@ -29,6 +29,7 @@ inline QString stop() { return QStringLiteral("stop sound"); }
 inline QString close() { return QStringLiteral("close sound"); }
 inline QString statusLength() { return QStringLiteral("status sound length"); }
 inline QString statusPosition() { return QStringLiteral("status sound position"); }
+inline QString statusMode() { return QStringLiteral("status sound mode"); }
 
 // The completion sound, on its own alias so that it never changes the open
 // file's device.
@@ -82,6 +83,12 @@ public:
 
     // The stop/close pair on its own, for the flows that must free the device.
     void stopAndClose();
+
+    // Pause while the device plays, else Play (which resumes after a pause).
+    void togglePlayPause();
+    // Plays [fromMs, untilMs) of the working WAV as a selection preview does,
+    // stopping at untilMs.
+    void playStretch(std::int64_t fromMs, std::int64_t untilMs);
 
 private:
     void play();

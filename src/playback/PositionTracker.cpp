@@ -72,7 +72,8 @@ void PositionTracker::tick()
     if (changed)
         face_.touch();
 
-    if (isSet(state_.PlayingSelection) && state_.Sel.hasEnd() && position >= state_.Sel.endMs)
+    const std::int64_t stopAt = state_.PreviewEndMs > 0 ? state_.PreviewEndMs : state_.Sel.endMs;
+    if (isSet(state_.PlayingSelection) && stopAt != 0 && position >= stopAt)
         stopAtSelectionEnd();
 }
 
@@ -105,6 +106,7 @@ void PositionTracker::stopAtSelectionEnd()
     state_.IsPaused = FlagFalse;
     face_.lblTime = timeline::formatMilliseconds(0);
     state_.PlayingSelection = FlagFalse;
+    state_.PreviewEndMs = 0;
     state_.PlayFraction = 0.0f;
     state_.PlayPositionMs = 0;
     face_.touch();

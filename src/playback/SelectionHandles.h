@@ -41,6 +41,12 @@ public:
     // Takes a whole selection at once (typed times, a drag on the waveform):
     // both handles go to its ends and are shown, the labels follow.
     void select(const Selection &selection);
+    // A start or an end typed by the user. Returns why it is refused (outside
+    // the file, an end before the start) and then changes nothing; an empty
+    // text when it was taken.
+    QString typeStart(std::int64_t ms);
+    QString typeEnd(std::int64_t ms);
+
     // Puts the handles where the selection stands in the stretch the time
     // line shows, after that stretch has changed.
     void placeOnView();

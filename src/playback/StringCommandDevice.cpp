@@ -164,6 +164,11 @@ struct Channel {
         case Kind::StatusPosition:
             *reply = QString::number(framesToMilliseconds(positionFrame()));
             return true;
+        case Kind::StatusMode:
+            *reply = mode == Mode::Playing  ? QStringLiteral("playing")
+                     : mode == Mode::Paused ? QStringLiteral("paused")
+                                            : QStringLiteral("stopped");
+            return true;
         }
         return false;
     }

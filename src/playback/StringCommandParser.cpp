@@ -32,7 +32,7 @@ std::optional<StringCommand> parseStringCommand(const QString &text)
     using Kind = StringCommand::Kind;
     for (const char *aliasName : {SoundAlias, ChimeAlias}) {
         const QString alias = QLatin1String(aliasName);
-        const std::array<std::pair<QString, Kind>, 7> fixed{{
+        const std::array<std::pair<QString, Kind>, 8> fixed{{
             {QStringLiteral("play ") + alias, Kind::Play},
             {QStringLiteral("pause ") + alias, Kind::Pause},
             {QStringLiteral("resume ") + alias, Kind::Resume},
@@ -40,6 +40,7 @@ std::optional<StringCommand> parseStringCommand(const QString &text)
             {QStringLiteral("close ") + alias, Kind::Close},
             {QStringLiteral("status ") + alias + QStringLiteral(" length"), Kind::StatusLength},
             {QStringLiteral("status ") + alias + QStringLiteral(" position"), Kind::StatusPosition},
+            {QStringLiteral("status ") + alias + QStringLiteral(" mode"), Kind::StatusMode},
         }};
         StringCommand command;
         command.alias = alias;

@@ -25,6 +25,7 @@ struct StringCommand {
         Close,           // "close " ALIAS
         StatusLength,    // "status " ALIAS " length"
         StatusPosition,  // "status " ALIAS " position"
+        StatusMode,      // "status " ALIAS " mode": "playing", "paused" or "stopped"
     };
     Kind kind = Kind::Play;
     QString alias;

@@ -1,5 +1,7 @@
 #include "playback/Timeline.h"
 
+#include <QList>
+
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
@@ -134,6 +136,40 @@ QString secondsText(std::int64_t ms)
         text += u'.' + digits;
     }
     return text;
+}
+
+std::optional<std::int64_t> parseTypedTime(QStringView text)
+{
+    text = text.trimmed();
+    const QList<QStringView> fields = text.split(u':');
+    if (text.isEmpty() || fields.size() > 3)
+        return std::nullopt;
+    auto digitsOnly = [](QStringView s) {
+        return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    // the last field holds the seconds and an optional fraction
+    const QStringView last = fields.last();
+    const qsizetype dot = last.indexOf(u'.');
+    const QStringView whole = dot < 0 ? last : last.left(dot);
+    const QStringView fraction = dot < 0 ? QStringView() : last.mid(dot + 1);
+    if (!digitsOnly(whole) || (dot >= 0 && (!digitsOnly(fraction) || fraction.size() > 3)) || whole.size() > 9)
+        return std::nullopt;
+    std::int64_t ms = whole.toLongLong() * 1000;
+    if (!fraction.isEmpty())
+        ms += fraction.toLongLong() * (fraction.size() == 1 ? 100 : fraction.size() == 2 ? 10 : 1);
+    if (fields.size() > 1 && whole.toLongLong() >= 60)
+        return std::nullopt;
+    std::int64_t unit = 60000;
+    for (qsizetype i = fields.size() - 2; i >= 0; --i, unit *= 60) {
+        const QStringView field = fields[i];
+        if (!digitsOnly(field) || field.size() > 6)
+            return std::nullopt;
+        // minutes below 60 when hours are given; the first field may be any size
+        if (i > 0 && field.toLongLong() >= 60)
+            return std::nullopt;
+        ms += field.toLongLong() * unit;
+    }
+    return ms;
 }
 
 }  // namespace timeline

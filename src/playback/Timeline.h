@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <optional>
 
 // Time-line geometry and the number rules shared by the time line, the handles,
 // the markers, the progress routine and the settings file.
@@ -40,6 +41,11 @@ double msToPosition(double ms, const VisibleSpan &span);
 // Milliseconds as hours:minutes:seconds with `decimals` digits of the second
 // (0 to 3), each field at least two digits: "00:00:41.5" for 41500 and one.
 QString formatMilliseconds(std::int64_t ms, int decimals = 1);
+
+// A time as the user types it: "HH:MM:SS.mmm", "MM:SS.mmm", "SS.mmm" or plain
+// seconds, the fraction optional (up to three digits), blanks around ignored.
+// Minutes and seconds after a colon stay below 60. Nothing for anything else.
+std::optional<std::int64_t> parseTypedTime(QStringView text);
 
 // Milliseconds as decimal seconds for a command line: "41.5", "0.25"; whole
 // seconds without a fraction ("41").

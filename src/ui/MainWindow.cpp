@@ -49,6 +49,8 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     wireToolbarAndTransport();
     wireChrome();
     wireTimeline();
+    wireKeyboard();
+    wireTypedTimes();
     connect(&m_controller.face, &MainFace::changed, this, &MainWindow::syncFromFace);
     connect(&m_controller.chrome, &Chrome::changed, this, &MainWindow::syncLights);
 

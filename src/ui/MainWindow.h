@@ -18,6 +18,7 @@ class SkinLabel;
 class SkinPanel;
 class MenuHolder;
 class SettingsDialogHost;
+class TypedTimeField;
 class PlaybackDevice;
 
 // The services the main window hands to its controller. The program passes the
@@ -80,6 +81,8 @@ private:
     void wireToolbarAndTransport();
     void wireChrome();
     void wireTimeline();
+    void wireKeyboard();
+    void wireTypedTimes();
     void syncFromFace();
     void syncLights();
     void shapeWindow();  // the Timer3 tick
@@ -94,6 +97,7 @@ private:
     QList<QWidget *> m_jobButtons;  // toolbar, transport bar and menu strip
     bool m_jobButtonsEnabled = true;
     std::unique_ptr<MenuHolder> m_menus;
+    TypedTimeField *m_typedTime = nullptr;
     std::unique_ptr<SettingsDialogHost> m_settings;
     QPixmap m_shapedFace;  // the face with its key-colour margin see-through
     QTimer m_timer3;

@@ -2,6 +2,7 @@
 #include "ui/MainWindow.h"
 
 #include "Skin.h"
+#include "playback/Timeline.h"
 #include "ui/SkinWidgets.h"
 
 #include <cmath>
@@ -61,12 +62,14 @@ void MainWindow::syncFromFace()
     placeX(element(QStringLiteral("imgLine")), f.playHeadX + 90.0f);
     for (int h = 0; h < 2; ++h) {
         const QString n = QString::number(h + 1);
+        // a handle whose time is outside the stretch on view is not drawn
+        const bool onView = f.handleX[h] >= -0.5f && f.handleX[h] <= timeline::TimelineSpan + 0.5f;
         for (const QString &grip : {QStringLiteral("imgSelectTop") + n, QStringLiteral("imgSelectBottom") + n}) {
             placeX(element(grip), f.handleX[h]);
-            setShown(element(grip), f.handleVisible[h]);
+            setShown(element(grip), f.handleVisible[h] && onView);
         }
         placeX(element(QStringLiteral("imgSelectLine") + n), f.handleX[h] + 90.0f);
-        setShown(element(QStringLiteral("imgSelectLine") + n), f.handleVisible[h]);
+        setShown(element(QStringLiteral("imgSelectLine") + n), f.handleVisible[h] && onView);
     }
 
     setWidth(element(QStringLiteral("imgPB")), f.imgPBWidth);

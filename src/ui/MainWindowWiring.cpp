@@ -2,7 +2,10 @@
 #include "ui/MainWindow.h"
 
 #include "app/Vendor.h"
+#include "playback/Timeline.h"
 #include "ui/SkinWidgets.h"
+#include "ui/TimelineInput.h"
+#include "ui/TypedTimeField.h"
 
 #include <QApplication>
 #include <QUrl>
@@ -102,4 +105,33 @@ void MainWindow::wireTimeline()
     }
     auto *panel = qobject_cast<SkinPanel *>(element(QStringLiteral("picOpened")));
     connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controller.markers().panelPress(twips(pos)); });
+    new TimelineInput(m_controller, *panel, this);
+}
+
+void MainWindow::wireTypedTimes()
+{
+    m_typedTime = new TypedTimeField(this);
+    for (const auto &[key, which] : {std::pair{"lblSelBegin", 0}, {"lblSelEnd", 1}}) {
+        SkinLabel *time = label(QLatin1String(key));
+        time->setCursor(Qt::IBeamCursor);
+        time->setToolTip(QStringLiteral("单击输入时间"));
+        connect(time, &SkinLabel::pressed, this, [this, time, which = which] {
+            if (m_controller.state.LengthMs > 0 && m_controller.face.jobButtonsEnabled)
+                m_typedTime->openOver(time, which);
+        });
+    }
+    connect(m_typedTime, &TypedTimeField::entered, this, [this](int which, const QString &text) {
+        const auto ms = timeline::parseTypedTime(text);
+        if (!ms) {
+            m_typedTime->markRefused(QStringLiteral("看不懂这个时间：请写成 00:00:41.500、1:02.5 或 41.5"));
+            return;
+        }
+        SelectionHandles &handles = m_controller.handles();
+        const QString refused = which == 0 ? handles.typeStart(*ms) : handles.typeEnd(*ms);
+        if (!refused.isEmpty()) {
+            m_typedTime->markRefused(refused);
+            return;
+        }
+        m_typedTime->closeField();
+    });
 }

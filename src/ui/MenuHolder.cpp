@@ -12,7 +12,11 @@ const QList<MenuHolder::Popup> &MenuHolder::tree()
           {"menuS", "-", nullptr},
           {"menuExit", "退出(&E)", "Exit"}}},
         {"menuTools", "Tools",
-         {{"menuRRC", "随机截取铃声(&R)", "RRC"}, {"menuSR", "给朋友发信分享铃声(&S)", "SR"}}},
+         {{"menuRRC", "随机截取铃声(&R)", "RRC"},
+          {"menuSR", "给朋友发信分享铃声(&S)", "SR"},
+          {"menuViewS", "-", nullptr},
+          {"menuViewAll", "显示整个文件(&W)", "ViewAll"},
+          {"menuViewSelection", "放大到选择的段落(&Z)", "ViewSelection"}}},
         {"menuSetting", "Setting", {{"menuSettings", "系统设置(&S)", "Setting"}}},
         {"menuAbout", "About", {{"menuA", "关于(&A)", "About"}, {"menuHelp", "官方网站(&H)", "Help"}}},
     };

@@ -1,6 +1,7 @@
 #include "ui/SkinWidgets.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QStyleOptionFrame>
 
@@ -73,6 +74,7 @@ void SkinLabel::mousePressEvent(QMouseEvent *event)
     // QLabel ignores a press, which would pass it on to the parent.
     QLabel::mousePressEvent(event);
     event->accept();
+    emit pressed();
 }
 
 void SkinLabel::mouseReleaseEvent(QMouseEvent *event)
@@ -114,4 +116,21 @@ void SkinPanel::paintEvent(QPaintEvent *)
 void SkinPanel::mousePressEvent(QMouseEvent *event)
 {
     emit pressed(event->position());
+}
+
+void SkinPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() != Qt::NoButton)
+        emit dragged(event->position());
+}
+
+void SkinPanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit released(event->position());
+}
+
+void SkinPanel::wheelEvent(QWheelEvent *event)
+{
+    emit wheeled(event->position(), event->angleDelta(), event->modifiers());
+    event->accept();
 }

@@ -53,6 +53,7 @@ public:
     void setCaption(const QString &text);
 
 signals:
+    void pressed();
     void clicked();
     void moved();
 
@@ -76,10 +77,16 @@ public:
 
 signals:
     void pressed(QPointF pos);
+    void dragged(QPointF pos);   // moved with a button held, after a press on the panel
+    void released(QPointF pos);
+    void wheeled(QPointF pos, QPoint angleDelta, Qt::KeyboardModifiers modifiers);
 
 protected:
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
+    void mouseMoveEvent(QMouseEvent *) override;
+    void mouseReleaseEvent(QMouseEvent *) override;
+    void wheelEvent(QWheelEvent *) override;
 
 private:
     QPixmap m_background;

@@ -1,0 +1,78 @@
+// The keyboard: one table of keys and what each does, as a person working the
+// time line expects. A typed time field that has the focus keeps its own keys.
+#include "ui/MainWindow.h"
+
+#include "playback/Timeline.h"
+
+#include <QShortcut>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::int64_t StepMs = 1000;       // ← and →
+constexpr std::int64_t FineStepMs = 100;    // with Shift, unless a pixel is less
+constexpr std::int64_t PreviewMs = 2000;    // Shift+[ and Shift+]
+constexpr double KeyZoom = 0.5;             // + and -
+
+}  // namespace
+
+void MainWindow::wireKeyboard()
+{
+    MainController &c = m_controller;
+    EditorState &s = c.state;
+    auto fineStep = [&s] {
+        const double msPerPixel = s.View.lengthMs() / (timeline::TimelineSpan / timeline::TwipsPerPixel);
+        return std::max<std::int64_t>(1, std::min<std::int64_t>(FineStepMs, std::llround(msPerPixel)));
+    };
+    auto zoomAtPlayHead = [&c, &s](double factor) {
+        const double head = c.face.playHeadX;
+        const bool onView = head >= 0 && head <= timeline::TimelineSpan && s.PlayPositionMs > 0;
+        c.view().zoomAround(factor, onView ? head : timeline::TimelineSpan / 2);
+    };
+    const struct {
+        QKeySequence keys;
+        std::function<void()> action;
+    } table[] = {
+        {Qt::Key_Space, [&c] { c.playback().togglePlayPause(); }},
+        {Qt::Key_Home, [&c] { c.markers().seekTo(0); }},
+        {Qt::Key_End, [&c, &s] { c.markers().seekTo(s.LengthMs); }},
+        {Qt::Key_BracketLeft, [&c] { c.imgCtrlButton_Click(PlaybackController::SetStart); }},
+        {Qt::Key_BracketRight, [&c] { c.imgCtrlButton_Click(PlaybackController::SetEnd); }},
+        {Qt::Key_Left, [&c, &s] { c.markers().seekTo(s.PlayPositionMs - StepMs); }},
+        {Qt::Key_Right, [&c, &s] { c.markers().seekTo(s.PlayPositionMs + StepMs); }},
+        {Qt::SHIFT | Qt::Key_Left, [&c, &s, fineStep] { c.markers().seekTo(s.PlayPositionMs - fineStep()); }},
+        {Qt::SHIFT | Qt::Key_Right, [&c, &s, fineStep] { c.markers().seekTo(s.PlayPositionMs + fineStep()); }},
+        // Shift+[ and Shift+] arrive as the braces on most keyboards
+        {Qt::Key_BraceLeft,
+         [&c, &s] {
+             if (s.Sel.hasEnd())
+                 c.playback().playStretch(s.Sel.startMs, std::min(s.Sel.startMs + PreviewMs, s.Sel.endMs));
+         }},
+        {Qt::Key_BraceRight,
+         [&c, &s] {
+             if (s.Sel.hasEnd())
+                 c.playback().playStretch(std::max(s.Sel.endMs - PreviewMs, s.Sel.startMs), s.Sel.endMs);
+         }},
+        {Qt::Key_Plus, [zoomAtPlayHead] { zoomAtPlayHead(KeyZoom); }},
+        {Qt::Key_Equal, [zoomAtPlayHead] { zoomAtPlayHead(KeyZoom); }},
+        {Qt::Key_Minus, [zoomAtPlayHead] { zoomAtPlayHead(1 / KeyZoom); }},
+        {Qt::CTRL | Qt::Key_O, [&c] { c.imgButton_Click(0); }},
+        {Qt::CTRL | Qt::Key_S, [&c] { c.imgButton_Click(1); }},
+        {Qt::CTRL | Qt::Key_Q, [this] { requestClose(); }},
+        {Qt::ALT | Qt::Key_F, [this] { showMenu(0); }},
+        {Qt::ALT | Qt::Key_T, [this] { showMenu(1); }},
+        {Qt::ALT | Qt::Key_S, [this] { showMenu(2); }},
+        {Qt::ALT | Qt::Key_A, [this] { showMenu(3); }},
+    };
+    for (const auto &entry : table) {
+        auto *shortcut = new QShortcut(entry.keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        // While a cut runs the window takes no orders, as its buttons take none.
+        connect(shortcut, &QShortcut::activated, this, [this, action = entry.action] {
+            if (m_controller.face.jobButtonsEnabled)
+                action();
+        });
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+
+class MainController;
+class SkinPanel;
+
+// The pointer on the time-line panel beyond a press (which seeks, as the
+// markers' flow says): the wheel zooms around the pointer and, with Shift or
+// sideways, scrolls; moving more than a few pixels with the button held
+// selects from the press to the pointer, or, on the ruler, drags the stretch
+// on view along.
+class TimelineInput : public QObject {
+    Q_OBJECT
+public:
+    // Pixels the pointer may wander before a held press becomes a drag.
+    static constexpr double DragThresholdPx = 4.0;
+    // Top and bottom of the ruler strip, in panel pixels.
+    static constexpr double RulerTopPx = 297.0;
+    static constexpr double RulerBottomPx = 317.0;
+
+    TimelineInput(MainController &controller, SkinPanel &panel, QObject *parent = nullptr);
+
+private:
+    void pressed(QPointF pos);
+    void dragged(QPointF pos);
+    void released();
+    void wheeled(QPointF pos, QPoint angleDelta, Qt::KeyboardModifiers modifiers);
+
+    MainController &m_controller;
+    bool m_held = false;
+    bool m_dragging = false;
+    bool m_onRuler = false;
+    QPointF m_pressAt;
+    std::int64_t m_pressMs = 0;
+    double m_viewStartAtPress = 0.0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QLineEdit>
+
+// The box in which a time of the selection is typed: it opens over the time
+// label that was clicked, holding that label's text selected. Return hands the
+// text over; Escape, or the focus going elsewhere, closes it unchanged. A
+// refused text stays in the box, marked, with the reason as its tool tip.
+class TypedTimeField : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TypedTimeField(QWidget *parent);
+
+    // Opens over `label` for the field `which` (0 start, 1 end).
+    void openOver(QWidget *label, int which);
+    int which() const { return m_which; }
+    void markRefused(const QString &why);
+    void closeField();
+
+signals:
+    void entered(int which, const QString &text);
+
+protected:
+    void keyPressEvent(QKeyEvent *) override;
+    void focusOutEvent(QFocusEvent *) override;
+
+private:
+    int m_which = -1;
+};

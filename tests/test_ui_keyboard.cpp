@@ -1,0 +1,241 @@
+// The time line worked from the keyboard and the pointer in the real window:
+// keys for the transport, the marks, zoom and the flows; typed times; a drag
+// on the waveform; and a typed selection saved to the millisecond.
+#include "playback/Timeline.h"
+#include "playback/TimelineView.h"
+#include "playback/WavSource.h"
+#include "support/Media.h"
+#include "support/RecordingDevice.h"
+#include "support/WindowHarness.h"
+#include "ui/SkinWidgets.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+#include <vector>
+
+namespace {
+
+QString modeOf(PlaybackDevice &device) { return device.send(QStringLiteral("status sound mode")); }
+qint64 positionOf(PlaybackDevice &device)
+{
+    return device.send(QStringLiteral("status sound position")).toLongLong();
+}
+
+// The frames [from, to) of a WAV as floats, interleaved.
+std::vector<float> framesOf(const QString &path, qint64 from, qint64 to, int *channels)
+{
+    string_device::WavSource source;
+    if (!source.open(path) || !source.seek(from))
+        return {};
+    *channels = source.channels();
+    std::vector<float> out(std::size_t(to - from) * std::size_t(source.channels()));
+    out.resize(std::size_t(source.read(out.data(), to - from)) * std::size_t(source.channels()));
+    return out;
+}
+
+}  // namespace
+
+class UiKeyboardTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_song;
+
+    void key(WindowHarness &h, int keyCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(&h.window(), Qt::Key(keyCode), modifiers);
+        h.controller().positionTracker().tick();  // what the position timer would show next
+    }
+
+    void openSong(WindowHarness &h)
+    {
+        h.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window()));
+        h.chooser.answers = QStringList{m_song};
+        key(h, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(qlonglong(h.state().LengthMs), 60000);
+    }
+
+    // Types into the box that a click on a time label opens.
+    QLineEdit *typeTime(WindowHarness &h, const char *labelName, const QString &text)
+    {
+        QWidget *label = h.window().element(QLatin1String(labelName));
+        QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+        auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        if (!box)
+            return nullptr;
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        return box;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QVERIFY(m_dir.isValid());
+        m_song = m_dir.filePath(QStringLiteral("a minute.wav"));
+        // a tone whose pitch climbs, so every stretch of it is different
+        QVERIFY(media::runFfmpeg({"-f", "lavfi", "-i", "aevalsrc=sin(2*PI*(200+10*t)*t):s=44100:d=60", "-ac", "2",
+                                  media::asFileUrl(m_song)}));
+    }
+
+    void transportMarksAndZoomFromTheKeyboard()
+    {
+        WindowHarness h;
+        openSong(h);
+        key(h, Qt::Key_Space);
+        QCOMPARE(modeOf(h.device()), QStringLiteral("playing"));
+        key(h, Qt::Key_Space);
+        QCOMPARE(modeOf(h.device()), QStringLiteral("paused"));
+
+        key(h, Qt::Key_End);
+        QCOMPARE(positionOf(h.device()), 60000);
+        key(h, Qt::Key_Home);
+        QVERIFY(positionOf(h.device()) < 60000);
+        key(h, Qt::Key_BracketLeft);
+        QCOMPARE(h.state().Sel.startMs, h.state().PlayPositionMs);
+        key(h, Qt::Key_Right);
+        key(h, Qt::Key_BracketRight);
+        QCOMPARE(h.state().Sel.endMs, h.state().PlayPositionMs);
+        QVERIFY(h.state().Sel.lengthMs() >= 1000);
+
+        // +, - and the menu's "whole file"
+        key(h, Qt::Key_Plus);
+        QCOMPARE(h.state().View.lengthMs(), 30000.0);
+        key(h, Qt::Key_Plus);
+        QCOMPARE(h.state().View.lengthMs(), 15000.0);
+        key(h, Qt::Key_Minus);
+        QCOMPARE(h.state().View.lengthMs(), 30000.0);
+        h.controller().commands().write(QStringLiteral("ViewAll"));
+        QVERIFY(h.controller().view().isWholeFile());
+
+        // Shift+] plays the last two seconds of the selection and stops at its end
+        key(h, Qt::Key_BraceRight);
+        QCOMPARE(h.state().PlayingSelection, FlagTrue);
+        QVERIFY(WindowHarness::waitFor([&] {
+            h.controller().positionTracker().tick();
+            return h.state().PlayingSelection == FlagFalse;
+        }, 10000));
+    }
+
+    // The exact steps, on a device that only records what it is told.
+    void arrowsHomeAndEndMoveThePlayPositionBySteps()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window()));
+        h.state().LengthMs = 60000;
+        h.controller().view().showWholeFile();
+        const struct { qint64 from; int key; Qt::KeyboardModifiers modifiers; const char *sent; } steps[] = {
+            {5000, Qt::Key_Right, Qt::NoModifier, "play sound from 6000"},
+            {5000, Qt::Key_Left, Qt::NoModifier, "play sound from 4000"},
+            {5000, Qt::Key_Right, Qt::ShiftModifier, "play sound from 5082"},  // a pixel, less than 0.1 s
+            {500, Qt::Key_Left, Qt::NoModifier, "play sound from 0"},
+            {59500, Qt::Key_Right, Qt::NoModifier, "play sound from 60000"},
+            {30000, Qt::Key_Home, Qt::NoModifier, "play sound from 0"},
+            {30000, Qt::Key_End, Qt::NoModifier, "play sound from 60000"},
+        };
+        for (const auto &step : steps) {
+            h.state().PlayPositionMs = step.from;
+            device.commands.clear();
+            QTest::keyClick(&h.window(), Qt::Key(step.key), step.modifiers);
+            QCOMPARE(device.commands.value(device.commands.size() - 1), QString::fromLatin1(step.sent));
+        }
+        // zoomed to 10 s on view a pixel is 14 ms, and Shift moves by that pixel
+        h.controller().view().show(0, 10000);
+        h.state().PlayPositionMs = 5000;
+        QTest::keyClick(&h.window(), Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(device.commands.last(), QStringLiteral("play sound from 5014"));
+    }
+
+    void typedTimesAreTakenOrRefused()
+    {
+        WindowHarness h;
+        openSong(h);
+        QLineEdit *box = typeTime(h, "lblSelBegin", QStringLiteral("00:00:41.500"));
+        QVERIFY(box);
+        QVERIFY(!box->isVisible());
+        QCOMPARE(h.state().Sel.startMs, 41500);
+        QCOMPARE(h.face().lblSelBegin, QStringLiteral("00:00:41.5"));
+
+        // an end before the start, or past the file, is refused and marked
+        for (const char *wrong : {"30", "1:01", "abc"}) {
+            box = typeTime(h, "lblSelEnd", QString::fromLatin1(wrong));
+            QVERIFY(box && box->isVisible());
+            QVERIFY(!box->styleSheet().isEmpty());
+            QCOMPARE(h.state().Sel.endMs, 0);
+            QTest::keyClick(box, Qt::Key_Escape);
+            QVERIFY(!box->isVisible());
+        }
+        box = typeTime(h, "lblSelEnd", QStringLiteral("43"));
+        QCOMPARE(h.state().Sel, (Selection{41500, 43000}));
+        QCOMPARE(h.face().lblSelLength, QStringLiteral("00:00:01.5"));
+        QVERIFY(h.face().handleVisible[0] && h.face().handleVisible[1]);
+        // keys typed into the box are the box's: Space did not start playback
+        QCOMPARE(modeOf(h.device()), QString());
+    }
+
+    void dragOnTheWaveformSelectsAndTheWheelZooms()
+    {
+        WindowHarness h;
+        openSong(h);
+        auto *panel = qobject_cast<SkinPanel *>(h.window().element(QStringLiteral("picOpened")));
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(100, 150));
+        for (int x : {102, 150, 300}) {  // the first is within the slack of a press
+            QMouseEvent move(QEvent::MouseMove, QPointF(x, 150), panel->mapToGlobal(QPointF(x, 150)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(panel, &move);
+            if (x == 102)
+                QCOMPARE(h.state().Sel, Selection{});
+        }
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(300, 150));
+        const VisibleSpan whole{0, 60000};
+        QCOMPARE(h.state().Sel, (Selection{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(300 * 15, whole)}));
+        QCOMPARE(h.face().lblSelBegin, timeline::formatMilliseconds(h.state().Sel.startMs));
+
+        QWheelEvent wheel(QPointF(364, 150), panel->mapToGlobal(QPointF(364, 150)), {}, QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(panel, &wheel);
+        QCOMPARE(h.state().View.lengthMs(), 48000.0);
+        QWheelEvent shifted(QPointF(364, 150), panel->mapToGlobal(QPointF(364, 150)), {}, QPoint(0, -120),
+                            Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
+        const double startBefore = h.state().View.startMs;
+        QCoreApplication::sendEvent(panel, &shifted);
+        QCOMPARE(h.state().View.lengthMs(), 48000.0);
+        QCOMPARE(h.state().View.startMs, std::min(startBefore + 4800.0, 12000.0));
+        QCOMPARE(h.face().lblViewLength, QStringLiteral("00:00:48.0"));
+    }
+
+    // 00:00:41.500 to 00:00:43.000 typed, saved with Ctrl+S as a WAV: 1.5 s of
+    // exactly that audio.
+    void aTypedSelectionSavesExactlyThatAudio()
+    {
+        WindowHarness h;
+        openSong(h);
+        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+        typeTime(h, "lblSelBegin", QStringLiteral("00:00:41.500"));
+        typeTime(h, "lblSelEnd", QStringLiteral("00:00:43.000"));
+        const QString ring = m_dir.filePath(QStringLiteral("ring.wav"));
+        h.chooser.answers = QStringList{ring};
+        key(h, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
+        const media::AudioInfo info = media::probe(ring);
+        QVERIFY2(std::fabs(info.duration - 1.5) <= 0.03, qPrintable(QString::number(info.duration)));
+
+        int channels = 0, ringChannels = 0;
+        const std::vector<float> expected = framesOf(h.paths.workWav(), 41500 * 441 / 10, 43000 * 441 / 10, &channels);
+        const std::vector<float> saved = framesOf(ring, 0, 1500 * 441 / 10, &ringChannels);
+        QCOMPARE(ringChannels, channels);
+        QCOMPARE(saved.size(), expected.size());
+        double worst = 0;
+        for (std::size_t i = 0; i < saved.size(); ++i)
+            worst = std::max(worst, double(std::fabs(saved[i] - expected[i])));
+        QVERIFY2(worst < 1e-3, qPrintable(QString::number(worst)));
+    }
+};
+
+QTEST_MAIN(UiKeyboardTest)
+#include "test_ui_keyboard.moc"
