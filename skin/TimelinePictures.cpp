@@ -58,38 +58,21 @@ void field(QPainter &p, qreal dpr)
 {
     const QRectF frame = rows(FieldTop, FieldBottom, FieldLeft, FieldRight);
     band(p, frame, QColor(6, 12, 18));
-    const QRectF inside = frame.adjusted(1, 1, -1, -1);
-    bandGradient(p, QRectF(inside.left(), inside.top(), inside.width(), RulerTop - inside.top()),
-                 palette::FieldTop, palette::FieldBottom);
+    const FieldLayout layout = panelField();
+    paintFieldBackground(p, layout, 2);
 
-    // grid: the time line's tenths, and each channel's half-scale lines
-    const qreal waveTop = inside.top() + 1, waveBottom = RulerTop - 1;
-    for (int k = 0; k <= 10; ++k) {
-        const qreal x = qRound(LineOffset + TimelineSpan * k / 10.0);
-        band(p, QRectF(x, waveTop, 1, waveBottom - waveTop), palette::FieldGrid);
-    }
-    const qreal channel = (waveBottom - waveTop) / 2;
-    for (int c = 0; c < 2; ++c) {
-        const qreal mid = waveTop + channel * c + channel / 2;
-        for (qreal off : {-channel / 4, channel / 4})
-            band(p, QRectF(inside.left(), qRound(mid + off), inside.width(), 1), palette::FieldGrid);
-    }
-    band(p, QRectF(inside.left(), qRound(waveTop + channel), inside.width(), 1), QColor(40, 70, 88));
+    waveform::paint(p, QRectF(LineOffset, layout.waveTop, TimelineSpan + 1, layout.waveBottom - layout.waveTop),
+                    dpr);
 
-    waveform::paint(p, QRectF(LineOffset, waveTop, TimelineSpan + 1, waveBottom - waveTop), dpr);
+    paintFieldSheen(p, layout);
 
-    // a soft sheen over the top of the field
-    bandGradient(p, QRectF(inside.left(), inside.top(), inside.width(), 30), QColor(255, 255, 255, 18),
-                 QColor(255, 255, 255, 0));
-
-    // the tick ruler
-    const QRectF ruler(inside.left(), RulerTop, inside.width(), inside.bottom() - RulerTop);
-    bandGradient(p, ruler, QColor(34, 54, 72), palette::RulerFill);
-    band(p, QRectF(ruler.left(), RulerTop, ruler.width(), 1), QColor(60, 92, 116));
+    // the tick ruler: a hundred steps over the time line, tenths and halves longer
+    paintRulerBackground(p, layout);
     for (int k = 0; k <= 100; ++k) {
         const qreal x = qRound((LineOffset + TimelineSpan * k / 100.0) * dpr) / dpr;
         const qreal length = k % 10 == 0 ? 9 : (k % 5 == 0 ? 6 : 3);
-        band(p, QRectF(x, RulerTop + 1, 1, length), k % 10 == 0 ? QColor(196, 220, 238) : palette::RulerTick);
+        band(p, QRectF(x, layout.rulerTop + 1, 1, length),
+             k % 10 == 0 ? QColor(196, 220, 238) : palette::RulerTick);
     }
 }
 
@@ -127,6 +110,56 @@ QImage gripImage(qreal dpr, bool top, const QColor &light, const QColor &mid, co
 QColor railColour()
 {
     return palette::Rail;
+}
+
+FieldLayout panelField()
+{
+    return fieldWithin(rows(FieldTop, FieldBottom, FieldLeft, FieldRight).adjusted(1, 1, -1, -1));
+}
+
+FieldLayout fieldWithin(const QRectF &inside)
+{
+    constexpr qreal RulerHeight = FieldBottom - RulerTop;  // 20 rows inside the frame
+    const qreal rulerTop = inside.bottom() - RulerHeight;
+    return FieldLayout{inside, inside.top() + 1, rulerTop - 1, rulerTop};
+}
+
+void paintFieldBackground(QPainter &p, const FieldLayout &field, int lanes)
+{
+    const QRectF &inside = field.inside;
+    bandGradient(p, QRectF(inside.left(), inside.top(), inside.width(), field.rulerTop - inside.top()),
+                 palette::FieldTop, palette::FieldBottom);
+
+    // grid: the time line's tenths, and each lane's half-scale lines
+    const qreal waveTop = field.waveTop, waveBottom = field.waveBottom;
+    for (int k = 0; k <= 10; ++k) {
+        const qreal x = qRound(LineOffset + TimelineSpan * k / 10.0);
+        band(p, QRectF(x, waveTop, 1, waveBottom - waveTop), palette::FieldGrid);
+    }
+    lanes = qBound(1, lanes, 2);
+    const qreal lane = (waveBottom - waveTop) / lanes;
+    for (int c = 0; c < lanes; ++c) {
+        const qreal mid = waveTop + lane * c + lane / 2;
+        for (qreal off : {-lane / 4, lane / 4})
+            band(p, QRectF(inside.left(), qRound(mid + off), inside.width(), 1), palette::FieldGrid);
+    }
+    for (int c = 1; c < lanes; ++c)
+        band(p, QRectF(inside.left(), qRound(waveTop + lane * c), inside.width(), 1), QColor(40, 70, 88));
+}
+
+void paintFieldSheen(QPainter &p, const FieldLayout &field)
+{
+    const QRectF &inside = field.inside;
+    bandGradient(p, QRectF(inside.left(), inside.top(), inside.width(), 30), QColor(255, 255, 255, 18),
+                 QColor(255, 255, 255, 0));
+}
+
+void paintRulerBackground(QPainter &p, const FieldLayout &field)
+{
+    const QRectF &inside = field.inside;
+    const QRectF ruler(inside.left(), field.rulerTop, inside.width(), inside.bottom() - field.rulerTop);
+    bandGradient(p, ruler, QColor(34, 54, 72), palette::RulerFill);
+    band(p, QRectF(ruler.left(), field.rulerTop, ruler.width(), 1), QColor(60, 92, 116));
 }
 
 QImage panel(qreal dpr)

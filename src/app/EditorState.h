@@ -3,7 +3,10 @@
 #include "app/Selection.h"
 
 #include <QString>
+#include <memory>
 #include <cstdint>
+
+class PeakSummary;
 
 // Flags keep the -1/0 convention of the original design where tests and callers
 // can observe them: true is -1, false is 0, and "set" means "not 0".
@@ -34,6 +37,7 @@ struct EditorState {
     // nothing else writes them.
     QString SourcePath;            // the file the user opened; empty: none
     std::int64_t LengthMs = 0;     // the working WAV's length; 0: nothing open
+    std::shared_ptr<const PeakSummary> Peaks;  // the working WAV's waveform; null: none
 
     // main window
     std::int32_t TotalSeconds = 0;  // duration read from the decoder, 0 = unknown

@@ -11,6 +11,7 @@
 #include "playback/PlaybackController.h"
 #include "playback/Timeline.h"
 #include "playback/TimelineView.h"
+#include "playback/PeakSummary.h"
 #include "playback/WavFacts.h"
 #include "settings/CommonDialogs.h"
 
@@ -72,6 +73,7 @@ void OpenFlow::openPath(const QString &path)
     // whatever was known of an earlier working WAV goes with it
     c.state.SourcePath.clear();
     c.state.LengthMs = 0;
+    c.state.Peaks.reset();
     c.state.View = {};
     c.face.txtFullTime = QStringLiteral("0");
     c.face.touch();
@@ -123,9 +125,12 @@ void OpenFlow::openPath(const QString &path)
         reportFailure(path, failureText(report));
         return;
     }
-    // The length is known from here on, before anything is played.
+    // The length is known from here on, before anything is played, and the
+    // waveform shows as the decode ends.
     c.state.SourcePath = path;
     c.state.LengthMs = facts->lengthMs();
+    if (auto peaks = summariseWav(c.paths.workWav()))
+        c.state.Peaks = std::make_shared<const PeakSummary>(std::move(*peaks));
     c.face.txtFullTime = QString::number(c.state.LengthMs / 1000);
     c.view.showWholeFile();
     endOfDecodeJob();
@@ -179,6 +184,7 @@ void OpenFlow::close()
     QFile::remove(c.paths.workWav());
     c.state.SourcePath.clear();
     c.state.LengthMs = 0;
+    c.state.Peaks.reset();
     c.face.txtFullTime = QStringLiteral("0");
     c.face.picOpenedVisible = false;
     c.state.Sel = {};

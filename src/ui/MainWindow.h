@@ -19,6 +19,7 @@ class SkinPanel;
 class MenuHolder;
 class SettingsDialogHost;
 class TypedTimeField;
+class WaveformView;
 class PlaybackDevice;
 
 // The services the main window hands to its controller. The program passes the
@@ -98,6 +99,8 @@ private:
     bool m_jobButtonsEnabled = true;
     std::unique_ptr<MenuHolder> m_menus;
     TypedTimeField *m_typedTime = nullptr;
+    WaveformView *m_waveform = nullptr;
+    Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;
     QPixmap m_shapedFace;  // the face with its key-colour margin see-through
     QTimer m_timer3;

@@ -4,6 +4,7 @@
 #include "Skin.h"
 #include "playback/Timeline.h"
 #include "ui/SkinWidgets.h"
+#include "ui/WaveformView.h"
 
 #include <cmath>
 
@@ -70,6 +71,19 @@ void MainWindow::syncFromFace()
         }
         placeX(element(QStringLiteral("imgSelectLine") + n), f.handleX[h] + 90.0f);
         setShown(element(QStringLiteral("imgSelectLine") + n), f.handleVisible[h] && onView);
+    }
+
+    if (m_waveform) {
+        const EditorState &s = m_controller.state;
+        if (m_waveform->summary() != s.Peaks)
+            m_waveform->setSummary(s.Peaks);
+        if (m_waveform->visibleStartMs() != s.View.startMs || m_waveform->visibleEndMs() != s.View.endMs)
+            m_waveform->setVisibleSpan(s.View.startMs, s.View.endMs);
+        const Selection shaded = s.Sel.hasEnd() ? s.Sel : Selection{};
+        if (shaded != m_shadedSelection) {
+            m_shadedSelection = shaded;
+            m_waveform->setSelection(double(shaded.startMs), double(shaded.endMs));
+        }
     }
 
     setWidth(element(QStringLiteral("imgPB")), f.imgPBWidth);

@@ -6,6 +6,7 @@
 #include "ui/SkinWidgets.h"
 #include "ui/TimelineInput.h"
 #include "ui/TypedTimeField.h"
+#include "ui/WaveformView.h"
 
 #include <QApplication>
 #include <QUrl>
@@ -104,6 +105,10 @@ void MainWindow::wireTimeline()
         }
     }
     auto *panel = qobject_cast<SkinPanel *>(element(QStringLiteral("picOpened")));
+    // The open file's own waveform over the panel's field, under the markers.
+    m_waveform = new WaveformView(panel);
+    m_waveform->setGeometry(WaveformView::panelGeometry());
+    m_waveform->lower();
     connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controller.markers().panelPress(twips(pos)); });
     new TimelineInput(m_controller, *panel, this);
 }
