@@ -62,6 +62,16 @@ void SelectionHandles::move(int handle, float pointerXTwips)
     if (moved == x)
         return;
     x = moved;
+    // The table follows the handle while it moves; the selection itself
+    // changes only when the handle is let go.
+    const std::int64_t ms = std::clamp<std::int64_t>(timeline::positionToMs(moved, state_.View), 0,
+                                                     std::max<std::int64_t>(state_.LengthMs, 0));
+    (handle == Start ? face_.lblSelBegin : face_.lblSelEnd) = timeline::formatMilliseconds(ms);
+    const Selection &sel = state_.Sel;
+    const std::int64_t start = handle == Start ? ms : sel.startMs;
+    const std::int64_t end = handle == End ? ms : sel.endMs;
+    if ((handle == End || sel.hasEnd()) && end >= start)
+        face_.lblSelLength = timeline::formatMilliseconds(end - start);
     face_.touch();
 }
 
