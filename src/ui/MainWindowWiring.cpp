@@ -109,8 +109,10 @@ void MainWindow::wireTimeline()
     m_waveform = new WaveformView(panel);
     m_waveform->setGeometry(WaveformView::panelGeometry());
     m_waveform->lower();
-    connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controller.markers().panelPress(twips(pos)); });
+    // The drag watcher hears of a press first: the seek lets pending events
+    // run, and the pointer's first moves may be among them.
     new TimelineInput(m_controller, *panel, this);
+    connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controller.markers().panelPress(twips(pos)); });
 }
 
 void MainWindow::wireTypedTimes()

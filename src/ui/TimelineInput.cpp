@@ -22,7 +22,6 @@ constexpr double ScrollStep = 0.1;
 TimelineInput::TimelineInput(MainController &controller, SkinPanel &panel, QObject *parent)
     : QObject(parent), m_controller(controller)
 {
-    // After the panel's own press handling (the seek) has been connected.
     connect(&panel, &SkinPanel::pressed, this, &TimelineInput::pressed);
     connect(&panel, &SkinPanel::dragged, this, &TimelineInput::dragged);
     connect(&panel, &SkinPanel::released, this, &TimelineInput::released);
