@@ -196,6 +196,17 @@ private slots:
         QCOMPARE(h.state().Sel, (Selection{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(300 * 15, whole)}));
         QCOMPARE(h.face().lblSelBegin, timeline::formatMilliseconds(h.state().Sel.startMs));
 
+        // moves already queued when the press seeks (it lets pending events
+        // run) belong to the drag too
+        for (int x : {420, 500}) {
+            QCoreApplication::postEvent(panel, new QMouseEvent(QEvent::MouseMove, QPointF(x, 150),
+                                                               panel->mapToGlobal(QPointF(x, 150)), Qt::NoButton,
+                                                               Qt::LeftButton, Qt::NoModifier));
+        }
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(400, 150));
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(500, 150));
+        QCOMPARE(h.state().Sel, (Selection{timeline::positionToMs(400 * 15, whole), timeline::positionToMs(500 * 15, whole)}));
+
         QWheelEvent wheel(QPointF(364, 150), panel->mapToGlobal(QPointF(364, 150)), {}, QPoint(0, 120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(panel, &wheel);
