@@ -81,13 +81,19 @@ void PlaybackController::togglePlayPause()
 
 void PlaybackController::playStretch(std::int64_t fromMs, std::int64_t untilMs)
 {
-    if (untilMs <= fromMs)
-        return;
+    if (untilMs > fromMs)
+        preview(fromMs, untilMs);
+}
+
+void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
+{
     stopAndClose();
     QCoreApplication::processEvents();
     if (!playback::workFileExists(workWav_))
         return;
     playback::openUnderAlias(device_, workWav_);
+    // Set before the start position is checked: an overflowing start leaves the
+    // device open and the flag set, with nothing playing.
     state_.PlayingSelection = FlagTrue;
     state_.PreviewEndMs = untilMs;
     playback::playFromMs(device_, fromMs);
@@ -133,14 +139,5 @@ void PlaybackController::playSelection()
 {
     if (state_.Sel.isUnset())
         return;
-    stopAndClose();
-    QCoreApplication::processEvents();
-    if (!playback::workFileExists(workWav_))
-        return;
-    playback::openUnderAlias(device_, workWav_);
-    // Set before the start position is checked: an overflowing start leaves the
-    // device open and the flag set, with nothing playing.
-    state_.PlayingSelection = FlagTrue;
-    state_.PreviewEndMs = 0;  // up to the selection's own end
-    playback::playFromMs(device_, state_.Sel.startMs);
+    preview(state_.Sel.startMs, 0);  // up to the selection's own end
 }

@@ -95,6 +95,8 @@ private:
     void stop();
     void pause();
     void playSelection();
+    // Plays from fromMs and stops at untilMs, or at the selection's end for 0.
+    void preview(std::int64_t fromMs, std::int64_t untilMs);
 
     EditorState &state_;
     MainFace &face_;
