@@ -2,19 +2,24 @@
 // is handed to a raw file in real time: the recording is what the listener
 // would have heard. The source is a rising tone over a constant offset, so no
 // sample of it is zero and silence in the recording is always the device.
+//
+// Every step waits for something the device or the driver has done (frames
+// handed over, silence written), never for a stretch of time, so the outcome
+// does not depend on how busy the machine is; time limits only catch a hang.
 
 #include "playback/SdlAudioOutput.h"
 #include "playback/StringCommandDevice.h"
 
 #include "support/Media.h"
 
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -26,6 +31,8 @@ constexpr int Channels = 2;
 // 16-bit samples become float exactly in ffmpeg and in libsndfile; this only
 // allows for rounding in the last bit.
 constexpr float SampleTolerance = 1e-5f;
+// Only a device that has stopped playing (or a hung machine) takes this long.
+constexpr int HangMs = 60000;
 
 std::vector<float> readFloats(const QString &path)
 {
@@ -72,6 +79,22 @@ bool accepts(StringCommandDevice &device, const QString &command)
     return ok;
 }
 
+qint64 positionOf(StringCommandDevice &device)
+{
+    return device.send(QStringLiteral("status sound position")).toLongLong();
+}
+
+std::int64_t framesHanded(const StringCommandDevice &device)
+{
+    return device.driverStats().framesHanded;
+}
+
+// Plays on until the driver has been handed file frame `frame`.
+bool playUntilHanded(const StringCommandDevice &device, std::int64_t frame)
+{
+    return QTest::qWaitFor([&] { return framesHanded(device) >= frame; }, HangMs);
+}
+
 }  // namespace
 
 class TestDeviceDisk : public QObject {
@@ -80,12 +103,19 @@ class TestDeviceDisk : public QObject {
     QTemporaryDir m_dir;
     QString m_wav;
     std::vector<float> m_reference;  // the WAV's samples as float, interleaved
+    QString m_recording;             // the file the disk driver is writing
+    // What the last play() saw: whether the position got to the length, and the
+    // frames handed to the driver by then.
+    bool m_reachedEnd = false;
+    std::int64_t m_handedAtEnd = -1;
 
     // Opens the WAV, runs the steps, lets it play to the end; what was recorded.
     Recording play(const QString &name, const std::function<void(StringCommandDevice &)> &steps)
     {
-        const QString recording = m_dir.filePath(name);
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(recording));
+        m_recording = m_dir.filePath(name);
+        m_reachedEnd = false;
+        m_handedAtEnd = -1;
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_recording));
         {
             StringCommandDevice device;
             if (!accepts(device, "open " + m_wav + " alias sound")
@@ -95,13 +125,25 @@ class TestDeviceDisk : public QObject {
             }
             steps(device);
             const QString length = device.send(QStringLiteral("status sound length"));
-            QElapsedTimer clock;
-            clock.start();
-            while (device.send(QStringLiteral("status sound position")) != length
-                   && clock.elapsed() < 6000)
-                QTest::qWait(10);
+            m_reachedEnd = QTest::qWaitFor(
+                [&] { return device.send(QStringLiteral("status sound position")) == length; },
+                HangMs);
+            m_handedAtEnd = framesHanded(device);
         }
-        return splitRecording(readFloats(recording));
+        return splitRecording(readFloats(m_recording));
+    }
+
+    // While the device is halted, waits until the disk driver has written at
+    // least `frames` frames of silence after everything the device had handed
+    // it. The driver may still be writing the last buffer it was handed, and
+    // the file may lag behind by what is buffered on the way to it; both are
+    // allowed for, so the wait only ends once that much silence is on disk.
+    bool recordSilence(const StringCommandDevice &device, std::int64_t frames)
+    {
+        const qint64 frameBytes = qint64(Channels) * qint64(sizeof(float));
+        const qint64 inFlight = 2 * qint64(device.driverStats().bufferFrames) * frameBytes + 65536;
+        const qint64 until = QFileInfo(m_recording).size() + inFlight + frames * frameBytes;
+        return QTest::qWaitFor([&] { return QFileInfo(m_recording).size() >= until; }, HangMs);
     }
 
     // The first sample where the sounding part is not the WAV from 2 s on; -1
@@ -138,6 +180,8 @@ private slots:
         const Recording r = play(QStringLiteral("from2.raw"), [](StringCommandDevice &device) {
             QVERIFY(accepts(device, QStringLiteral("play sound from 2000")));
         });
+        QVERIFY(m_reachedEnd);
+        QCOMPARE(m_handedAtEnd, std::int64_t(4 * Rate));
         QVERIFY2(r.gapsAt.empty(), "the sound was interrupted");
         QCOMPARE(mismatchFromTwoSeconds(r), qint64(-1));
     }
@@ -146,29 +190,42 @@ private slots:
     // the driver; resuming and stop-then-play go on from exactly there.
     void pauseAndStopNeitherDropNorRepeatSamples()
     {
+        std::int64_t pausedFrame = -1;
+        std::int64_t stoppedFrame = -1;
         qint64 pausedMs = -1;
         qint64 stoppedMs = -1;
         const Recording r = play(QStringLiteral("paused.raw"), [&](StringCommandDevice &device) {
-            const QString position = QStringLiteral("status sound position");
             QVERIFY(accepts(device, QStringLiteral("play sound from 2000")));
-            QTest::qWait(400);
+            QVERIFY(playUntilHanded(device, 2 * Rate + Rate * 4 / 10));
             QVERIFY(accepts(device, QStringLiteral("pause sound")));
-            pausedMs = device.send(position).toLongLong();
-            QTest::qWait(300);
+            pausedFrame = framesHanded(device);
+            pausedMs = positionOf(device);
+            // A quarter of a second of silence while paused, and not a frame more handed.
+            QVERIFY(recordSilence(device, Rate / 4));
+            QCOMPARE(framesHanded(device), pausedFrame);
+            QCOMPARE(positionOf(device), pausedMs);
             QVERIFY(accepts(device, QStringLiteral("resume sound")));
-            QTest::qWait(400);
+            QVERIFY(playUntilHanded(device, pausedFrame + Rate * 4 / 10));
             QVERIFY(accepts(device, QStringLiteral("stop sound")));
-            stoppedMs = device.send(position).toLongLong();
-            QTest::qWait(300);
+            stoppedFrame = framesHanded(device);
+            stoppedMs = positionOf(device);
+            QVERIFY(recordSilence(device, Rate / 4));
+            QCOMPARE(framesHanded(device), stoppedFrame);
+            QCOMPARE(positionOf(device), stoppedMs);
             QVERIFY(accepts(device, QStringLiteral("play sound")));
         });
+        QVERIFY(m_reachedEnd);
+        QCOMPARE(m_handedAtEnd, std::int64_t(4 * Rate));
         QCOMPARE(mismatchFromTwoSeconds(r), qint64(-1));
         QCOMPARE(r.gapsAt.size(), std::size_t(2));
         for (const std::size_t gap : r.gapFrames)
             QVERIFY2(gap > Rate / 5, qPrintable(QString::number(gap)));
-        // The held positions are where the sound broke off, to the millisecond.
-        QCOMPARE(pausedMs, qint64((r.gapsAt[0] + 2 * Rate) * 1000 / Rate));
-        QCOMPARE(stoppedMs, qint64((r.gapsAt[1] + 2 * Rate) * 1000 / Rate));
+        // The sound broke off exactly after the frames handed before the pause
+        // and the stop, and the held positions are those frames, to the millisecond.
+        QCOMPARE(std::int64_t(r.gapsAt[0]) + 2 * Rate, pausedFrame);
+        QCOMPARE(std::int64_t(r.gapsAt[1]) + 2 * Rate, stoppedFrame);
+        QCOMPARE(pausedMs, qint64(pausedFrame * 1000 / Rate));
+        QCOMPARE(stoppedMs, qint64(stoppedFrame * 1000 / Rate));
     }
 };
 

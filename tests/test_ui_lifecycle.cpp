@@ -1,12 +1,16 @@
 // Start-up and shutdown of the real main window, and opening from outside.
+#include "pipeline/DOSOutputs.h"
 #include "pipeline/OpenFlow.h"
 #include "support/Media.h"
 #include "support/RecordingDevice.h"
 #include "support/WindowHarness.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
+
+#include <functional>
 
 class UiLifecycleTest : public QObject {
     Q_OBJECT
@@ -26,6 +30,29 @@ class UiLifecycleTest : public QObject {
         write(path, "#!/bin/sh\necho 'Duration: 00:10:00.00, start: 0'\nexec sleep 600\n");
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
+    }
+
+    // Runs `act` from the window's event loop once the decode is under way (its
+    // runner busy and the stand-in's duration read), however long that takes.
+    // The decode holds the click in its own loop, so `act` is what ends it; if
+    // the decode never gets there, `act` runs anyway after a minute and
+    // *gaveUp tells the test.
+    static void whenDecoding(WindowHarness &h, bool *gaveUp, const std::function<void()> &act)
+    {
+        auto *poll = new QTimer(&h.window());
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(poll, &QTimer::timeout, &h.window(), [&h, poll, gaveUp, act, waited] {
+            DOSOutputs &decode = h.controller().objDOS();
+            const bool underWay = decode.isRunning() && decode.Outputs().contains("Duration");
+            *gaveUp = !underWay && waited.hasExpired(60000);
+            if (!underWay && !*gaveUp)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            act();
+        });
+        poll->start(10);
     }
 
 private slots:
@@ -72,13 +99,15 @@ private slots:
         h.chooser.answers = QStringList{song};
         qputenv("BRINDLEWAVE_FFMPEG", slow.toLocal8Bit());
         bool wasRunning = false;
-        QTimer::singleShot(500, &h.window(), [&] {
+        bool gaveUp = false;
+        whenDecoding(h, &gaveUp, [&] {
             wasRunning = h.controller().objDOS().isRunning();
             h.window().close();  // the question is answered with OK
         });
         h.click(QStringLiteral("imgButton(0)"));
         qunsetenv("BRINDLEWAVE_FFMPEG");
 
+        QVERIFY2(!gaveUp, "the decode never got under way");
         QVERIFY(wasRunning);
         QVERIFY(!h.controller().objDOS().isRunning());
         QCOMPARE(h.ended, 1);
@@ -99,12 +128,14 @@ private slots:
         WindowHarness h(&device);
         h.chooser.answers = QStringList{first, second};
         qputenv("BRINDLEWAVE_FFMPEG", slow.toLocal8Bit());
-        QTimer::singleShot(500, &h.window(), [&] {
+        bool gaveUp = false;
+        whenDecoding(h, &gaveUp, [&] {
             qunsetenv("BRINDLEWAVE_FFMPEG");
             h.click(QStringLiteral("imgButton(0)"));  // FileOpen is still clear: another open
         });
         h.click(QStringLiteral("imgButton(0)"));
         qunsetenv("BRINDLEWAVE_FFMPEG");
+        QVERIFY2(!gaveUp, "the first decode never got under way");
 
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
         QCOMPARE(h.state().FileOpen, FlagTrue);
