@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev
-  libsdl2-dev libsndfile1-dev
+  libsdl2-dev libsndfile1-dev libebur128-dev
   ffmpeg libavcodec-extra
   fonts-noto-cjk
   xvfb xauth xdotool imagemagick x11-utils

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CutShaping.h"
 #include "app/Selection.h"
 
 #include <QString>
@@ -31,6 +32,7 @@ struct EditorState {
     std::int64_t PlayPositionMs = 0;  // the play position at the last tick of the position timer
     std::int16_t OpenFolderChoice = 0;   // 0: open the folder after a save
     std::int16_t PromptSoundChoice = 0;  // 0: play the completion sound
+    CutShaping Shaping;                  // fades and loudness of saved ringtones
 
     // The open file as the model knows it. Both are set when a decode has
     // produced a playable working WAV and cleared when the file is closed;
