@@ -429,12 +429,15 @@ private slots:
         for (const char *command :
              {"play sound", "status sound position", "open alias sound",
               "open /no/such/file.wav alias sound", "open /tmp alias sound", "open %1 alias music",
-              "open %2 alias sound"})
+              "open %2 alias sound", "setaudio sound fade off", "setaudio sound fade 0 10 100 10"})
             QTest::addRow("closed: %s", command) << false << QString::fromLatin1(command);
         for (const char *command :
              {"", "PLAY SOUND", "play sound from ", "play sound from 1.5", "play sound from -1",
               "play sound from 20001", "play sound from 99999999999999999999999",
-              "status sound volume", "resume sound", "open %1 alias sound"})
+              "status sound volume", "resume sound", "open %1 alias sound",
+              "setaudio sound fade -1 0 5000 0", "setaudio sound fade 0 -1 5000 0",
+              "setaudio sound fade 0 0 5000 -1", "setaudio sound fade 5000 0 4999 0",
+              "setaudio sound fade 0 10 5000", "setaudio sound fade"})
             QTest::addRow("open: %s", command) << true << QString::fromLatin1(command);
     }
 
@@ -472,6 +475,34 @@ private slots:
         VERIFY_STARTS_AT(device, "play sound", beforeFrame, nullptr);
         PLAY_UNTIL_HANDED(device, before, beforeFrame + 44100 / 10, nullptr);
         QVERIFY(positionOf(device) > before);
+    }
+
+    // Setting and clearing the fades neither moves nor starts nor halts the
+    // device: stopped it stays where it is, playing it plays on in step.
+    void fadeCommandsLeavePlaybackAlone()
+    {
+        StringCommandDevice device;
+        QVERIFY(accepts(device, openCommand(m_long)));
+        const int rate = 44100;
+        QVERIFY(accepts(device, QStringLiteral("setaudio sound fade 3000 500 8000 500")));
+        VERIFY_HOLDS_STILL(device, 0);
+        QCOMPARE(statsOf(device).callbacks, std::int64_t(0));
+
+        VERIFY_STARTS_AT(device, "play sound from 2000", frameAt(2000, rate), nullptr);
+        Reading r;
+        PLAY_UNTIL_HANDED(device, 2000, frameAt(2000, rate) + rate / 5, &r);
+        QVERIFY(accepts(device, QStringLiteral("setaudio sound fade off")));
+        QVERIFY(accepts(device, QStringLiteral("setaudio sound fade 0 0 0 0")));
+        QCOMPARE(device.send(QStringLiteral("status sound mode")), QStringLiteral("playing"));
+        const std::int64_t handed = statsOf(device).framesHanded;
+        PLAY_UNTIL_HANDED(device, r.positionMs, handed + rate / 5, &r);
+        VERIFY_AT_LEAST(r.positionMs, msOf(handed + rate / 5 - r.bufferFrames, rate));
+
+        QVERIFY(accepts(device, QStringLiteral("pause sound")));
+        const qint64 paused = positionOf(device);
+        QVERIFY(accepts(device, QStringLiteral("setaudio sound fade 3000 500 8000 500")));
+        VERIFY_HOLDS_STILL(device, paused);
+        QCOMPARE(device.send(QStringLiteral("status sound mode")), QStringLiteral("paused"));
     }
 
     void playsWavVariantsForTheirLength_data()

@@ -3,6 +3,10 @@
 // would have heard. The source is a rising tone over a constant offset, so no
 // sample of it is zero and silence in the recording is always the device.
 //
+// The fades are heard on a level source (every sample the same on each
+// channel): what the driver was handed is then the source times the gain of
+// each frame, and any frame out of place shows.
+//
 // Every step waits for something the device or the driver has done (frames
 // handed over, silence written), never for a stretch of time, so the outcome
 // does not depend on how busy the machine is; time limits only catch a hang.
@@ -33,6 +37,97 @@ constexpr int Channels = 2;
 constexpr float SampleTolerance = 1e-5f;
 // Only a device that has stopped playing (or a hung machine) takes this long.
 constexpr int HangMs = 60000;
+
+// The level source: 2.5 s of a constant 0.5 left and 0.25 right, exact in 16 bits.
+constexpr float LevelLeft = 0.5f;
+constexpr float LevelRight = 0.25f;
+constexpr std::int64_t LevelFrames = Rate * 5 / 2;
+// The selection 1.0 s to 2.0 s with a 300 ms fade in and a 200 ms fade out,
+// in frames (44.1 a millisecond: all whole).
+constexpr std::int64_t SelStart = Rate;
+constexpr std::int64_t SelEnd = 2 * Rate;
+constexpr std::int64_t FadeIn = Rate * 3 / 10;
+constexpr std::int64_t FadeOut = Rate * 2 / 10;
+const QString SetFades = QStringLiteral("setaudio sound fade 1000 300 2000 200");
+constexpr std::int64_t FrameAt500Ms = Rate / 2;
+
+// The gain the saved ringtone has at a frame of the file: rising 0 -> 1 from
+// the selection's first frame, falling to 0 at the frame after its last; 1
+// outside it.
+double cutGain(std::int64_t frame)
+{
+    if (frame < SelStart || frame >= SelEnd)
+        return 1.0;
+    double gain = 1.0;
+    if (frame < SelStart + FadeIn)
+        gain = double(frame - SelStart) / double(FadeIn);
+    if (frame >= SelEnd - FadeOut)
+        gain *= double(SelEnd - frame) / double(FadeOut);
+    return gain;
+}
+double noFade(std::int64_t) { return 1.0; }
+
+// Empty when `frames` (interleaved) are the level source's file frames
+// [first, end) times gain(frame), else the first difference. Where the gain
+// is 1 the samples must be the source's exactly.
+QString levelMismatch(std::vector<float>::const_iterator begin,
+                      std::vector<float>::const_iterator end, std::int64_t first,
+                      std::int64_t endFrame, const std::function<double(std::int64_t)> &gain)
+{
+    const std::size_t expectedFrames = std::size_t(endFrame - first);
+    const std::size_t count = std::size_t(end - begin);
+    if (count != expectedFrames * Channels)
+        return QStringLiteral("%1 frames from frame %2, expected %3")
+            .arg(count / Channels).arg(first).arg(expectedFrames);
+    for (std::size_t i = 0; i < expectedFrames; ++i) {
+        const std::int64_t frame = first + std::int64_t(i);
+        const double g = gain(frame);
+        const float levels[Channels] = {LevelLeft, LevelRight};
+        for (int c = 0; c < Channels; ++c) {
+            const float got = begin[std::ptrdiff_t(i * Channels) + c];
+            const double want = double(levels[c]) * g;
+            if (g == 1.0 ? got != levels[c] : std::fabs(got - want) > 1e-6)
+                return QStringLiteral("frame %1 channel %2: %3, expected %4")
+                    .arg(frame).arg(c).arg(double(got), 0, 'g', 9).arg(want, 0, 'g', 9);
+        }
+    }
+    return {};
+}
+
+// The frames [begin, end) of a recording are the level source's file frames
+// [first, endFrame) times gain(frame).
+#define VERIFY_LEVEL(begin, end, first, endFrame, gain)                             \
+    do {                                                                            \
+        const QString fault_ = levelMismatch(begin, end, first, endFrame, gain);    \
+        QVERIFY2(fault_.isEmpty(), qPrintable(fault_));                             \
+    } while (false)
+
+// The recording from its first to its last frame that is not silent.
+std::vector<float> trimSilence(const std::vector<float> &samples)
+{
+    const auto silent = [&](std::size_t f) {
+        return samples[f * Channels] == 0.0f && samples[f * Channels + 1] == 0.0f;
+    };
+    std::size_t begin = 0;
+    std::size_t end = samples.size() / Channels;
+    while (begin < end && silent(begin))
+        ++begin;
+    while (end > begin && silent(end - 1))
+        --end;
+    return {samples.begin() + std::ptrdiff_t(begin * Channels),
+            samples.begin() + std::ptrdiff_t(end * Channels)};
+}
+
+// Mean level of the left channel over the file frames [from, to) of a
+// recording whose first frame is file frame `first`.
+double meanLeft(const std::vector<float> &frames, std::int64_t first, std::int64_t from,
+                std::int64_t to)
+{
+    double sum = 0.0;
+    for (std::int64_t f = from; f < to; ++f)
+        sum += std::fabs(frames[std::size_t(f - first) * Channels]);
+    return sum / double(to - from);
+}
 
 std::vector<float> readFloats(const QString &path)
 {
@@ -102,6 +197,7 @@ class TestDeviceDisk : public QObject {
 
     QTemporaryDir m_dir;
     QString m_wav;
+    QString m_level;                 // the level source
     std::vector<float> m_reference;  // the WAV's samples as float, interleaved
     QString m_recording;             // the file the disk driver is writing
     // What the last play() saw: whether the position got to the length, and the
@@ -109,8 +205,10 @@ class TestDeviceDisk : public QObject {
     bool m_reachedEnd = false;
     std::int64_t m_handedAtEnd = -1;
 
-    // Opens the WAV, runs the steps, lets it play to the end; what was recorded.
-    Recording play(const QString &name, const std::function<void(StringCommandDevice &)> &steps)
+    // Opens the WAV (the chirp unless told), runs the steps, lets it play to
+    // the end; what was recorded.
+    Recording play(const QString &name, const std::function<void(StringCommandDevice &)> &steps,
+                   const QString &wav = {})
     {
         m_recording = m_dir.filePath(name);
         m_reachedEnd = false;
@@ -118,7 +216,7 @@ class TestDeviceDisk : public QObject {
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_recording));
         {
             StringCommandDevice device;
-            if (!accepts(device, "open " + m_wav + " alias sound")
+            if (!accepts(device, "open " + (wav.isEmpty() ? m_wav : wav) + " alias sound")
                 || device.driverStats().driver != u"disk") {
                 qWarning("the WAV could not be opened on the disk driver");
                 return {};
@@ -173,6 +271,12 @@ private slots:
         QVERIFY(media::runFfmpeg({"-i", m_wav, "-f", "f32le", "-c:a", "pcm_f32le", raw}));
         m_reference = readFloats(raw);
         QCOMPARE(m_reference.size(), std::size_t(Rate) * 4 * Channels);
+
+        m_level = m_dir.filePath(QStringLiteral("level.wav"));
+        QVERIFY(media::runFfmpeg({"-f", "lavfi", "-i",
+                                  QStringLiteral("aevalsrc=%1|%2:s=%3:d=2.5:c=stereo")
+                                      .arg(LevelLeft).arg(LevelRight).arg(Rate),
+                                  "-c:a", "pcm_s16le", m_level}));
     }
 
     void playFromTwoSecondsRecordsTheSourceFromTwoSeconds()
@@ -226,6 +330,108 @@ private slots:
         QCOMPARE(std::int64_t(r.gapsAt[1]) + 2 * Rate, stoppedFrame);
         QCOMPARE(pausedMs, qint64(pausedFrame * 1000 / Rate));
         QCOMPARE(stoppedMs, qint64(stoppedFrame * 1000 / Rate));
+    }
+
+    // Played from before the selection to the end of the file, the fades are
+    // where the saved ringtone has them, frame by frame: the selection's first
+    // and last 20 ms far quieter than its middle, its middle and everything
+    // around it exactly the file.
+    void selectionFadesAreHeardWhereTheCutHasThem()
+    {
+        const Recording r = play(QStringLiteral("faded.raw"), [](StringCommandDevice &device) {
+            QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 500")));
+        }, m_level);
+        QVERIFY(m_reachedEnd);
+        QCOMPARE(m_handedAtEnd, LevelFrames);
+        // From its first sound on, the recording is file frame 0.5 s onwards.
+        const std::vector<float> heard = trimSilence(readFloats(m_recording));
+        VERIFY_LEVEL(heard.cbegin(), heard.cend(), FrameAt500Ms, LevelFrames, cutGain);
+        // The silent first frame of the fade in is in it, not a gap.
+        QCOMPARE(r.gapsAt, std::vector<std::size_t>{std::size_t(SelStart - FrameAt500Ms)});
+        QCOMPARE(r.gapFrames, std::vector<std::size_t>{1});
+
+        const std::int64_t ms20 = Rate / 50;
+        const double middle = meanLeft(heard, FrameAt500Ms, SelStart + FadeIn, SelEnd - FadeOut);
+        QCOMPARE(middle, double(LevelLeft));
+        QVERIFY(meanLeft(heard, FrameAt500Ms, SelStart, SelStart + ms20) < 0.1 * middle);
+        QVERIFY(meanLeft(heard, FrameAt500Ms, SelEnd - ms20, SelEnd) < 0.1 * middle);
+    }
+
+    // The fades belong to positions in the file: seeking into the fade in,
+    // pausing in the fade out and resuming leave them where they were.
+    void fadesStayInPlaceAcrossPauseAndResume()
+    {
+        std::int64_t pausedFrame = -1;
+        const std::int64_t from = Rate * 11 / 10;  // 1.1 s, inside the fade in
+        const Recording r = play(QStringLiteral("faded-paused.raw"), [&](StringCommandDevice &device) {
+            QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 1100")));
+            QVERIFY(playUntilHanded(device, Rate * 185 / 100));
+            QVERIFY(accepts(device, QStringLiteral("pause sound")));
+            pausedFrame = framesHanded(device);
+            QVERIFY(recordSilence(device, Rate / 4));
+            QVERIFY(accepts(device, QStringLiteral("resume sound")));
+        }, m_level);
+        QVERIFY(m_reachedEnd);
+        QCOMPARE(m_handedAtEnd, LevelFrames);
+        QCOMPARE(r.gapsAt, std::vector<std::size_t>{std::size_t(pausedFrame - from)});
+        VERIFY_LEVEL(r.sounding.cbegin(), r.sounding.cend(), from, LevelFrames, cutGain);
+    }
+
+    // Fades of length 0 hand over the very samples plain playback does.
+    void zeroFadesChangeNoSample()
+    {
+        const Recording plain = play(QStringLiteral("plain.raw"), [](StringCommandDevice &device) {
+            QVERIFY(accepts(device, QStringLiteral("play sound from 2000")));
+        });
+        const Recording zero = play(QStringLiteral("zero-fades.raw"), [](StringCommandDevice &device) {
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound fade 2000 0 3000 0")));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 2000")));
+        });
+        QVERIFY(m_reachedEnd);
+        QVERIFY(zero.gapsAt.empty());
+        QCOMPARE(mismatchFromTwoSeconds(zero), qint64(-1));
+        QCOMPARE(zero.sounding.size(), plain.sounding.size());
+        QVERIFY(std::memcmp(zero.sounding.data(), plain.sounding.data(),
+                            zero.sounding.size() * sizeof(float)) == 0);
+    }
+
+    // "fade off" after a faded selection, and a new open of the file, both
+    // play the file as it is.
+    void offAndReopeningPlayTheFileUnfaded()
+    {
+        std::int64_t stoppedFrame = -1;
+        const Recording r = play(QStringLiteral("off.raw"), [&](StringCommandDevice &device) {
+            QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 1000")));
+            QVERIFY(playUntilHanded(device, SelStart + FadeIn / 2));
+            QVERIFY(accepts(device, QStringLiteral("stop sound")));
+            stoppedFrame = framesHanded(device);
+            QVERIFY(recordSilence(device, Rate / 4));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound fade off")));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 500")));
+        }, m_level);
+        QVERIFY(m_reachedEnd);
+        QCOMPARE(r.gapsAt.size(), std::size_t(1));
+        // Before the stop: the fade in from its first sounding frame on ...
+        const std::size_t faded = r.gapsAt[0];
+        QCOMPARE(std::int64_t(faded), stoppedFrame - SelStart - 1);
+        const auto split = r.sounding.cbegin() + std::ptrdiff_t(faded * Channels);
+        VERIFY_LEVEL(r.sounding.cbegin(), split, SelStart + 1, stoppedFrame, cutGain);
+        // ... after it, the file from 0.5 s to its end, untouched.
+        VERIFY_LEVEL(split, r.sounding.cend(), FrameAt500Ms, LevelFrames, noFade);
+
+        const Recording reopened = play(QStringLiteral("reopened.raw"), [&](StringCommandDevice &device) {
+            QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("close sound")));
+            QVERIFY(accepts(device, QStringLiteral("open ") + m_level + QStringLiteral(" alias sound")));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 500")));
+        }, m_level);
+        QVERIFY(m_reachedEnd);
+        QVERIFY(reopened.gapsAt.empty());
+        VERIFY_LEVEL(reopened.sounding.cbegin(), reopened.sounding.cend(), FrameAt500Ms, LevelFrames,
+                     noFade);
     }
 };
 

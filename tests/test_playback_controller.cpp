@@ -16,6 +16,7 @@ const QString Close = QStringLiteral("close sound");
 const QString PlayCmd = QStringLiteral("play sound");
 const QString Pause = QStringLiteral("pause sound");
 const QString Resume = QStringLiteral("resume sound");
+const QString FadeOff = QStringLiteral("setaudio sound fade off");
 
 // The working WAV has a blank in its name: every open command also shows that
 // such a path is passed whole.
@@ -77,19 +78,23 @@ private slots:
     void missingWorkingFilePlaysNothing();
     void stopClearsFlagsAfterEventsAndLeavesTheSelection();
     void setStartAndSetEndPlaceHandles();
+    void selectionPlaysWithTheFadesOfTheCut_data();
+    void selectionPlaysWithTheFadesOfTheCut();
+    void otherPlaybackHasNoFades();
 };
 
 void TestPlaybackController::buttonSequences_data()
 {
     QTest::addColumn<Clicks>("c");
     using C = QStringList;
-    const C selection{Stop, Close, open()};
+    // No fades in the state: the selection plays as the file has it.
+    const C selection{Stop, Close, open(), FadeOff};
     QTest::newRow("play, pause, play, play: resumes, never restarts")
         << Clicks{{PC::Play, PC::Pause, PC::Play, PC::Play}, 0, 0, "S",
-                  {Stop, Close, open(), PlayCmd, Pause, Resume, Resume}, "P", true};
+                  {Stop, Close, open(), FadeOff, PlayCmd, Pause, Resume, Resume}, "P", true};
     QTest::newRow("pause with nothing open: play resumes until stop")
         << Clicks{{PC::Pause, PC::Play, PC::Play, PC::Stop, PC::Play}, 0, 0, "",
-                  {Pause, Resume, Resume, Stop, Close, Stop, Close, open(), PlayCmd}, "", true};
+                  {Pause, Resume, Resume, Stop, Close, Stop, Close, open(), FadeOff, PlayCmd}, "", true};
     QTest::newRow("pause and resume touch only IsPaused")
         << Clicks{{PC::Pause, PC::Play}, 0, 0, "S", {Pause, Resume}, "PS", false};
     QTest::newRow("play selection from 12 s")
@@ -193,6 +198,96 @@ void TestPlaybackController::setStartAndSetEndPlaceHandles()
     QCOMPARE(t.state.Sel, (Selection{45250, 90017}));
     QVERIFY(t.face.handleVisible[0] && t.face.handleVisible[1]);
     QVERIFY(t.device.commands.isEmpty());
+}
+
+namespace {
+
+// How a step of the user plays.
+enum class Step { PlaySelection, FirstTwoSeconds, LastTwoSeconds };
+
+}  // namespace
+
+void TestPlaybackController::selectionPlaysWithTheFadesOfTheCut_data()
+{
+    QTest::addColumn<Selection>("sel");
+    QTest::addColumn<CutShaping>("shaping");
+    QTest::addColumn<Step>("step");
+    QTest::addColumn<QString>("play");  // the play command, right after the fade
+    QTest::addColumn<QString>("fade");  // the command between open and play
+
+    const Selection sel{41500, 47000};
+    const CutShaping both{300, 700, false};
+    const QString fade = QStringLiteral("setaudio sound fade 41500 300 47000 700");
+    // Whichever part plays, the fades stay where the cut has them: at the
+    // selection's start and end, not at the part's.
+    QTest::newRow("whole selection") << sel << both << Step::PlaySelection
+                                     << "play sound from 41500" << fade;
+    QTest::newRow("first two seconds") << sel << both << Step::FirstTwoSeconds
+                                       << "play sound from 41500" << fade;
+    QTest::newRow("last two seconds") << sel << both << Step::LastTwoSeconds
+                                      << "play sound from 45000" << fade;
+    QTest::newRow("fade in only") << sel << CutShaping{1500, 0, false} << Step::PlaySelection
+                                  << "play sound from 41500"
+                                  << "setaudio sound fade 41500 1500 47000 0";
+    QTest::newRow("fade out only, loudness too")
+        << sel << CutShaping{0, 2000, true} << Step::LastTwoSeconds << "play sound from 45000"
+        << "setaudio sound fade 41500 0 47000 2000";
+    // Longer than the selection, each fade is cut to its length, as in the saved file.
+    QTest::newRow("fades longer than the selection")
+        << Selection{10000, 10500} << CutShaping{800, 3000, false} << Step::PlaySelection
+        << "play sound from 10000" << "setaudio sound fade 10000 500 10500 500";
+    QTest::newRow("no fades") << sel << CutShaping{0, 0, true} << Step::PlaySelection
+                              << "play sound from 41500" << FadeOff;
+    // No end: nothing to fade out at, and no ringtone to save either.
+    QTest::newRow("selection without an end")
+        << Selection{12000, 0} << both << Step::PlaySelection << "play sound from 12000" << FadeOff;
+}
+
+void TestPlaybackController::selectionPlaysWithTheFadesOfTheCut()
+{
+    QFETCH(Selection, sel);
+    QFETCH(CutShaping, shaping);
+    QFETCH(Step, step);
+    QFETCH(QString, play);
+    QFETCH(QString, fade);
+    Transport t;
+    t.state.Sel = sel;
+    t.state.Shaping = shaping;
+    // The stretches the keys play: the first and the last two seconds.
+    switch (step) {
+    case Step::PlaySelection: t.click(PC::PlaySelection); break;
+    case Step::FirstTwoSeconds:
+        t.controller.playStretch(sel.startMs, std::min(sel.startMs + 2000, sel.endMs));
+        break;
+    case Step::LastTwoSeconds:
+        t.controller.playStretch(std::max(sel.endMs - 2000, sel.startMs), sel.endMs);
+        break;
+    }
+    // The device takes the fade only while the file is open: after "open",
+    // before the playing starts.
+    QCOMPARE(t.device.commands, (QStringList{Stop, Close, open(), fade, play}));
+    QCOMPARE(t.state.PlayingSelection, FlagTrue);
+
+    // Paused and played on, the selection keeps its fades: a resume, no new fade.
+    t.device.commands.clear();
+    t.click(PC::Pause);
+    t.click(PC::Play);
+    QCOMPARE(t.device.commands, (QStringList{Pause, Resume}));
+}
+
+// After a selection with fades, playing the file is never faded.
+void TestPlaybackController::otherPlaybackHasNoFades()
+{
+    Transport t;
+    t.state.Sel = {41500, 47000};
+    t.state.Shaping = {300, 700, false};
+    t.click(PC::PlaySelection);
+    QCOMPARE(t.device.commands.value(3), QStringLiteral("setaudio sound fade 41500 300 47000 700"));
+
+    t.device.commands.clear();
+    t.click(PC::Play);
+    QCOMPARE(t.device.commands, (QStringList{Stop, Close, open(), FadeOff, PlayCmd}));
+    QCOMPARE(t.state.PlayingSelection, FlagFalse);
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackController)

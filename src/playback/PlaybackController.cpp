@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -29,6 +30,19 @@ bool playFromMs(PlaybackDevice &device, std::int64_t milliseconds)
         return false;
     device.send(playback_command::playFrom(static_cast<std::int32_t>(milliseconds)));
     return true;
+}
+
+QString selectionFade(const Selection &selection, const CutShaping &shaping)
+{
+    if (!shaping.hasFades() || !selection.hasEnd() || selection.startMs < 0
+        || selection.endMs < selection.startMs)
+        return playback_command::fadeOff();
+    // Each fade is at most the selection long, as the cut makes it.
+    const std::int64_t length = selection.lengthMs();
+    return playback_command::fade(selection.startMs,
+                                  std::clamp<std::int64_t>(shaping.fadeInMs, 0, length),
+                                  selection.endMs,
+                                  std::clamp<std::int64_t>(shaping.fadeOutMs, 0, length));
 }
 
 bool workFileExists(const QString &path)
@@ -92,6 +106,8 @@ void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
     if (!playback::workFileExists(workWav_))
         return;
     playback::openUnderAlias(device_, workWav_);
+    // The fades stay anchored to the selection, whichever part of it plays.
+    device_.send(playback::selectionFade(state_.Sel, state_.Shaping));
     // Set before the start position is checked: an overflowing start leaves the
     // device open and the flag set, with nothing playing.
     state_.PlayingSelection = FlagTrue;
@@ -111,6 +127,7 @@ void PlaybackController::play()
     if (!playback::workFileExists(workWav_))
         return;
     playback::openUnderAlias(device_, workWav_);
+    device_.send(playback_command::fadeOff());
     device_.send(playback_command::play());
 }
 

@@ -30,6 +30,17 @@ inline QString close() { return QStringLiteral("close sound"); }
 inline QString statusLength() { return QStringLiteral("status sound length"); }
 inline QString statusPosition() { return QStringLiteral("status sound position"); }
 inline QString statusMode() { return QStringLiteral("status sound mode"); }
+// Linear fades on what "sound" plays from then on, by position in the file: in
+// over [startMs, startMs + inMs), out over [endMs - outMs, endMs); nothing
+// outside [startMs, endMs) changes. Closing the file takes them away too.
+inline QString fade(std::int64_t startMs, std::int64_t inMs, std::int64_t endMs,
+                    std::int64_t outMs)
+{
+    return QStringLiteral("setaudio sound fade %1 %2 %3 %4")
+        .arg(QString::number(startMs), QString::number(inMs), QString::number(endMs),
+             QString::number(outMs));
+}
+inline QString fadeOff() { return QStringLiteral("setaudio sound fade off"); }
 
 // The completion sound, on its own alias so that it never changes the open
 // file's device.
@@ -54,6 +65,12 @@ void openUnderAlias(PlaybackDevice &device, const QString &path);
 // "play sound from" at the given millisecond. Sends nothing and returns false
 // when the value does not fit in 32 signed bits, as the device reads it.
 bool playFromMs(PlaybackDevice &device, std::int64_t milliseconds);
+
+// The fade command to send before playing the selection or part of it: the
+// saved ringtone's fades where its file will have them (each at most the
+// selection long), or "off" when there is nothing to hear (no fades, or a
+// selection without an end to fade out at).
+QString selectionFade(const Selection &selection, const CutShaping &shaping);
 
 // Whether the working WAV is there to be played (a plain file, not a folder).
 bool workFileExists(const QString &path);
@@ -87,7 +104,7 @@ public:
     // Pause while the device plays, else Play (which resumes after a pause).
     void togglePlayPause();
     // Plays [fromMs, untilMs) of the working WAV as a selection preview does,
-    // stopping at untilMs.
+    // stopping at untilMs, with the selection's fades where they fall.
     void playStretch(std::int64_t fromMs, std::int64_t untilMs);
 
 private:
@@ -95,7 +112,8 @@ private:
     void stop();
     void pause();
     void playSelection();
-    // Plays from fromMs and stops at untilMs, or at the selection's end for 0.
+    // Plays from fromMs and stops at untilMs, or at the selection's end for 0,
+    // with the fades of the saved ringtone on; every other playback has none.
     void preview(std::int64_t fromMs, std::int64_t untilMs);
 
     EditorState &state_;

@@ -5,7 +5,9 @@
 // The string-command playback device: one device under the alias "sound",
 // commanded only by the command texts of the playback controller ("open PATH
 // alias sound", "play sound", "play sound from MS", "pause sound", "resume sound",
-// "stop sound", "close sound", "status sound length", "status sound position").
+// "stop sound", "close sound", "status sound length", "status sound position",
+// "status sound mode", "setaudio sound fade START_MS IN_MS END_MS OUT_MS" and
+// "setaudio sound fade off").
 // The completion sound uses the same texts under the alias "chime", which has
 // its own file and output and never touches what "sound" holds.
 class PlaybackDevice {

@@ -91,6 +91,7 @@ bool SdlAudioOutput::open(int sampleRate, int channels, WavFrameRing &ring)
     const int allowed = SDL_AUDIO_ALLOW_SAMPLES_CHANGE;
 
     m_ring = &ring;
+    m_fade = FadeEnvelope{};
     m_sampleRate = sampleRate;
     m_channels = channels;
     m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, allowed);
@@ -145,6 +146,20 @@ void SdlAudioOutput::halt()
         SDL_PauseAudioDevice(m_device, 1);
 }
 
+void SdlAudioOutput::setFade(const FadeEnvelope &envelope)
+{
+    // SDL runs the callback under the device lock: holding it, the envelope
+    // changes between two callbacks and the callback itself never waits on a
+    // lock of ours.
+    if (m_device == 0) {
+        m_fade = envelope;
+        return;
+    }
+    SDL_LockAudioDevice(m_device);
+    m_fade = envelope;
+    SDL_UnlockAudioDevice(m_device);
+}
+
 std::int64_t SdlAudioOutput::heardFrame() const
 {
     return SdlHandoffClock::heardFrame(m_clock.read(), SdlHandoffClock::steadyNanoseconds(),
@@ -174,14 +189,17 @@ void SdlAudioOutput::audioCallback(void *self, std::uint8_t *stream, int length)
     const std::size_t frames = static_cast<std::size_t>(length) / (sizeof(float) * channels);
     auto *out = reinterpret_cast<float *>(stream);
 
+    const std::int64_t first = output->m_cursor.load(std::memory_order_relaxed);
     const std::size_t got = output->m_ring->read(out, frames);
+    // The cursor is the file frame of the first frame read, so the envelope
+    // follows the file across seeks, pauses and resumes.
+    applyFade(output->m_fade, first, out, got, output->m_channels);
     if (got < frames) {
         // Either the end of the file or the reader falling behind; both are
         // heard as silence and neither moves the cursor.
         std::memset(out + got * channels, 0, (frames - got) * channels * sizeof(float));
     }
     const std::int64_t now = SdlHandoffClock::steadyNanoseconds();
-    const std::int64_t first = output->m_cursor.load(std::memory_order_relaxed);
     const auto handed = static_cast<std::int64_t>(got);
     output->m_clock.publish({first, handed, now});
     output->m_cursor.store(first + handed, std::memory_order_release);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playback/FadeEnvelope.h"
 #include "playback/SdlHandoffClock.h"
 
 #include <QString>
@@ -22,8 +23,9 @@ struct SdlOutputStats {
 };
 
 // One SDL audio device in callback mode, fed from a frame ring. SDL itself stays
-// inside the .cpp. The callback only copies from the ring, moves an atomic frame
-// cursor and publishes the hand-off time: no allocation, no lock.
+// inside the .cpp. The callback only copies from the ring, scales the frames by
+// the fade envelope, moves an atomic frame cursor and publishes the hand-off
+// time: no allocation, no lock of its own.
 //
 // SDL's audio subsystem is started on the first open and kept for the life of
 // the process. SDL_AUDIODRIVER is honoured; when no output can be opened the
@@ -36,7 +38,8 @@ public:
     SdlAudioOutput(const SdlAudioOutput &) = delete;
     SdlAudioOutput &operator=(const SdlAudioOutput &) = delete;
 
-    // Opens the device halted. SDL converts when the hardware wants another format.
+    // Opens the device halted, with a flat fade envelope. SDL converts when the
+    // hardware wants another format.
     bool open(int sampleRate, int channels, WavFrameRing &ring);
     void close();
     bool isOpen() const { return m_device != 0; }
@@ -46,6 +49,11 @@ public:
     void start(std::int64_t fromFrame);
     // Returns once the callback is idle and will not run again until start().
     void halt();
+
+    // The gain envelope every frame handed from now on is scaled by, by its
+    // file frame; a flat one hands the ring's samples on unchanged. Taken
+    // between two callbacks, never in the middle of one.
+    void setFade(const FadeEnvelope &envelope);
 
     std::int64_t framesHanded() const { return m_cursor.load(std::memory_order_acquire); }
     std::int64_t heardFrame() const;
@@ -63,6 +71,9 @@ private:
     int m_channels = 0;
     int m_bufferFrames = 0;
     QString m_error;
+    // Written only while the callback cannot run (SDL's device lock held, or
+    // no device open), read only by the callback.
+    FadeEnvelope m_fade;
 
     std::atomic<std::int64_t> m_cursor{0};
     std::atomic<bool> m_reachedEnd{false};

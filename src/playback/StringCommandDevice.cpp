@@ -1,5 +1,6 @@
 #include "playback/StringCommandDevice.h"
 
+#include "playback/FadeEnvelope.h"
 #include "playback/SdlAudioOutput.h"
 #include "playback/StringCommandParser.h"
 #include "playback/WavFacts.h"
@@ -157,6 +158,17 @@ struct Channel {
             return true;
         case Kind::Close:
             close();
+            return true;
+        case Kind::Fade: {
+            const auto &f = command.fade;
+            if (f.startMs < 0 || f.inMs < 0 || f.outMs < 0 || f.endMs < f.startMs)
+                return false;
+            output.setFade(fadeEnvelopeFromMs(f.startMs, f.inMs, f.endMs, f.outMs,
+                                              source.sampleRate()));
+            return true;
+        }
+        case Kind::FadeOff:
+            output.setFade(FadeEnvelope{});
             return true;
         case Kind::StatusLength:
             *reply = QString::number(framesToMilliseconds(totalFrames()));

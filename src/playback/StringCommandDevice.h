@@ -17,9 +17,21 @@ struct SdlOutputStats;
 // It behaves like the desktop multimedia device the commands were made for:
 // positions are what the listener hears (within one audio buffer); at the end of
 // the file it stops by itself and stays open with its position at the length;
-// "stop sound" keeps the device open and the position where it was. A rejected
-// command (unknown text, nothing open, a position outside the file, a missing
-// or unreadable file, a second "open") answers nothing and changes nothing.
+// "stop sound" keeps the device open and the position where it was.
+//
+// "setaudio sound fade START_MS IN_MS END_MS OUT_MS" puts linear fades on
+// what the alias plays from then on: the gain rises from 0 to 1 over
+// [START_MS, START_MS + IN_MS) and falls from 1 to 0 over [END_MS - OUT_MS,
+// END_MS), by position in the file, so seeking, pausing and resuming never
+// shift them; outside [START_MS, END_MS) nothing changes (see FadeEnvelope.h).
+// It is refused for a negative value or END_MS before START_MS.
+// "setaudio sound fade off" takes the fades away again, as does closing: a
+// file is always opened without them. With no fades, and with both fades 0,
+// the frames reach the driver exactly as the file holds them.
+//
+// A rejected command (unknown text, nothing open, a position outside the file,
+// a missing or unreadable file, a second "open") answers nothing and changes
+// nothing.
 //
 // send() is meant for one thread, the user-interface thread.
 class StringCommandDevice : public PlaybackDevice {

@@ -1,5 +1,7 @@
 #include "playback/StringCommandParser.h"
 
+#include <QList>
+
 #include <array>
 #include <utility>
 
@@ -58,6 +60,28 @@ std::optional<StringCommand> parseStringCommand(const QString &text)
                 return std::nullopt;
             command.kind = Kind::PlayFrom;
             command.milliseconds = *ms;
+            return command;
+        }
+
+        const QString fadePrefix = QStringLiteral("setaudio ") + alias + QStringLiteral(" fade ");
+        if (text.startsWith(fadePrefix)) {
+            const QStringView rest = QStringView(text).mid(fadePrefix.size());
+            if (rest == u"off") {
+                command.kind = Kind::FadeOff;
+                return command;
+            }
+            const auto values = rest.split(u' ');
+            if (values.size() != 4)
+                return std::nullopt;
+            std::int64_t ms[4] = {};
+            for (qsizetype i = 0; i < 4; ++i) {
+                const auto value = parseMilliseconds(values[i]);
+                if (!value)
+                    return std::nullopt;
+                ms[i] = *value;
+            }
+            command.kind = Kind::Fade;
+            command.fade = {ms[0], ms[1], ms[2], ms[3]};
             return command;
         }
 

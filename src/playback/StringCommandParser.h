@@ -26,17 +26,29 @@ struct StringCommand {
         StatusLength,    // "status " ALIAS " length"
         StatusPosition,  // "status " ALIAS " position"
         StatusMode,      // "status " ALIAS " mode": "playing", "paused" or "stopped"
+        Fade,            // "setaudio " ALIAS " fade " START_MS " " IN_MS " " END_MS " " OUT_MS
+        FadeOff,         // "setaudio " ALIAS " fade off"
+    };
+    // Fade: linear fades over the stretch [startMs, endMs) of the file, in
+    // over its first inMs, out over its last outMs.
+    struct FadeMs {
+        std::int64_t startMs = 0;
+        std::int64_t inMs = 0;
+        std::int64_t endMs = 0;
+        std::int64_t outMs = 0;
     };
     Kind kind = Kind::Play;
     QString alias;
     QString path;                    // Open only
     std::int64_t milliseconds = 0;   // PlayFrom only
+    FadeMs fade;                     // Fade only
 };
 
 // The command, or nothing when the text is not exactly one of the device's
 // commands. The path of "open" is everything between "open " and the last
 // " alias ALIAS", so it may hold blanks (and even " alias sound" itself).
-// MS is decimal digits with an optional minus sign, nothing else.
+// MS is decimal digits with an optional minus sign, nothing else; the four of
+// "fade" are separated by single blanks.
 std::optional<StringCommand> parseStringCommand(const QString &text);
 
 }  // namespace string_device

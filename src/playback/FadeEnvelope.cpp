@@ -1,0 +1,79 @@
+#include "playback/FadeEnvelope.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace string_device {
+
+namespace {
+
+constexpr std::int64_t MaxFrame = std::numeric_limits<std::int64_t>::max();
+
+// ms * rate / 1000 with the given rounding added before the division, held at
+// MaxFrame instead of overflowing.
+std::int64_t msToFrames(std::int64_t ms, int sampleRate, int roundingAdd)
+{
+    if (ms <= 0 || sampleRate <= 0)
+        return 0;
+    if (ms > (MaxFrame - roundingAdd) / sampleRate)
+        return MaxFrame;  // centuries of sound: more than any file holds
+    return (ms * sampleRate + roundingAdd) / 1000;
+}
+
+}  // namespace
+
+double fadeGain(const FadeEnvelope &envelope, std::int64_t frame)
+{
+    if (frame < envelope.startFrame || frame >= envelope.endFrame)
+        return 1.0;
+    double gain = 1.0;
+    const std::int64_t sinceStart = frame - envelope.startFrame;  // 0 at the first frame
+    const std::int64_t untilEnd = envelope.endFrame - frame;      // 1 at the last frame
+    if (envelope.inFrames > 0 && sinceStart < envelope.inFrames)
+        gain = static_cast<double>(sinceStart) / static_cast<double>(envelope.inFrames);
+    if (envelope.outFrames > 0 && untilEnd < envelope.outFrames)
+        gain *= static_cast<double>(untilEnd) / static_cast<double>(envelope.outFrames);
+    return gain;
+}
+
+void applyFade(const FadeEnvelope &envelope, std::int64_t firstFrame, float *frames,
+               std::size_t count, int channels)
+{
+    if (envelope.isFlat() || count == 0 || channels < 1)
+        return;
+    const std::int64_t blockEnd = firstFrame + static_cast<std::int64_t>(count);
+    const auto scale = [&](std::int64_t from, std::int64_t to) {
+        from = std::max(from, firstFrame);
+        to = std::min(to, blockEnd);
+        for (std::int64_t frame = from; frame < to; ++frame) {
+            const double gain = fadeGain(envelope, frame);
+            float *sample = frames + (frame - firstFrame) * channels;
+            for (int c = 0; c < channels; ++c)
+                sample[c] = static_cast<float>(static_cast<double>(sample[c]) * gain);
+        }
+    };
+    // Only the fades themselves have a gain below 1; the frames between them
+    // are left alone.
+    const std::int64_t stretch = envelope.endFrame - envelope.startFrame;
+    const std::int64_t inEnd = envelope.startFrame + std::clamp<std::int64_t>(envelope.inFrames, 0, stretch);
+    const std::int64_t outBegin = envelope.endFrame - std::clamp<std::int64_t>(envelope.outFrames, 0, stretch);
+    if (inEnd < outBegin) {
+        scale(envelope.startFrame, inEnd);
+        scale(outBegin, envelope.endFrame);
+    } else {
+        scale(envelope.startFrame, envelope.endFrame);
+    }
+}
+
+FadeEnvelope fadeEnvelopeFromMs(std::int64_t startMs, std::int64_t inMs, std::int64_t endMs,
+                                std::int64_t outMs, int sampleRate)
+{
+    FadeEnvelope envelope;
+    envelope.startFrame = msToFrames(startMs, sampleRate, 999);
+    envelope.endFrame = msToFrames(endMs, sampleRate, 999);
+    envelope.inFrames = msToFrames(inMs, sampleRate, 500);
+    envelope.outFrames = msToFrames(outMs, sampleRate, 500);
+    return envelope;
+}
+
+}  // namespace string_device
