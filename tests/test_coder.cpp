@@ -36,7 +36,7 @@ Command adapterWith(const QStringList &arguments)
 }
 
 // What "coder --probe" passes to ffprobe before the file.
-const QStringList ProbeOptions{"-v", "error", "-show_entries", "stream=codec_type,codec_name",
+const QStringList ProbeOptions{"-v", "error", "-show_entries", "stream=codec_type,codec_name,sample_rate,channels",
                                "-show_entries", "format=duration",
                                "-of", "default=noprint_wrappers=1"};
 
@@ -181,7 +181,13 @@ private slots:
         QTest::newRow("mixed case") << "/home/u/ring.Mp3" << "MP3" << mp3;
         QTest::newRow("blanks around") << "  /u/ring.wma  " << "WMA" << QStringList{"-y", "-acodec", "wmav1"};
         QTest::newRow("only the last three characters count") << "/home/u/ringmp3" << "MP3" << mp3;
-        QTest::newRow("ogg") << "/home/u/ring.ogg" << "" << QStringList{};
+        const QStringList aac{"-y", "-c:a", "aac", "-profile:a", "aac_low", "-b:a", "192k", "-ar", "44100",
+                              "-ac", "2", "-movflags", "+faststart", "-f", "ipod"};
+        QTest::newRow("m4r") << "/home/u/ring.M4R" << "M4R" << aac;
+        QTest::newRow("m4a") << "/home/u/ring.m4a" << "M4A" << aac;
+        QTest::newRow("ogg") << "/home/u/ring.ogg" << "OGG"
+                             << QStringList{"-y", "-c:a", "libvorbis", "-b:a", "160k", "-ar", "44100", "-ac", "2", "-f", "ogg"};
+        QTest::newRow("flac is not offered") << "/home/u/ring.flac" << "" << QStringList{};
         QTest::newRow("no extension") << "/home/u/ring" << "" << QStringList{};
         QTest::newRow("empty") << "" << "" << QStringList{};
     }
@@ -284,13 +290,19 @@ private slots:
         QTest::addColumn<int>("sampleRate");
         QTest::addColumn<int>("channels");
         QTest::addColumn<qint64>("bitRate");  // 0: the options leave it to the encoder
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<double>("tolerance");  // of the duration, seconds
 
-        QTest::newRow("MP3") << "mp3" << "mp3" << 48000 << 2 << qint64(320000);
-        QTest::newRow("WMA") << "wma" << "wmav1" << 44100 << 2 << qint64(0);
-        QTest::newRow("WAV") << "WAV" << "pcm_s16le" << 44100 << 2 << qint64(0);
+        QTest::newRow("MP3") << "mp3" << "mp3" << 48000 << 2 << qint64(320000) << "mp3" << 0.1;
+        QTest::newRow("WMA") << "wma" << "wmav1" << 44100 << 2 << qint64(0) << "asf" << 0.1;
+        QTest::newRow("WAV") << "WAV" << "pcm_s16le" << 44100 << 2 << qint64(0) << "wav" << 0.1;
         // The 7.4 kbit/s mode sends 20-byte frames every 20 ms, which ffprobe
         // reports as 8,000 bit/s; the next mode up would give 10,400.
-        QTest::newRow("AMR") << "amr" << "amr_nb" << 8000 << 1 << qint64(8000);
+        QTest::newRow("AMR") << "amr" << "amr_nb" << 8000 << 1 << qint64(8000) << "amr" << 0.1;
+        // An MP4 container the phones read as a ringtone; AAC-LC, a whole 44.1 kHz stereo.
+        QTest::newRow("M4R") << "m4r" << "aac" << 44100 << 2 << qint64(0) << "mov,mp4,m4a,3gp,3g2,mj2" << 0.05;
+        QTest::newRow("M4A") << "M4A" << "aac" << 44100 << 2 << qint64(0) << "mov,mp4,m4a,3gp,3g2,mj2" << 0.05;
+        QTest::newRow("OGG") << "ogg" << "vorbis" << 44100 << 2 << qint64(0) << "ogg" << 0.05;
     }
 
     void cutIntoEveryFormat()
@@ -300,6 +312,8 @@ private slots:
         QFETCH(int, sampleRate);
         QFETCH(int, channels);
         QFETCH(qint64, bitRate);
+        QFETCH(QString, container);
+        QFETCH(double, tolerance);
 
         QVERIFY(media::makeWav(m_paths.workWav(), 12.0, 44100));
         const QString destination = m_folder.filePath(AwkwardName + u'.' + extension);
@@ -314,7 +328,15 @@ private slots:
         QCOMPARE(cut.channels, channels);
         if (bitRate > 0)
             QCOMPARE(cut.bitRate, bitRate);
-        QVERIFY2(qAbs(cut.duration - 5) <= 0.1, qPrintable(QString::number(cut.duration)));
+        QCOMPARE(cut.container, container);
+        if (codec == u"aac") {
+            QCOMPARE(cut.profile, QStringLiteral("LC"));
+            // 192 kbit/s asked; a steady tone may come out a little under it
+            QVERIFY2(cut.bitRate > 120000 && cut.bitRate <= 200000, qPrintable(QString::number(cut.bitRate)));
+        }
+        if (codec == u"vorbis")  // "about 160 kbit/s"
+            QVERIFY2(cut.bitRate >= 140000 && cut.bitRate <= 180000, qPrintable(QString::number(cut.bitRate)));
+        QVERIFY2(qAbs(cut.duration - 5) <= tolerance, qPrintable(QString::number(cut.duration)));
     }
 
     void missingFfmpegSaysSoOnce()
@@ -633,9 +655,11 @@ private slots:
         }
         QVERIFY2(m_runner.exitCode() == 0, qPrintable(output));
         QStringList lines = output.split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.size(), 5);
         QVERIFY2(lines.contains(QStringLiteral("codec_type=audio")), qPrintable(output));
         QVERIFY2(lines.contains(QStringLiteral("codec_name=mp3")), qPrintable(output));
+        QVERIFY2(lines.contains(QStringLiteral("channels=1")), qPrintable(output));
+        QVERIFY2(lines.indexOf(QRegularExpression(QStringLiteral("^sample_rate=\\d+$"))) >= 0, qPrintable(output));
         QVERIFY2(lines.indexOf(QRegularExpression(QStringLiteral("^duration=2\\.0\\d*$"))) >= 0,
                  qPrintable(output));
     }

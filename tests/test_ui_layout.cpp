@@ -157,8 +157,9 @@ private slots:
                 captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(captions, (QStringList{"打开音乐/视频文件(&O)", "保存铃声(&S)", "-", "退出(&E)",
                                         "随机截取铃声(&R)", "给朋友发信分享铃声(&S)", "-", "显示整个文件(&W)",
-                                        "放大到选择的段落(&Z)", "系统设置(&S)",
-                                        "关于(&A)", "官方网站(&H)"}));
+                                        "放大到选择的段落(&Z)", "系统设置(&S)", "-", "淡入 0.5 秒", "淡入 1 秒",
+                                        "淡入 2 秒", "-", "淡出 0.5 秒", "淡出 1 秒", "淡出 2 秒", "淡出 3 秒", "-",
+                                        "统一音量（-14 LUFS）(&N)", "关于(&A)", "官方网站(&H)"}));
 
         // choosing "官方网站" from the About popup opens the web page
         QMenu *about = h.window().menus().popup(3);
@@ -189,7 +190,10 @@ private slots:
             }
         }
         QCOMPARE(written, (QStringList{"OpenFile", "SaveRingTone", "Exit", "RRC", "SR", "ViewAll", "ViewSelection",
-                                       "Setting", "About", "Help"}));
+                                       "Setting", "FadeIn500", "FadeIn1000", "FadeIn2000", "FadeOut500",
+                                       "FadeOut1000", "FadeOut2000", "FadeOut3000", "Normalize", "About", "Help"}));
+        // each length replaced the one before; normalising was turned on
+        QCOMPARE(h.state().Shaping, (CutShaping{2000, 3000, true}));
         QCOMPARE(h.chooser.requests.size(), 1);  // the open dialog
         // with nothing open the save says so instead of doing nothing
         QCOMPARE(h.messages.texts().mid(0, 3),

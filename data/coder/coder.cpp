@@ -286,7 +286,7 @@ int probe(const std::vector<std::string> &given)
     // "file:" so that no path is taken for a protocol or an option.
     const std::vector<std::string> arguments = {
         "-v", "error",
-        "-show_entries", "stream=codec_type,codec_name",
+        "-show_entries", "stream=codec_type,codec_name,sample_rate,channels",
         "-show_entries", "format=duration",
         "-of", "default=noprint_wrappers=1",
         "file:" + given[0]};

@@ -2,6 +2,7 @@
 
 #include "app/MainFace.h"
 #include "app/Seams.h"
+#include "app/ShapingChoices.h"
 #include "app/Vendor.h"
 
 CommandChannel::CommandChannel(MainFace &face, MessageSeam &messages, Actions actions)
@@ -45,4 +46,6 @@ void CommandChannel::dispatch()
         m_actions.viewAll();
     if (slot == QLatin1String("ViewSelection") && m_actions.viewSelection)
         m_actions.viewSelection();
+    if (shaping_choice::isShapingWord(slot) && m_actions.shape)
+        m_actions.shape(slot);
 }

@@ -15,6 +15,7 @@ public:
         std::function<void()> exit;         // the window's close, with its question
         std::function<void()> viewAll;      // the time line shows the whole file
         std::function<void()> viewSelection;  // the time line shows the selection
+        std::function<void(const QString &)> shape;  // a fade or loudness item was chosen
     };
 
     CommandChannel(MainFace &face, MessageSeam &messages, Actions actions);

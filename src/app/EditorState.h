@@ -33,11 +33,14 @@ struct EditorState {
     std::int16_t OpenFolderChoice = 0;   // 0: open the folder after a save
     std::int16_t PromptSoundChoice = 0;  // 0: play the completion sound
     CutShaping Shaping;                  // fades and loudness of saved ringtones
+    QString LastSaveFormat;  // format id of the last saved ringtone ("MP3", ...); empty: none yet
+    QString LastSaveFolder;  // folder of the last saved ringtone; empty: none yet
 
     // The open file as the model knows it. Both are set when a decode has
     // produced a playable working WAV and cleared when the file is closed;
     // nothing else writes them.
     QString SourcePath;            // the file the user opened; empty: none
+    QString SourceTitle;           // its title tag; empty: none or nothing open
     std::int64_t LengthMs = 0;     // the working WAV's length; 0: nothing open
     std::shared_ptr<const PeakSummary> Peaks;  // the working WAV's waveform; null: none
 

@@ -2,6 +2,8 @@
 
 #include "app/Seams.h"
 #include "playback/PlaybackDevice.h"
+#include "app/ShapingChoices.h"
+#include "settings/ProgramConfig.h"
 #include "settings/SetupFile.h"
 
 #include <QCoreApplication>
@@ -36,6 +38,7 @@ void MainController::startUp()
         state.OpenFolderChoice = choices.openFolder;
         state.PromptSoundChoice = choices.promptSound;
     }
+    recallConfig(readProgramConfig(m_paths.configFile()), state);
 
     state.FileOpen = state.IsDragging = state.IsPaused = FlagFalse;
 
@@ -64,12 +67,28 @@ void MainController::startUp()
     m_commands = std::make_unique<CommandChannel>(
         face, m_seams.messages,
         CommandChannel::Actions{[this](int i) { imgButton_Click(i); }, [this] { m_seams.window.requestClose(); },
-                                [this] { m_view->showWholeFile(); }, [this] { m_view->zoomToSelection(); }});
+                                [this] { m_view->showWholeFile(); }, [this] { m_view->zoomToSelection(); },
+                                [this](const QString &word) { setShaping(shaping_choice::chosen(state.Shaping, word)); }});
     connect(m_objDOS.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_open->onDecodeOutput(piece); });
     connect(m_objDOS1.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_save->onCutOutput(piece); });
 
     face.touch();
     m_tracker->start();
+}
+
+void MainController::setShaping(const CutShaping &shaping)
+{
+    state.Shaping = shaping;
+    // A config file that cannot be written costs the next run the choice only.
+    writeProgramConfig(m_paths.configFile(), rememberedConfig(state));
+    face.touch();
+}
+
+bool MainController::cancelJob()
+{
+    if (m_ending)
+        return false;
+    return (m_save && m_save->cancel()) || (m_open && m_open->cancel());
 }
 
 bool MainController::shutDown()

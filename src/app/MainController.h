@@ -55,6 +55,12 @@ public:
     // and the working WAV removed.
     void endWithoutQuestion();
     bool isEnding() const { return m_ending; }
+    // How ringtones are shaped from now on; remembered for the next run.
+    void setShaping(const CutShaping &shaping);
+    // Stops the running cut, else the running decode (Escape, or the cancel
+    // button beside its progress bar). False when neither runs.
+    bool cancelJob();
+    SaveFlow &saveFlow() { return *m_save; }
 
     EditorState state;
     MainFace face;

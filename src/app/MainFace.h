@@ -27,6 +27,12 @@ public:
     QString lblPro = QStringLiteral("0%");
     QString lblText;  // hint line
 
+    // The status strip's notice: what the last save or cancelled job came to,
+    // until the next job starts. With a file, the notice offers to open its
+    // folder and to play it.
+    QString noticeText;
+    QString noticeFile;
+
     // hidden value holders
     QString txtFullTime = QStringLiteral("0");
     QString txtSave;

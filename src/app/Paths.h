@@ -26,6 +26,9 @@ struct Paths {
     QString completionSound() const { return programFolder + QStringLiteral("/sound.wav"); }
     // setup.ini in the program folder, unless that folder cannot be written to.
     QString settingsFile() const;
+    // brindlewave.conf in the per-user config folder: what the program
+    // remembers beyond setup.ini (how ringtones are shaped, the last save).
+    QString configFile() const { return configFolder + QStringLiteral("/brindlewave.conf"); }
     // Creates the working folder and the session folder (mode 0700) when they
     // are missing; leaves existing ones and their contents alone. False when
     // one cannot be made.

@@ -1,6 +1,10 @@
 #include "pipeline/CommandLines.h"
 
+#include "app/CutShaping.h"
+#include "pipeline/CutFormats.h"
 #include "playback/Timeline.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -16,23 +20,6 @@ QStringView withoutSurroundingBlanks(QStringView text)
     return text.mid(start, end - start);
 }
 
-QStringList cutOptionsFor(const QString &format)
-{
-    if (format == u"MP3")
-        return {QStringLiteral("-y"), QStringLiteral("-ab"), QStringLiteral("320k"),
-                QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-ac"),
-                QStringLiteral("2")};
-    if (format == u"WMA")
-        return {QStringLiteral("-y"), QStringLiteral("-acodec"), QStringLiteral("wmav1")};
-    if (format == u"WAV")
-        return {QStringLiteral("-y")};
-    if (format == u"AMR")
-        return {QStringLiteral("-y"), QStringLiteral("-ar"), QStringLiteral("8000"),
-                QStringLiteral("-ab"), QStringLiteral("7.4k"), QStringLiteral("-ac"),
-                QStringLiteral("1")};
-    return {};
-}
-
 }  // namespace
 
 QString cutFormatOf(const QString &destination)
@@ -41,11 +28,7 @@ QString cutFormatOf(const QString &destination)
     if (name.size() < 3)
         return {};
     const QString ending = name.right(3).toString().toUpper();
-    for (const char *known : {"MP3", "WMA", "WAV", "AMR"}) {
-        if (ending == QLatin1String(known))
-            return ending;
-    }
-    return {};
+    return cutFormatWithId(ending) ? ending : QString();
 }
 
 Command DecodeCommand(const Paths &paths, const QString &sourcePath)
@@ -55,16 +38,37 @@ Command DecodeCommand(const Paths &paths, const QString &sourcePath)
                     QStringLiteral("-vn"), paths.workWav()}};
 }
 
-Command CutCommand(const Paths &paths, const Selection &selection,
-                   const QString &destination)
+QString shapingFilter(const Selection &selection, const CutShaping &shaping, const QString &loudness)
 {
-    const QString format = cutFormatOf(destination);
-    if (format.isEmpty())
+    // The filters see the working WAV's own time stamps, so the fades are
+    // placed at the selection's place in the file.
+    QStringList filters;
+    const std::int64_t length = std::max<std::int64_t>(selection.lengthMs(), 0);
+    const std::int64_t fadeIn = std::clamp<std::int64_t>(shaping.fadeInMs, 0, length);
+    const std::int64_t fadeOut = std::clamp<std::int64_t>(shaping.fadeOutMs, 0, length);
+    if (fadeIn > 0)
+        filters << QStringLiteral("afade=t=in:st=%1:d=%2")
+                       .arg(timeline::secondsText(selection.startMs), timeline::secondsText(fadeIn));
+    if (fadeOut > 0)
+        filters << QStringLiteral("afade=t=out:st=%1:d=%2")
+                       .arg(timeline::secondsText(selection.endMs - fadeOut), timeline::secondsText(fadeOut));
+    if (!loudness.isEmpty())
+        filters << loudness;
+    return filters.join(u',');
+}
+
+Command CutCommand(const Paths &paths, const Selection &selection,
+                   const QString &destination, const QString &audioFilter)
+{
+    const CutFormat *format = cutFormatWithId(cutFormatOf(destination));
+    if (!format)
         return {};
     QStringList arguments{QStringLiteral("-i"), paths.workWav(), QStringLiteral("-ss"),
                           timeline::secondsText(selection.startMs), QStringLiteral("-t"),
                           timeline::secondsText(selection.lengthMs())};
-    arguments += cutOptionsFor(format);
+    if (!audioFilter.isEmpty())
+        arguments << QStringLiteral("-af") << audioFilter;
+    arguments += format->options;
     arguments += destination;
     return Command{paths.coder(), arguments};
 }

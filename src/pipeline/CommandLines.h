@@ -11,7 +11,9 @@
 // chosen file into the working WAV, and the cut of the selection into the
 // destination's format.
 
-// "MP3", "WMA", "WAV" or "AMR" after the last three characters of the
+struct CutShaping;
+
+// A known format's id ("MP3", "WMA", "WAV", "AMR", "M4R", "OGG", "M4A") after the last three characters of the
 // destination (surrounding blanks removed, any letter case); empty for any other
 // ending. The save flow refuses an empty answer before touching anything.
 QString cutFormatOf(const QString &destination);
@@ -19,8 +21,14 @@ QString cutFormatOf(const QString &destination);
 // coder -i SOURCE -y -vn WORKWAV
 Command DecodeCommand(const Paths &paths, const QString &sourcePath);
 
-// coder -i WORKWAV -ss START -t LENGTH <format options> DESTINATION, or an empty
-// Command when the destination names no known format. START and LENGTH are
-// decimal seconds: "41" for a whole second, "41.5" for 41,500 ms.
+// The audio filter that shapes a cut of the selection: a linear fade in at its
+// start and a fade out ending at its end (each at most the selection's length),
+// then the given loudness filter. Empty when nothing shapes the cut.
+QString shapingFilter(const Selection &selection, const CutShaping &shaping, const QString &loudness = {});
+
+// coder -i WORKWAV -ss START -t LENGTH [-af FILTER] <format options> DESTINATION,
+// or an empty Command when the destination names no known format. START and
+// LENGTH are decimal seconds: "41" for a whole second, "41.5" for 41,500 ms.
+// Without a filter the option set of each format is exactly its table row.
 Command CutCommand(const Paths &paths, const Selection &selection,
-                   const QString &destination);
+                   const QString &destination, const QString &audioFilter = {});

@@ -1,5 +1,6 @@
 #include "pipeline/CutCheck.h"
 
+#include "pipeline/CutFormats.h"
 #include "pipeline/LineAssembler.h"
 
 #include <cmath>
@@ -25,6 +26,11 @@ ProbedFile parseProbe(const QString &output)
             probed.codecs.append(value);
         } else if (key == u"codec_type") {
             probed.types.append(value);
+        } else if (key == u"sample_rate" || key == u"channels") {
+            bool ok = false;
+            const int number = value.toInt(&ok);
+            if (ok)
+                (key == u"channels" ? probed.channels : probed.sampleRates).append(number);
         } else if (key == u"duration") {
             bool ok = false;
             const double seconds = value.toDouble(&ok);
@@ -37,15 +43,8 @@ ProbedFile parseProbe(const QString &output)
 
 QString expectedCodecOf(const QString &format)
 {
-    if (format == u"MP3")
-        return QStringLiteral("mp3");
-    if (format == u"WMA")
-        return QStringLiteral("wmav1");
-    if (format == u"WAV")
-        return QStringLiteral("pcm_s16le");
-    if (format == u"AMR")
-        return QStringLiteral("amr_nb");
-    return {};
+    const CutFormat *known = cutFormatWithId(format);
+    return known ? known->codec : QString();
 }
 
 QString cutProblem(const ProbedFile &probed, const QString &format, double selectionSeconds)
@@ -59,6 +58,11 @@ QString cutProblem(const ProbedFile &probed, const QString &format, double selec
     const QString codec = probed.codecs.value(probed.types.indexOf(QStringLiteral("audio")));
     if (codec != expected)
         return QStringLiteral("写出的声音编码是 %1，应当是 %2。").arg(codec.isEmpty() ? QStringLiteral("未知") : codec, expected);
+    const CutFormat *known = cutFormatWithId(format);
+    if (known && known->sampleRate > 0 && probed.sampleRates.value(0) != known->sampleRate)
+        return QStringLiteral("写出的声音是 %1 Hz，应当是 %2 Hz。").arg(probed.sampleRates.value(0)).arg(known->sampleRate);
+    if (known && known->channels > 0 && probed.channels.value(0) != known->channels)
+        return QStringLiteral("写出的声音有 %1 个声道，应当是 %2 个。").arg(probed.channels.value(0)).arg(known->channels);
     if (probed.duration < 0)
         return QStringLiteral("读不出写出的文件有多长。");
     if (std::fabs(probed.duration - selectionSeconds) > CutLengthTolerance)

@@ -16,19 +16,23 @@ Command ProbeCommand(const Paths &paths, const QString &file);
 struct ProbedFile {
     QStringList codecs;      // codec_name of every stream, in order
     QStringList types;       // codec_type of every stream, in order
+    QList<int> sampleRates;  // sample_rate of every stream that gives one, in order
+    QList<int> channels;     // channels of every stream that gives them, in order
     double duration = -1.0;  // of the container, seconds; -1 when not given
 };
 
-// Reads ffprobe's "key=value" lines (codec_name, codec_type, duration).
+// Reads ffprobe's "key=value" lines (codec_name, codec_type, sample_rate,
+// channels, duration).
 ProbedFile parseProbe(const QString &output);
 
-// The codec a cut to this format ("MP3", "WMA", "WAV", "AMR") is written in.
+// The codec a cut to this format ("MP3", "M4R", ...) is written in.
 QString expectedCodecOf(const QString &format);
 
 // Allowed difference between the written length and the selection.
 inline constexpr double CutLengthTolerance = 0.15;
 
-// Empty when the file holds exactly one stream, audio in the format's codec,
-// lasting the selection's length within the tolerance; otherwise what is
-// wrong with it, in the program's language.
+// Empty when the file holds exactly one stream, audio in the format's codec
+// (at the format's own rate and channels where it fixes them), lasting the
+// selection's length within the tolerance; otherwise what is wrong with it,
+// in the program's language.
 QString cutProblem(const ProbedFile &probed, const QString &format, double selectionSeconds);

@@ -7,6 +7,7 @@
 #include "pipeline/DOSOutputs.h"
 #include "pipeline/FailureReport.h"
 #include "pipeline/ProgressReport.h"
+#include "pipeline/RingtoneName.h"
 #include "pipeline/TranscoderOutput.h"
 #include "playback/PlaybackController.h"
 #include "playback/Timeline.h"
@@ -16,6 +17,7 @@
 #include "settings/CommonDialogs.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -65,6 +67,8 @@ void OpenFlow::run()
 
 void OpenFlow::openPath(const QString &path)
 {
+    c.face.noticeText.clear();
+    c.face.noticeFile.clear();
     c.face.lblFileName = tabCaption(path);
     c.face.lstFile = QStringList{path};
     const Command command = DecodeCommand(c.paths, c.face.lstFile.value(0));
@@ -72,12 +76,14 @@ void OpenFlow::openPath(const QString &path)
     c.face.picPBBackVisible = true;
     // whatever was known of an earlier working WAV goes with it
     c.state.SourcePath.clear();
+    c.state.SourceTitle.clear();
     c.state.LengthMs = 0;
     c.state.Peaks.reset();
     c.state.View = {};
     c.face.txtFullTime = QStringLiteral("0");
     c.face.touch();
     c.state.CurrentJob = QString::fromLatin1(OpenFileJob);
+    m_cancelled = false;
 
     // A decode still running for an earlier choice would write the same working
     // WAV: end it first, and let its late end pass unnoticed.
@@ -91,6 +97,18 @@ void OpenFlow::openPath(const QString &path)
     c.decodeRunner.ExecuteCommand();
     if (generation != m_generation || c.ending)
         return;
+    if (m_cancelled) {
+        // Back to where the open began: nothing open, nothing half-decoded.
+        m_cancelled = false;
+        QFile::remove(c.paths.workWav());
+        c.state.TotalSeconds = 0;
+        c.face.picPBBackVisible = false;
+        c.face.imgPBWidth = 1.0f;
+        c.face.lblPB = QStringLiteral("0%");
+        c.face.noticeText = QStringLiteral("已取消打开 %1").arg(QFileInfo(path).fileName());
+        c.face.touch();
+        return;
+    }
     if (c.state.CurrentJob == QLatin1String(OpenFileJob))
         showProgress(m_progress.finish(c.state.TotalSeconds, 0.0));
 
@@ -128,6 +146,7 @@ void OpenFlow::openPath(const QString &path)
     // The length is known from here on, before anything is played, and the
     // waveform shows as the decode ends.
     c.state.SourcePath = path;
+    c.state.SourceTitle = readWorkTitle(c.paths.workWav());
     c.state.LengthMs = facts->lengthMs();
     if (auto peaks = summariseWav(c.paths.workWav()))
         c.state.Peaks = std::make_shared<const PeakSummary>(std::move(*peaks));
@@ -135,6 +154,15 @@ void OpenFlow::openPath(const QString &path)
     c.view.showWholeFile();
     endOfDecodeJob();
     c.state.FileOpen = FlagTrue;
+}
+
+bool OpenFlow::cancel()
+{
+    if (!c.decodeRunner.isRunning() || c.state.CurrentJob != QLatin1String(OpenFileJob))
+        return false;
+    m_cancelled = true;
+    c.decodeRunner.stop();
+    return true;
 }
 
 void OpenFlow::onDecodeOutput(const QString &piece)
@@ -183,6 +211,7 @@ void OpenFlow::close()
     c.playback.imgCtrlButton_Click(TransportStop);
     QFile::remove(c.paths.workWav());
     c.state.SourcePath.clear();
+    c.state.SourceTitle.clear();
     c.state.LengthMs = 0;
     c.state.Peaks.reset();
     c.face.txtFullTime = QStringLiteral("0");

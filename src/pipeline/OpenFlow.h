@@ -15,6 +15,9 @@ public:
     void run();                          // open, or close when a file is open
     void openPath(const QString &path);  // the decode job for a chosen path
     void close();                        // the close question and its reset
+    // Stops a running decode; the program returns to where the open began and
+    // the status strip says so. False when no decode runs.
+    bool cancel();
 
     // ReceiveOutputs of the decode runner
     void onDecodeOutput(const QString &piece);
@@ -29,5 +32,6 @@ private:
 
     FlowContext &c;
     unsigned m_generation = 0;
+    bool m_cancelled = false;
     JobProgress m_progress{ProgressJob::Decode};
 };

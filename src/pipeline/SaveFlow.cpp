@@ -5,6 +5,9 @@
 #include "app/Seams.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutCheck.h"
+#include "pipeline/CutFormats.h"
+#include "pipeline/Loudness.h"
+#include "pipeline/RingtoneName.h"
 #include "pipeline/FailureReport.h"
 #include "pipeline/DOSOutputs.h"
 #include "pipeline/ProgressReport.h"
@@ -14,6 +17,7 @@
 #include "playback/ShortName.h"
 #include "playback/Timeline.h"
 #include "settings/CommonDialogs.h"
+#include "settings/ProgramConfig.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +26,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,10 +35,10 @@ SaveFlow::SaveFlow(FlowContext &context) : c(context), m_probe(context.messages)
 
 QStringList SaveFlow::saveFilter()
 {
-    return {QStringLiteral("MP3 Files(*.mp3)"), QStringLiteral("*.mp3"),
-            QStringLiteral("WMA Files(*.wma)"), QStringLiteral("*.wma"),
-            QStringLiteral("WAV Files(*.wav)"), QStringLiteral("*.wav"),
-            QStringLiteral("AMR Files(*.amr)"), QStringLiteral("*.amr")};
+    QStringList filter;
+    for (const CutFormat &format : cutFormats())
+        filter << format.description << QStringLiteral("*.") + format.id.toLower();
+    return filter;
 }
 
 QString SaveFlow::FolderOfPath(const QString &path)
@@ -80,23 +85,40 @@ void SaveFlow::run()
         warn(selectionProblemText(problem, c.state.LengthMs));
         return;
     }
+    // Offered: the type saved last, a name that says which song and which
+    // stretch of it, in the song's folder when a file can be written there.
+    const int typeIndex = std::max(cutFormatIndex(c.state.LastSaveFormat), 0);
+    const CutFormat &offered = cutFormats().at(typeIndex);
     c.dialogs.setFilter(saveFilter().join(u'|'));
+    c.dialogs.setFilterIndex(typeIndex + 1);
     c.dialogs.setTitle(QStringLiteral("Save As"));
-    // The program folder is read-only once installed: start where a file can
-    // be written.
     c.dialogs.setPath(save_target::dialogFolder(
-        c.state.SourcePath, m_lastSaveFolder, QStandardPaths::writableLocation(QStandardPaths::MusicLocation),
+        c.state.SourcePath, c.state.LastSaveFolder, QStandardPaths::writableLocation(QStandardPaths::MusicLocation),
         QDir::homePath(), save_target::isWritableFolder));
-    c.dialogs.setFileName(QStringLiteral("ringtone.mp3"));
+    c.dialogs.setFileName(suggestedRingtoneName(c.state.SourceTitle, c.state.SourcePath, c.state.Sel,
+                                                offered.id.toLower()));
     if (!c.dialogs.ShowSave())
         return;
     c.face.txtSave = c.dialogs.FileName().trimmed();
     if (c.face.txtSave.isEmpty())
         return;
     const QString destination = c.face.txtSave;
-    if (cutFormatOf(destination).isEmpty()) {
-        warn(QStringLiteral("不能保存为这种格式：\n%1\n\n请选择 MP3、WMA、WAV 或 AMR 格式。").arg(destination));
+    const QString format = cutFormatOf(destination);
+    if (format.isEmpty()) {
+        QStringList names;
+        for (const CutFormat &known : cutFormats())
+            names << known.id;
+        warn(QStringLiteral("不能保存为这种格式：\n%1\n\n请选择 %2 格式。").arg(destination, names.join(QStringLiteral("、"))));
         return;
+    }
+    if (format == u"M4R" && c.state.Sel.lengthMs() > LongestIphoneRingtoneMs) {
+        const MessageAnswer answer = c.messages.show(
+            QStringLiteral("这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。\n\n"
+                           "仍然保存，请按“确定”；回去缩短选择，请按“取消”。")
+                .arg(QString::number(c.state.Sel.seconds(), 'f', 1)),
+            QStringLiteral("保存铃声"), MessageButtons::OkCancel, MessageIcon::Warning);
+        if (answer != MessageAnswer::Ok)
+            return;
     }
     // The source and the working copy are only ever read.
     if (save_target::isSameFile(destination, c.state.SourcePath)) {
@@ -115,6 +137,10 @@ void SaveFlow::run()
 
 void SaveFlow::setJobRunning(bool running)
 {
+    if (running) {
+        c.face.noticeText.clear();
+        c.face.noticeFile.clear();
+    }
     c.face.jobButtonsEnabled = !running;
     c.face.picProVisible = running;
     c.face.touch();
@@ -123,13 +149,21 @@ void SaveFlow::setJobRunning(bool running)
 void SaveFlow::cut(const QString &destination)
 {
     const QString partial = partialNameFor(destination);
+    m_cancelled = false;
+    m_cutting = true;
     setJobRunning(true);
     const CutResult result = writeAndProve(partial, cutFormatOf(destination));
+    m_cutting = false;
     setJobRunning(false);
     if (result.kind != CutResult::Whole)
         QFile::remove(partial);
     if (c.ending || result.kind == CutResult::Untold)
         return;
+    if (result.kind == CutResult::Cancelled) {
+        c.face.noticeText = QStringLiteral("已取消保存，没有写出文件。");
+        c.face.touch();
+        return;
+    }
     if (result.kind == CutResult::Failed) {
         // The user chose the destination; the hidden partial name means nothing to them.
         QString reason = result.reason;
@@ -151,16 +185,27 @@ void SaveFlow::cut(const QString &destination)
                                                 QString::fromLocal8Bit(std::strerror(error))}));
         return;
     }
-    afterSuccessfulSave(destination);
+    afterSuccessfulSave(destination, result.seconds);
 }
 
 SaveFlow::CutResult SaveFlow::writeAndProve(const QString &partial, const QString &format)
 {
     m_progress.reset();
-    c.cutRunner.setCommandLine(CutCommand(c.paths, c.state.Sel, partial));
+    QString loudness;
+    if (c.state.Shaping.normalize) {
+        // A silent stretch has no loudness to bring anywhere: it is cut as it is.
+        const std::optional<LoudnessGain> gain = normalizingGainFor(
+            c.paths.workWav(), c.state.Sel, c.state.Shaping.fadeInMs, c.state.Shaping.fadeOutMs);
+        if (gain)
+            loudness = loudnessFilter(*gain);
+    }
+    c.cutRunner.setCommandLine(
+        CutCommand(c.paths, c.state.Sel, partial, shapingFilter(c.state.Sel, c.state.Shaping, loudness)));
     c.cutRunner.ExecuteCommand();
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
     showProgress(m_progress.finish(unusedTotal, c.state.Sel.seconds()));
+    if (m_cancelled)
+        return {CutResult::Cancelled, {}};
     if (c.ending || !c.cutRunner.lastStarted())
         return {CutResult::Untold, {}};  // ending, or the runner has told the user why
     if (!c.cutRunner.exitedNormally() || c.cutRunner.exitCode() != 0 || !holdsMedia(partial, 1)) {
@@ -176,6 +221,8 @@ SaveFlow::CutResult SaveFlow::writeAndProve(const QString &partial, const QStrin
         return {CutResult::Failed, failureText(said)};
     m_probe.setCommandLine(ProbeCommand(c.paths, partial));
     const QString probed = m_probe.ExecuteCommand();
+    if (m_cancelled)
+        return {CutResult::Cancelled, {}};
     if (c.ending || !m_probe.lastStarted())
         return {CutResult::Untold, {}};
     if (!m_probe.exitedNormally() || m_probe.exitCode() != 0) {
@@ -184,15 +231,56 @@ SaveFlow::CutResult SaveFlow::writeAndProve(const QString &partial, const QStrin
         report.sentence = QStringLiteral("转换程序写出的文件无法读取，不是完整的铃声。");
         return {CutResult::Failed, failureText(report)};
     }
-    const QString problem = cutProblem(parseProbe(probed), format, c.state.Sel.seconds());
+    const ProbedFile file = parseProbe(probed);
+    const QString problem = cutProblem(file, format, c.state.Sel.seconds());
     if (!problem.isEmpty())
         return {CutResult::Failed, QStringLiteral("转换程序写出的文件不是所要的铃声：") + problem};
-    return {CutResult::Whole, {}};
+    return {CutResult::Whole, {}, file.duration};
 }
 
-void SaveFlow::afterSuccessfulSave(const QString &destination)
+bool SaveFlow::cancel()
 {
-    m_lastSaveFolder = QFileInfo(destination).absolutePath();
+    if (!m_cutting || m_cancelled)
+        return false;
+    m_cancelled = true;
+    if (c.cutRunner.isRunning())
+        c.cutRunner.stop();
+    if (m_probe.isRunning())
+        m_probe.stop();
+    return true;
+}
+
+QString SaveFlow::sizeText(qint64 bytes)
+{
+    if (bytes < 1024 * 1024)
+        return QStringLiteral("%1 KB").arg(std::max<qint64>(1, (bytes + 512) / 1024));
+    return QStringLiteral("%1 MB").arg(QString::number(bytes / (1024.0 * 1024.0), 'f', 1));
+}
+
+void SaveFlow::openSavedFolder()
+{
+    if (!c.face.noticeFile.isEmpty())
+        c.shell.openUrl(QUrl::fromLocalFile(QFileInfo(c.face.noticeFile).absolutePath()));
+}
+
+void SaveFlow::playSaved()
+{
+    if (!c.face.noticeFile.isEmpty() && QFileInfo::exists(c.face.noticeFile))
+        c.shell.openUrl(QUrl::fromLocalFile(c.face.noticeFile));
+}
+
+void SaveFlow::afterSuccessfulSave(const QString &destination, double seconds)
+{
+    const QFileInfo saved(destination);
+    c.state.LastSaveFolder = saved.absolutePath();
+    c.state.LastSaveFormat = cutFormatOf(destination);
+    // Remembering is a convenience: a config file that cannot be written
+    // costs the next run its suggestion, never this save.
+    writeProgramConfig(c.paths.configFile(), rememberedConfig(c.state));
+    c.face.noticeText = QStringLiteral("已保存 %1（%2 秒，%3）")
+                            .arg(saved.fileName(), QString::number(seconds, 'f', 1), sizeText(saved.size()));
+    c.face.noticeFile = destination;
+    c.face.touch();
     if (c.state.OpenFolderChoice == 0)
         c.shell.openUrl(QUrl::fromLocalFile(FolderOfPath(destination)));
     const QString sound = c.paths.completionSound();

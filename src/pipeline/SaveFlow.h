@@ -17,6 +17,12 @@ public:
 
     void run();
     void onCutOutput(const QString &piece);
+    // Stops a running cut: nothing is written, and the status strip says so.
+    // False when no cut runs.
+    bool cancel();
+    // The completion notice's two actions, on the file it names.
+    void openSavedFolder();
+    void playSaved();
 
     static QStringList saveFilter();
     static QString FolderOfPath(const QString &path);
@@ -24,27 +30,31 @@ public:
     static QString partialNameFor(const QString &destination);
     // What the user reads when the selection cannot be saved.
     static QString selectionProblemText(save_target::SelectionProblem problem, std::int64_t lengthMs);
+    // A file size as the completion notice gives it: "712 KB", "1.4 MB".
+    static QString sizeText(qint64 bytes);
 
 private:
     // What became of a cut: a proven file, a failure to tell the user, or an
     // end that needs no words (the program is ending, or the runner has
     // already said why it could not start).
     struct CutResult {
-        enum Kind { Whole, Failed, Untold } kind;
+        enum Kind { Whole, Failed, Cancelled, Untold } kind;
         QString reason;
+        double seconds = 0.0;  // length of a whole cut, as ffprobe reads it
     };
 
     void cut(const QString &destination);
     // Runs the cut into the partial file and proves what it wrote.
     CutResult writeAndProve(const QString &partial, const QString &format);
-    void afterSuccessfulSave(const QString &destination);
+    void afterSuccessfulSave(const QString &destination, double seconds);
     void reportFailure(const QString &destination, const QString &reason);
     void setJobRunning(bool running);
     void warn(const QString &text);
     void showProgress(const std::optional<ProgressDisplay> &display);
 
     FlowContext &c;
-    QString m_lastSaveFolder;  // of the last save since the program started
+    bool m_cutting = false;
+    bool m_cancelled = false;
     JobProgress m_progress{ProgressJob::Cut};
     DOSOutputs m_probe;  // asks ffprobe, through the adapter, what a cut wrote
 };

@@ -24,6 +24,8 @@ std::int64_t msToFrames(std::int64_t ms, int sampleRate, int roundingAdd)
 
 double fadeGain(const FadeEnvelope &envelope, std::int64_t frame)
 {
+    if (frame >= envelope.endFrame && envelope.outFrames > 0 && envelope.endFrame > envelope.startFrame)
+        return 0.0;  // faded out: silence until playback stops
     if (frame < envelope.startFrame || frame >= envelope.endFrame)
         return 1.0;
     double gain = 1.0;
@@ -62,6 +64,10 @@ void applyFade(const FadeEnvelope &envelope, std::int64_t firstFrame, float *fra
         scale(outBegin, envelope.endFrame);
     } else {
         scale(envelope.startFrame, envelope.endFrame);
+    }
+    if (envelope.outFrames > 0 && blockEnd > envelope.endFrame) {
+        const std::int64_t from = std::max(envelope.endFrame, firstFrame);
+        std::fill(frames + (from - firstFrame) * channels, frames + count * channels, 0.0f);
     }
 }
 

@@ -8,7 +8,9 @@ namespace string_device {
 // Linear fades over a stretch of the file, in file frames: over the first
 // inFrames of [startFrame, endFrame) the gain rises from 0 to 1, over its last
 // outFrames it falls from 1 to 0, the curve a saved ringtone's fades follow.
-// Frames outside the stretch keep their level.
+// Frames before the stretch keep their level; after a fade out, the frames
+// past the stretch are silent (playback of the stretch stops there, and its
+// stop may come a little late).
 struct FadeEnvelope {
     std::int64_t startFrame = 0;  // first frame of the stretch
     std::int64_t endFrame = 0;    // the frame after its last
@@ -21,7 +23,8 @@ struct FadeEnvelope {
 };
 
 // The gain of one file frame:
-//  - outside [startFrame, endFrame): exactly 1;
+//  - before startFrame, and past the stretch when there is no fade out: exactly 1;
+//  - past the stretch after a fade out: 0;
 //  - in the fade in: (frame - startFrame) / inFrames, so 0 at startFrame and 1
 //    from startFrame + inFrames on;
 //  - in the fade out: (endFrame - frame) / outFrames, so 1 up to

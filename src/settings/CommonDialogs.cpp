@@ -154,12 +154,13 @@ bool CCommonDialogs::ShowSave()
     // The name box of the native dialog holds 255 characters.
     choice.initialName = FileName().left(255);
     choice.filters = qtNameFilters(filter);
-    choice.selectedFilter = 0;
+    choice.selectedFilter = m_filterIndex >= 1 && m_filterIndex <= choice.filters.size() ? m_filterIndex - 1 : 0;
     choice.save = true;
 
     const FileChooserResult result = runChooser(choice);
     if (result.path.isEmpty())
         return false;
+    m_filterIndex = result.selectedFilter + 1;
     const QString extension = firstExtensionOf(choice.filters.value(result.selectedFilter));
     takeChosenPath(withDefaultExtension(result.path, extension));
     return true;

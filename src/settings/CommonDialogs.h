@@ -55,6 +55,11 @@ public:
     void setFileName(const QString &value) { m_fileName = value; }
     QString Title() const;
     void setTitle(const QString &value) { m_title = value; }
+    // The save dialog's selected type, counted from 1 as the dialog lists them.
+    // Input: the type selected when it opens (0 or out of range: the first);
+    // output after a confirmed save: the type the user confirmed with.
+    int FilterIndex() const { return m_filterIndex; }
+    void setFilterIndex(int value) { m_filterIndex = value; }
     QString DefExt() const { return m_defExt; }
     void setDefExt(const QString &value) { m_defExt = value; }
 
@@ -76,6 +81,7 @@ private:
     QString m_fileName;
     QString m_title;
     QString m_defExt;
+    int m_filterIndex = 0;
 
     FileChooserSeam *m_chooser = nullptr;
     FilterReportingChooserSeam *m_filterChooser = nullptr;

@@ -50,6 +50,12 @@ QWidget *LayoutBuilder::create(const Element &e, QWidget *parent) const
             panel->setBackground(m_skin.picture(e.picture));
         return panel;
     }
+    case Kind::SmallButton: {
+        auto *button = new SkinSmallButton(parent);
+        button->setFont(fontOf(e.font));
+        button->setText(e.text);
+        return button;
+    }
     case Kind::DropDown: {
         auto *box = new QComboBox(parent);
         box->addItems(e.items);

@@ -17,6 +17,7 @@ enum class Kind {
     LabelButton,  // a label that acts as a button (hand pointer, clicked signal)
     Panel,        // child window with its own background picture
     DropDown,     // list-only drop-down
+    SmallButton,  // a small push button with a text caption
     Holder,       // hidden value holder (text field, list, browser): no widget
 };
 

@@ -8,10 +8,13 @@ namespace {
 
 const QColor TimeColour(11, 77, 109);
 const QColor PanelCaptionColour(71, 99, 113);
+const QColor LinkColour(24, 92, 168);
 constexpr auto Image = Kind::Image;
 constexpr auto Label = Kind::Label;
 constexpr auto Panel = Kind::Panel;
 constexpr auto Holder = Kind::Holder;
+constexpr auto LabelButton = Kind::LabelButton;
+constexpr auto SmallButton = Kind::SmallButton;
 constexpr auto Hand = Pointer::Hand;
 
 // One row per element: name (index), kind, container, twips rectangle,
@@ -57,6 +60,11 @@ const Table &designRows()
         // status strip
         {.name = "lblText", .kind = Label, .twips = {270, 8070, 2040, 210}, .font = {9, true}, .colour = TimeColour, .autoSize = true},
         {.name = "imgFeedback", .kind = Image, .twips = {9720, 8070, 1245, 255}, .toolTip = "意见反馈", .pointer = Hand},
+        // what the last save or cancelled job came to, with the saved file's two actions after it
+        {.name = "lblNotice", .kind = Label, .twips = {2550, 8070, 3000, 210}, .shown = false, .font = {9}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblNoticeFolder", .kind = LabelButton, .twips = {5700, 8070, 900, 210}, .shown = false, .text = "打开文件夹", .toolTip = "在文件管理器里打开铃声所在的文件夹", .pointer = Hand, .font = {9, false, true}, .colour = LinkColour, .autoSize = true},
+        {.name = "lblNoticePlay", .kind = LabelButton, .twips = {6750, 8070, 450, 210}, .shown = false, .text = "播放", .toolTip = "用系统的播放器播放保存的铃声", .pointer = Hand, .font = {9, false, true}, .colour = LinkColour, .autoSize = true},
+        {.name = "cmdCancelCut", .kind = SmallButton, .twips = {8925, 8025, 690, 300}, .shown = false, .text = "取消", .toolTip = "停止保存铃声（Esc）", .font = {8.25}},
 
         // panels, drawn above the windowless elements, and their children
         {.name = "picOpened", .kind = Panel, .twips = {150, 1560, 11195, 5400}, .shown = false, .picture = "picOpened"},
@@ -77,6 +85,8 @@ const Table &designRows()
         {.name = "picPBBack", .kind = Panel, .twips = {1990, 6000, 6935, 555}, .shown = false, .picture = "picPBBack"},
         {.name = "imgPB", .kind = Image, .parent = "picPBBack", .twips = {1350, 195, 15, 195}, .picture = "imgPB", .stretch = true},
         {.name = "lblPB", .kind = Label, .parent = "picPBBack", .twips = {2865, 195, 2355, 195}, .text = "0%", .font = {7.5, true}, .colour = Qt::black, .centred = true},
+
+        {.name = "cmdCancelDecode", .kind = SmallButton, .twips = {9000, 6090, 810, 375}, .shown = false, .text = "取消", .toolTip = "停止打开这个文件（Esc）", .font = {9}},
 
         {.name = "picPro", .kind = Panel, .twips = {4650, 8070, 4215, 225}, .shown = false},  // white, framed
         {.name = "imgPro", .kind = Image, .parent = "picPro", .twips = {0, 0, 15, 225}, .picture = "imgPro", .stretch = true},

@@ -1,5 +1,7 @@
 #include "ui/MainWindow.h"
 
+#include "app/ShapingChoices.h"
+
 #include "Skin.h"
 #include "ui/KeyColourShape.h"
 #include "ui/LayoutBuilder.h"
@@ -42,7 +44,9 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
             m_jobButtons.append(element(QStringLiteral("%1(%2)").arg(QLatin1String(set)).arg(i)));
     if (auto *pro = qobject_cast<SkinPanel *>(element("picPro")))
         pro->setFramed(true);
-    m_menus = std::make_unique<MenuHolder>(this, [this](const QString &word) { m_controller.commands().write(word); });
+    m_menus = std::make_unique<MenuHolder>(
+        this, [this](const QString &word) { m_controller.commands().write(word); },
+        [this](const QString &word) { return shaping_choice::isOn(m_controller.state.Shaping, word); });
     m_settings = std::make_unique<SettingsDialogHost>(m_controller.state, m_controller.paths().settingsFile(),
                                                       m_messages, m_skin);
 
@@ -51,6 +55,7 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     wireTimeline();
     wireKeyboard();
     wireTypedTimes();
+    wireJobControls();
     connect(&m_controller.face, &MainFace::changed, this, &MainWindow::syncFromFace);
     connect(&m_controller.chrome, &Chrome::changed, this, &MainWindow::syncLights);
 

@@ -19,6 +19,7 @@ class SkinPanel;
 class MenuHolder;
 class SettingsDialogHost;
 class TypedTimeField;
+class QShortcut;
 class WaveformView;
 class PlaybackDevice;
 
@@ -86,6 +87,8 @@ private:
     void wireTypedTimes();
     void syncFromFace();
     void syncLights();
+    void syncNotice();
+    void wireJobControls();
     void shapeWindow();  // the Timer3 tick
     void showMenu(int index);
     int indexUnderPointer(const QString &setName, const QWidget *grabber, QPointF pos) const;
@@ -99,6 +102,7 @@ private:
     bool m_jobButtonsEnabled = true;
     std::unique_ptr<MenuHolder> m_menus;
     TypedTimeField *m_typedTime = nullptr;
+    QShortcut *m_cancelKey = nullptr;  // Escape, live only while a job runs
     WaveformView *m_waveform = nullptr;
     Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;

@@ -4,6 +4,9 @@
 
 #include "playback/Timeline.h"
 
+#include "ui/SkinWidgets.h"
+
+#include <QAbstractButton>
 #include <QShortcut>
 
 #include <algorithm>
@@ -75,4 +78,22 @@ void MainWindow::wireKeyboard()
                 action();
         });
     }
+}
+
+void MainWindow::wireJobControls()
+{
+    // Escape stops the running decode or cut, as the cancel button beside its
+    // bar does; between jobs the key is left to whoever has the focus.
+    m_cancelKey = new QShortcut(Qt::Key_Escape, this);
+    m_cancelKey->setContext(Qt::WindowShortcut);
+    m_cancelKey->setEnabled(false);
+    connect(m_cancelKey, &QShortcut::activated, this, [this] { m_controller.cancelJob(); });
+    for (const QString &key : {QStringLiteral("cmdCancelDecode"), QStringLiteral("cmdCancelCut")}) {
+        if (auto *button = qobject_cast<QAbstractButton *>(element(key)))
+            connect(button, &QAbstractButton::clicked, this, [this] { m_controller.cancelJob(); });
+    }
+    if (SkinLabel *folder = label(QStringLiteral("lblNoticeFolder")))
+        connect(folder, &SkinLabel::clicked, this, [this] { m_controller.saveFlow().openSavedFolder(); });
+    if (SkinLabel *play = label(QStringLiteral("lblNoticePlay")))
+        connect(play, &SkinLabel::clicked, this, [this] { m_controller.saveFlow().playSaved(); });
 }

@@ -6,6 +6,8 @@
 #include "ui/SkinWidgets.h"
 #include "ui/WaveformView.h"
 
+#include <QShortcut>
+
 #include <cmath>
 
 namespace {
@@ -57,6 +59,11 @@ void MainWindow::syncFromFace()
     setShown(element(QStringLiteral("picOpened")), f.picOpenedVisible);
     setShown(element(QStringLiteral("picPBBack")), f.picPBBackVisible);
     setShown(element(QStringLiteral("picPro")), f.picProVisible);
+    setShown(element(QStringLiteral("cmdCancelDecode")), f.picPBBackVisible);
+    setShown(element(QStringLiteral("cmdCancelCut")), f.picProVisible);
+    if (m_cancelKey)
+        m_cancelKey->setEnabled(f.picPBBackVisible || f.picProVisible);
+    syncNotice();
 
     placeX(element(QStringLiteral("imgTopPoint")), f.playHeadX);
     placeX(element(QStringLiteral("imgBottomPoint")), f.playHeadX);
@@ -96,6 +103,34 @@ void MainWindow::syncFromFace()
         for (QWidget *button : std::as_const(m_jobButtons))
             button->setEnabled(m_jobButtonsEnabled);
     }
+}
+
+void MainWindow::syncNotice()
+{
+    const MainFace &f = m_controller.face;
+    SkinLabel *notice = label(QStringLiteral("lblNotice"));
+    SkinLabel *folder = label(QStringLiteral("lblNoticeFolder"));
+    SkinLabel *play = label(QStringLiteral("lblNoticePlay"));
+    if (!notice || !folder || !play)
+        return;
+    const bool withFile = !f.noticeText.isEmpty() && !f.noticeFile.isEmpty();
+    // The notice ends before the feedback link; a long name gives way in its middle.
+    const int right = element(QStringLiteral("imgFeedback")) ? element(QStringLiteral("imgFeedback"))->x() - 8
+                                                            : width();
+    const int gap = 10;
+    const int actions = withFile ? folder->sizeHint().width() + play->sizeHint().width() + 2 * gap : 0;
+    const QString shown = notice->fontMetrics().elidedText(f.noticeText, Qt::ElideMiddle,
+                                                           std::max(0, right - notice->x() - actions));
+    if (notice->text() != shown)
+        notice->setCaption(shown);
+    notice->setToolTip(f.noticeFile);
+    setShown(notice, !f.noticeText.isEmpty());
+    if (withFile) {
+        folder->move(notice->x() + notice->width() + gap, folder->y());
+        play->move(folder->x() + folder->width() + gap, play->y());
+    }
+    setShown(folder, withFile);
+    setShown(play, withFile);
 }
 
 void MainWindow::syncLights()

@@ -17,13 +17,26 @@ const QList<MenuHolder::Popup> &MenuHolder::tree()
           {"menuViewS", "-", nullptr},
           {"menuViewAll", "显示整个文件(&W)", "ViewAll"},
           {"menuViewSelection", "放大到选择的段落(&Z)", "ViewSelection"}}},
-        {"menuSetting", "Setting", {{"menuSettings", "系统设置(&S)", "Setting"}}},
+        {"menuSetting", "Setting",
+         {{"menuSettings", "系统设置(&S)", "Setting"},
+          {"menuFadeInS", "-", nullptr},
+          {"menuFadeIn500", "淡入 0.5 秒", "FadeIn500", true},
+          {"menuFadeIn1000", "淡入 1 秒", "FadeIn1000", true},
+          {"menuFadeIn2000", "淡入 2 秒", "FadeIn2000", true},
+          {"menuFadeOutS", "-", nullptr},
+          {"menuFadeOut500", "淡出 0.5 秒", "FadeOut500", true},
+          {"menuFadeOut1000", "淡出 1 秒", "FadeOut1000", true},
+          {"menuFadeOut2000", "淡出 2 秒", "FadeOut2000", true},
+          {"menuFadeOut3000", "淡出 3 秒", "FadeOut3000", true},
+          {"menuNormalizeS", "-", nullptr},
+          {"menuNormalize", "统一音量（-14 LUFS）(&N)", "Normalize", true}}},
         {"menuAbout", "About", {{"menuA", "关于(&A)", "About"}, {"menuHelp", "官方网站(&H)", "Help"}}},
     };
     return popups;
 }
 
-MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand)
+MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand,
+                       std::function<bool(const QString &)> isChecked)
     : QObject(owner), m_owner(owner)
 {
     for (const Popup &p : tree()) {
@@ -38,6 +51,12 @@ MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writ
             action->setObjectName(QLatin1String(e.name));
             const QString word = QLatin1String(e.commandWord);
             connect(action, &QAction::triggered, this, [writeCommand, word] { writeCommand(word); });
+            if (e.checkable && isChecked) {
+                action->setCheckable(true);
+                // The marks show the model as it is when the popup opens.
+                connect(menu, &QMenu::aboutToShow, action,
+                        [action, isChecked, word] { action->setChecked(isChecked(word)); });
+            }
         }
         m_popups.append(menu);
     }

@@ -14,11 +14,13 @@ class QWidget;
 class MenuHolder : public QObject {
     Q_OBJECT
 public:
-    struct Entry { const char *name; const char *caption; const char *commandWord; };
+    // A checkable entry shows a check mark when isChecked says so for its word.
+    struct Entry { const char *name; const char *caption; const char *commandWord; bool checkable = false; };
     struct Popup { const char *name; const char *caption; QList<Entry> entries; };
     static const QList<Popup> &tree();
 
-    MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand);
+    MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand,
+               std::function<bool(const QString &)> isChecked = {});
     ~MenuHolder() override;
 
     QMenu *popup(int index) const;

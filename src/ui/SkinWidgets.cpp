@@ -1,5 +1,7 @@
 #include "ui/SkinWidgets.h"
 
+#include "SkinPalette.h"
+
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QPainter>
@@ -133,4 +135,47 @@ void SkinPanel::wheelEvent(QWheelEvent *event)
 {
     emit wheeled(event->position(), event->angleDelta(), event->modifiers());
     event->accept();
+}
+
+SkinSmallButton::SkinSmallButton(QWidget *parent) : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::NoFocus);  // Escape and the pointer reach it; Space stays the transport's
+    setCursor(Qt::PointingHandCursor);
+}
+
+QSize SkinSmallButton::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 16, metrics.height() + 6};
+}
+
+void SkinSmallButton::enterEvent(QEnterEvent *event)
+{
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void SkinSmallButton::leaveEvent(QEvent *event)
+{
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void SkinSmallButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF face = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QLinearGradient fill(face.topLeft(), face.bottomLeft());
+    const bool down = isDown();
+    fill.setColorAt(0, down ? palette::TransportBottom : palette::StripHighlight);
+    fill.setColorAt(1, down ? palette::TransportTop.darker(108) : palette::TransportBottom);
+    painter.setBrush(fill);
+    painter.setPen(QPen(m_hovered || down ? palette::LinkText : palette::StripLine, 1));
+    painter.drawRoundedRect(face, 3, 3);
+    painter.setPen(isEnabled() ? palette::MenuText : palette::StripLine);
+    painter.setFont(font());
+    painter.drawText(rect().translated(0, down ? 1 : 0), Qt::AlignCenter, text());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointF>
@@ -65,6 +66,23 @@ protected:
 private:
     bool m_autoSize;
     bool m_button;
+};
+
+// A small push button in the skin's colours with a short caption ("取消"):
+// a light rounded face, its edge lit under the pointer, pressed darker.
+class SkinSmallButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit SkinSmallButton(QWidget *parent);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void enterEvent(QEnterEvent *) override;
+    void leaveEvent(QEvent *) override;
+
+private:
+    bool m_hovered = false;
 };
 
 // A picture panel: a child window with its own background picture.

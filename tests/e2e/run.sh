@@ -128,6 +128,26 @@ save_as "$media/ring 1.mp3"; check "$media/ring 1.mp3" mp3 48000 2
 save_as "$media/ring 2.amr"; check "$media/ring 2.amr" amr_nb 8000 1
 [ -z "$(ls -A "$media" | grep partial || true)" ] || fail "a partial file was left behind"
 
+step "fade in and loudness from the settings menu, remembered; save as M4R with them"
+settings_item() {  # how many entries down the settings popup
+  click $((136 + 24)) $((42 + 9)) 0.6
+  for _ in $(seq 1 "$1"); do xdotool key Down; done
+  xdotool key Return; sleep 0.4
+}
+settings_item 3   # 淡入 1 秒
+settings_item 9   # 统一音量
+conf="$XDG_CONFIG_HOME/brindlewave/brindlewave.conf"
+grep -q '^fadeInMs=1000' "$conf" && grep -q '^normalize=true' "$conf" || fail "brindlewave.conf holds: $(cat "$conf" 2>&1)"
+if [ -n "${E2E_SHOTS:-}" ]; then
+  click $((136 + 24)) $((42 + 9)) 0.8
+  shot menu-options "$wx" "$wy" 764 564
+  xdotool key Escape; sleep 0.3
+fi
+save_as "$media/ring 3.m4r"; check "$media/ring 3.m4r" aac 44100 2
+grep -q '^lastFormat=M4R' "$conf" || fail "the last type is not remembered: $(cat "$conf")"
+xdotool mousemove --sync $((wx + 380)) $((wy + 300)); sleep 0.3
+shot notice "$wx" "$wy" 764 564
+
 step "quit"
 click $((729 + 11)) $((12 + 11)) 1
 xdotool key Return
@@ -135,10 +155,26 @@ for _ in $(seq 1 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 ! kill -0 "$app" 2>/dev/null || fail "the program did not end"
 [ -z "$(ls -A "$XDG_CACHE_HOME/brindlewave")" ] || fail "left in the working folder: $(ls -A "$XDG_CACHE_HOME/brindlewave")"
 
-step "SIGTERM during a decode ends the program cleanly"
 slow="$work/slow-ffmpeg"
 printf '#!/bin/sh\nfor a in "$@"; do out="$a"; done\nprintf "RIFF half" > "${out#file:}"\necho "Duration: 00:10:00.00, start: 0"\nexec sleep 600\n' > "$slow"
 chmod +x "$slow"
+
+step "Escape stops a decode: nothing is left open, and the program runs on"
+BRINDLEWAVE_FFMPEG="$slow" "$prefix/bin/brindlewave" "$media/song 1.mp3" &
+app=$!
+for _ in $(seq 1 100); do [ -e "$(work_wav "$app")" ] && break; sleep 0.1; done
+[ -e "$(work_wav "$app")" ] || fail "the decode did not start"
+win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
+eval "$(xdotool getwindowgeometry --shell "$win")"; wx=$X; wy=$Y
+xdotool mousemove --sync $((wx + 380)) $((wy + 20)) click 1; sleep 0.3
+xdotool key Escape
+for _ in $(seq 1 50); do [ -e "$(work_wav "$app")" ] || break; sleep 0.1; done
+[ ! -e "$(work_wav "$app")" ] || fail "the cancelled decode left its working WAV"
+! pgrep -f "$slow" >/dev/null || fail "the cancelled transcoder is still running"
+kill -0 "$app" 2>/dev/null || fail "the program ended on Escape"
+kill -TERM "$app"; wait "$app" || true
+
+step "SIGTERM during a decode ends the program cleanly"
 BRINDLEWAVE_FFMPEG="$slow" "$prefix/bin/brindlewave" "$media/song 1.mp3" &
 app=$!
 for _ in $(seq 1 100); do [ -e "$(work_wav "$app")" ] && break; sleep 0.1; done
@@ -149,4 +185,4 @@ wait "$app" || status=$?
 [ "$status" = 0 ] || fail "the program ended with status $status after SIGTERM"
 [ -z "$(ls -A "$XDG_CACHE_HOME/brindlewave")" ] || fail "left after SIGTERM: $(ls -A "$XDG_CACHE_HOME/brindlewave")"
 ! pgrep -f "$slow" >/dev/null || fail "the transcoder outlived the program"
-echo "e2e: 2 passed, 0 failed"
+echo "e2e: all steps passed"

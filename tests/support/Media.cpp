@@ -5,6 +5,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
 
 #include <cerrno>
 #include <csignal>
@@ -145,7 +149,8 @@ AudioInfo probe(const QString &path)
         QStringLiteral("ffprobe"),
         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
          QStringLiteral("a:0"), QStringLiteral("-show_entries"),
-         QStringLiteral("stream=codec_name,sample_rate,channels,bit_rate:format=duration"),
+         QStringLiteral("stream=codec_name,sample_rate,channels,bit_rate,profile:stream_tags=title,artist:"
+                        "format=duration,format_name:format_tags=title,artist"),
          QStringLiteral("-of"), QStringLiteral("json"), asFileUrl(path)},
         false);
     if (!run.ok) {
@@ -164,9 +169,21 @@ AudioInfo probe(const QString &path)
     info.sampleRate = stream.value(QStringLiteral("sample_rate")).toString().toInt();
     info.channels = stream.value(QStringLiteral("channels")).toInt();
     info.bitRate = stream.value(QStringLiteral("bit_rate")).toString().toLongLong();
+    info.profile = stream.value(QStringLiteral("profile")).toString();
+    const QJsonObject format = root.value(QStringLiteral("format")).toObject();
+    info.container = format.value(QStringLiteral("format_name")).toString();
+    // Vorbis comments belong to the stream, the other formats' tags to the file.
+    for (const QJsonObject &tags : {format.value(QStringLiteral("tags")).toObject(),
+                                    stream.value(QStringLiteral("tags")).toObject()}) {
+        for (auto it = tags.begin(); it != tags.end(); ++it) {
+            if (it.key().compare(QStringLiteral("title"), Qt::CaseInsensitive) == 0 && info.title.isEmpty())
+                info.title = it.value().toString();
+            if (it.key().compare(QStringLiteral("artist"), Qt::CaseInsensitive) == 0 && info.artist.isEmpty())
+                info.artist = it.value().toString();
+        }
+    }
     bool ok = false;
-    info.duration = root.value(QStringLiteral("format")).toObject()
-                        .value(QStringLiteral("duration")).toString().toDouble(&ok);
+    info.duration = format.value(QStringLiteral("duration")).toString().toDouble(&ok);
     if (!ok)
         info.duration = -1;
     info.valid = true;
@@ -181,6 +198,86 @@ bool writeScript(const QString &path, const QByteArray &body)
     const bool written = file.write("#!/bin/sh\n" + body + "\n") > 0;
     file.close();
     return written && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+}  // namespace media
+
+namespace media {
+
+Loudness measureLoudness(const QString &path)
+{
+    Loudness result;
+    const ToolRun run = runTool(QStringLiteral("ffmpeg"),
+                                {QStringLiteral("-nostdin"), QStringLiteral("-nostats"), QStringLiteral("-hide_banner"),
+                                 QStringLiteral("-i"), asFileUrl(path), QStringLiteral("-af"),
+                                 QStringLiteral("ebur128=peak=true"), QStringLiteral("-f"), QStringLiteral("null"),
+                                 QStringLiteral("-")},
+                                true);
+    const QString text = QString::fromUtf8(run.output);
+    // The summary comes last: "I:   -14.1 LUFS" and, under "True peak:", "Peak:  -1.6 dBFS".
+    const qsizetype summary = text.lastIndexOf(QStringLiteral("Summary:"));
+    const QString tail = summary < 0 ? QString() : text.mid(summary);
+    const QRegularExpressionMatch integrated =
+        QRegularExpression(QStringLiteral("I:\\s+(-?[0-9.]+|-inf) LUFS")).match(tail);
+    const qsizetype truePart = tail.indexOf(QStringLiteral("True peak:"));
+    const QRegularExpressionMatch peak = QRegularExpression(QStringLiteral("Peak:\\s+(-?[0-9.]+|-inf) dBFS"))
+                                             .match(truePart < 0 ? QString() : tail.mid(truePart));
+    if (!run.ok || !integrated.hasMatch() || !peak.hasMatch()) {
+        result.error = text.right(2000);
+        return result;
+    }
+    result.integratedLufs = integrated.captured(1).toDouble();
+    result.truePeakDbtp = peak.captured(1) == u"-inf" ? -200.0 : peak.captured(1).toDouble();
+    result.valid = integrated.captured(1) != u"-inf";
+    return result;
+}
+
+Pcm16 readPcm16(const QString &path)
+{
+    Pcm16 pcm;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return pcm;
+    const QByteArray bytes = file.readAll();
+    auto le32 = [&bytes](qsizetype at) {
+        return quint32(quint8(bytes[at])) | quint32(quint8(bytes[at + 1])) << 8 | quint32(quint8(bytes[at + 2])) << 16
+               | quint32(quint8(bytes[at + 3])) << 24;
+    };
+    auto le16 = [&bytes](qsizetype at) { return quint16(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8); };
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return pcm;
+    int bits = 0;
+    for (qsizetype at = 12; at + 8 <= bytes.size();) {
+        const QByteArray id = bytes.mid(at, 4);
+        const qsizetype size = le32(at + 4);
+        const qsizetype body = at + 8;
+        if (id == "fmt " && size >= 16 && body + 16 <= bytes.size()) {
+            pcm.channels = le16(body + 2);
+            pcm.sampleRate = int(le32(body + 4));
+            bits = le16(body + 14);
+        } else if (id == "data" && bits == 16) {
+            const qsizetype count = std::min<qsizetype>(size, bytes.size() - body) / 2;
+            pcm.samples.resize(count);
+            for (qsizetype i = 0; i < count; ++i)
+                pcm.samples[i] = qint16(le16(body + 2 * i));
+            return pcm;
+        }
+        at = body + size + (size & 1);
+    }
+    return pcm;
+}
+
+double Pcm16::rms(double fromSeconds, double toSeconds) const
+{
+    if (channels <= 0 || sampleRate <= 0)
+        return 0.0;
+    const qsizetype first = qsizetype(fromSeconds * sampleRate) * channels;
+    const qsizetype last = std::min<qsizetype>(qsizetype(toSeconds * sampleRate) * channels, samples.size());
+    double sum = 0.0;
+    for (qsizetype i = std::max<qsizetype>(first, 0); i < last; ++i)
+        sum += double(samples[i]) * samples[i];
+    const qsizetype n = last - std::max<qsizetype>(first, 0);
+    return n > 0 ? std::sqrt(sum / n) / 32768.0 : 0.0;
 }
 
 }  // namespace media

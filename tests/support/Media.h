@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 // Test media made on the spot with ffmpeg's lavfi sources, and what ffprobe
@@ -40,9 +41,34 @@ struct AudioInfo {
     int channels = 0;
     qint64 bitRate = 0;     // of the audio stream, 0 when ffprobe gives none
     double duration = -1;   // of the container, seconds
+    QString container;      // ffprobe's format_name ("mp3", "mov,mp4,m4a,3gp,3g2,mj2", ...)
+    QString profile;        // of the audio stream ("LC" for AAC-LC), empty when none
+    QString title;          // title tag of the container or the stream, empty when none
+    QString artist;         // artist tag of the container or the stream, empty when none
 };
 
 AudioInfo probe(const QString &path);
+
+// What ffmpeg's own EBU R128 meter (the ebur128 filter, true peak on) says of
+// a file's whole sound.
+struct Loudness {
+    bool valid = false;
+    QString error;                 // why valid is false
+    double integratedLufs = 0.0;   // the summary's "I:"
+    double truePeakDbtp = 0.0;     // the summary's true "Peak:"
+};
+Loudness measureLoudness(const QString &path);
+
+// The samples of a 16-bit PCM WAV, interleaved, read from its data chunk;
+// empty when the file is not one.
+struct Pcm16 {
+    int sampleRate = 0;
+    int channels = 0;
+    QList<qint16> samples;
+    // Root mean square over [fromSeconds, toSeconds) of all channels, 0..1.
+    double rms(double fromSeconds, double toSeconds) const;
+};
+Pcm16 readPcm16(const QString &path);
 
 // True once the process no longer runs (gone, or a zombie nobody collected).
 bool processIsGone(qint64 pid);

@@ -1,0 +1,56 @@
+#include "pipeline/CutFormats.h"
+
+const QList<CutFormat> &cutFormats()
+{
+    // The first four keep the option sets ringtones have always been cut with.
+    // AAC goes into the iPod flavour of MP4, which is what the phones read; it
+    // is named explicitly because the transcoder knows no ".m4r" ending.
+    static const QList<CutFormat> formats = {
+        {QStringLiteral("MP3"), QStringLiteral("MP3 Files(*.mp3)"), QStringLiteral("mp3"),
+         {QStringLiteral("-y"), QStringLiteral("-ab"), QStringLiteral("320k"), QStringLiteral("-ar"),
+          QStringLiteral("48000"), QStringLiteral("-ac"), QStringLiteral("2")},
+         48000, 2},
+        {QStringLiteral("WMA"), QStringLiteral("WMA Files(*.wma)"), QStringLiteral("wmav1"),
+         {QStringLiteral("-y"), QStringLiteral("-acodec"), QStringLiteral("wmav1")}, 0, 0},
+        {QStringLiteral("WAV"), QStringLiteral("WAV Files(*.wav)"), QStringLiteral("pcm_s16le"),
+         {QStringLiteral("-y")}, 0, 0},
+        {QStringLiteral("AMR"), QStringLiteral("AMR Files(*.amr)"), QStringLiteral("amr_nb"),
+         {QStringLiteral("-y"), QStringLiteral("-ar"), QStringLiteral("8000"), QStringLiteral("-ab"),
+          QStringLiteral("7.4k"), QStringLiteral("-ac"), QStringLiteral("1")},
+         8000, 1},
+        {QStringLiteral("M4R"), QStringLiteral("iPhone 铃声(*.m4r)"), QStringLiteral("aac"),
+         {QStringLiteral("-y"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-profile:a"),
+          QStringLiteral("aac_low"), QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ar"),
+          QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-movflags"),
+          QStringLiteral("+faststart"), QStringLiteral("-f"), QStringLiteral("ipod")},
+         44100, 2},
+        {QStringLiteral("OGG"), QStringLiteral("OGG 格式(*.ogg)"), QStringLiteral("vorbis"),
+         {QStringLiteral("-y"), QStringLiteral("-c:a"), QStringLiteral("libvorbis"), QStringLiteral("-b:a"),
+          QStringLiteral("160k"), QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ac"),
+          QStringLiteral("2"), QStringLiteral("-f"), QStringLiteral("ogg")},
+         44100, 2},
+        {QStringLiteral("M4A"), QStringLiteral("M4A 格式(*.m4a)"), QStringLiteral("aac"),
+         {QStringLiteral("-y"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-profile:a"),
+          QStringLiteral("aac_low"), QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ar"),
+          QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-movflags"),
+          QStringLiteral("+faststart"), QStringLiteral("-f"), QStringLiteral("ipod")},
+         44100, 2},
+    };
+    return formats;
+}
+
+const CutFormat *cutFormatWithId(const QString &id)
+{
+    const int index = cutFormatIndex(id);
+    return index < 0 ? nullptr : &cutFormats().at(index);
+}
+
+int cutFormatIndex(const QString &id)
+{
+    const QList<CutFormat> &formats = cutFormats();
+    for (int i = 0; i < formats.size(); ++i) {
+        if (formats.at(i).id == id)
+            return i;
+    }
+    return -1;
+}

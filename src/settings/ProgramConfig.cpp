@@ -1,0 +1,79 @@
+#include "settings/ProgramConfig.h"
+
+#include "app/EditorState.h"
+#include "pipeline/CutFormats.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+const QString FadeInKey = QStringLiteral("cut/fadeInMs");
+const QString FadeOutKey = QStringLiteral("cut/fadeOutMs");
+const QString NormalizeKey = QStringLiteral("cut/normalize");
+const QString LastFormatKey = QStringLiteral("save/lastFormat");
+const QString LastFolderKey = QStringLiteral("save/lastFolder");
+
+std::int64_t fadeValue(const QSettings &settings, const QString &key)
+{
+    bool ok = false;
+    const qlonglong ms = settings.value(key).toString().trimmed().toLongLong(&ok);
+    return ok && ms >= 0 && ms <= MaxFadeMs ? ms : 0;
+}
+
+bool flagValue(const QSettings &settings, const QString &key)
+{
+    return settings.value(key).toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+ProgramConfig readProgramConfig(const QString &path)
+{
+    ProgramConfig config;
+    if (!QFileInfo(path).isFile())
+        return config;
+    const QSettings settings(path, QSettings::IniFormat);
+    config.shaping.fadeInMs = fadeValue(settings, FadeInKey);
+    config.shaping.fadeOutMs = fadeValue(settings, FadeOutKey);
+    config.shaping.normalize = flagValue(settings, NormalizeKey);
+    const QString format = settings.value(LastFormatKey).toString().trimmed().toUpper();
+    if (cutFormatWithId(format))
+        config.lastFormat = format;
+    const QString folder = settings.value(LastFolderKey).toString();
+    if (QDir::isAbsolutePath(folder))
+        config.lastFolder = folder;
+    return config;
+}
+
+bool writeProgramConfig(const QString &path, const ProgramConfig &config)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() == QSettings::FormatError) {
+        // Nothing in a file Qt cannot parse can be kept: start it afresh.
+        settings.clear();
+    }
+    settings.setValue(FadeInKey, QString::number(config.shaping.fadeInMs));
+    settings.setValue(FadeOutKey, QString::number(config.shaping.fadeOutMs));
+    settings.setValue(NormalizeKey, config.shaping.normalize ? QStringLiteral("true") : QStringLiteral("false"));
+    settings.setValue(LastFormatKey, config.lastFormat);
+    settings.setValue(LastFolderKey, config.lastFolder);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+ProgramConfig rememberedConfig(const EditorState &state)
+{
+    return ProgramConfig{state.Shaping, state.LastSaveFormat, state.LastSaveFolder};
+}
+
+void recallConfig(const ProgramConfig &config, EditorState &state)
+{
+    state.Shaping = config.shaping;
+    state.LastSaveFormat = config.lastFormat;
+    state.LastSaveFolder = config.lastFolder;
+}

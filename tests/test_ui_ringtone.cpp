@@ -1,0 +1,482 @@
+// Ringtones for today's phones in the real main window, with the real adapter
+// and ffmpeg: the AAC and Vorbis formats, fades and loudness, the offered name,
+// folder and type, the completion notice, and cancelling a decode or a cut.
+#include "pipeline/SaveFlow.h"
+#include "settings/ProgramConfig.h"
+#include "support/Media.h"
+#include "support/RecordingDevice.h"
+#include "support/WindowHarness.h"
+#include "ui/MenuHolder.h"
+#include "ui/SkinWidgets.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+
+class UiRingtoneTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir out;
+
+    // A window with a working WAV of `seconds` holding `tone` (an ffmpeg lavfi
+    // source), tagged with a title and an artist as a decode of a tagged song
+    // leaves it, and the selection 4..10 s.
+    static void prepare(WindowHarness &h, double seconds = 20,
+                        const QString &tone = QStringLiteral("sine=f=440:r=44100"))
+    {
+        h.paths.ensureWorkFolder();
+        QString log;
+        QVERIFY2(media::runFfmpeg({"-f", "lavfi", "-i", tone + QStringLiteral(":d=%1").arg(seconds), "-ac", "2",
+                                   "-c:a", "pcm_s16le", "-metadata", "title=晴天", "-metadata", "artist=周杰伦",
+                                   media::asFileUrl(h.paths.workWav())},
+                                  &log),
+                 qPrintable(log));
+        h.state().LengthMs = std::int64_t(seconds * 1000);
+        h.state().Sel = {4000, 10000};
+        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+    }
+
+    QString standIn(const char *name, const QByteArray &body)
+    {
+        const QString path = out.filePath(QStringLiteral("stand-in ") + QLatin1String(name));
+        return media::writeScript(path, body) ? path : QString();
+    }
+
+    static bool jobButtonsEnabled(WindowHarness &h)
+    {
+        return h.window().element(QStringLiteral("imgButton(1)"))->isEnabled()
+               && h.window().element(QStringLiteral("imgCtrlButton(6)"))->isEnabled();
+    }
+
+    static QAction *menuEntry(WindowHarness &h, const char *name)
+    {
+        return h.window().menus().popup(2)->findChild<QAction *>(QLatin1String(name));
+    }
+
+    static QStringList hiddenLeftovers(const QString &folder)
+    {
+        return QDir(folder).entryList(QStringList{"*.partial.*"}, QDir::Files | QDir::Hidden);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QVERIFY(out.isValid());
+    }
+
+    void cleanup() { qunsetenv("BRINDLEWAVE_FFMPEG"); }
+
+    // Each new format is written in its codec and container, at the rate and
+    // channels phones expect, as long as the selection, with the song's tags.
+    void newFormatsAreWrittenAndProven_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("container");
+        QTest::newRow("iPhone") << "it's \"q\" 铃.m4r" << "aac" << "mov,mp4,m4a,3gp,3g2,mj2";
+        QTest::newRow("ogg") << "ring.OGG" << "vorbis" << "ogg";
+        QTest::newRow("m4a") << "ring.m4a" << "aac" << "mov,mp4,m4a,3gp,3g2,mj2";
+        QTest::newRow("mp3 keeps its tags too") << "ring.mp3" << "mp3" << "mp3";
+    }
+    void newFormatsAreWrittenAndProven()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, codec);
+        QFETCH(QString, container);
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h);
+        const QString destination = out.filePath(name);
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
+        const media::AudioInfo info = media::probe(destination);
+        QVERIFY2(info.valid, qPrintable(info.error));
+        QCOMPARE(info.codec, codec);
+        QCOMPARE(info.container, container);
+        if (codec == u"aac")
+            QCOMPARE(info.profile, QStringLiteral("LC"));
+        QCOMPARE(info.sampleRate, codec == u"mp3" ? 48000 : 44100);
+        QCOMPARE(info.channels, 2);
+        QVERIFY2(qAbs(info.duration - 6.0) <= 0.05, qPrintable(QString::number(info.duration)));
+        QCOMPARE(info.title, QStringLiteral("晴天"));
+        QCOMPARE(info.artist, QStringLiteral("周杰伦"));
+        QCOMPARE(hiddenLeftovers(out.path()), QStringList());
+        QFile::remove(destination);
+    }
+
+    // The dialog offers the song's folder, a name saying which song and which
+    // stretch, and the type saved last; the type and folder of the last save
+    // are offered again in the next run.
+    void offeredNameFolderAndTypeFollowTheSongAndTheLastSave()
+    {
+        QTemporaryDir songs;
+        QTemporaryDir sharedConfig;
+        const QString song = songs.filePath(QStringLiteral("a song.mp3"));
+        QVERIFY(media::runFfmpeg({"-f", "lavfi", "-i", "sine=f=330:d=95", "-ac", "2", "-c:a", "libmp3lame",
+                                  "-b:a", "96k", "-metadata", "title=晴天/Sunny", "-metadata", "artist=周杰伦",
+                                  media::asFileUrl(song)}));
+        const auto shareConfig = [&](Paths &p) { p.configFolder = sharedConfig.path(); };
+        {
+            WindowHarness h(nullptr, shareConfig);
+            h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+            h.chooser.answers = QStringList{song};
+            h.click(QStringLiteral("imgButton(0)"));
+            QCOMPARE(h.state().LengthMs / 1000, 95);
+            h.state().Sel = {62500, 91000};
+
+            const QString chosen = songs.filePath(QStringLiteral("晴天-Sunny 1.02-1.31.m4r"));
+            h.chooser.answers = QStringList{chosen};
+            h.click(QStringLiteral("imgButton(1)"));
+            const FileChoice &first = h.chooser.requests.last();
+            QCOMPARE(QDir(first.folder).canonicalPath(), QDir(songs.path()).canonicalPath());
+            QCOMPARE(first.initialName, QStringLiteral("晴天 Sunny 1.02-1.31.mp3"));
+            QCOMPARE(first.selectedFilter, 0);
+            QCOMPARE(first.filters.size(), 7);
+            QCOMPARE(first.filters.mid(4), (QStringList{"iPhone 铃声(*.m4r)", "OGG 格式(*.ogg)", "M4A 格式(*.m4a)"}));
+            QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
+            QCOMPARE(media::probe(chosen).codec, QStringLiteral("aac"));
+
+            // the next save offers the type just used
+            h.state().Sel = {0, 9000};
+            h.click(QStringLiteral("imgButton(1)"));  // cancelled
+            QCOMPARE(h.chooser.requests.last().selectedFilter, 4);
+            QCOMPARE(h.chooser.requests.last().initialName, QStringLiteral("晴天 Sunny 0.00-0.09.m4r"));
+        }
+        // the next run, with a song on a folder that has gone away
+        WindowHarness h(nullptr, shareConfig);
+        prepare(h);
+        h.state().SourcePath = QStringLiteral("/no/such/stick/song.mp3");
+        h.state().SourceTitle.clear();
+        h.click(QStringLiteral("imgButton(1)"));  // cancelled
+        const FileChoice &next = h.chooser.requests.last();
+        QCOMPARE(next.selectedFilter, 4);
+        QCOMPARE(next.initialName, QStringLiteral("song 0.04-0.10.m4r"));
+        QCOMPARE(QDir(next.folder).canonicalPath(), QDir(songs.path()).canonicalPath());
+    }
+
+    // An iPhone takes ringtones of at most 40 s: a longer M4R is saved only
+    // when the user goes on after being told.
+    void aLongIphoneRingtoneIsSavedOnlyAfterTheUserGoesOn()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h, 50);
+        device.commands.clear();
+        h.state().Sel = {2000, 44000};
+        const QString destination = out.filePath(QStringLiteral("long.m4r"));
+
+        h.messages.queuedAnswers = {MessageAnswer::Cancel};
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        QCOMPARE(h.messages.count(), 1);
+        QCOMPARE(h.messages.last().buttons, MessageButtons::OkCancel);
+        QVERIFY2(h.messages.last().text.contains(QStringLiteral("40 秒")), qPrintable(h.messages.last().text));
+        QVERIFY(!h.controller().objDOS1().lastStarted());
+        QVERIFY(!QFile::exists(destination));
+        QVERIFY(!device.commands.contains(QStringLiteral("stop sound")));  // playback untouched
+
+        h.messages.queuedAnswers = {MessageAnswer::Ok};
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        QCOMPARE(h.messages.count(), 2);
+        QVERIFY2(qAbs(media::probe(destination).duration - 42.0) <= 0.05, qPrintable(destination));
+
+        // the same length as M4A, and 40 s as M4R, need no question
+        h.state().Sel = {2000, 42000};
+        h.chooser.answers = QStringList{out.filePath(QStringLiteral("forty.m4r"))};
+        h.click(QStringLiteral("imgButton(1)"));
+        h.state().Sel = {2000, 44000};
+        h.chooser.answers = QStringList{out.filePath(QStringLiteral("long.m4a"))};
+        h.click(QStringLiteral("imgButton(1)"));
+        QCOMPARE(h.messages.count(), 2);
+        QVERIFY(QFile::exists(out.filePath(QStringLiteral("forty.m4r"))));
+        QVERIFY(QFile::exists(out.filePath(QStringLiteral("long.m4a"))));
+    }
+
+    // Fades shape the saved file: the first and last 20 ms of a steady tone
+    // are much quieter than its middle, the middle is the tone unchanged, and
+    // the fade in rises linearly from the selection's start.
+    void fadesShapeTheSavedRingtone()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h);
+        h.controller().setShaping({500, 1000, false});
+        const QString destination = out.filePath(QStringLiteral("faded.wav"));
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
+
+        const media::Pcm16 source = media::readPcm16(h.paths.workWav());
+        const media::Pcm16 saved = media::readPcm16(destination);
+        QCOMPARE(saved.sampleRate, 44100);
+        QCOMPARE(saved.samples.size() / saved.channels, 6 * 44100);
+        const double middle = saved.rms(2.0, 4.0);
+        QVERIFY2(qAbs(middle - source.rms(6.0, 8.0)) <= 0.001, qPrintable(QString::number(middle)));
+        const double first = saved.rms(0.0, 0.02);
+        const double last = saved.rms(5.98, 6.0);
+        qInfo("RMS of the middle %.4f; first 20 ms %.4f (%.1f dB), last 20 ms %.4f (%.1f dB)", middle, first,
+              20 * std::log10(first / middle), last, 20 * std::log10(last / middle));
+        QVERIFY2(first < middle * 0.05, qPrintable(QString::number(first / middle)));
+        QVERIFY2(last < middle * 0.05, qPrintable(QString::number(last / middle)));
+        // halfway through the fades the tone stands at half its level
+        QVERIFY2(qAbs(saved.rms(0.24, 0.26) / middle - 0.5) < 0.05, qPrintable(QString::number(saved.rms(0.24, 0.26) / middle)));
+        QVERIFY2(qAbs(saved.rms(5.49, 5.51) / middle - 0.5) < 0.05, qPrintable(QString::number(saved.rms(5.49, 5.51) / middle)));
+        // the fades end where they should: full level just after the fade in,
+        // and just before the fade out
+        QVERIFY(saved.rms(0.5, 0.52) / middle > 0.97);
+        QVERIFY(saved.rms(4.98, 5.0) / middle > 0.97);
+    }
+
+    // Normalising brings a quiet and a loud song alike to -14 LUFS (within 1 LU),
+    // with true peaks at most -1 dBTP, in the lossy formats too.
+    void normalisedRingtonesMeetTheLoudnessTarget_data()
+    {
+        QTest::addColumn<QString>("tone");
+        QTest::addColumn<QString>("extension");
+        const QString quiet = QStringLiteral("aevalsrc=0.02*sin(440*2*PI*t)+0.01*sin(1250*2*PI*t)|0.02*sin(660*2*PI*t):s=44100");
+        const QString loud =
+            QStringLiteral("aevalsrc=0.9*sin(440*2*PI*t)+0.09*sin(3000*2*PI*t)|0.9*sin(660*2*PI*t):s=44100");
+        QTest::newRow("quiet, mp3") << quiet << "mp3";
+        QTest::newRow("loud, mp3") << loud << "mp3";
+        QTest::newRow("quiet, m4r") << quiet << "m4r";
+        QTest::newRow("loud, ogg") << loud << "ogg";
+        // the gain would lift the clicks far over full scale: the limiter holds them
+        QTest::newRow("quiet with loud clicks, m4a")
+            << QStringLiteral("aevalsrc=0.01*sin(440*2*PI*t)+0.8*lt(mod(t\\,0.5)\\,0.001):s=44100") << "m4a";
+    }
+    void normalisedRingtonesMeetTheLoudnessTarget()
+    {
+        QFETCH(QString, tone);
+        QFETCH(QString, extension);
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h, 20, tone);
+        const media::Loudness before = media::measureLoudness(h.paths.workWav());
+        QVERIFY2(before.valid, qPrintable(before.error));
+        QVERIFY2(qAbs(before.integratedLufs + 14) > 8, qPrintable(QString::number(before.integratedLufs)));
+
+        h.controller().setShaping({0, 0, true});
+        const QString destination = out.filePath(QStringLiteral("normalised.") + extension);
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
+        const media::Loudness after = media::measureLoudness(destination);
+        QVERIFY2(after.valid, qPrintable(after.error));
+        const QString figures = QStringLiteral("%1 LUFS, %2 dBTP (source %3 LUFS)")
+                                    .arg(after.integratedLufs)
+                                    .arg(after.truePeakDbtp)
+                                    .arg(before.integratedLufs);
+        qInfo("%s: %s", QTest::currentDataTag(), qPrintable(figures));
+        QVERIFY2(qAbs(after.integratedLufs + 14) <= 1.0, qPrintable(figures));
+        QVERIFY2(after.truePeakDbtp <= -1.0, qPrintable(figures));
+        QFile::remove(destination);
+    }
+
+    // A finished save is told in the status strip, not in a box: the name, the
+    // length and the size, and the folder and the file one click away.
+    void aFinishedSaveIsToldInTheStatusStrip()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h);
+        const QString destination = out.filePath(QStringLiteral("told.mp3"));
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        QVERIFY(h.messages.isEmpty());
+        QVERIFY(h.shell.opened.isEmpty());  // the after-save choices say no
+
+        const QString notice = h.face().noticeText;
+        QVERIFY2(notice.contains(QStringLiteral("told.mp3")), qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("6.0 秒")), qPrintable(notice));
+        QVERIFY2(notice.contains(SaveFlow::sizeText(QFileInfo(destination).size())), qPrintable(notice));
+        QCOMPARE(h.face().noticeFile, destination);
+        for (const char *key : {"lblNotice", "lblNoticeFolder", "lblNoticePlay"})
+            QVERIFY2(h.window().element(QLatin1String(key))->isVisible(), key);
+        const QWidget *text = h.window().element(QStringLiteral("lblNotice"));
+        const QWidget *folder = h.window().element(QStringLiteral("lblNoticeFolder"));
+        QVERIFY(folder->x() >= text->x() + text->width());  // the actions follow the text
+        QVERIFY(h.window().element(QStringLiteral("lblNoticePlay"))->geometry().right()
+                < h.window().element(QStringLiteral("imgFeedback"))->x());
+
+        h.click(QStringLiteral("lblNoticeFolder"));
+        h.click(QStringLiteral("lblNoticePlay"));
+        QCOMPARE(h.shell.opened, (QList<QUrl>{QUrl::fromLocalFile(out.path()), QUrl::fromLocalFile(destination)}));
+
+        // A failed save keeps its box and clears the notice of the last one.
+        qputenv("BRINDLEWAVE_FFMPEG", "/bin/false");
+        h.chooser.answers = QStringList{out.filePath(QStringLiteral("failed.mp3"))};
+        h.click(QStringLiteral("imgButton(1)"));
+        QCOMPARE(h.messages.count(), 1);
+        QVERIFY(h.face().noticeText.isEmpty());
+        QVERIFY(!h.window().element(QStringLiteral("lblNoticeFolder"))->isVisible());
+        QFile::remove(destination);
+    }
+
+    // Escape or the button beside the bar stops a cut: no file under the chosen
+    // name or the hidden one, the selection as it was, the strip says so.
+    void cancellingACutLeavesNothing_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("cancel button") << false;
+    }
+    void cancellingACutLeavesNothing()
+    {
+        QFETCH(bool, byKey);
+        RecordingDevice device;
+        WindowHarness h(&device);
+        prepare(h);
+        const QString destination = out.filePath(QStringLiteral("cancelled.mp3"));
+        QFile kept(destination);
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("last week's ringtone") > 0);
+        kept.close();
+        // writes part of the file, tells its progress, then takes its time
+        qputenv("BRINDLEWAVE_FFMPEG",
+                QFile::encodeName(standIn("slow cut", "for a in \"$@\"; do out=\"$a\"; done\n"
+                                                      "head -c 5000 /dev/urandom > \"${out#file:}\"\n"
+                                                      "printf 'size=    5kB time=00:00:01.00 bitrate=1.0kbits/s\\r'\n"
+                                                      "exec sleep 60")));
+        bool partialSeen = false;
+        QObject::connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs, &h.window(), [&] {
+            partialSeen = partialSeen || QFile::exists(SaveFlow::partialNameFor(destination));
+            QTimer::singleShot(0, &h.window(), [&] {
+                if (byKey)
+                    QTest::keyClick(&h.window(), Qt::Key_Escape);
+                else
+                    h.click(QStringLiteral("cmdCancelCut"));
+            });
+        });
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+
+        QVERIFY(partialSeen);
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
+        QVERIFY2(h.face().noticeText.contains(QStringLiteral("已取消保存")), qPrintable(h.face().noticeText));
+        QVERIFY(h.face().noticeFile.isEmpty());
+        QVERIFY(!h.controller().objDOS1().isRunning());
+        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(destination)));
+        QCOMPARE(hiddenLeftovers(out.path()), QStringList());
+        QFile check(destination);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray("last week's ringtone"));
+        QCOMPARE(h.state().Sel, (Selection{4000, 10000}));
+        QVERIFY(jobButtonsEnabled(h));
+        QVERIFY(!h.window().element(QStringLiteral("cmdCancelCut"))->isVisible());
+        QVERIFY(!h.window().element(QStringLiteral("picPro"))->isVisible());
+        QVERIFY(!device.commands.contains(QStringLiteral("play chime")));
+
+        // the next save runs whole
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        QObject::disconnect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs, &h.window(), nullptr);
+        h.chooser.answers = QStringList{destination};
+        h.click(QStringLiteral("imgButton(1)"));
+        QCOMPARE(media::probe(destination).codec, QStringLiteral("mp3"));
+        QFile::remove(destination);
+    }
+
+    // A cancelled decode returns the program to where the open began: nothing
+    // open, no working WAV, no message box.
+    void cancellingADecodeReturnsToBeforeTheOpen_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("cancel button") << false;
+    }
+    void cancellingADecodeReturnsToBeforeTheOpen()
+    {
+        QFETCH(bool, byKey);
+        const QString song = out.filePath(QStringLiteral("to be cancelled.mp3"));
+        QVERIFY(media::makeStereoMp3(song, 5));
+        WindowHarness h;
+        qputenv("BRINDLEWAVE_FFMPEG",
+                QFile::encodeName(standIn("slow decode", "for a in \"$@\"; do out=\"$a\"; done\n"
+                                                         "head -c 50000 /dev/zero > \"${out#file:}\"\n"
+                                                         "echo '  Duration: 00:03:00.00, start: 0.000000, bitrate: 96 kb/s'\n"
+                                                         "printf 'size=   50kB time=00:00:01.00 bitrate=1.0kbits/s\\r'\n"
+                                                         "exec sleep 60")));
+        bool barShown = false;
+        QObject::connect(&h.controller().objDOS(), &DOSOutputs::ReceiveOutputs, &h.window(), [&] {
+            barShown = barShown || h.window().element(QStringLiteral("cmdCancelDecode"))->isVisible();
+            QTimer::singleShot(0, &h.window(), [&] {
+                if (byKey)
+                    QTest::keyClick(&h.window(), Qt::Key_Escape);
+                else
+                    h.click(QStringLiteral("cmdCancelDecode"));
+            });
+        });
+        h.chooser.answers = QStringList{song};
+        h.click(QStringLiteral("imgButton(0)"));
+
+        QVERIFY(barShown);
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
+        QVERIFY2(h.face().noticeText.contains(QStringLiteral("已取消打开")), qPrintable(h.face().noticeText));
+        QVERIFY(!h.controller().objDOS().isRunning());
+        QVERIFY(!QFile::exists(h.paths.workWav()));
+        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(h.state().LengthMs, 0);
+        QVERIFY(h.state().SourcePath.isEmpty());
+        QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
+        QVERIFY(!h.window().element(QStringLiteral("cmdCancelDecode"))->isVisible());
+        QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
+
+        // the same file opens whole afterwards
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        QObject::disconnect(&h.controller().objDOS(), &DOSOutputs::ReceiveOutputs, &h.window(), nullptr);
+        h.chooser.answers = QStringList{song};
+        h.click(QStringLiteral("imgButton(0)"));
+        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.state().LengthMs / 100, 50);
+        QVERIFY(h.face().noticeText.isEmpty());
+    }
+
+    // The settings popup's fade and loudness items show the model's state,
+    // change it, and are remembered in brindlewave.conf; setup.ini keeps its
+    // two lines.
+    void shapingItemsShowTheirStateAndAreRemembered()
+    {
+        QTemporaryDir sharedConfig;
+        const auto shareConfig = [&](Paths &p) { p.configFolder = sharedConfig.path(); };
+        QByteArray setupBefore;
+        {
+            WindowHarness h(nullptr, shareConfig);
+            QFile setup(h.paths.settingsFile());
+            if (setup.open(QIODevice::ReadOnly))
+                setupBefore = setup.readAll();
+            QMenu *popup = h.window().menus().popup(2);
+            auto checkedOf = [&](const char *name) {
+                emit popup->aboutToShow();
+                return menuEntry(h, name)->isChecked();
+            };
+            QVERIFY(!checkedOf("menuFadeIn500") && !checkedOf("menuNormalize"));
+            menuEntry(h, "menuFadeIn1000")->trigger();
+            menuEntry(h, "menuFadeOut3000")->trigger();
+            menuEntry(h, "menuNormalize")->trigger();
+            QCOMPARE(h.state().Shaping, (CutShaping{1000, 3000, true}));
+            QVERIFY(checkedOf("menuFadeIn1000") && checkedOf("menuFadeOut3000") && checkedOf("menuNormalize"));
+            QVERIFY(!checkedOf("menuFadeIn500") && !checkedOf("menuFadeOut1000"));
+
+            menuEntry(h, "menuFadeIn500")->trigger();   // another length replaces it
+            menuEntry(h, "menuFadeOut3000")->trigger();  // the length that is on turns it off
+            QCOMPARE(h.state().Shaping, (CutShaping{500, 0, true}));
+            QVERIFY(checkedOf("menuFadeIn500") && !checkedOf("menuFadeIn1000") && !checkedOf("menuFadeOut3000"));
+            QCOMPARE(h.face().txtAction, QStringLiteral("FadeOut3000"));
+        }
+        WindowHarness h(nullptr, shareConfig);
+        QCOMPARE(h.state().Shaping, (CutShaping{500, 0, true}));
+        emit h.window().menus().popup(2)->aboutToShow();
+        QVERIFY(menuEntry(h, "menuFadeIn500")->isChecked());
+        QVERIFY(menuEntry(h, "menuNormalize")->isChecked());
+        QFile setup(h.paths.settingsFile());
+        QCOMPARE(setup.open(QIODevice::ReadOnly) ? setup.readAll() : QByteArray(), setupBefore);
+    }
+};
+
+QTEST_MAIN(UiRingtoneTest)
+#include "test_ui_ringtone.moc"
