@@ -4,6 +4,7 @@
 #include "app/MainFace.h"
 #include "app/Seams.h"
 #include "pipeline/CommandLines.h"
+#include "pipeline/DecodeProof.h"
 #include "pipeline/DOSOutputs.h"
 #include "pipeline/FailureReport.h"
 #include "pipeline/ProgressReport.h"
@@ -118,31 +119,15 @@ void OpenFlow::openPath(const QString &path)
         c.face.touch();
         return;
     }
-    const bool exitedWell = c.decodeRunner.exitedNormally() && c.decodeRunner.exitCode() == 0;
-    const std::optional<WavFacts> facts =
-        exitedWell && holdsMedia(c.paths.workWav()) ? readWavFacts(c.paths.workWav()) : std::nullopt;
-    if (facts && !facts->isPlayable()) {
-        c.face.picPBBackVisible = false;
-        c.face.touch();
-        QFile::remove(c.paths.workWav());
-        reportFailure(path, QStringLiteral("转换出的声音无法播放（%1 Hz，%2 个声道，%3 帧）。")
-                                .arg(facts->sampleRate)
-                                .arg(facts->channels)
-                                .arg(facts->frames));
-        return;
-    }
-    if (!facts) {
+    const DecodeOutcome outcome = proveDecode(c.decodeRunner, c.paths.workWav());
+    if (!outcome.facts) {
         c.state.TotalSeconds = 0;
         c.face.picPBBackVisible = false;
         c.face.touch();
-        QFile::remove(c.paths.workWav());
-        FailureReport report = explainFailure(c.decodeRunner.Outputs(), c.decodeRunner.exitedNormally(),
-                                              c.decodeRunner.exitCode());
-        if (report.cause == FailureCause::Unknown && exitedWell)
-            report.sentence = QStringLiteral("转换程序没有生成可播放的声音。");
-        reportFailure(path, failureText(report));
+        reportFailure(path, outcome.reason);
         return;
     }
+    const std::optional<WavFacts> &facts = outcome.facts;
     // The length is known from here on, before anything is played, and the
     // waveform shows as the decode ends.
     c.state.SourcePath = path;

@@ -31,7 +31,10 @@
 #include <cstdio>
 #include <cstring>
 
-SaveFlow::SaveFlow(FlowContext &context) : c(context), m_probe(context.messages) {}
+SaveFlow::SaveFlow(FlowContext &context)
+    : c(context), m_probe(context.messages), m_job(context.cutRunner, m_probe, context.paths)
+{
+}
 
 QStringList SaveFlow::saveFilter()
 {
@@ -49,10 +52,7 @@ QString SaveFlow::FolderOfPath(const QString &path)
 
 QString SaveFlow::partialNameFor(const QString &destination)
 {
-    // keeps the extension last, since the transcoder picks the format by it
-    const QFileInfo info(destination);
-    return FolderOfPath(destination) + u'.' + info.completeBaseName() + QStringLiteral(".partial.")
-           + info.suffix();
+    return CutJob::partialNameFor(destination);
 }
 
 QString SaveFlow::selectionProblemText(save_target::SelectionProblem problem, std::int64_t lengthMs)
@@ -148,106 +148,33 @@ void SaveFlow::setJobRunning(bool running)
 
 void SaveFlow::cut(const QString &destination)
 {
-    const QString partial = partialNameFor(destination);
-    m_cancelled = false;
-    m_cutting = true;
+    m_progress.reset();
     setJobRunning(true);
-    const CutResult result = writeAndProve(partial, cutFormatOf(destination));
-    m_cutting = false;
+    const CutJob::Result result = m_job.run(c.state.Sel, c.state.Shaping, destination, c.ending);
+    std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
+    showProgress(m_progress.finish(unusedTotal, c.state.Sel.seconds()));
     setJobRunning(false);
-    if (result.kind != CutResult::Whole)
-        QFile::remove(partial);
-    if (c.ending || result.kind == CutResult::Untold)
+    if (c.ending)
         return;
-    if (result.kind == CutResult::Cancelled) {
+    switch (result.kind) {
+    case CutJob::Result::Untold:
+        return;
+    case CutJob::Result::Cancelled:
         c.face.noticeText = QStringLiteral("已取消保存，没有写出文件。");
         c.face.touch();
         return;
-    }
-    if (result.kind == CutResult::Failed) {
-        // The user chose the destination; the hidden partial name means nothing to them.
-        QString reason = result.reason;
-        reason.replace(QStringLiteral("file:") + partial, destination).replace(partial, destination);
-        reportFailure(destination, reason);
+    case CutJob::Result::Failed:
+        reportFailure(destination, result.reason);
+        return;
+    case CutJob::Result::Whole:
+        afterSuccessfulSave(destination, result.seconds);
         return;
     }
-    // rename() replaces an existing file in one step; the user has already
-    // agreed to overwrite it in the save dialog
-    const QByteArray from = QFile::encodeName(partial);
-    const QByteArray to = QFile::encodeName(destination);
-    if (std::rename(from.constData(), to.constData()) != 0) {
-        const int error = errno;
-        QFile::remove(partial);
-        const FailureCause cause = error == ENOSPC ? FailureCause::DiskFull
-                                   : error == ENOENT ? FailureCause::Vanished
-                                                     : FailureCause::NoPermission;
-        reportFailure(destination, failureText({cause, failureSentence(cause),
-                                                QString::fromLocal8Bit(std::strerror(error))}));
-        return;
-    }
-    afterSuccessfulSave(destination, result.seconds);
-}
-
-SaveFlow::CutResult SaveFlow::writeAndProve(const QString &partial, const QString &format)
-{
-    m_progress.reset();
-    QString loudness;
-    if (c.state.Shaping.normalize) {
-        // A silent stretch has no loudness to bring anywhere: it is cut as it is.
-        const std::optional<LoudnessGain> gain = normalizingGainFor(
-            c.paths.workWav(), c.state.Sel, c.state.Shaping.fadeInMs, c.state.Shaping.fadeOutMs);
-        if (gain)
-            loudness = loudnessFilter(*gain);
-    }
-    c.cutRunner.setCommandLine(
-        CutCommand(c.paths, c.state.Sel, partial, shapingFilter(c.state.Sel, c.state.Shaping, loudness)));
-    c.cutRunner.ExecuteCommand();
-    std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
-    showProgress(m_progress.finish(unusedTotal, c.state.Sel.seconds()));
-    if (m_cancelled)
-        return {CutResult::Cancelled, {}};
-    if (c.ending || !c.cutRunner.lastStarted())
-        return {CutResult::Untold, {}};  // ending, or the runner has told the user why
-    if (!c.cutRunner.exitedNormally() || c.cutRunner.exitCode() != 0 || !holdsMedia(partial, 1)) {
-        const FailureReport report =
-            explainFailure(c.cutRunner.Outputs(), c.cutRunner.exitedNormally(), c.cutRunner.exitCode());
-        return {CutResult::Failed, failureText(report)};
-    }
-
-    // An exit status of 0 proves nothing of the file: ffmpeg may have said that
-    // it could not finish writing it, and then ffprobe is asked what it holds.
-    const FailureReport said = explainFailure(c.cutRunner.Outputs(), true, 0);
-    if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
-        return {CutResult::Failed, failureText(said)};
-    m_probe.setCommandLine(ProbeCommand(c.paths, partial));
-    const QString probed = m_probe.ExecuteCommand();
-    if (m_cancelled)
-        return {CutResult::Cancelled, {}};
-    if (c.ending || !m_probe.lastStarted())
-        return {CutResult::Untold, {}};
-    if (!m_probe.exitedNormally() || m_probe.exitCode() != 0) {
-        // whatever ffprobe found wrong, it is the written file that is at fault
-        FailureReport report = explainFailure(probed, m_probe.exitedNormally(), m_probe.exitCode());
-        report.sentence = QStringLiteral("转换程序写出的文件无法读取，不是完整的铃声。");
-        return {CutResult::Failed, failureText(report)};
-    }
-    const ProbedFile file = parseProbe(probed);
-    const QString problem = cutProblem(file, format, c.state.Sel.seconds());
-    if (!problem.isEmpty())
-        return {CutResult::Failed, QStringLiteral("转换程序写出的文件不是所要的铃声：") + problem};
-    return {CutResult::Whole, {}, file.duration};
 }
 
 bool SaveFlow::cancel()
 {
-    if (!m_cutting || m_cancelled)
-        return false;
-    m_cancelled = true;
-    if (c.cutRunner.isRunning())
-        c.cutRunner.stop();
-    if (m_probe.isRunning())
-        m_probe.stop();
-    return true;
+    return m_job.cancel();
 }
 
 QString SaveFlow::sizeText(qint64 bytes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pipeline/CutJob.h"
 #include "pipeline/DOSOutputs.h"
 #include "pipeline/FlowContext.h"
 #include "pipeline/JobProgress.h"
@@ -34,18 +35,7 @@ public:
     static QString sizeText(qint64 bytes);
 
 private:
-    // What became of a cut: a proven file, a failure to tell the user, or an
-    // end that needs no words (the program is ending, or the runner has
-    // already said why it could not start).
-    struct CutResult {
-        enum Kind { Whole, Failed, Cancelled, Untold } kind;
-        QString reason;
-        double seconds = 0.0;  // length of a whole cut, as ffprobe reads it
-    };
-
     void cut(const QString &destination);
-    // Runs the cut into the partial file and proves what it wrote.
-    CutResult writeAndProve(const QString &partial, const QString &format);
     void afterSuccessfulSave(const QString &destination, double seconds);
     void reportFailure(const QString &destination, const QString &reason);
     void setJobRunning(bool running);
@@ -53,8 +43,7 @@ private:
     void showProgress(const std::optional<ProgressDisplay> &display);
 
     FlowContext &c;
-    bool m_cutting = false;
-    bool m_cancelled = false;
     JobProgress m_progress{ProgressJob::Cut};
     DOSOutputs m_probe;  // asks ffprobe, through the adapter, what a cut wrote
+    CutJob m_job;
 };

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/CutShaping.h"
+#include "app/Paths.h"
+#include "app/Selection.h"
+
+#include <QString>
+
+class DOSOutputs;
+
+// One cut of a stretch of the working WAV into a ringtone file: the stretch is
+// shaped (fades, loudness), written under a hidden partial name beside the
+// destination, proven with ffprobe (one audio stream in the format's codec,
+// as long as the stretch) and only then renamed to the destination. Whatever
+// ends the job early leaves no partial file behind, and a file already under
+// the destination's name is untouched until the new one is proven.
+class CutJob {
+public:
+    struct Result {
+        enum Kind {
+            Whole,      // the destination holds the proven ringtone
+            Failed,     // `reason` says why, naming the destination
+            Cancelled,  // cancel() was called: nothing was written
+            Untold,     // a runner could not start and has said why itself
+        } kind = Untold;
+        QString reason;
+        double seconds = 0.0;  // length of a whole cut, as ffprobe reads it
+    };
+
+    // The cut runs on cutRunner (its output is raised there piece by piece,
+    // for progress) and the proof on probeRunner.
+    CutJob(DOSOutputs &cutRunner, DOSOutputs &probeRunner, const Paths &paths);
+
+    // Runs the whole job; returns when it is over. `ending` is read after each
+    // step: once it is set, the job stops there and reports Untold.
+    Result run(const Selection &selection, const CutShaping &shaping, const QString &destination,
+               const bool &ending);
+
+    // Stops a running job, which then reports Cancelled. False when none runs.
+    bool cancel();
+    bool isRunning() const { return m_running; }
+
+    // The name the transcoder writes to before the cut is known to be whole:
+    // ".<name>.partial.<extension>" beside the destination.
+    static QString partialNameFor(const QString &destination);
+
+private:
+    Result writeAndProve(const Selection &selection, const CutShaping &shaping, const QString &partial,
+                         const QString &format, const bool &ending);
+
+    DOSOutputs &m_cutRunner;
+    DOSOutputs &m_probeRunner;
+    Paths m_paths;
+    bool m_running = false;
+    bool m_cancelled = false;
+};

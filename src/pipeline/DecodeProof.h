@@ -1,0 +1,18 @@
+#pragma once
+
+#include "playback/WavFacts.h"
+
+#include <QString>
+#include <optional>
+
+class DOSOutputs;
+
+// What a finished decode job came to: a working WAV the player can take, or
+// why not, in the program's language. A working WAV that is not playable is
+// removed.
+struct DecodeOutcome {
+    std::optional<WavFacts> facts;  // set: the working WAV is playable
+    QString reason;                 // when facts is not set
+};
+
+DecodeOutcome proveDecode(const DOSOutputs &runner, const QString &workWav);

@@ -1,0 +1,279 @@
+// The program's command line: what it asks for, and the cut without a window,
+// run as a user's script runs it (the built program, no display).
+#include "app/CommandLine.h"
+#include "pipeline/SaveFlow.h"
+#include "support/Media.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    bool crashed = true;
+    QString out;
+    QString err;
+};
+
+QString programPath() { return QStringLiteral(BRINDLEWAVE_BUILD_DIR "/brindlewave"); }
+
+// The program with no display at all, its working and config folders in `home`.
+QProcess *start(const QStringList &arguments, const QString &home)
+{
+    auto *process = new QProcess;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    process->setProcessEnvironment(environment);
+    process->start(programPath(), arguments);
+    return process;
+}
+
+Run finish(QProcess *process)
+{
+    Run run;
+    if (process->waitForFinished(120000)) {
+        run.exitCode = process->exitCode();
+        run.crashed = process->exitStatus() != QProcess::NormalExit;
+    }
+    run.out = QString::fromUtf8(process->readAllStandardOutput());
+    run.err = QString::fromUtf8(process->readAllStandardError());
+    delete process;
+    return run;
+}
+
+}  // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_folder;
+    QString m_tone;  // 10 s
+
+    QString home() const { return m_folder.filePath(QStringLiteral("home")); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        m_tone = m_folder.filePath(QStringLiteral("a tone, 晴天.wav"));
+        QVERIFY(media::makeWav(m_tone, 10));
+    }
+
+    void requests_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("startMs");
+        QTest::addColumn<qint64>("endMs");
+        QTest::addColumn<QString>("said");  // part of the error, for Invalid
+
+        const int window = CommandLineRequest::Window;
+        const int cut = CommandLineRequest::Cut;
+        const int invalid = CommandLineRequest::Invalid;
+        QTest::newRow("nothing") << QStringList{} << window << qint64(0) << qint64(0) << "";
+        QTest::newRow("a file") << QStringList{"song.mp3"} << window << qint64(0) << qint64(0) << "";
+        QTest::newRow("a file named like an option") << QStringList{"--", "-song.mp3"} << window << qint64(0)
+                                                     << qint64(0) << "";
+        QTest::newRow("help wins") << QStringList{"--cut", "x", "--help"} << int(CommandLineRequest::Help)
+                                   << qint64(0) << qint64(0) << "";
+        QTest::newRow("version") << QStringList{"--version"} << int(CommandLineRequest::Version) << qint64(0)
+                                 << qint64(0) << "";
+        QTest::newRow("cut") << QStringList{"--cut", "s.mp3", "--start", "00:00:41.500", "--end", "1:02.5",
+                                            "--output", "r.m4r"}
+                             << cut << qint64(41500) << qint64(62500) << "";
+        QTest::newRow("values after =") << QStringList{"--cut=s.mp3", "--start=41.5", "--end=43", "--output=r.mp3"}
+                                        << cut << qint64(41500) << qint64(43000) << "";
+        QTest::newRow("no output") << QStringList{"--cut", "s.mp3", "--start", "1", "--end", "3"} << invalid
+                                   << qint64(0) << qint64(0) << "--output";
+        QTest::newRow("no end") << QStringList{"--cut", "s.mp3", "--start", "1", "--output", "r.mp3"} << invalid
+                                << qint64(0) << qint64(0) << "--end";
+        QTest::newRow("unreadable time") << QStringList{"--cut", "s.mp3", "--start", "1:75", "--end", "3",
+                                                        "--output", "r.mp3"}
+                                         << invalid << qint64(0) << qint64(0) << "1:75";
+        QTest::newRow("value missing") << QStringList{"--cut", "s.mp3", "--start"} << invalid << qint64(0)
+                                       << qint64(0) << "--start";
+        QTest::newRow("fade not a number") << QStringList{"--cut", "s", "--start", "1", "--end", "3", "--fade-in",
+                                                          "0.5s", "--output", "r.mp3"}
+                                           << invalid << qint64(0) << qint64(0) << "0.5s";
+        QTest::newRow("fade too long") << QStringList{"--cut", "s", "--start", "1", "--end", "3", "--fade-out",
+                                                      "10001", "--output", "r.mp3"}
+                                       << invalid << qint64(0) << qint64(0) << "10001";
+        QTest::newRow("cut options without a cut") << QStringList{"song.mp3", "--start", "1"} << invalid
+                                                    << qint64(0) << qint64(0) << "--cut";
+        QTest::newRow("unknown option") << QStringList{"--loud"} << invalid << qint64(0) << qint64(0) << "--loud";
+        QTest::newRow("two files") << QStringList{"a.mp3", "b.mp3"} << invalid << qint64(0) << qint64(0) << "";
+    }
+    void requests()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, kind);
+        QFETCH(qint64, startMs);
+        QFETCH(qint64, endMs);
+        QFETCH(QString, said);
+        const CommandLineRequest request = parseCommandLine(arguments);
+        QCOMPARE(int(request.kind), kind);
+        if (kind == CommandLineRequest::Cut)
+            QCOMPARE(request.selection, (Selection{startMs, endMs}));
+        if (kind == CommandLineRequest::Invalid)
+            QVERIFY2(request.error.contains(said), qPrintable(request.error));
+        if (arguments.size() == 1 && kind == CommandLineRequest::Window)
+            QCOMPARE(request.file, arguments.first());
+        if (arguments.value(0) == u"--")
+            QCOMPARE(request.file, QStringLiteral("-song.mp3"));
+    }
+
+    void shapingOptionsReachTheRequest()
+    {
+        const CommandLineRequest request = parseCommandLine(
+            {"--cut", "s.mp3", "--start", "1", "--end", "9", "--fade-in", "500", "--fade-out=2000", "--normalize",
+             "--output", "r.ogg"});
+        QCOMPARE(request.kind, CommandLineRequest::Cut);
+        QCOMPARE(request.shaping, (CutShaping{500, 2000, true}));
+        QCOMPARE(request.source, QStringLiteral("s.mp3"));
+        QCOMPARE(request.output, QStringLiteral("r.ogg"));
+    }
+
+    // --help and --version print and end without a display.
+    void helpAndVersionNeedNoDisplay()
+    {
+        const Run help = finish(start({"--help"}, home()));
+        QCOMPARE(help.crashed, false);
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY2(help.out.contains(QStringLiteral("--cut")) && help.out.contains(QStringLiteral("--normalize")),
+                 qPrintable(help.out));
+        const Run version = finish(start({"--version"}, home()));
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY2(version.out.startsWith(QStringLiteral("Brindlewave ")), qPrintable(version.out));
+        const Run wrong = finish(start({"--start", "1"}, home()));
+        QCOMPARE(wrong.exitCode, int(ExitUsage));
+        QVERIFY(!wrong.err.isEmpty());
+    }
+
+    // The exact selection, in the format the name asks for, proven; progress
+    // and the result on standard error.
+    void cutsExactlyTheSelection_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("codec");
+        QTest::newRow("mp3") << "ring one.mp3" << "mp3";
+        QTest::newRow("wav") << "铃声.wav" << "pcm_s16le";
+        QTest::newRow("m4r") << "it's.m4r" << "aac";
+    }
+    void cutsExactlyTheSelection()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, codec);
+        const QString output = m_folder.filePath(name);
+        const Run run = finish(start({"--cut", m_tone, "--start", "1.5", "--end", "0:04.25", "--output", output},
+                                     home()));
+        QVERIFY2(run.exitCode == 0 && !run.crashed, qPrintable(run.err));
+        const media::AudioInfo info = media::probe(output);
+        QVERIFY2(info.valid, qPrintable(info.error));
+        QCOMPARE(info.codec, codec);
+        QVERIFY2(qAbs(info.duration - 2.75) <= 0.05, qPrintable(QString::number(info.duration)));
+        QVERIFY2(run.err.contains(QStringLiteral("已保存")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("100%")), qPrintable(run.err));
+        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(output)));
+        // its working folder went with it
+        QCOMPARE(QDir(home() + QStringLiteral("/cache/brindlewave")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+        QFile::remove(output);
+    }
+
+    // Any failure: not 0, the window's message, and no file under either name.
+    void failuresLeaveNoFile_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("said");
+        const QString text = m_folder.filePath(QStringLiteral("list.mp3"));
+        QFile file(text);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("milk, eggs, bread\n");
+        QTest::newRow("not media") << text << m_folder.filePath(QStringLiteral("a.mp3")) << "3" << "无法打开这个文件";
+        QTest::newRow("no such source") << m_folder.filePath(QStringLiteral("gone.mp3"))
+                                        << m_folder.filePath(QStringLiteral("b.mp3")) << "3" << "无法打开这个文件";
+        QTest::newRow("unwritable folder") << m_tone << QStringLiteral("/proc/c.mp3") << "3" << "铃声没有保存";
+        QTest::newRow("missing folder") << m_tone << m_folder.filePath(QStringLiteral("no/such/d.mp3")) << "3"
+                                        << "铃声没有保存";
+        QTest::newRow("past the end") << m_tone << m_folder.filePath(QStringLiteral("e.mp3")) << "12" << "超出了文件的末尾";
+        QTest::newRow("unknown format") << m_tone << m_folder.filePath(QStringLiteral("f.flac")) << "3" << "不能保存为这种格式";
+        QTest::newRow("over the source") << m_tone << m_tone << "3" << "原文件只读取";
+    }
+    void failuresLeaveNoFile()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, output);
+        QFETCH(QString, end);
+        QFETCH(QString, said);
+        const QByteArray toneBefore = [this] {
+            QFile f(m_tone);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        const Run run = finish(start({"--cut", source, "--start", "1", "--end", end, "--output", output}, home()));
+        QVERIFY2(run.exitCode != 0 && !run.crashed, qPrintable(run.err));
+        QVERIFY2(run.err.contains(said), qPrintable(run.err));
+        if (output != m_tone) {
+            QVERIFY(!QFile::exists(output));
+            QVERIFY(!QFile::exists(SaveFlow::partialNameFor(output)));
+        }
+        QFile f(m_tone);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), toneBefore);
+    }
+
+    // Scripts may run several cuts at once: each has its own working copy.
+    void severalCutsRunAtOnce()
+    {
+        QList<QProcess *> running;
+        QStringList outputs;
+        for (int i = 0; i < 3; ++i) {
+            outputs << m_folder.filePath(QStringLiteral("at once %1.mp3").arg(i));
+            running << start({"--cut", m_tone, "--start", QString::number(i + 1), "--end", QString::number(i + 3),
+                              "--output", outputs.last()},
+                             home());
+        }
+        for (int i = 0; i < 3; ++i) {
+            const Run run = finish(running.at(i));
+            QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+            QVERIFY2(qAbs(media::probe(outputs.at(i)).duration - 2.0) <= 0.1, qPrintable(outputs.at(i)));
+        }
+    }
+
+    // A termination signal during the cut ends it with nothing written.
+    void aSignalEndsTheCutWithNothingWritten()
+    {
+        const QString slow = m_folder.filePath(QStringLiteral("slow ffmpeg"));
+        QVERIFY(media::writeScript(slow, "for a in \"$@\"; do out=\"$a\"; done\n"
+                                         "case \"$out\" in *open.wav) exec ffmpeg \"$@\";; esac\n"
+                                         "head -c 5000 /dev/urandom > \"${out#file:}\"\n"
+                                         "printf 'size=    5kB time=00:00:01.00 bitrate=1.0kbits/s\\n'\n"
+                                         "exec sleep 60"));
+        qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(slow));
+        const QString output = m_folder.filePath(QStringLiteral("stopped.mp3"));
+        QProcess *process = start({"--cut", m_tone, "--start", "1", "--end", "3", "--output", output}, home());
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        process->setReadChannel(QProcess::StandardError);
+        QString err;
+        while (!err.contains(QStringLiteral("保存 ")) && process->waitForReadyRead(30000))
+            err += QString::fromUtf8(process->readAllStandardError());
+        QVERIFY2(err.contains(QStringLiteral("保存 ")), qPrintable(err));
+        QVERIFY(QFile::exists(SaveFlow::partialNameFor(output)));
+        process->terminate();
+        const Run run = finish(process);
+        QVERIFY2(run.exitCode == int(ExitFailed) && !run.crashed, qPrintable(err + run.err));
+        QVERIFY(!QFile::exists(output));
+        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(output)));
+        QCOMPARE(QDir(home() + QStringLiteral("/cache/brindlewave")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "test_command_line.moc"
