@@ -10,6 +10,7 @@ packages=(
   ffmpeg libavcodec-extra
   fonts-noto-cjk
   xvfb xauth xdotool imagemagick x11-utils
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()
