@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the unit and
-# widget tests (headless) and the end-to-end run of the real program under Xvfb;
+# widget tests (headless), the end-to-end run of the real program under Xvfb,
+# and the Debian package's check (its files, fields and validators; under CI,
+# or with PACKAGE_INSTALL=1, it also installs the package and starts it);
 # then the unit and widget tests once more, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in a build folder of their own (build-asan, or
 # $BUILD_DIR-asan).
@@ -12,6 +14,11 @@ build="${BUILD_DIR:-build}"
 (cd "$build" && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy ctest --output-on-failure -j2)
 if [ -x tests/e2e/run.sh ]; then
   bash tests/e2e/run.sh "$build"
+fi
+if [ "${PACKAGE_INSTALL:-}" = 1 ]; then
+  bash tests/package/check.sh --install
+else
+  bash tests/package/check.sh
 fi
 
 # The sanitizer build leaves out the benchmarks, which no test runs. A memory
