@@ -76,8 +76,10 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 # The libraries the program links (Qt 6 widgets, SDL2, libsndfile, libebur128)
 # come from dpkg-shlibdeps; ffmpeg is run as a program, so it is named here.
 # Debian's plain libavcodec has no AMR-NB encoder: libavcodec-extra brings it.
+# Qt's own texts (file dialogs, message boxes) in Chinese come from
+# qt6-translations-l10n.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ffmpeg")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libavcodec-extra")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libavcodec-extra, qt6-translations-l10n")
 
 include(CPack)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-l10n-tools qt6-translations-l10n
   libsdl2-dev libsndfile1-dev libebur128-dev
   ffmpeg libavcodec-extra
   fonts-noto-cjk

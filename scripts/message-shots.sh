@@ -14,6 +14,7 @@ fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
+export BRINDLEWAVE_LANG=zh  # the pictures show the Chinese messages
 : > "$work/empty song.mp3"
 ffmpeg -nostdin -v error -y -f lavfi -i testsrc=d=1:s=64x48 -c:v mpeg4 "$work/holiday film.mp4"
 ffmpeg -nostdin -v error -y -f lavfi -i sine=d=2 "$work/song.wav"

@@ -5,6 +5,7 @@
 #include "SkinPaint.h"
 
 #include <QPainterPath>
+#include <QCoreApplication>
 
 namespace faces {
 namespace {
@@ -79,7 +80,7 @@ void body(QPainter &p, const QRectF &outer, const FaceColours &c, Look look, qre
 
 void saveLabel(QPainter &p, const QRectF &face, const QColor &colour, const QPointF &shift)
 {
-    const QString text = QStringLiteral("保存");
+    const QString text = QCoreApplication::translate("ButtonFaces", "保存");
     const QFont font = skinpaint::cjkFont(15, true);
     const QFontMetricsF fm(font);
     const qreal icon = 14, gap = 6;
@@ -138,8 +139,10 @@ void toolbarButton(QPainter &p, const QRectF &rect, int index, Look look)
 
 QString menuWord(int index)
 {
-    static const char16_t *const words[4] = {u"文件(F)", u"工具(T)", u"设置(S)", u"关于(A)"};
-    return index >= 0 && index < 4 ? QString::fromUtf16(words[index]) : QString();
+    static const char *const words[4] = {
+        QT_TRANSLATE_NOOP("ButtonFaces", "文件(F)"), QT_TRANSLATE_NOOP("ButtonFaces", "工具(T)"),
+        QT_TRANSLATE_NOOP("ButtonFaces", "设置(S)"), QT_TRANSLATE_NOOP("ButtonFaces", "关于(A)")};
+    return index >= 0 && index < 4 ? QCoreApplication::translate("ButtonFaces", words[index]) : QString();
 }
 
 void menuButton(QPainter &p, const QRectF &rect, int index, Look look)

@@ -7,6 +7,7 @@
 #include "SkinPaint.h"
 
 #include <QPainterPath>
+#include <QCoreApplication>
 
 using namespace skingeo;
 using skinpaint::band;
@@ -101,11 +102,13 @@ void selectionTable(QPainter &p)
     p.setBrush(QColor(255, 255, 255, 80));
     p.drawRoundedRect(plate, 4, 4);
 
-    static const char16_t *const heads[3] = {u"开始位置", u"结束位置", u"长度"};
+    static const char *const heads[3] = {QT_TRANSLATE_NOOP("MainBackground", "开始位置"),
+                                         QT_TRANSLATE_NOOP("MainBackground", "结束位置"),
+                                         QT_TRANSLATE_NOOP("MainBackground", "长度")};
     for (int col = 0; col < 3; ++col) {
         const QRect label = selLabel(col, 0);
         const QRectF column(label.left() - 4, 0, 58, 0);
-        const QString head = QString::fromUtf16(heads[col]);
+        const QString head = QCoreApplication::translate("MainBackground", heads[col]);
         p.setPen(palette::CaptionText);
         p.drawText(QPointF(qRound(column.center().x() - fm.horizontalAdvance(head) / 2),
                            qRound(478.5 + (fm.ascent() - fm.descent()) / 2)),
@@ -120,11 +123,12 @@ void selectionTable(QPainter &p)
             p.drawLine(QPointF(box.left() + 2, box.top() + 1), QPointF(box.right() - 2, box.top() + 1));
         }
     }
-    static const char16_t *const rowHeads[2] = {u"选择", u"浏览"};
+    static const char *const rowHeads[2] = {QT_TRANSLATE_NOOP("MainBackground", "选择"),
+                                            QT_TRANSLATE_NOOP("MainBackground", "浏览")};
     p.setPen(palette::CaptionText);
     for (int row = 0; row < 2; ++row) {
         const QRect cell = selLabel(0, row);
-        const QString head = QString::fromUtf16(rowHeads[row]);
+        const QString head = QCoreApplication::translate("MainBackground", rowHeads[row]);
         const qreal mid = cell.top() + 6.5;
         p.drawText(QPointF(434 - fm.horizontalAdvance(head),
                            qRound(mid + (fm.ascent() - fm.descent()) / 2)),
@@ -154,7 +158,7 @@ void statusStrip(QPainter &p)
     glyphs::check(p, QRectF(spot.left() + 2, 537.5, 15, 15));
     const QFont font = skinpaint::cjkFont(12);
     const QFontMetricsF fm(font);
-    const QString text = QStringLiteral("意见反馈");
+    const QString text = QCoreApplication::translate("MainBackground", "意见反馈");
     const qreal x = spot.left() + 21;
     // centred on the strip's inside (rows 536..554), the underline clear of the
     // ideographs' feet

@@ -6,6 +6,7 @@
 #include "SkinPaint.h"
 
 #include <QPainterPath>
+#include <QCoreApplication>
 
 namespace quickstart {
 namespace {
@@ -97,7 +98,7 @@ void heading(QPainter &p)
 {
     const QFont font = skinpaint::cjkFont(24, true);
     p.setFont(font);
-    const QString text = QStringLiteral("快速开始");
+    const QString text = QCoreApplication::translate("QuickStartPanel", "快速开始");
     const qreal left = BadgeCentre - 10;
     skinpaint::shadowedText(p, QPointF(left, 174), text, palette::ArtText, palette::ArtShadow);
     QLinearGradient rule(QPointF(left, 0), QPointF(left + 330, 0));
@@ -135,7 +136,7 @@ void instruction(QPainter &p, int row, const QString &action)
     const QFontMetricsF fm(font);
     p.setFont(font);
     const qreal baseline = qRound(cy + (fm.ascent() - fm.descent()) / 2);
-    const QString lead = QStringLiteral("点击按钮");
+    const QString lead = QCoreApplication::translate("QuickStartPanel", "点击按钮");
     skinpaint::shadowedText(p, QPointF(TextRight - fm.horizontalAdvance(lead), baseline), lead,
                             palette::ArtText, palette::ArtShadow);
 
@@ -165,11 +166,11 @@ void paint(QPainter &p, const QRect &panel)
     ground(p, panel);
     bellArt(p);
     heading(p);
-    instruction(p, 0, QStringLiteral("打开一个音乐/视频文件."));
-    instruction(p, 1, QStringLiteral("开始播放声音."));
-    instruction(p, 2, QStringLiteral("选择铃声开始位置."));
-    instruction(p, 3, QStringLiteral("选择铃声结束位置."));
-    instruction(p, 4, QStringLiteral("保存制作完毕的铃声."));
+    instruction(p, 0, QCoreApplication::translate("QuickStartPanel", "打开一个音乐/视频文件."));
+    instruction(p, 1, QCoreApplication::translate("QuickStartPanel", "开始播放声音."));
+    instruction(p, 2, QCoreApplication::translate("QuickStartPanel", "选择铃声开始位置."));
+    instruction(p, 3, QCoreApplication::translate("QuickStartPanel", "选择铃声结束位置."));
+    instruction(p, 4, QCoreApplication::translate("QuickStartPanel", "保存制作完毕的铃声."));
     p.restore();
 }
 

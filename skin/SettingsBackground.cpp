@@ -7,6 +7,7 @@
 #include "SkinPaint.h"
 
 #include <QPainterPath>
+#include <QCoreApplication>
 
 using namespace skingeo;
 using skinpaint::band;
@@ -31,7 +32,7 @@ void titleStrip(QPainter &p)
     const QFontMetricsF fm(font);
     p.setFont(font);
     skinpaint::shadowedText(p, QPointF(36, qRound(19.5 + (fm.ascent() - fm.descent()) / 2)),
-                            QStringLiteral("设置"), palette::TitleText, QColor(0, 10, 30));
+                            QCoreApplication::translate("SettingsBackground", "设置"), palette::TitleText, QColor(0, 10, 30));
 
     // the close cross under Image1
     const QRect spot = SettingClose;
@@ -88,9 +89,9 @@ void body(QPainter &p)
     p.drawRoundedRect(plate, 5, 5);
 
     folderIcon(p, QRectF(26, OpenFolderList.top() - 21, 16, 16));
-    caption(p, OpenFolderList, QStringLiteral("保存完毕后打开铃声所在文件夹:"));
+    caption(p, OpenFolderList, QCoreApplication::translate("SettingsBackground", "保存完毕后打开铃声所在文件夹:"));
     speakerIcon(p, QRectF(26, SoundList.top() - 21, 16, 16));
-    caption(p, SoundList, QStringLiteral("保存完毕后播放声音提示:"));
+    caption(p, SoundList, QCoreApplication::translate("SettingsBackground", "保存完毕后播放声音提示:"));
 
     // the footer where the two label buttons stand, left plain
     band(p, QRectF(0, FooterTop, Width, 1), QColor(196, 212, 231));

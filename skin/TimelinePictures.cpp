@@ -5,6 +5,7 @@
 #include "SkinPalette.h"
 #include "SkinPaint.h"
 
+#include <QCoreApplication>
 #include <QPainterPath>
 
 using namespace skingeo;
@@ -203,7 +204,7 @@ QImage loadingBar(qreal dpr)
     band(p, QRectF(1, 1, w - 2, 1), Qt::white);
 
     // the caption must end before the bar, whatever sans the system offers
-    const QString caption = QStringLiteral("Loading File:");
+    const QString caption = QCoreApplication::translate("TimelinePictures", "Loading File:");
     QFont font = skinpaint::latinFont(11, true);
     while (font.pixelSize() > 8 && QFontMetricsF(font).horizontalAdvance(caption) > LoadingFill.left() - 14)
         font.setPixelSize(font.pixelSize() - 1);

@@ -4,6 +4,7 @@
 #include "app/Seams.h"
 #include "app/ShapingChoices.h"
 #include "app/Vendor.h"
+#include <QCoreApplication>
 
 CommandChannel::CommandChannel(MainFace &face, MessageSeam &messages, Actions actions)
     : m_face(face), m_messages(messages), m_actions(std::move(actions))
@@ -12,7 +13,7 @@ CommandChannel::CommandChannel(MainFace &face, MessageSeam &messages, Actions ac
 
 QString CommandChannel::aboutText()
 {
-    return QStringLiteral("Brindlewave %1 — 铃声制作工具，由 Brindlewave 开发者制作  \r\n%2  ")
+    return QCoreApplication::translate("CommandChannel", "Brindlewave %1 — 铃声制作工具，由 Brindlewave 开发者制作  \r\n%2  ")
         .arg(QStringLiteral("0.1"), QLatin1String(VendorWebPage));
 }
 
@@ -27,7 +28,7 @@ void CommandChannel::dispatch()
     // Each comparison reads the slot again: an action may write to it.
     const QString &slot = m_face.txtAction;
     if (slot == QLatin1String("About"))
-        m_messages.show(aboutText(), QStringLiteral("About"), MessageButtons::Ok, MessageIcon::None);
+        m_messages.show(aboutText(), QCoreApplication::translate("CommandChannel", "About"), MessageButtons::Ok, MessageIcon::None);
     if (slot == QLatin1String("Exit") && m_actions.exit)
         m_actions.exit();
     if (slot == QLatin1String("RRC"))

@@ -4,6 +4,7 @@
 #include "settings/ProgramConfig.h"
 
 #include <optional>
+#include <QCoreApplication>
 
 namespace {
 
@@ -27,7 +28,7 @@ QString versionText()
 
 QString helpText()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate("CommandLine",
         "用法：brindlewave [文件]\n"
         "      brindlewave --cut 源文件 --start 时间 --end 时间 [--fade-in 毫秒] [--fade-out 毫秒]\n"
         "                  [--normalize] --output 目标文件\n"
@@ -99,7 +100,7 @@ CommandLineRequest parseCommandLine(const QStringList &arguments)
                    || name == u"--fade-in" || name == u"--fade-out") {
             const std::optional<QString> given = takeValue();
             if (!given)
-                return invalid(QStringLiteral("选项 %1 后面缺少值。").arg(name));
+                return invalid(QCoreApplication::translate("CommandLine", "选项 %1 后面缺少值。").arg(name));
             if (name == u"--cut") {
                 cut = true;
                 request.source = *given;
@@ -108,19 +109,19 @@ CommandLineRequest parseCommandLine(const QStringList &arguments)
             } else if (name == u"--start" || name == u"--end") {
                 const std::optional<std::int64_t> ms = timeline::parseTypedTime(*given);
                 if (!ms)
-                    return invalid(QStringLiteral("%1 的时间“%2”看不懂。\n请写成 00:00:41.500、1:02.5 或 41.5 这样的时间。")
+                    return invalid(QCoreApplication::translate("CommandLine", "%1 的时间“%2”看不懂。\n请写成 00:00:41.500、1:02.5 或 41.5 这样的时间。")
                                        .arg(name, *given));
                 (name == u"--start" ? start : end) = ms;
             } else {
                 const std::optional<std::int64_t> ms = fadeMs(*given);
                 if (!ms)
-                    return invalid(QStringLiteral("%1 的长度“%2”不对：应当是 0 到 %3 之间的整毫秒数。")
+                    return invalid(QCoreApplication::translate("CommandLine", "%1 的长度“%2”不对：应当是 0 到 %3 之间的整毫秒数。")
                                        .arg(name, *given)
                                        .arg(MaxFadeMs));
                 (name == u"--fade-in" ? request.shaping.fadeInMs : request.shaping.fadeOutMs) = *ms;
             }
         } else if (name.startsWith(u'-') && name.size() > 1) {
-            return invalid(QStringLiteral("不认识的选项：%1\n请用 --help 查看用法。").arg(name));
+            return invalid(QCoreApplication::translate("CommandLine", "不认识的选项：%1\n请用 --help 查看用法。").arg(name));
         } else {
             plain << arguments.at(i);
         }
@@ -136,20 +137,20 @@ CommandLineRequest parseCommandLine(const QStringList &arguments)
     const bool cutOptions = start || end || !request.output.isEmpty() || !request.shaping.isPlain();
     if (!cut) {
         if (cutOptions)
-            return invalid(QStringLiteral("--start、--end、--output 等选项只能和 --cut 一起用。"));
+            return invalid(QCoreApplication::translate("CommandLine", "--start、--end、--output 等选项只能和 --cut 一起用。"));
         if (plain.size() > 1)
-            return invalid(QStringLiteral("一次只能打开一个文件。"));
+            return invalid(QCoreApplication::translate("CommandLine", "一次只能打开一个文件。"));
         request.file = plain.value(0);
         return request;
     }
     if (!plain.isEmpty())
-        return invalid(QStringLiteral("多余的参数：%1").arg(plain.join(u' ')));
+        return invalid(QCoreApplication::translate("CommandLine", "多余的参数：%1").arg(plain.join(u' ')));
     if (request.source.isEmpty())
-        return invalid(QStringLiteral("--cut 后面要写源文件。"));
+        return invalid(QCoreApplication::translate("CommandLine", "--cut 后面要写源文件。"));
     if (!start || !end)
-        return invalid(QStringLiteral("截取时要用 --start 和 --end 写明开始和结束位置。"));
+        return invalid(QCoreApplication::translate("CommandLine", "截取时要用 --start 和 --end 写明开始和结束位置。"));
     if (request.output.isEmpty())
-        return invalid(QStringLiteral("截取时要用 --output 写明保存的文件。"));
+        return invalid(QCoreApplication::translate("CommandLine", "截取时要用 --output 写明保存的文件。"));
     request.kind = CommandLineRequest::Cut;
     request.selection = Selection{*start, *end};
     return request;

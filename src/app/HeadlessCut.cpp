@@ -12,6 +12,7 @@
 #include "pipeline/SaveTarget.h"
 
 #include <QFileInfo>
+#include <QCoreApplication>
 
 MessageAnswer HeadlessCut::TextMessages::show(const QString &text, const QString &, MessageButtons, MessageIcon)
 {
@@ -62,11 +63,11 @@ int HeadlessCut::run(const CommandLineRequest &request)
         QStringList names;
         for (const CutFormat &known : cutFormats())
             names << known.id;
-        return fail(QStringLiteral("不能保存为这种格式：\n%1\n\n请选择 %2 格式。")
-                        .arg(destination, names.join(QStringLiteral("、"))));
+        return fail(QCoreApplication::translate("HeadlessCut", "不能保存为这种格式：\n%1\n\n请选择 %2 格式。")
+                        .arg(destination, names.join(QCoreApplication::translate("HeadlessCut", "、"))));
     }
     if (save_target::isSameFile(destination, source))
-        return fail(QStringLiteral("不能保存到这个文件：\n%1\n\n它就是正在编辑的原文件，原文件只读取、不覆盖。请换一个文件名。")
+        return fail(QCoreApplication::translate("HeadlessCut", "不能保存到这个文件：\n%1\n\n它就是正在编辑的原文件，原文件只读取、不覆盖。请换一个文件名。")
                         .arg(destination));
 
     // A working folder of this run's own, gone when the run ends.
@@ -78,16 +79,16 @@ int HeadlessCut::run(const CommandLineRequest &request)
     std::int32_t totalSeconds = 0;
     connect(m_decodeRunner.get(), &DOSOutputs::ReceiveOutputs, this, [&](const QString &piece) {
         if (const auto display = decodeProgress.feed(piece, totalSeconds, 0.0))
-            progress(QStringLiteral("打开"), display->label);
+            progress(QCoreApplication::translate("HeadlessCut", "打开"), display->label);
     });
     m_decodeRunner->ExecuteCommand(DecodeCommand(m_paths, source));
     if (m_stopped)
-        return fail(QStringLiteral("已取消，没有写出文件。"));
+        return fail(QCoreApplication::translate("HeadlessCut", "已取消，没有写出文件。"));
     if (!m_decodeRunner->lastStarted())
         return ExitFailed;  // the runner has said why
     const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav());
     if (!decoded.facts)
-        return fail(QStringLiteral("无法打开这个文件：\n%1\n\n%2").arg(source, decoded.reason));
+        return fail(QCoreApplication::translate("HeadlessCut", "无法打开这个文件：\n%1\n\n%2").arg(source, decoded.reason));
 
     EditorState state;
     state.LengthMs = decoded.facts->lengthMs();
@@ -96,7 +97,7 @@ int HeadlessCut::run(const CommandLineRequest &request)
     if (problem != save_target::SelectionProblem::None)
         return fail(SaveFlow::selectionProblemText(problem, state.LengthMs));
     if (cutFormatOf(destination) == u"M4R" && request.selection.lengthMs() > LongestIphoneRingtoneMs)
-        m_err << QStringLiteral("注意：这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。")
+        m_err << QCoreApplication::translate("HeadlessCut", "注意：这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。")
                      .arg(QString::number(request.selection.seconds(), 'f', 1))
               << Qt::endl;
 
@@ -105,22 +106,22 @@ int HeadlessCut::run(const CommandLineRequest &request)
     connect(m_cutRunner.get(), &DOSOutputs::ReceiveOutputs, this, [&](const QString &piece) {
         std::int32_t unused = 0;
         if (const auto display = cutProgress.feed(piece, unused, request.selection.seconds()))
-            progress(QStringLiteral("保存"), display->label);
+            progress(QCoreApplication::translate("HeadlessCut", "保存"), display->label);
     });
     m_job = std::make_unique<CutJob>(*m_cutRunner, *m_probeRunner, m_paths);
     const bool ending = false;
     const CutJob::Result result = m_job->run(request.selection, request.shaping, destination, ending);
     switch (result.kind) {
     case CutJob::Result::Whole:
-        m_err << QStringLiteral("已保存 %1（%2 秒，%3）")
+        m_err << QCoreApplication::translate("HeadlessCut", "已保存 %1（%2 秒，%3）")
                      .arg(destination, QString::number(result.seconds, 'f', 1),
                           SaveFlow::sizeText(QFileInfo(destination).size()))
               << Qt::endl;
         return ExitDone;
     case CutJob::Result::Cancelled:
-        return fail(QStringLiteral("已取消保存，没有写出文件。"));
+        return fail(QCoreApplication::translate("HeadlessCut", "已取消保存，没有写出文件。"));
     case CutJob::Result::Failed:
-        return fail(QStringLiteral("铃声没有保存：\n%1\n\n%2").arg(destination, result.reason));
+        return fail(QCoreApplication::translate("HeadlessCut", "铃声没有保存：\n%1\n\n%2").arg(destination, result.reason));
     case CutJob::Result::Untold:
         break;
     }

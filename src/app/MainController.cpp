@@ -95,7 +95,7 @@ bool MainController::shutDown()
 {
     if (m_ending)
         return true;
-    const MessageAnswer answer = m_seams.messages.show(QStringLiteral("确定要退出吗？"), QStringLiteral("退出"),
+    const MessageAnswer answer = m_seams.messages.show(QCoreApplication::translate("MainController", "确定要退出吗？"), QCoreApplication::translate("MainController", "退出"),
                                                        MessageButtons::OkCancel, MessageIcon::Warning);
     // an end from outside may have come while the question was up
     if (m_ending)

@@ -1,6 +1,7 @@
 #include "Skin.h"
 #include "app/CommandLine.h"
 #include "app/HeadlessCut.h"
+#include "app/Language.h"
 #include "app/Paths.h"
 #include "app/TerminationSignals.h"
 #include "playback/StringCommandDevice.h"
@@ -23,22 +24,14 @@ QStringList argumentsOf(int argc, char *argv[])
     return arguments;
 }
 
-// The cut without a window: needs no display, only an event loop for the
-// transcoder's jobs and the termination signals.
-int runWithoutWindow(int argc, char *argv[], const CommandLineRequest &request)
+// Everything but the window: the help, the version, a usage error, and the cut
+// without a window, which needs no display, only an event loop for the
+// transcoder's jobs and the termination signals. The request is read again
+// once the language is installed, so that its messages are in that language.
+int runWithoutWindow(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QTextStream err(stderr);
-    HeadlessCut cut(Paths::forThisProgram(), err);
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received, &cut, &HeadlessCut::stop);
-    return cut.run(request);
-}
-
-}  // namespace
-
-int main(int argc, char *argv[])
-{
+    const LanguageInstall language(languageOfThisProcess());
     const CommandLineRequest request = parseCommandLine(argumentsOf(argc, argv));
     switch (request.kind) {
     case CommandLineRequest::Help:
@@ -51,12 +44,26 @@ int main(int argc, char *argv[])
         QTextStream(stderr) << request.error << Qt::endl;
         return ExitUsage;
     case CommandLineRequest::Cut:
-        return runWithoutWindow(argc, argv, request);
     case CommandLineRequest::Window:
         break;
     }
+    QTextStream err(stderr);
+    HeadlessCut cut(Paths::forThisProgram(), err);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &cut, &HeadlessCut::stop);
+    return cut.run(request);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    const CommandLineRequest request = parseCommandLine(argumentsOf(argc, argv));
+    if (request.kind != CommandLineRequest::Window)
+        return runWithoutWindow(argc, argv);
 
     QApplication app(argc, argv);
+    const LanguageInstall language(languageOfThisProcess());
     QApplication::setApplicationName(QStringLiteral("Brindlewave"));
     QApplication::setDesktopFileName(QStringLiteral("brindlewave"));
     QApplication::setQuitOnLastWindowClosed(false);  // only the shutdown question ends the program

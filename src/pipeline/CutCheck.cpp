@@ -4,6 +4,7 @@
 #include "pipeline/LineAssembler.h"
 
 #include <cmath>
+#include <QCoreApplication>
 
 Command ProbeCommand(const Paths &paths, const QString &file)
 {
@@ -51,22 +52,22 @@ QString cutProblem(const ProbedFile &probed, const QString &format, double selec
 {
     const qsizetype audio = probed.types.count(QStringLiteral("audio"));
     if (audio == 0)
-        return QStringLiteral("写出的文件里没有声音。");
+        return QCoreApplication::translate("CutCheck", "写出的文件里没有声音。");
     if (audio != 1 || probed.types.size() != 1)
-        return QStringLiteral("写出的文件应当只有一路声音，却有 %1 路数据。").arg(probed.types.size());
+        return QCoreApplication::translate("CutCheck", "写出的文件应当只有一路声音，却有 %1 路数据。").arg(probed.types.size());
     const QString expected = expectedCodecOf(format);
     const QString codec = probed.codecs.value(probed.types.indexOf(QStringLiteral("audio")));
     if (codec != expected)
-        return QStringLiteral("写出的声音编码是 %1，应当是 %2。").arg(codec.isEmpty() ? QStringLiteral("未知") : codec, expected);
+        return QCoreApplication::translate("CutCheck", "写出的声音编码是 %1，应当是 %2。").arg(codec.isEmpty() ? QCoreApplication::translate("CutCheck", "未知") : codec, expected);
     const CutFormat *known = cutFormatWithId(format);
     if (known && known->sampleRate > 0 && probed.sampleRates.value(0) != known->sampleRate)
-        return QStringLiteral("写出的声音是 %1 Hz，应当是 %2 Hz。").arg(probed.sampleRates.value(0)).arg(known->sampleRate);
+        return QCoreApplication::translate("CutCheck", "写出的声音是 %1 Hz，应当是 %2 Hz。").arg(probed.sampleRates.value(0)).arg(known->sampleRate);
     if (known && known->channels > 0 && probed.channels.value(0) != known->channels)
-        return QStringLiteral("写出的声音有 %1 个声道，应当是 %2 个。").arg(probed.channels.value(0)).arg(known->channels);
+        return QCoreApplication::translate("CutCheck", "写出的声音有 %1 个声道，应当是 %2 个。").arg(probed.channels.value(0)).arg(known->channels);
     if (probed.duration < 0)
-        return QStringLiteral("读不出写出的文件有多长。");
+        return QCoreApplication::translate("CutCheck", "读不出写出的文件有多长。");
     if (std::fabs(probed.duration - selectionSeconds) > CutLengthTolerance)
-        return QStringLiteral("写出的文件长 %1 秒，选择的是 %2 秒。")
+        return QCoreApplication::translate("CutCheck", "写出的文件长 %1 秒，选择的是 %2 秒。")
             .arg(QString::number(probed.duration, 'f', 2), QString::number(selectionSeconds, 'f', 2));
     return {};
 }

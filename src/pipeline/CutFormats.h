@@ -9,7 +9,7 @@
 // cut and the codec the written file must hold all come from it.
 struct CutFormat {
     QString id;           // "MP3": the destination's last three characters, upper case
-    QString description;  // the save dialog's type, with its pattern
+    QString description;  // the save dialog's type, with its pattern (a source text, translated where shown)
     QString codec;        // codec_name ffprobe reports for a whole cut
     QStringList options;  // transcoder options between the selection and the destination
     int sampleRate = 0;   // of the written file; 0: that of the working WAV

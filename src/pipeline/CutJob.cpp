@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <QCoreApplication>
 
 CutJob::CutJob(DOSOutputs &cutRunner, DOSOutputs &probeRunner, const Paths &paths)
     : m_cutRunner(cutRunner), m_probeRunner(probeRunner), m_paths(paths)
@@ -96,13 +97,13 @@ CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShapin
     if (!m_probeRunner.exitedNormally() || m_probeRunner.exitCode() != 0) {
         // whatever ffprobe found wrong, it is the written file that is at fault
         FailureReport report = explainFailure(probed, m_probeRunner.exitedNormally(), m_probeRunner.exitCode());
-        report.sentence = QStringLiteral("转换程序写出的文件无法读取，不是完整的铃声。");
+        report.sentence = QCoreApplication::translate("CutJob", "转换程序写出的文件无法读取，不是完整的铃声。");
         return {Result::Failed, failureText(report)};
     }
     const ProbedFile file = parseProbe(probed);
     const QString problem = cutProblem(file, format, selection.seconds());
     if (!problem.isEmpty())
-        return {Result::Failed, QStringLiteral("转换程序写出的文件不是所要的铃声：") + problem};
+        return {Result::Failed, QCoreApplication::translate("CutJob", "转换程序写出的文件不是所要的铃声：") + problem};
     return {Result::Whole, {}, file.duration};
 }
 

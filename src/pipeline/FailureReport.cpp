@@ -5,6 +5,7 @@
 
 #include <array>
 #include <utility>
+#include <QCoreApplication>
 
 namespace {
 
@@ -94,17 +95,17 @@ QString failureSentence(FailureCause cause)
 {
     switch (cause) {
     case FailureCause::EncoderMissing:
-        return QStringLiteral("转换程序缺少这种格式的编码器。请安装 libavcodec-extra 软件包"
+        return QCoreApplication::translate("FailureReport", "转换程序缺少这种格式的编码器。请安装 libavcodec-extra 软件包"
                               "（sudo apt-get install libavcodec-extra）后再试。");
-    case FailureCause::DiskFull: return QStringLiteral("磁盘已满，文件写不下了。请腾出空间后再试。");
-    case FailureCause::NoPermission: return QStringLiteral("没有权限读写这个位置。请换一个文件夹。");
-    case FailureCause::Vanished: return QStringLiteral("文件不见了：它可能已被移动、改名或删除。");
-    case FailureCause::NoSound: return QStringLiteral("这个文件里没有声音。");
-    case FailureCause::NotMedia: return QStringLiteral("这不是可以识别的音乐或视频文件，或者文件已经损坏。");
-    case FailureCause::Stopped: return QStringLiteral("转换程序被停止或被强行结束了。");
+    case FailureCause::DiskFull: return QCoreApplication::translate("FailureReport", "磁盘已满，文件写不下了。请腾出空间后再试。");
+    case FailureCause::NoPermission: return QCoreApplication::translate("FailureReport", "没有权限读写这个位置。请换一个文件夹。");
+    case FailureCause::Vanished: return QCoreApplication::translate("FailureReport", "文件不见了：它可能已被移动、改名或删除。");
+    case FailureCause::NoSound: return QCoreApplication::translate("FailureReport", "这个文件里没有声音。");
+    case FailureCause::NotMedia: return QCoreApplication::translate("FailureReport", "这不是可以识别的音乐或视频文件，或者文件已经损坏。");
+    case FailureCause::Stopped: return QCoreApplication::translate("FailureReport", "转换程序被停止或被强行结束了。");
     case FailureCause::Unknown: break;
     }
-    return QStringLiteral("转换程序出错了。");
+    return QCoreApplication::translate("FailureReport", "转换程序出错了。");
 }
 
 FailureReport explainFailure(const QString &output, bool exitedNormally, int exitCode)
@@ -123,7 +124,7 @@ FailureReport explainFailure(const QString &output, bool exitedNormally, int exi
     const FailureCause cause = killed ? FailureCause::Stopped : FailureCause::Unknown;
     QString detail = withoutComponentPrefix(lastTellingLine(lines));
     if (detail.isEmpty() && exitedNormally && exitCode > 128 && exitCode < 128 + 65)
-        detail = QStringLiteral("ffmpeg 被信号 %1 结束").arg(exitCode - 128);
+        detail = QCoreApplication::translate("FailureReport", "ffmpeg 被信号 %1 结束").arg(exitCode - 128);
     return {cause, failureSentence(cause), detail};
 }
 
@@ -131,5 +132,5 @@ QString failureText(const FailureReport &report)
 {
     if (report.detail.isEmpty())
         return report.sentence;
-    return report.sentence + QStringLiteral("\n\n转换程序的说明：") + report.detail;
+    return report.sentence + QCoreApplication::translate("FailureReport", "\n\n转换程序的说明：") + report.detail;
 }

@@ -21,6 +21,7 @@
 #include <QFileInfo>
 
 #include <optional>
+#include <QCoreApplication>
 
 namespace {
 const int TransportStop = 1;
@@ -30,17 +31,17 @@ OpenFlow::OpenFlow(FlowContext &context) : c(context) {}
 
 QStringList OpenFlow::openFilter()
 {
-    return {QStringLiteral("MP3 格式(*.mp3)"), QStringLiteral("*.mp3"),
-            QStringLiteral("WMA 格式(*.wma)"), QStringLiteral("*.wma"),
-            QStringLiteral("WAV 格式(*.wav)"), QStringLiteral("*.wav"),
-            QStringLiteral("AMR 格式(*.amr)"), QStringLiteral("*.amr"),
-            QStringLiteral("WMV 格式(*.wmv)"), QStringLiteral("*.wmv"),
-            QStringLiteral("AVI 格式(*.avi)"), QStringLiteral("*.avi"),
-            QStringLiteral("MPG 格式(*.mpg)"), QStringLiteral("*.mpg"),
-            QStringLiteral("MOV 格式(*.mov)"), QStringLiteral("*.mov"),
-            QStringLiteral("OGG 格式(*.ogg)"), QStringLiteral("*.ogg"),
-            QStringLiteral("FLAC 格式(*.flac)"), QStringLiteral("*.flac"),
-            QStringLiteral("所有格式(*.*)"), QStringLiteral("*.*")};
+    return {QCoreApplication::translate("OpenFlow", "MP3 格式(*.mp3)"), QStringLiteral("*.mp3"),
+            QCoreApplication::translate("OpenFlow", "WMA 格式(*.wma)"), QStringLiteral("*.wma"),
+            QCoreApplication::translate("OpenFlow", "WAV 格式(*.wav)"), QStringLiteral("*.wav"),
+            QCoreApplication::translate("OpenFlow", "AMR 格式(*.amr)"), QStringLiteral("*.amr"),
+            QCoreApplication::translate("OpenFlow", "WMV 格式(*.wmv)"), QStringLiteral("*.wmv"),
+            QCoreApplication::translate("OpenFlow", "AVI 格式(*.avi)"), QStringLiteral("*.avi"),
+            QCoreApplication::translate("OpenFlow", "MPG 格式(*.mpg)"), QStringLiteral("*.mpg"),
+            QCoreApplication::translate("OpenFlow", "MOV 格式(*.mov)"), QStringLiteral("*.mov"),
+            QCoreApplication::translate("OpenFlow", "OGG 格式(*.ogg)"), QStringLiteral("*.ogg"),
+            QCoreApplication::translate("OpenFlow", "FLAC 格式(*.flac)"), QStringLiteral("*.flac"),
+            QCoreApplication::translate("OpenFlow", "所有格式(*.*)"), QStringLiteral("*.*")};
 }
 
 QString OpenFlow::tabCaption(const QString &path)
@@ -56,7 +57,7 @@ void OpenFlow::run()
     }
     c.dialogs.setFileName(QString());
     c.dialogs.setFilter(openFilter().join(u'|'));
-    c.dialogs.setTitle(QStringLiteral("打开一个媒体文件"));
+    c.dialogs.setTitle(QCoreApplication::translate("OpenFlow", "打开一个媒体文件"));
     c.playback.imgCtrlButton_Click(TransportStop);
     if (!c.dialogs.ShowOpen())
         return;
@@ -106,7 +107,7 @@ void OpenFlow::openPath(const QString &path)
         c.face.picPBBackVisible = false;
         c.face.imgPBWidth = 1.0f;
         c.face.lblPB = QStringLiteral("0%");
-        c.face.noticeText = QStringLiteral("已取消打开 %1").arg(QFileInfo(path).fileName());
+        c.face.noticeText = QCoreApplication::translate("OpenFlow", "已取消打开 %1").arg(QFileInfo(path).fileName());
         c.face.touch();
         return;
     }
@@ -181,13 +182,13 @@ void OpenFlow::endOfDecodeJob()
 
 void OpenFlow::reportFailure(const QString &path, const QString &reason)
 {
-    c.messages.show(QStringLiteral("无法打开这个文件：\n%1\n\n%2").arg(path, reason),
-                    QStringLiteral("打开失败"), MessageButtons::Ok, MessageIcon::Critical);
+    c.messages.show(QCoreApplication::translate("OpenFlow", "无法打开这个文件：\n%1\n\n%2").arg(path, reason),
+                    QCoreApplication::translate("OpenFlow", "打开失败"), MessageButtons::Ok, MessageIcon::Critical);
 }
 
 void OpenFlow::close()
 {
-    if (c.messages.show(QStringLiteral("当前的文件将被关闭，确定吗？"), QStringLiteral("关闭"),
+    if (c.messages.show(QCoreApplication::translate("OpenFlow", "当前的文件将被关闭，确定吗？"), QCoreApplication::translate("OpenFlow", "关闭"),
                         MessageButtons::OkCancel, MessageIcon::None)
         != MessageAnswer::Ok)
         return;

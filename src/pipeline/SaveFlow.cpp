@@ -40,7 +40,8 @@ QStringList SaveFlow::saveFilter()
 {
     QStringList filter;
     for (const CutFormat &format : cutFormats())
-        filter << format.description << QStringLiteral("*.") + format.id.toLower();
+        filter << QCoreApplication::translate("CutFormats", format.description.toUtf8().constData())
+               << QStringLiteral("*.") + format.id.toLower();
     return filter;
 }
 
@@ -61,13 +62,13 @@ QString SaveFlow::selectionProblemText(save_target::SelectionProblem problem, st
     switch (problem) {
     case SelectionProblem::None: break;
     case SelectionProblem::NothingOpen:
-        return QStringLiteral("还没有打开文件。\n请先打开一个音乐或视频文件，再选择要保存的铃声。");
+        return QCoreApplication::translate("SaveFlow", "还没有打开文件。\n请先打开一个音乐或视频文件，再选择要保存的铃声。");
     case SelectionProblem::NoEnd:
-        return QStringLiteral("还没有选择铃声的结束位置。\n请拖动时间线上的选择标记，或在播放时按“选择铃声起始位置”和“选择铃声结束位置”。");
+        return QCoreApplication::translate("SaveFlow", "还没有选择铃声的结束位置。\n请拖动时间线上的选择标记，或在播放时按“选择铃声起始位置”和“选择铃声结束位置”。");
     case SelectionProblem::Empty:
-        return QStringLiteral("选择的铃声不到 1 秒。\n请把结束位置放在开始位置之后至少 1 秒。");
+        return QCoreApplication::translate("SaveFlow", "选择的铃声不到 1 秒。\n请把结束位置放在开始位置之后至少 1 秒。");
     case SelectionProblem::PastEnd:
-        return QStringLiteral("选择的铃声超出了文件的末尾（文件长 %1）。\n请重新选择开始和结束位置。")
+        return QCoreApplication::translate("SaveFlow", "选择的铃声超出了文件的末尾（文件长 %1）。\n请重新选择开始和结束位置。")
             .arg(timeline::formatSeconds(static_cast<std::int32_t>(lengthMs / 1000)));
     }
     return {};
@@ -75,7 +76,7 @@ QString SaveFlow::selectionProblemText(save_target::SelectionProblem problem, st
 
 void SaveFlow::warn(const QString &text)
 {
-    c.messages.show(text, QStringLiteral("保存铃声"), MessageButtons::Ok, MessageIcon::Warning);
+    c.messages.show(text, QCoreApplication::translate("SaveFlow", "保存铃声"), MessageButtons::Ok, MessageIcon::Warning);
 }
 
 void SaveFlow::run()
@@ -91,7 +92,7 @@ void SaveFlow::run()
     const CutFormat &offered = cutFormats().at(typeIndex);
     c.dialogs.setFilter(saveFilter().join(u'|'));
     c.dialogs.setFilterIndex(typeIndex + 1);
-    c.dialogs.setTitle(QStringLiteral("Save As"));
+    c.dialogs.setTitle(QCoreApplication::translate("SaveFlow", "Save As"));
     c.dialogs.setPath(save_target::dialogFolder(
         c.state.SourcePath, c.state.LastSaveFolder, QStandardPaths::writableLocation(QStandardPaths::MusicLocation),
         QDir::homePath(), save_target::isWritableFolder));
@@ -108,26 +109,26 @@ void SaveFlow::run()
         QStringList names;
         for (const CutFormat &known : cutFormats())
             names << known.id;
-        warn(QStringLiteral("不能保存为这种格式：\n%1\n\n请选择 %2 格式。").arg(destination, names.join(QStringLiteral("、"))));
+        warn(QCoreApplication::translate("SaveFlow", "不能保存为这种格式：\n%1\n\n请选择 %2 格式。").arg(destination, names.join(QCoreApplication::translate("SaveFlow", "、"))));
         return;
     }
     if (format == u"M4R" && c.state.Sel.lengthMs() > LongestIphoneRingtoneMs) {
         const MessageAnswer answer = c.messages.show(
-            QStringLiteral("这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。\n\n"
+            QCoreApplication::translate("SaveFlow", "这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。\n\n"
                            "仍然保存，请按“确定”；回去缩短选择，请按“取消”。")
                 .arg(QString::number(c.state.Sel.seconds(), 'f', 1)),
-            QStringLiteral("保存铃声"), MessageButtons::OkCancel, MessageIcon::Warning);
+            QCoreApplication::translate("SaveFlow", "保存铃声"), MessageButtons::OkCancel, MessageIcon::Warning);
         if (answer != MessageAnswer::Ok)
             return;
     }
     // The source and the working copy are only ever read.
     if (save_target::isSameFile(destination, c.state.SourcePath)) {
-        warn(QStringLiteral("不能保存到这个文件：\n%1\n\n它就是正在编辑的原文件，原文件只读取、不覆盖。请换一个文件名。")
+        warn(QCoreApplication::translate("SaveFlow", "不能保存到这个文件：\n%1\n\n它就是正在编辑的原文件，原文件只读取、不覆盖。请换一个文件名。")
                  .arg(destination));
         return;
     }
     if (save_target::isSameFile(destination, c.paths.workWav())) {
-        warn(QStringLiteral("不能保存到这个文件：\n%1\n\n它是程序正在使用的工作文件。请换一个文件名。").arg(destination));
+        warn(QCoreApplication::translate("SaveFlow", "不能保存到这个文件：\n%1\n\n它是程序正在使用的工作文件。请换一个文件名。").arg(destination));
         return;
     }
     c.playback.stopAndClose();
@@ -160,7 +161,7 @@ void SaveFlow::cut(const QString &destination)
     case CutJob::Result::Untold:
         return;
     case CutJob::Result::Cancelled:
-        c.face.noticeText = QStringLiteral("已取消保存，没有写出文件。");
+        c.face.noticeText = QCoreApplication::translate("SaveFlow", "已取消保存，没有写出文件。");
         c.face.touch();
         return;
     case CutJob::Result::Failed:
@@ -204,7 +205,7 @@ void SaveFlow::afterSuccessfulSave(const QString &destination, double seconds)
     // Remembering is a convenience: a config file that cannot be written
     // costs the next run its suggestion, never this save.
     writeProgramConfig(c.paths.configFile(), rememberedConfig(c.state));
-    c.face.noticeText = QStringLiteral("已保存 %1（%2 秒，%3）")
+    c.face.noticeText = QCoreApplication::translate("SaveFlow", "已保存 %1（%2 秒，%3）")
                             .arg(saved.fileName(), QString::number(seconds, 'f', 1), sizeText(saved.size()));
     c.face.noticeFile = destination;
     c.face.touch();
@@ -222,8 +223,8 @@ void SaveFlow::afterSuccessfulSave(const QString &destination, double seconds)
 
 void SaveFlow::reportFailure(const QString &destination, const QString &reason)
 {
-    c.messages.show(QStringLiteral("铃声没有保存：\n%1\n\n%2").arg(destination, reason),
-                    QStringLiteral("保存失败"), MessageButtons::Ok, MessageIcon::Critical);
+    c.messages.show(QCoreApplication::translate("SaveFlow", "铃声没有保存：\n%1\n\n%2").arg(destination, reason),
+                    QCoreApplication::translate("SaveFlow", "保存失败"), MessageButtons::Ok, MessageIcon::Critical);
 }
 
 void SaveFlow::onCutOutput(const QString &piece)

@@ -11,6 +11,7 @@
 
 #include <QRandomGenerator>
 #include <QUrl>
+#include <QCoreApplication>
 
 namespace {
 // the pointer position the random selection hands to the handles' move and
@@ -61,7 +62,7 @@ void ToolbarActions::RandomSelection()
 {
     // Without an open file there is no length to choose a stretch from.
     if (c.state.LengthMs <= 0) {
-        c.messages.show(QStringLiteral("请先播放音乐"), QStringLiteral("warning"), MessageButtons::Ok,
+        c.messages.show(QCoreApplication::translate("ToolbarActions", "请先播放音乐"), QStringLiteral("warning"), MessageButtons::Ok,
                         MessageIcon::Warning);
         return;
     }
@@ -71,6 +72,6 @@ void ToolbarActions::RandomSelection()
         if (tryRandomSelectionOnce())
             return;
     }
-    c.messages.show(QStringLiteral("这段声音太短，无法随机选出超过 5 秒的铃声。\n请拖动选择标记手动选择。"),
+    c.messages.show(QCoreApplication::translate("ToolbarActions", "这段声音太短，无法随机选出超过 5 秒的铃声。\n请拖动选择标记手动选择。"),
                     QStringLiteral("warning"), MessageButtons::Ok, MessageIcon::Warning);
 }

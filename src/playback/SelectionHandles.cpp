@@ -3,6 +3,7 @@
 #include "playback/Timeline.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 
 using timeline::GripWidth;
 using timeline::TimelineSpan;
@@ -141,9 +142,9 @@ void SelectionHandles::select(const Selection &selection)
 QString SelectionHandles::typeStart(std::int64_t ms)
 {
     if (ms < 0 || ms > state_.LengthMs)
-        return QStringLiteral("超出了文件的长度（%1）").arg(timeline::formatMilliseconds(state_.LengthMs));
+        return QCoreApplication::translate("SelectionHandles", "超出了文件的长度（%1）").arg(timeline::formatMilliseconds(state_.LengthMs));
     if (state_.Sel.hasEnd() && ms > state_.Sel.endMs)
-        return QStringLiteral("开始位置不能晚于结束位置（%1）").arg(timeline::formatMilliseconds(state_.Sel.endMs));
+        return QCoreApplication::translate("SelectionHandles", "开始位置不能晚于结束位置（%1）").arg(timeline::formatMilliseconds(state_.Sel.endMs));
     state_.Sel.startMs = ms;
     face_.handleVisible[Start] = true;
     placeOnView();
@@ -154,9 +155,9 @@ QString SelectionHandles::typeStart(std::int64_t ms)
 QString SelectionHandles::typeEnd(std::int64_t ms)
 {
     if (ms < 0 || ms > state_.LengthMs)
-        return QStringLiteral("超出了文件的长度（%1）").arg(timeline::formatMilliseconds(state_.LengthMs));
+        return QCoreApplication::translate("SelectionHandles", "超出了文件的长度（%1）").arg(timeline::formatMilliseconds(state_.LengthMs));
     if (ms < state_.Sel.startMs)
-        return QStringLiteral("结束位置不能早于开始位置（%1）").arg(timeline::formatMilliseconds(state_.Sel.startMs));
+        return QCoreApplication::translate("SelectionHandles", "结束位置不能早于开始位置（%1）").arg(timeline::formatMilliseconds(state_.Sel.startMs));
     state_.Sel.endMs = ms;
     face_.handleVisible[End] = true;
     placeOnView();

@@ -4,9 +4,21 @@
 #include "ui/SkinWidgets.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QWidget>
 
 using namespace layout;
+
+namespace {
+
+// The tables hold source texts (marked for the "Layout" context); a widget
+// shows them in the language of the installed translation.
+QString shown(const QString &source)
+{
+    return source.isEmpty() ? source : QCoreApplication::translate("Layout", source.toUtf8().constData());
+}
+
+}  // namespace
 
 QFont LayoutBuilder::fontOf(const Font &f) const
 {
@@ -41,7 +53,7 @@ QWidget *LayoutBuilder::create(const Element &e, QWidget *parent) const
             p.setColor(QPalette::WindowText, e.colour);
             label->setPalette(p);
         }
-        label->setText(e.text);
+        label->setText(shown(e.text));
         return label;
     }
     case Kind::Panel: {
@@ -53,12 +65,13 @@ QWidget *LayoutBuilder::create(const Element &e, QWidget *parent) const
     case Kind::SmallButton: {
         auto *button = new SkinSmallButton(parent);
         button->setFont(fontOf(e.font));
-        button->setText(e.text);
+        button->setText(shown(e.text));
         return button;
     }
     case Kind::DropDown: {
         auto *box = new QComboBox(parent);
-        box->addItems(e.items);
+        for (const QString &item : e.items)
+            box->addItem(shown(item));
         box->setCurrentIndex(-1);
         box->setEditable(false);
         box->setFont(fontOf(e.font));
@@ -84,7 +97,7 @@ QHash<QString, QWidget *> LayoutBuilder::build(QWidget *window, const Table &tab
                 label->resize(label->sizeHint().expandedTo(QSize(1, label->height())));
         }
         if (!e.toolTip.isEmpty())
-            w->setToolTip(e.toolTip);
+            w->setToolTip(shown(e.toolTip));
         if (e.pointer == Pointer::Hand)
             w->setCursor(Qt::PointingHandCursor);
         w->setVisible(e.shown);

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QUrl>
+#include <QCoreApplication>
 
 namespace {
 // Positions arrive in logical pixels; the time line works in twips.
@@ -121,7 +122,7 @@ void MainWindow::wireTypedTimes()
     for (const auto &[key, which] : {std::pair{"lblSelBegin", 0}, {"lblSelEnd", 1}}) {
         SkinLabel *time = label(QLatin1String(key));
         time->setCursor(Qt::IBeamCursor);
-        time->setToolTip(QStringLiteral("单击输入时间"));
+        time->setToolTip(QCoreApplication::translate("MainWindowWiring", "单击输入时间"));
         connect(time, &SkinLabel::pressed, this, [this, time, which = which] {
             if (m_controller.state.LengthMs > 0 && m_controller.face.jobButtonsEnabled)
                 m_typedTime->openOver(time, which);
@@ -130,7 +131,7 @@ void MainWindow::wireTypedTimes()
     connect(m_typedTime, &TypedTimeField::entered, this, [this](int which, const QString &text) {
         const auto ms = timeline::parseTypedTime(text);
         if (!ms) {
-            m_typedTime->markRefused(QStringLiteral("看不懂这个时间：请写成 00:00:41.500、1:02.5 或 41.5"));
+            m_typedTime->markRefused(QCoreApplication::translate("MainWindowWiring", "看不懂这个时间：请写成 00:00:41.500、1:02.5 或 41.5"));
             return;
         }
         SelectionHandles &handles = m_controller.handles();

@@ -1,36 +1,37 @@
 #include "ui/MenuHolder.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QWidget>
 
 const QList<MenuHolder::Popup> &MenuHolder::tree()
 {
     static const QList<Popup> popups = {
-        {"menuFile", "File",
-         {{"menuOpen", "打开音乐/视频文件(&O)", "OpenFile"},
-          {"menuSave", "保存铃声(&S)", "SaveRingTone"},
+        {"menuFile", QT_TRANSLATE_NOOP("Menu", "File"),
+         {{"menuOpen", QT_TRANSLATE_NOOP("Menu", "打开音乐/视频文件(&O)"), "OpenFile"},
+          {"menuSave", QT_TRANSLATE_NOOP("Menu", "保存铃声(&S)"), "SaveRingTone"},
           {"menuS", "-", nullptr},
-          {"menuExit", "退出(&E)", "Exit"}}},
-        {"menuTools", "Tools",
-         {{"menuRRC", "随机截取铃声(&R)", "RRC"},
-          {"menuSR", "给朋友发信分享铃声(&S)", "SR"},
+          {"menuExit", QT_TRANSLATE_NOOP("Menu", "退出(&E)"), "Exit"}}},
+        {"menuTools", QT_TRANSLATE_NOOP("Menu", "Tools"),
+         {{"menuRRC", QT_TRANSLATE_NOOP("Menu", "随机截取铃声(&R)"), "RRC"},
+          {"menuSR", QT_TRANSLATE_NOOP("Menu", "给朋友发信分享铃声(&S)"), "SR"},
           {"menuViewS", "-", nullptr},
-          {"menuViewAll", "显示整个文件(&W)", "ViewAll"},
-          {"menuViewSelection", "放大到选择的段落(&Z)", "ViewSelection"}}},
-        {"menuSetting", "Setting",
-         {{"menuSettings", "系统设置(&S)", "Setting"},
+          {"menuViewAll", QT_TRANSLATE_NOOP("Menu", "显示整个文件(&W)"), "ViewAll"},
+          {"menuViewSelection", QT_TRANSLATE_NOOP("Menu", "放大到选择的段落(&Z)"), "ViewSelection"}}},
+        {"menuSetting", QT_TRANSLATE_NOOP("Menu", "Setting"),
+         {{"menuSettings", QT_TRANSLATE_NOOP("Menu", "系统设置(&S)"), "Setting"},
           {"menuFadeInS", "-", nullptr},
-          {"menuFadeIn500", "淡入 0.5 秒", "FadeIn500", true},
-          {"menuFadeIn1000", "淡入 1 秒", "FadeIn1000", true},
-          {"menuFadeIn2000", "淡入 2 秒", "FadeIn2000", true},
+          {"menuFadeIn500", QT_TRANSLATE_NOOP("Menu", "淡入 0.5 秒"), "FadeIn500", true},
+          {"menuFadeIn1000", QT_TRANSLATE_NOOP("Menu", "淡入 1 秒"), "FadeIn1000", true},
+          {"menuFadeIn2000", QT_TRANSLATE_NOOP("Menu", "淡入 2 秒"), "FadeIn2000", true},
           {"menuFadeOutS", "-", nullptr},
-          {"menuFadeOut500", "淡出 0.5 秒", "FadeOut500", true},
-          {"menuFadeOut1000", "淡出 1 秒", "FadeOut1000", true},
-          {"menuFadeOut2000", "淡出 2 秒", "FadeOut2000", true},
-          {"menuFadeOut3000", "淡出 3 秒", "FadeOut3000", true},
+          {"menuFadeOut500", QT_TRANSLATE_NOOP("Menu", "淡出 0.5 秒"), "FadeOut500", true},
+          {"menuFadeOut1000", QT_TRANSLATE_NOOP("Menu", "淡出 1 秒"), "FadeOut1000", true},
+          {"menuFadeOut2000", QT_TRANSLATE_NOOP("Menu", "淡出 2 秒"), "FadeOut2000", true},
+          {"menuFadeOut3000", QT_TRANSLATE_NOOP("Menu", "淡出 3 秒"), "FadeOut3000", true},
           {"menuNormalizeS", "-", nullptr},
-          {"menuNormalize", "统一音量（-14 LUFS）(&N)", "Normalize", true}}},
-        {"menuAbout", "About", {{"menuA", "关于(&A)", "About"}, {"menuHelp", "官方网站(&H)", "Help"}}},
+          {"menuNormalize", QT_TRANSLATE_NOOP("Menu", "统一音量（-14 LUFS）(&N)"), "Normalize", true}}},
+        {"menuAbout", QT_TRANSLATE_NOOP("Menu", "About"), {{"menuA", QT_TRANSLATE_NOOP("Menu", "关于(&A)"), "About"}, {"menuHelp", QT_TRANSLATE_NOOP("Menu", "官方网站(&H)"), "Help"}}},
     };
     return popups;
 }
@@ -40,14 +41,14 @@ MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writ
     : QObject(owner), m_owner(owner)
 {
     for (const Popup &p : tree()) {
-        auto *menu = new QMenu(QString::fromUtf8(p.caption), owner);
+        auto *menu = new QMenu(QCoreApplication::translate("Menu", p.caption), owner);
         menu->setObjectName(QLatin1String(p.name));
         for (const Entry &e : p.entries) {
             if (!e.commandWord) {
                 menu->addSeparator()->setObjectName(QLatin1String(e.name));
                 continue;
             }
-            QAction *action = menu->addAction(QString::fromUtf8(e.caption));
+            QAction *action = menu->addAction(QCoreApplication::translate("Menu", e.caption));
             action->setObjectName(QLatin1String(e.name));
             const QString word = QLatin1String(e.commandWord);
             connect(action, &QAction::triggered, this, [writeCommand, word] { writeCommand(word); });

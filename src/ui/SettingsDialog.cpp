@@ -14,10 +14,12 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+#include <QCoreApplication>
 
 namespace {
 
-const QString DialogTitle = QStringLiteral("系统设置");
+// Read when a dialog is made, so that it follows the installed translation.
+QString dialogTitle() { return QCoreApplication::translate("SettingsDialog", "系统设置"); }
 
 // Selecting a position that is not one of the list's items leaves the list
 // without a selection, as a damaged settings file should show.
@@ -45,7 +47,7 @@ SettingsDialog::SettingsDialog(EditorState &state, const QString &settingsFile,
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_TranslucentBackground);
-    setWindowTitle(DialogTitle);
+    setWindowTitle(dialogTitle());
     setWindowIcon(Skin::programIcon());
     setFixedSize(SettingsClientWidth, SettingsClientHeight);
     QFont windowFont(QStringLiteral("Tahoma"));
@@ -109,10 +111,10 @@ void SettingsDialog::confirm()
     m_state.OpenFolderChoice = selectedPosition(m_openFolderList);
     m_state.PromptSoundChoice = selectedPosition(m_promptSoundList);
     if (!writeSetupFile(m_settingsFile, {m_state.OpenFolderChoice, m_state.PromptSoundChoice})) {
-        m_messages.show(QStringLiteral("设置无法保存到文件：\n%1\n\n新的设置只在本次运行中有效，"
+        m_messages.show(QCoreApplication::translate("SettingsDialog", "设置无法保存到文件：\n%1\n\n新的设置只在本次运行中有效，"
                                        "下次启动时仍使用原来的设置。")
                             .arg(QDir::toNativeSeparators(m_settingsFile)),
-                        DialogTitle, MessageButtons::Ok, MessageIcon::Warning);
+                        dialogTitle(), MessageButtons::Ok, MessageIcon::Warning);
     }
     close();
 }

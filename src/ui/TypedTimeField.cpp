@@ -2,13 +2,14 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QCoreApplication>
 
 TypedTimeField::TypedTimeField(QWidget *parent) : QLineEdit(parent)
 {
     hide();
     setFrame(true);
     setAlignment(Qt::AlignCenter);
-    setToolTip(QStringLiteral("输入时间，例如 00:00:41.500、1:02.5 或 41.5，回车确定，Esc 取消"));
+    setToolTip(QCoreApplication::translate("TypedTimeField", "输入时间，例如 00:00:41.500、1:02.5 或 41.5，回车确定，Esc 取消"));
 }
 
 void TypedTimeField::openOver(QWidget *label, int which)

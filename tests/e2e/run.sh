@@ -24,6 +24,7 @@ trap cleanup EXIT
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
+export BRINDLEWAVE_LANG=zh  # the checks find windows by their Chinese titles
 media="$work/media folder"
 mkdir -p "$media"
 # With E2E_SHOTS set, the run also photographs each state of the window into

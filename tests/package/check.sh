@@ -255,7 +255,7 @@ cp "${XAUTHORITY:?}" "$home/Xauthority"
 [ "$(id -u)" -ne 0 ] || chown nobody:nogroup "$home/Xauthority"
 "$@" env HOME="$home" XAUTHORITY="$home/Xauthority" XDG_CONFIG_HOME="$home/config" \
   XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/runtime" \
-  QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy /usr/bin/brindlewave &
+  QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy BRINDLEWAVE_LANG=zh /usr/bin/brindlewave &
 app=$!
 win="$(timeout 90 xdotool search --sync --onlyvisible --name '^Brindlewave $' 2>/dev/null | head -n1)"
 if [ -n "$win" ]; then
