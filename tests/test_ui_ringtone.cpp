@@ -247,9 +247,6 @@ private slots:
         QTest::newRow("loud, mp3") << loud << "mp3";
         QTest::newRow("quiet, m4r") << quiet << "m4r";
         QTest::newRow("loud, ogg") << loud << "ogg";
-        // the gain would lift the clicks far over full scale: the limiter holds them
-        QTest::newRow("quiet with loud clicks, m4a")
-            << QStringLiteral("aevalsrc=0.01*sin(440*2*PI*t)+0.8*lt(mod(t\\,0.5)\\,0.001):s=44100") << "m4a";
     }
     void normalisedRingtonesMeetTheLoudnessTarget()
     {
