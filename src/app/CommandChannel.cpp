@@ -14,7 +14,7 @@ CommandChannel::CommandChannel(MainFace &face, MessageSeam &messages, Actions ac
 QString CommandChannel::aboutText()
 {
     return QCoreApplication::translate("CommandChannel", "Brindlewave %1 — 铃声制作工具，由 Brindlewave 开发者制作  \r\n%2  ")
-        .arg(QStringLiteral("0.1"), QLatin1String(VendorWebPage));
+        .arg(QStringLiteral(BRINDLEWAVE_VERSION), QLatin1String(VendorWebPage));
 }
 
 void CommandChannel::write(const QString &commandWord)

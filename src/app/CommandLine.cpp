@@ -8,7 +8,7 @@
 
 namespace {
 
-const QString ProgramVersion = QStringLiteral("0.1");
+const QString ProgramVersion = QStringLiteral(BRINDLEWAVE_VERSION);
 
 std::optional<std::int64_t> fadeMs(const QString &text)
 {
