@@ -465,7 +465,7 @@ It is the source file being edited, which is only ever read, never overwritten. 
     </message>
     <message>
         <source>选择</source>
-        <translation>Selection</translation>
+        <translation>Cut</translation>
     </message>
     <message>
         <source>浏览</source>
