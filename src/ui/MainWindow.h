@@ -89,6 +89,8 @@ private:
     void syncLights();
     void syncNotice();
     void wireJobControls();
+    void wireAccessibility();
+    void syncAccessibility(bool decodeEnded);
     void shapeWindow();  // the Timer3 tick
     void showMenu(int index);
     int indexUnderPointer(const QString &setName, const QWidget *grabber, QPointF pos) const;
@@ -100,6 +102,7 @@ private:
     QHash<QString, QWidget *> m_elements;
     QList<QWidget *> m_jobButtons;  // toolbar, transport bar and menu strip
     bool m_jobButtonsEnabled = true;
+    QString m_spokenNotice;  // the status strip's notice last handed to a screen reader
     std::unique_ptr<MenuHolder> m_menus;
     TypedTimeField *m_typedTime = nullptr;
     QShortcut *m_cancelKey = nullptr;  // Escape, live only while a job runs
