@@ -91,6 +91,17 @@ bool heardOn(QObject *object, QAccessible::Event type)
                        [&](const HeardEvent &e) { return e.object == object && e.type == type; });
 }
 
+// Every object under `a`, depth first.
+void collect(QAccessibleInterface *a, QList<QAccessibleInterface *> &into)
+{
+    for (int i = 0; i < a->childCount(); ++i) {
+        if (QAccessibleInterface *c = a->child(i)) {
+            into.append(c);
+            collect(c, into);
+        }
+    }
+}
+
 }  // namespace
 
 class AccessibilityTest : public QObject {
@@ -211,6 +222,36 @@ private slots:
         QVERIFY2(pressedDevice.commands.contains(QStringLiteral("play sound")), qPrintable(pressedDevice.commands.join(" | ")));
         // the selection was taken at the positions the device reported
         QCOMPARE(pressed.state().Sel, (Selection{4000, 5000}));
+    }
+
+    // What a screen reader walks: no unnamed pictures, none of the pictures
+    // that only decorate, every control of the layout table that acts.
+    void theTreeHoldsNamedControlsOnly()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        giveSong(h);
+        h.state().Sel = {1000, 2000};
+        h.face().handleVisible[0] = h.face().handleVisible[1] = true;
+        h.face().touch();
+        QList<QAccessibleInterface *> all;
+        collect(accessibleOf(&h.window()), all);
+        QStringList unnamed, objects;
+        for (QAccessibleInterface *a : std::as_const(all)) {
+            objects << a->object()->objectName();
+            if (!a->state().invisible && a->role() != QAccessible::StaticText && a->text(QAccessible::Name).isEmpty())
+                unnamed << QStringLiteral("%1 (role %2)").arg(a->object()->objectName()).arg(int(a->role()));
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n')));
+        for (const char *decoration : {"imgLine", "imgTopPoint", "imgSelectBottom1", "imgPB", "imgButtonData(0)",
+                                       "imgCtrlButtonLight(6)", "imgButton(3)"})
+            QVERIFY2(!objects.contains(QLatin1String(decoration)), decoration);
+        for (const char *control : {"imgButton(0)", "imgCtrlButton(6)", "imgMenu(3)", "picOpened", "imgSelectTop2",
+                                    "picPBBack", "lblSelBegin", "lblNotice"})
+            QVERIFY2(objects.contains(QLatin1String(control)), control);
+        // each child knows its place under its parent
+        for (QAccessibleInterface *a : std::as_const(all))
+            QCOMPARE(a->parent()->child(a->parent()->indexOfChild(a)), a);
     }
 
     void aMenuWordOpensItsPopup()
@@ -407,9 +448,10 @@ private slots:
         QTest::keyClick(box, Qt::Key_Escape);
         QCOMPARE(QApplication::focusWidget(), begin);
 
-        // with the window's face clicked, Space is the window's play/pause again
+        // a click on the window's face takes the focus back, and Space is the
+        // window's play/pause again
         QTest::mouseClick(&h.window(), Qt::LeftButton, {}, QPoint(5, 300));
-        h.window().setFocus(Qt::MouseFocusReason);
+        QCOMPARE(QApplication::focusWidget(), &h.window());
         device.commands.clear();
         QTest::keyClick(&h.window(), Qt::Key_Space);
         QVERIFY2(device.commands.contains(QStringLiteral("pause sound")), qPrintable(device.commands.join(" | ")));

@@ -8,6 +8,7 @@
 #include "playback/Timeline.h"
 #include "ui/SkinAccessible.h"
 #include "ui/SkinWidgets.h"
+#include "ui/WaveformView.h"
 
 #include <QCoreApplication>
 
@@ -154,6 +155,18 @@ void MainWindow::wireAccessibility()
             skin_access::describe(link, {.role = QAccessible::Button, .name = [link] { return link->text(); },
                                          .press = [link] { link->activate(); }});
     }
+
+    // The window, its panels and nothing else hold the rest: the pictures that
+    // only decorate (the play head's line and grips, the handles' other
+    // halves, the bars' fills, the stores of lit pictures) and the waveform
+    // are left out of the tree.
+    skin_access::describe(this, {.role = QAccessible::Window});
+    for (QWidget *w : std::as_const(m_elements)) {
+        if (qobject_cast<SkinImage *>(w) && !skin_access::isDescribed(w))
+            skin_access::leaveOut(w);
+    }
+    if (m_waveform)
+        skin_access::leaveOut(m_waveform);
 
     // The focus: the window itself holds it until Tab moves it into the chain,
     // so Space plays and pauses until a button has been chosen.

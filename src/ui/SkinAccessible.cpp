@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 #include <QHash>
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
@@ -66,6 +67,20 @@ public:
         if (type == QAccessible::ValueInterface && t && t->value)
             return static_cast<QAccessibleValueInterface *>(this);
         return QAccessibleWidget::interface_cast(type);
+    }
+
+    // children: all child widgets but windows, menus and decorations
+    int childCount() const override { return int(shownChildren().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<QWidget *> children = shownChildren();
+        return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index]) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child || !child->object() || !child->object()->isWidgetType())
+            return -1;
+        return int(shownChildren().indexOf(static_cast<QWidget *>(child->object())));
     }
 
     // actions
@@ -138,6 +153,19 @@ public:
 
 private:
     const Traits *traits() const { return traitsOf(object()); }
+    QList<QWidget *> shownChildren() const
+    {
+        QList<QWidget *> shown;
+        for (QObject *o : widget()->children()) {
+            auto *w = qobject_cast<QWidget *>(o);
+            if (!w || w->isWindow() || qobject_cast<QMenu *>(w))
+                continue;
+            if (const Traits *t = traitsOf(w); t && t->decorative)
+                continue;
+            shown.append(w);
+        }
+        return shown;
+    }
 };
 
 std::function<void(QAccessibleEvent *)> &observer()
@@ -182,6 +210,11 @@ void describe(QWidget *widget, Traits traits)
         QObject::connect(widget, &QObject::destroyed, [key = static_cast<const QObject *>(widget)] {
             registry().remove(key);
         });
+}
+
+void leaveOut(QWidget *widget)
+{
+    describe(widget, {.role = QAccessible::Graphic, .decorative = true});
 }
 
 bool isDescribed(const QWidget *widget)

@@ -25,12 +25,17 @@ struct Traits {
     std::function<double()> maximum;
     std::function<void(double)> setValue;  // empty: the value cannot be set
     double step = 0;                       // the smallest step of a settable value
+    // A picture that only decorates (a line, a grip's other half, a store of
+    // pictures): left out of its described parent's children.
+    bool decorative = false;
 };
 
 // Gives `widget` these traits for as long as it lives. The first call installs
 // the accessibility factory that makes the interfaces.
 void describe(QWidget *widget, Traits traits);
 bool isDescribed(const QWidget *widget);
+// Leaves `widget` out of the tree a screen reader walks (under a described parent).
+void leaveOut(QWidget *widget);
 
 // Tells assistive technology what changed in `widget` since it was last told:
 // a new name (NameChanged) or a new value (ValueChanged).
