@@ -183,6 +183,23 @@ private slots:
         QCOMPARE(accessibleOf(cancel)->role(), QAccessible::Button);
         QCOMPARE(nameOf(cancel), QStringLiteral("取消"));
 
+        // what the hint line says under the pointer is the control's description
+        for (const QString &key : {QStringLiteral("imgButton(5)"), QStringLiteral("imgCtrlButton(3)")}) {
+            QWidget *w = h.window().element(key);
+            QTest::mouseMove(w, w->rect().center());
+            QVERIFY(!h.face().lblText.isEmpty());
+            QCOMPARE(accessibleOf(w)->text(QAccessible::Description), h.face().lblText);
+        }
+
+        // while a cut runs the buttons take no orders, and offer none
+        h.face().jobButtonsEnabled = false;
+        h.face().touch();
+        QWidget *play = h.window().element(QStringLiteral("imgCtrlButton(0)"));
+        QVERIFY(!actionsOf(play).contains(QAccessibleActionInterface::pressAction()));
+        QVERIFY(accessibleOf(play)->state().disabled);
+        h.face().jobButtonsEnabled = true;
+        h.face().touch();
+
         // the open button asks for a file, as its click does
         doAction(h.window().element(QStringLiteral("imgButton(0)")), QAccessibleActionInterface::pressAction());
         QCOMPARE(h.chooser.requests.size(), 1);

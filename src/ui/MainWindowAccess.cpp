@@ -98,7 +98,6 @@ void MainWindow::wireAccessibility()
             skin_access::describe(
                 grip, {.role = QAccessible::Slider,
                        .name = [name = handle.name] { return spoken(name); },
-                       .description = [grip] { return grip->toolTip(); },
                        .value = [&s, end = handle.end] { return double(end ? s.Sel.endMs : s.Sel.startMs); },
                        .maximum = [&s] { return double(s.LengthMs); },
                        .setValue = [this, end = handle.end](double ms) {
