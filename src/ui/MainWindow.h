@@ -102,7 +102,6 @@ private:
     QHash<QString, QWidget *> m_elements;
     QList<QWidget *> m_jobButtons;  // toolbar, transport bar and menu strip
     bool m_jobButtonsEnabled = true;
-    QString m_spokenNotice;  // the status strip's notice last handed to a screen reader
     std::unique_ptr<MenuHolder> m_menus;
     TypedTimeField *m_typedTime = nullptr;
     QShortcut *m_cancelKey = nullptr;  // Escape, live only while a job runs

@@ -187,15 +187,16 @@ void MainWindow::wireAccessibility()
 
 void MainWindow::syncAccessibility(bool decodeEnded)
 {
-    for (QWidget *w : std::as_const(m_elements))
-        skin_access::refresh(w);
+    QWidget *notice = element(QStringLiteral("lblNotice"));
+    bool newNotice = false;
+    for (QWidget *w : std::as_const(m_elements)) {
+        if (skin_access::refresh(w) && w == notice)
+            newNotice = true;
+    }
     // A new notice in the status strip (a save done, failed or cancelled) is spoken.
     const MainFace &f = m_controller.face;
-    if (f.noticeText != m_spokenNotice) {
-        m_spokenNotice = f.noticeText;
-        if (!f.noticeText.isEmpty())
-            skin_access::announce(element(QStringLiteral("lblNotice")));
-    }
+    if (newNotice && !f.noticeText.isEmpty())
+        skin_access::announce(notice);
     // The end of a decode: the time line is there, with the file and its length.
     if (decodeEnded && f.picOpenedVisible)
         skin_access::announce(element(QStringLiteral("picOpened")));

@@ -222,16 +222,18 @@ bool isDescribed(const QWidget *widget)
     return traitsOf(widget) != nullptr;
 }
 
-void refresh(QWidget *widget)
+bool refresh(QWidget *widget)
 {
     const auto found = registry().find(widget);
     if (found == registry().end())
-        return;
+        return false;
     Entry &entry = *found;
+    bool renamed = false;
     if (entry.traits.name) {
         const QString name = entry.traits.name();
         if (name != entry.toldName) {
             entry.toldName = name;
+            renamed = true;
             QAccessibleEvent event(widget, QAccessible::NameChanged);
             tell(&event);
         }
@@ -244,6 +246,7 @@ void refresh(QWidget *widget)
             tell(&event);
         }
     }
+    return renamed;
 }
 
 void announce(QWidget *widget)

@@ -38,8 +38,9 @@ bool isDescribed(const QWidget *widget);
 void leaveOut(QWidget *widget);
 
 // Tells assistive technology what changed in `widget` since it was last told:
-// a new name (NameChanged) or a new value (ValueChanged).
-void refresh(QWidget *widget);
+// a new name (NameChanged) or a new value (ValueChanged). Returns whether the
+// name changed.
+bool refresh(QWidget *widget);
 // Asks assistive technology to speak `widget` now (an Alert on it, after any
 // change of its name).
 void announce(QWidget *widget);
