@@ -11,6 +11,7 @@ packages=(
   fonts-noto-cjk
   xvfb xauth xdotool imagemagick x11-utils
   dpkg-dev file lintian desktop-file-utils appstream
+  dbus at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the unit and
 # widget tests (headless), the end-to-end run of the real program under Xvfb,
+# the same program as a screen reader sees it through AT-SPI,
 # and the Debian package's check (its files, fields and validators; under CI,
 # or with PACKAGE_INSTALL=1, it also installs the package and starts it);
 # then the unit and widget tests once more, built with AddressSanitizer and
@@ -14,6 +15,9 @@ build="${BUILD_DIR:-build}"
 (cd "$build" && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy ctest --output-on-failure -j2)
 if [ -x tests/e2e/run.sh ]; then
   bash tests/e2e/run.sh "$build"
+fi
+if [ -x tests/e2e/a11y.sh ]; then
+  bash tests/e2e/a11y.sh "$build"
 fi
 if [ "${PACKAGE_INSTALL:-}" = 1 ]; then
   bash tests/package/check.sh --install

@@ -2,6 +2,81 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>Accessible</name>
+    <message>
+        <source>文件(F)</source>
+        <translation>File (F)</translation>
+    </message>
+    <message>
+        <source>工具(T)</source>
+        <translation>Tools (T)</translation>
+    </message>
+    <message>
+        <source>设置(S)</source>
+        <translation>Settings (S)</translation>
+    </message>
+    <message>
+        <source>关于(A)</source>
+        <translation>About (A)</translation>
+    </message>
+    <message>
+        <source>播放位置</source>
+        <translation>Play position</translation>
+    </message>
+    <message>
+        <source>%1，长度 %2</source>
+        <translation>%1, length %2</translation>
+    </message>
+    <message>
+        <source>选择的开始位置</source>
+        <translation>Start of the selection</translation>
+    </message>
+    <message>
+        <source>选择的结束位置</source>
+        <translation>End of the selection</translation>
+    </message>
+    <message>
+        <source>正在打开文件</source>
+        <translation>Opening the file</translation>
+    </message>
+    <message>
+        <source>正在保存铃声</source>
+        <translation>Saving the ringtone</translation>
+    </message>
+    <message>
+        <source>播放位置 %1</source>
+        <translation>Play position %1</translation>
+    </message>
+    <message>
+        <source>选择 开始位置 %1</source>
+        <translation>Selection start %1</translation>
+    </message>
+    <message>
+        <source>选择 结束位置 %1</source>
+        <translation>Selection end %1</translation>
+    </message>
+    <message>
+        <source>选择 长度 %1</source>
+        <translation>Selection length %1</translation>
+    </message>
+    <message>
+        <source>浏览 开始位置 %1</source>
+        <translation>View start %1</translation>
+    </message>
+    <message>
+        <source>浏览 结束位置 %1</source>
+        <translation>View end %1</translation>
+    </message>
+    <message>
+        <source>浏览 长度 %1</source>
+        <translation>View length %1</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>ButtonFaces</name>
     <message>
         <source>保存</source>

@@ -56,6 +56,7 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     wireKeyboard();
     wireTypedTimes();
     wireJobControls();
+    wireAccessibility();
     connect(&m_controller.face, &MainFace::changed, this, &MainWindow::syncFromFace);
     connect(&m_controller.chrome, &Chrome::changed, this, &MainWindow::syncLights);
 

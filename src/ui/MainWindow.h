@@ -89,6 +89,8 @@ private:
     void syncLights();
     void syncNotice();
     void wireJobControls();
+    void wireAccessibility();
+    void syncAccessibility(bool decodeEnded);
     void shapeWindow();  // the Timer3 tick
     void showMenu(int index);
     int indexUnderPointer(const QString &setName, const QWidget *grabber, QPointF pos) const;

@@ -1,5 +1,6 @@
 // The keyboard: one table of keys and what each does, as a person working the
-// time line expects. A typed time field that has the focus keeps its own keys.
+// time line expects. A typed time field that has the focus keeps its own keys,
+// and a button that Tab has focused takes Space and Return for itself.
 #include "ui/MainWindow.h"
 
 #include "playback/Timeline.h"

@@ -56,6 +56,8 @@ void MainWindow::syncFromFace()
     setCaption(label(QStringLiteral("lblPro")), f.lblPro);
     setCaption(label(QStringLiteral("lblText")), f.lblText);
 
+    const QWidget *decodeBar = element(QStringLiteral("picPBBack"));
+    const bool decodeEnded = decodeBar && decodeBar->isVisibleTo(this) && !f.picPBBackVisible;
     setShown(element(QStringLiteral("picOpened")), f.picOpenedVisible);
     setShown(element(QStringLiteral("picPBBack")), f.picPBBackVisible);
     setShown(element(QStringLiteral("picPro")), f.picProVisible);
@@ -103,6 +105,7 @@ void MainWindow::syncFromFace()
         for (QWidget *button : std::as_const(m_jobButtons))
             button->setEnabled(m_jobButtonsEnabled);
     }
+    syncAccessibility(decodeEnded);
 }
 
 void MainWindow::syncNotice()

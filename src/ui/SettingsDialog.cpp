@@ -5,9 +5,11 @@
 #include "ui/KeyColourShape.h"
 #include "ui/LayoutBuilder.h"
 #include "ui/SettingsLayout.h"
+#include "ui/SkinAccessible.h"
 #include "ui/SkinWidgets.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -75,6 +77,37 @@ SettingsDialog::SettingsDialog(EditorState &state, const QString &settingsFile,
         connect(back, &SkinLabel::clicked, this, &QWidget::close);
     if (auto *cross = qobject_cast<SkinImage *>(elements.value(QStringLiteral("Image1"))))
         connect(cross, &SkinImage::clicked, this, &QWidget::close);
+
+    // For screen readers: the lists carry the captions painted beside them,
+    // the two link buttons and the close cross are push buttons.
+    // A list's caption is painted into the background; a see-through label
+    // over it carries the same words as the list's label (a screen reader
+    // on Linux names a list by its label and reads its value).
+    const std::pair<QComboBox *, QString> captions[] = {
+        {m_openFolderList, QCoreApplication::translate("SettingsBackground", "保存完毕后打开铃声所在文件夹:")},
+        {m_promptSoundList, QCoreApplication::translate("SettingsBackground", "保存完毕后播放声音提示:")}};
+    for (const auto &[list, caption] : captions) {
+        if (!list)
+            continue;
+        auto *standIn = new QLabel(caption, this);
+        QPalette seeThrough = standIn->palette();
+        seeThrough.setColor(QPalette::WindowText, Qt::transparent);
+        standIn->setPalette(seeThrough);
+        standIn->setAttribute(Qt::WA_TransparentForMouseEvents);
+        standIn->setGeometry(list->x(), list->y() - list->height(), list->width(), list->height());
+        standIn->setBuddy(list);
+        list->setAccessibleDescription(caption);
+    }
+    for (const char *key : {"cmdOK", "cmbBack"}) {
+        if (auto *link = qobject_cast<SkinLabel *>(elements.value(QLatin1String(key))))
+            skin_access::describe(link, {.role = QAccessible::Button,
+                                         .name = [link] { return link->text().replace(QStringLiteral("  "), QString()); },
+                                         .press = [link] { link->activate(); }});
+    }
+    if (auto *cross = qobject_cast<SkinImage *>(elements.value(QStringLiteral("Image1"))))
+        skin_access::describe(cross, {.role = QAccessible::Button,
+                                      .name = [] { return QCoreApplication::translate("Accessible", "关闭"); },
+                                      .press = [cross] { cross->activate(); }});
 
     shapeByKeyColour(skin);
     selectStoredChoices();

@@ -22,6 +22,8 @@ public:
     const QPixmap &picture() const { return m_picture; }
     bool hasPicture() const { return !m_picture.isNull(); }
     void setStretch(bool stretch) { m_stretch = stretch; update(); }
+    // What a click does, for the keyboard and assistive technology.
+    void activate() { emit clicked(m_index); }
 
 signals:
     // Positions are in logical pixels relative to this element.
@@ -35,6 +37,12 @@ protected:
     void mousePressEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
+    // An element that takes the focus (Tab) is activated by Space or Return
+    // and shows a focus mark; the keys go to it before any window shortcut.
+    bool event(QEvent *) override;
+    void keyPressEvent(QKeyEvent *) override;
+    void focusInEvent(QFocusEvent *) override;
+    void focusOutEvent(QFocusEvent *) override;
 
 private:
     int m_index;
@@ -52,6 +60,9 @@ class SkinLabel : public QLabel {
 public:
     SkinLabel(bool autoSize, bool actsAsButton, QWidget *parent);
     void setCaption(const QString &text);
+    // What a click does (a press, and the click of one that acts as a button),
+    // for the keyboard and assistive technology.
+    void activate();
 
 signals:
     void pressed();
@@ -62,6 +73,11 @@ protected:
     void mousePressEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
+    // One that takes the focus (Tab) is activated by Space or Return and
+    // shows a focus mark, as a skinned image does.
+    bool event(QEvent *) override;
+    void keyPressEvent(QKeyEvent *) override;
+    void paintEvent(QPaintEvent *) override;
 
 private:
     bool m_autoSize;

@@ -15,6 +15,7 @@ TypedTimeField::TypedTimeField(QWidget *parent) : QLineEdit(parent)
 void TypedTimeField::openOver(QWidget *label, int which)
 {
     m_which = which;
+    m_returnFocusTo = label->hasFocus() ? label : nullptr;
     setStyleSheet(QString());
     setFont(label->font());
     if (const auto *text = qobject_cast<QLabel *>(label))
@@ -39,8 +40,15 @@ void TypedTimeField::markRefused(const QString &why)
 void TypedTimeField::closeField()
 {
     m_which = -1;
+    // Hiding a focused box would hand the focus to the next control in the chain.
+    if (hasFocus()) {
+        if (m_returnFocusTo)
+            m_returnFocusTo->setFocus(Qt::OtherFocusReason);
+        else
+            window()->setFocus(Qt::OtherFocusReason);
+    }
+    m_returnFocusTo = nullptr;
     hide();
-    clearFocus();
 }
 
 void TypedTimeField::keyPressEvent(QKeyEvent *event)
@@ -60,6 +68,8 @@ void TypedTimeField::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
     // a refused text keeps the box open until the user takes it back
-    if (styleSheet().isEmpty() && isVisible())
+    if (styleSheet().isEmpty() && isVisible()) {
+        m_returnFocusTo = nullptr;  // the focus has gone where it was sent
         closeField();
+    }
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPointer>
 
 // The box in which a time of the selection is typed: it opens over the time
 // label that was clicked, holding that label's text selected. Return hands the
 // text over; Escape, or the focus going elsewhere, closes it unchanged. A
 // refused text stays in the box, marked, with the reason as its tool tip.
+// Opened from a label that has the keyboard focus, it gives the focus back to
+// that label when it closes.
 class TypedTimeField : public QLineEdit {
     Q_OBJECT
 public:
@@ -26,4 +29,5 @@ protected:
 
 private:
     int m_which = -1;
+    QPointer<QWidget> m_returnFocusTo;  // the label, when it had the focus (opened from the keyboard)
 };

@@ -1,0 +1,528 @@
+// The main window through Qt's accessibility layer, as a screen reader sees
+// it: every control that acts has its role, its name and its action, and the
+// action does what a click does; the time line and the selection's handles
+// are sliders on the editor's values; the bars are progress bars; the time
+// fields are named for what they show; notices and message boxes are spoken;
+// Tab walks the controls in order and Space or Return works the focused one.
+#include "app/Language.h"
+#include "support/Media.h"
+#include "support/RecordingDevice.h"
+#include "support/WindowHarness.h"
+#include "ui/DesktopSeams.h"
+#include "ui/MainLayout.h"
+#include "ui/MenuHolder.h"
+#include "ui/SkinAccessible.h"
+#include "ui/SkinWidgets.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QAccessibleInterface *accessibleOf(QWidget *w)
+{
+    return w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+}
+
+QString nameOf(QWidget *w)
+{
+    QAccessibleInterface *a = accessibleOf(w);
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+QStringList actionsOf(QWidget *w)
+{
+    QAccessibleInterface *a = accessibleOf(w);
+    return a && a->actionInterface() ? a->actionInterface()->actionNames() : QStringList();
+}
+
+// Runs an action as a screen reader asks for it, then lets it take place
+// (the press runs once the caller has been answered).
+void doAction(QWidget *w, const QString &action)
+{
+    QAccessibleInterface *a = accessibleOf(w);
+    QVERIFY(a && a->actionInterface());
+    a->actionInterface()->doAction(action);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+QAccessibleValueInterface *valueOf(QWidget *w)
+{
+    QAccessibleInterface *a = accessibleOf(w);
+    return a ? a->valueInterface() : nullptr;
+}
+
+QString layoutText(const QString &source)
+{
+    return QCoreApplication::translate("Layout", source.toUtf8().constData());
+}
+
+// Every event the window's controls send to assistive technology, with what
+// its object was called at that moment.
+struct HeardEvent {
+    QObject *object;
+    QAccessible::Event type;
+    QString name;
+    QVariant value;
+};
+QList<HeardEvent> g_heard;
+
+void hear(QAccessibleEvent *event)
+{
+    QAccessibleInterface *a = event->accessibleInterface();
+    HeardEvent heard{event->object(), event->type(), a ? a->text(QAccessible::Name) : QString(), {}};
+    if (event->type() == QAccessible::ValueChanged)
+        heard.value = static_cast<QAccessibleValueChangeEvent *>(event)->value();
+    g_heard.append(heard);
+}
+
+bool heardOn(QObject *object, QAccessible::Event type)
+{
+    return std::any_of(g_heard.cbegin(), g_heard.cend(),
+                       [&](const HeardEvent &e) { return e.object == object && e.type == type; });
+}
+
+// Every object under `a`, depth first.
+void collect(QAccessibleInterface *a, QList<QAccessibleInterface *> &into)
+{
+    for (int i = 0; i < a->childCount(); ++i) {
+        if (QAccessibleInterface *c = a->child(i)) {
+            into.append(c);
+            collect(c, into);
+        }
+    }
+}
+
+}  // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_song;  // 10 s
+
+    // A window with the song in place as its working copy, as after an open.
+    void giveSong(WindowHarness &h)
+    {
+        QFile::remove(h.paths.workWav());
+        QVERIFY(QFile::copy(m_song, h.paths.workWav()));
+        h.state().FileOpen = FlagTrue;
+        h.state().LengthMs = 10000;
+        if (auto *recording = dynamic_cast<RecordingDevice *>(&h.device()))
+            recording->setLength(10000);
+        h.controller().view().showWholeFile();
+        h.face().picOpenedVisible = true;
+        h.face().touch();
+    }
+
+    void activate(WindowHarness &h)
+    {
+        h.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_song = m_dir.filePath(QStringLiteral("ten seconds.wav"));
+        QVERIFY(media::runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=10", "-ac", "2",
+                                  media::asFileUrl(m_song)}));
+        skin_access::setObserver(hear);
+    }
+
+    void init() { g_heard.clear(); }
+
+    // Every toolbar, transport, title-strip and status-strip button of the
+    // layout table is a push button named by its tool tip, with a press action;
+    // the menu strip's words are menu items.
+    void everyActingControlHasItsRoleNameAndAction()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        int buttons = 0;
+        for (const layout::Element &e : mainLayout()) {
+            const bool acts = !e.toolTip.isEmpty() && (e.kind == layout::Kind::Image || e.kind == layout::Kind::LabelButton);
+            if (!acts)
+                continue;
+            QWidget *w = h.window().element(e.key());
+            QAccessibleInterface *a = accessibleOf(w);
+            QVERIFY2(a, qPrintable(e.key()));
+            QCOMPARE(a->role(), QAccessible::Button);
+            // a link is named by its words, a picture by its tool tip
+            QCOMPARE(a->text(QAccessible::Name), layoutText(e.kind == layout::Kind::LabelButton ? e.text : e.toolTip));
+            QVERIFY2(actionsOf(w).contains(QAccessibleActionInterface::pressAction()), qPrintable(e.key()));
+            ++buttons;
+        }
+        QCOMPARE(buttons, 7 + 7 + 2 + 1 + 2);  // toolbar, transport, title strip, feedback, notice links
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgButton(0)"))), QStringLiteral("打开一个音乐/视频文件"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(0)"))), QStringLiteral("播放"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(6)"))), QStringLiteral("保存铃声"));
+        // the quick-start picture opens a file, as the first button does
+        QCOMPARE(accessibleOf(h.window().element(QStringLiteral("imgOpen")))->role(), QAccessible::Button);
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgOpen"))), QStringLiteral("打开一个音乐/视频文件"));
+
+        const QStringList words = {QStringLiteral("文件(F)"), QStringLiteral("工具(T)"), QStringLiteral("设置(S)"),
+                                   QStringLiteral("关于(A)")};
+        for (int i = 0; i < 4; ++i) {
+            QWidget *w = h.window().element(QStringLiteral("imgMenu(%1)").arg(i));
+            QCOMPARE(accessibleOf(w)->role(), QAccessible::MenuItem);
+            QCOMPARE(nameOf(w), words[i]);
+            QVERIFY(actionsOf(w).contains(QAccessibleActionInterface::pressAction()));
+        }
+        // the small cancel buttons are Qt's own buttons, named by their caption
+        QWidget *cancel = h.window().element(QStringLiteral("cmdCancelCut"));
+        QCOMPARE(accessibleOf(cancel)->role(), QAccessible::Button);
+        QCOMPARE(nameOf(cancel), QStringLiteral("取消"));
+
+        // what the hint line says under the pointer is the control's description
+        for (const QString &key : {QStringLiteral("imgButton(5)"), QStringLiteral("imgCtrlButton(3)")}) {
+            QWidget *w = h.window().element(key);
+            QTest::mouseMove(w, w->rect().center());
+            QVERIFY(!h.face().lblText.isEmpty());
+            QCOMPARE(accessibleOf(w)->text(QAccessible::Description), h.face().lblText);
+        }
+
+        // while a cut runs the buttons take no orders, and offer none
+        h.face().jobButtonsEnabled = false;
+        h.face().touch();
+        QWidget *play = h.window().element(QStringLiteral("imgCtrlButton(0)"));
+        QVERIFY(!actionsOf(play).contains(QAccessibleActionInterface::pressAction()));
+        QVERIFY(accessibleOf(play)->state().disabled);
+        h.face().jobButtonsEnabled = true;
+        h.face().touch();
+
+        // the open button asks for a file, as its click does
+        doAction(h.window().element(QStringLiteral("imgButton(0)")), QAccessibleActionInterface::pressAction());
+        QCOMPARE(h.chooser.requests.size(), 1);
+    }
+
+    // Two windows in the same state: one is clicked, the other is worked
+    // through the press actions; their devices hear the same commands.
+    void aPressDoesWhatAClickDoes()
+    {
+        RecordingDevice clickedDevice, pressedDevice;
+        WindowHarness clicked(&clickedDevice), pressed(&pressedDevice);
+        giveSong(clicked);
+        giveSong(pressed);
+        for (int i : {0, 2, 0, 1, 0, 3, 4, 5, 1}) {  // play, pause, resume, stop, play, start, end, selection, stop
+            const QString key = QStringLiteral("imgCtrlButton(%1)").arg(i);
+            clickedDevice.commands.clear();
+            pressedDevice.commands.clear();
+            clickedDevice.setPosition(1000 * (i + 1));
+            pressedDevice.setPosition(1000 * (i + 1));
+            clicked.controller().positionTracker().tick();
+            pressed.controller().positionTracker().tick();
+            clicked.click(key);
+            doAction(pressed.window().element(key), QAccessibleActionInterface::pressAction());
+            // each window plays its own working copy; the position timer's
+            // queries are not the buttons'
+            auto acts = [](const RecordingDevice &device, const QString &work) {
+                QStringList sent = device.commands.filter(QRegularExpression(QStringLiteral("^(?!status sound)")));
+                return sent.join(u'\n').replace(work, QStringLiteral("WORK"));
+            };
+            QCOMPARE(acts(pressedDevice, pressed.paths.workWav()), acts(clickedDevice, clicked.paths.workWav()));
+            QVERIFY(!acts(clickedDevice, clicked.paths.workWav()).isEmpty() || i == 3 || i == 4);
+            QCOMPARE(pressed.state().Sel, clicked.state().Sel);
+        }
+        // the play button's press started playback
+        pressedDevice.commands.clear();
+        doAction(pressed.window().element(QStringLiteral("imgCtrlButton(0)")), QAccessibleActionInterface::pressAction());
+        QVERIFY2(pressedDevice.commands.contains(QStringLiteral("play sound")), qPrintable(pressedDevice.commands.join(" | ")));
+        // the selection was taken at the positions the device reported
+        QCOMPARE(pressed.state().Sel, (Selection{4000, 5000}));
+    }
+
+    // What a screen reader walks: no unnamed pictures, none of the pictures
+    // that only decorate, every control of the layout table that acts.
+    void theTreeHoldsNamedControlsOnly()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        giveSong(h);
+        h.state().Sel = {1000, 2000};
+        h.face().handleVisible[0] = h.face().handleVisible[1] = true;
+        h.face().touch();
+        QList<QAccessibleInterface *> all;
+        collect(accessibleOf(&h.window()), all);
+        QStringList unnamed, objects;
+        for (QAccessibleInterface *a : std::as_const(all)) {
+            objects << a->object()->objectName();
+            if (!a->state().invisible && a->role() != QAccessible::StaticText && a->text(QAccessible::Name).isEmpty())
+                unnamed << QStringLiteral("%1 (role %2)").arg(a->object()->objectName()).arg(int(a->role()));
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n')));
+        for (const char *decoration : {"imgLine", "imgTopPoint", "imgSelectBottom1", "imgPB", "imgButtonData(0)",
+                                       "imgCtrlButtonLight(6)", "imgButton(3)"})
+            QVERIFY2(!objects.contains(QLatin1String(decoration)), decoration);
+        for (const char *control : {"imgButton(0)", "imgCtrlButton(6)", "imgMenu(3)", "picOpened", "imgSelectTop2",
+                                    "picPBBack", "lblSelBegin", "lblNotice"})
+            QVERIFY2(objects.contains(QLatin1String(control)), control);
+        // each child knows its place under its parent
+        for (QAccessibleInterface *a : std::as_const(all))
+            QCOMPARE(a->parent()->child(a->parent()->indexOfChild(a)), a);
+    }
+
+    void aMenuWordOpensItsPopup()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        activate(h);
+        QMenu *seen = nullptr;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                seen = menu;
+                menu->close();
+            }
+        });
+        poll.start(10);
+        QAccessibleInterface *a = accessibleOf(h.window().element(QStringLiteral("imgMenu(1)")));
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(WindowHarness::waitFor([&] { return seen != nullptr; }, 30000));
+        QCOMPARE(seen, h.window().menus().popup(1));
+    }
+
+    // The time line's value is the play position; setting it plays from there.
+    void theTimeLineIsASliderOnThePlayPosition()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        giveSong(h);
+        QWidget *line = h.window().element(QStringLiteral("picOpened"));
+        QCOMPARE(accessibleOf(line)->role(), QAccessible::Slider);
+        QCOMPARE(nameOf(line), QStringLiteral("播放位置"));
+        QAccessibleValueInterface *v = valueOf(line);
+        QVERIFY(v);
+        QCOMPARE(v->minimumValue().toDouble(), 0.0);
+        QCOMPARE(v->maximumValue().toDouble(), 10000.0);
+
+        doAction(h.window().element(QStringLiteral("imgCtrlButton(0)")), QAccessibleActionInterface::pressAction());
+        for (qint64 at : {2500, 7250}) {
+            device.setPosition(at);
+            h.controller().positionTracker().tick();
+            QCOMPARE(v->currentValue().toDouble(), double(at));
+            QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
+                return e.object == line && e.type == QAccessible::ValueChanged && e.value.toDouble() == double(at);
+            }));
+        }
+        device.commands.clear();
+        v->setCurrentValue(4000);
+        QCOMPARE(device.commands.value(device.commands.size() - 1), QStringLiteral("play sound from 4000"));
+        // the stepping actions move by a second
+        device.setPosition(4000);
+        h.controller().positionTracker().tick();
+        doAction(line, QAccessibleActionInterface::increaseAction());
+        QCOMPARE(device.commands.value(device.commands.size() - 1), QStringLiteral("play sound from 5000"));
+    }
+
+    // The handles' values are the selection's ends; setting one moves it as a
+    // typed time does, and a time the selection cannot take changes nothing.
+    void theHandlesAreSlidersOnTheSelection()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        giveSong(h);
+        QWidget *start = h.window().element(QStringLiteral("imgSelectTop1"));
+        QWidget *end = h.window().element(QStringLiteral("imgSelectTop2"));
+        QCOMPARE(accessibleOf(start)->role(), QAccessible::Slider);
+        QCOMPARE(accessibleOf(end)->role(), QAccessible::Slider);
+        QCOMPARE(nameOf(start), QStringLiteral("选择的开始位置"));
+        QCOMPARE(nameOf(end), QStringLiteral("选择的结束位置"));
+        valueOf(start)->setCurrentValue(4150);
+        valueOf(end)->setCurrentValue(6000);
+        QCOMPARE(h.state().Sel, (Selection{4150, 6000}));
+        QCOMPARE(h.face().lblSelBegin, QStringLiteral("00:00:04.2"));
+        QCOMPARE(valueOf(start)->currentValue().toDouble(), 4150.0);
+        QCOMPARE(valueOf(end)->currentValue().toDouble(), 6000.0);
+        QCOMPARE(valueOf(end)->maximumValue().toDouble(), 10000.0);
+        valueOf(end)->setCurrentValue(3000);  // before the start
+        QCOMPARE(h.state().Sel, (Selection{4150, 6000}));
+        // the time fields say what they show
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("选择 开始位置 00:00:04.2"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelLength"))), QStringLiteral("选择 长度 00:00:01.9"));
+        QCOMPARE(accessibleOf(h.window().element(QStringLiteral("lblSelEnd")))->role(), QAccessible::StaticText);
+        QVERIFY(heardOn(h.window().element(QStringLiteral("lblSelBegin")), QAccessible::NameChanged));
+    }
+
+    void theBarsAreProgressBars()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QWidget *decode = h.window().element(QStringLiteral("picPBBack"));
+        QWidget *cut = h.window().element(QStringLiteral("picPro"));
+        QCOMPARE(accessibleOf(decode)->role(), QAccessible::ProgressBar);
+        QCOMPARE(accessibleOf(cut)->role(), QAccessible::ProgressBar);
+        h.face().picPBBackVisible = true;
+        h.face().lblPB = QStringLiteral("42%");
+        h.face().lblPro = QStringLiteral("7%");
+        h.face().touch();
+        QCOMPARE(valueOf(decode)->currentValue().toDouble(), 42.0);
+        QCOMPARE(valueOf(decode)->maximumValue().toDouble(), 100.0);
+        QCOMPARE(valueOf(cut)->currentValue().toDouble(), 7.0);
+        QVERIFY(heardOn(decode, QAccessible::ValueChanged));
+
+        // the decode's end is spoken on the time line, which then names the file
+        g_heard.clear();
+        h.face().picPBBackVisible = false;
+        h.face().picOpenedVisible = true;
+        h.face().lblFileName = QStringLiteral("song.mp3");
+        h.face().touch();
+        QWidget *line = h.window().element(QStringLiteral("picOpened"));
+        QVERIFY(heardOn(line, QAccessible::Alert));
+        QVERIFY(accessibleOf(line)->text(QAccessible::Description).startsWith(QStringLiteral("song.mp3")));
+    }
+
+    // A new notice in the status strip is spoken, by its text; a message box
+    // is spoken as an alert.
+    void noticesAndMessagesAreSpoken()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QWidget *notice = h.window().element(QStringLiteral("lblNotice"));
+        h.face().noticeText = QStringLiteral("已保存 ring.mp3（3.0 秒，48 KB）");
+        h.face().touch();
+        QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
+            return e.object == notice && e.type == QAccessible::Alert && e.name == h.face().noticeText;
+        }));
+        g_heard.clear();
+        h.face().touch();  // nothing new: nothing said again
+        QVERIFY(!heardOn(notice, QAccessible::Alert));
+
+        // a message box is an alert (Qt raises an Alert event when one shows),
+        // and its text is readable
+        MessageBoxes boxes(&h.window());
+        QAccessible::Role role = QAccessible::NoRole;
+        QString text;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                role = accessibleOf(box)->role();
+                for (QLabel *label : box->findChildren<QLabel *>())
+                    text += nameOf(label);
+                box->accept();
+            }
+        });
+        poll.start(10);
+        boxes.show(QStringLiteral("保存失败"), QStringLiteral("Brindlewave"), MessageButtons::Ok, MessageIcon::Critical);
+        QCOMPARE(role, QAccessible::AlertMessage);
+        QVERIFY2(text.contains(QStringLiteral("保存失败")), qPrintable(text));
+    }
+
+    // Tab walks the toolbar, the transport bar, the typed times and the save
+    // button, Shift+Tab walks back; Space works the focused button, and plays
+    // when the window itself has the focus.
+    void tabWalksTheControlsInOrder()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        giveSong(h);
+        activate(h);
+        QCOMPARE(QApplication::focusWidget(), &h.window());
+        const QStringList order = {"imgButton(0)",     "imgButton(1)",     "imgButton(2)",     "imgButton(4)",
+                                   "imgButton(5)",     "imgButton(6)",     "imgButton(7)",     "imgCtrlButton(0)",
+                                   "imgCtrlButton(1)", "imgCtrlButton(2)", "imgCtrlButton(3)", "imgCtrlButton(4)",
+                                   "imgCtrlButton(5)", "lblSelBegin",      "lblSelEnd",        "imgCtrlButton(6)"};
+        QStringList walked;
+        for (int i = 0; i < order.size() + 1; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walked, order + QStringList{order.first()});
+        QStringList back;
+        for (int i = 0; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            back.prepend(QApplication::focusWidget()->objectName());
+        }
+        QCOMPARE(back, order);
+
+        // Space on the focused play button plays; Return on the stop button stops
+        h.window().element(QStringLiteral("imgCtrlButton(0)"))->setFocus(Qt::TabFocusReason);
+        device.commands.clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY2(device.commands.contains(QStringLiteral("play sound")), qPrintable(device.commands.join(" | ")));
+        device.setReply(QStringLiteral("status sound mode"), QStringLiteral("playing"));
+        h.window().element(QStringLiteral("imgCtrlButton(1)"))->setFocus(Qt::TabFocusReason);
+        device.commands.clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(device.commands.contains(QStringLiteral("stop sound")));
+        QVERIFY(!device.commands.contains(QStringLiteral("pause sound")));
+
+        // Return on a typed time opens its box; Escape gives the focus back
+        QWidget *begin = h.window().element(QStringLiteral("lblSelBegin"));
+        begin->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(begin, Qt::Key_Return);
+        auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(box && box->isVisible());
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), begin);
+
+        // a click on the window's face takes the focus back, and Space is the
+        // window's play/pause again
+        QTest::mouseClick(&h.window(), Qt::LeftButton, {}, QPoint(5, 300));
+        QCOMPARE(QApplication::focusWidget(), &h.window());
+        device.commands.clear();
+        QTest::keyClick(&h.window(), Qt::Key_Space);
+        QVERIFY2(device.commands.contains(QStringLiteral("pause sound")), qPrintable(device.commands.join(" | ")));
+    }
+
+    void theSettingsDialogSaysWhatItsListsAndLinksAre()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.window().showSettingsDialog();
+        QWidget *dialog = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w != &h.window() && w->isVisible() && w->findChild<QComboBox *>())
+                dialog = w;
+        QVERIFY(dialog);
+        const QList<QComboBox *> lists = dialog->findChildren<QComboBox *>();
+        QCOMPARE(lists.size(), 2);
+        // each list is labelled by its caption
+        QStringList names;
+        for (QComboBox *list : lists) {
+            const auto labels = accessibleOf(list)->relations(QAccessible::Label);
+            QCOMPARE(labels.size(), 1);
+            names << labels.first().first->text(QAccessible::Name);
+        }
+        names.sort();
+        QStringList expected = {QStringLiteral("保存完毕后打开铃声所在文件夹:"), QStringLiteral("保存完毕后播放声音提示:")};
+        expected.sort();
+        QCOMPARE(names, expected);
+        QStringList links;
+        for (SkinLabel *label : dialog->findChildren<SkinLabel *>()) {
+            QAccessibleInterface *a = accessibleOf(label);
+            if (a->role() == QAccessible::Button && actionsOf(label).contains(QAccessibleActionInterface::pressAction()))
+                links << a->text(QAccessible::Name);
+        }
+        links.sort();
+        QCOMPARE(links, (QStringList{QStringLiteral("确定"), QStringLiteral("返回")}));
+        dialog->close();
+    }
+
+    void namesFollowTheEnglishTranslation()
+    {
+        const LanguageInstall language(LanguageEnglish);
+        QVERIFY(language.programTextsLoaded());
+        RecordingDevice device;
+        WindowHarness h(&device);
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgButton(0)"))), QStringLiteral("Open a music or video file"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(0)"))), QStringLiteral("Play"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(6)"))), QStringLiteral("Save the ringtone"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgMenu(0)"))), QStringLiteral("File (F)"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("picOpened"))), QStringLiteral("Play position"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("Selection start 00:00:00.0"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("picPBBack"))), QStringLiteral("Opening the file"));
+    }
+};
+
+QTEST_MAIN(AccessibilityTest)
+#include "test_accessibility.moc"
