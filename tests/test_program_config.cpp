@@ -1,25 +1,10 @@
 #include "settings/ProgramConfig.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-}  // namespace
 
 // brindlewave.conf: what the program remembers between runs.
 class ProgramConfigTest : public QObject {

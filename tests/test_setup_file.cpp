@@ -1,5 +1,6 @@
 #include "app/Paths.h"
 #include "settings/SetupFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,18 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 bool canCreateFileIn(const QString &folder)
 {

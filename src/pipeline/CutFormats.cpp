@@ -7,6 +7,12 @@ const QList<CutFormat> &cutFormats()
     // The first four keep the option sets ringtones have always been cut with.
     // AAC goes into the iPod flavour of MP4, which is what the phones read; it
     // is named explicitly because the transcoder knows no ".m4r" ending.
+    // AAC-LC, 192 kbit/s, 44.1 kHz stereo: the iPhone ringtone and M4A alike.
+    const QStringList aacInMp4{QStringLiteral("-y"), QStringLiteral("-c:a"), QStringLiteral("aac"),
+                               QStringLiteral("-profile:a"), QStringLiteral("aac_low"), QStringLiteral("-b:a"),
+                               QStringLiteral("192k"), QStringLiteral("-ar"), QStringLiteral("44100"),
+                               QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-movflags"),
+                               QStringLiteral("+faststart"), QStringLiteral("-f"), QStringLiteral("ipod")};
     static const QList<CutFormat> formats = {
         {QStringLiteral("MP3"), QString::fromUtf8(QT_TRANSLATE_NOOP("CutFormats", "MP3 Files(*.mp3)")), QStringLiteral("mp3"),
          {QStringLiteral("-y"), QStringLiteral("-ab"), QStringLiteral("320k"), QStringLiteral("-ar"),
@@ -21,10 +27,7 @@ const QList<CutFormat> &cutFormats()
           QStringLiteral("7.4k"), QStringLiteral("-ac"), QStringLiteral("1")},
          8000, 1},
         {QStringLiteral("M4R"), QString::fromUtf8(QT_TRANSLATE_NOOP("CutFormats", "iPhone 铃声(*.m4r)")), QStringLiteral("aac"),
-         {QStringLiteral("-y"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-profile:a"),
-          QStringLiteral("aac_low"), QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ar"),
-          QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-movflags"),
-          QStringLiteral("+faststart"), QStringLiteral("-f"), QStringLiteral("ipod")},
+         aacInMp4,
          44100, 2},
         {QStringLiteral("OGG"), QString::fromUtf8(QT_TRANSLATE_NOOP("CutFormats", "OGG 格式(*.ogg)")), QStringLiteral("vorbis"),
          {QStringLiteral("-y"), QStringLiteral("-c:a"), QStringLiteral("libvorbis"), QStringLiteral("-b:a"),
@@ -32,10 +35,7 @@ const QList<CutFormat> &cutFormats()
           QStringLiteral("2"), QStringLiteral("-f"), QStringLiteral("ogg")},
          44100, 2},
         {QStringLiteral("M4A"), QString::fromUtf8(QT_TRANSLATE_NOOP("CutFormats", "M4A 格式(*.m4a)")), QStringLiteral("aac"),
-         {QStringLiteral("-y"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-profile:a"),
-          QStringLiteral("aac_low"), QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ar"),
-          QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-movflags"),
-          QStringLiteral("+faststart"), QStringLiteral("-f"), QStringLiteral("ipod")},
+         aacInMp4,
          44100, 2},
     };
     return formats;

@@ -4,14 +4,10 @@
 #include "app/MainFace.h"
 #include "app/Seams.h"
 #include "pipeline/CommandLines.h"
-#include "pipeline/CutCheck.h"
 #include "pipeline/CutFormats.h"
-#include "pipeline/Loudness.h"
 #include "pipeline/RingtoneName.h"
-#include "pipeline/FailureReport.h"
 #include "pipeline/DOSOutputs.h"
 #include "pipeline/ProgressReport.h"
-#include "pipeline/TranscoderOutput.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackDevice.h"
 #include "playback/ShortName.h"
@@ -27,9 +23,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 SaveFlow::SaveFlow(FlowContext &context)
     : c(context), m_probe(context.messages), m_job(context.cutRunner, m_probe, context.paths)

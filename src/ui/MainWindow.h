@@ -105,6 +105,8 @@ private:
     std::unique_ptr<MenuHolder> m_menus;
     TypedTimeField *m_typedTime = nullptr;
     QShortcut *m_cancelKey = nullptr;  // Escape, live only while a job runs
+    QString m_noticeText;  // the notice as last laid out
+    QString m_noticeFile;
     WaveformView *m_waveform = nullptr;
     Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;

@@ -116,6 +116,12 @@ void MainWindow::syncNotice()
     SkinLabel *play = label(QStringLiteral("lblNoticePlay"));
     if (!notice || !folder || !play)
         return;
+    // The face changes on every tick of the position timer; the notice only
+    // after a job, so it is laid out again only then.
+    if (f.noticeText == m_noticeText && f.noticeFile == m_noticeFile)
+        return;
+    m_noticeText = f.noticeText;
+    m_noticeFile = f.noticeFile;
     const bool withFile = !f.noticeText.isEmpty() && !f.noticeFile.isEmpty();
     // The notice ends before the feedback link; a long name gives way in its middle.
     const int right = element(QStringLiteral("imgFeedback")) ? element(QStringLiteral("imgFeedback"))->x() - 8
