@@ -2,6 +2,7 @@
 // run as a user's script runs it (the built program, no display).
 #include "app/CommandLine.h"
 #include "pipeline/SaveFlow.h"
+#include "support/Files.h"
 #include "support/Media.h"
 
 #include <QDir>
@@ -180,7 +181,7 @@ private slots:
         QVERIFY2(qAbs(info.duration - 2.75) <= 0.05, qPrintable(QString::number(info.duration)));
         QVERIFY2(run.err.contains(QStringLiteral("已保存")), qPrintable(run.err));
         QVERIFY2(run.err.contains(QStringLiteral("100%")), qPrintable(run.err));
-        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(output)));
+        QCOMPARE(hiddenIn(m_folder.path()), QStringList());
         // its working folder went with it
         QCOMPARE(QDir(home() + QStringLiteral("/cache/brindlewave")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
@@ -223,7 +224,7 @@ private slots:
         QVERIFY2(run.err.contains(said), qPrintable(run.err));
         if (output != m_tone) {
             QVERIFY(!QFile::exists(output));
-            QVERIFY(!QFile::exists(SaveFlow::partialNameFor(output)));
+            QCOMPARE(hiddenIn(m_folder.path()), QStringList());
         }
         QFile f(m_tone);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -266,12 +267,12 @@ private slots:
         while (!err.contains(QStringLiteral("保存 ")) && process->waitForReadyRead(30000))
             err += QString::fromUtf8(process->readAllStandardError());
         QVERIFY2(err.contains(QStringLiteral("保存 ")), qPrintable(err));
-        QVERIFY(QFile::exists(SaveFlow::partialNameFor(output)));
+        QCOMPARE(hiddenIn(m_folder.path()), QStringList());  // written, but under no name yet
         process->terminate();
         const Run run = finish(process);
         QVERIFY2(run.exitCode == int(ExitFailed) && !run.crashed, qPrintable(err + run.err));
         QVERIFY(!QFile::exists(output));
-        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(output)));
+        QCOMPARE(hiddenIn(m_folder.path()), QStringList());
         QCOMPARE(QDir(home() + QStringLiteral("/cache/brindlewave")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
     }

@@ -128,7 +128,7 @@ private slots:
     // fixes the rate and channels, a file at others is not the ringtone asked for.
     void proofOfTheNewFormats()
     {
-        const QString aac = QStringLiteral("codec_name=aac\ncodec_type=audio\nsample_rate=44100\nchannels=2\nduration=6.01\n");
+        const QString aac = QStringLiteral("codec_name=aac\ncodec_type=audio\nsample_rate=44100\nchannels=2\nduration=6.01\ndecoded_duration=6.010000\n");
         QCOMPARE(cutProblem(parseProbe(aac), QStringLiteral("M4R"), 6.0), QString());
         QCOMPARE(cutProblem(parseProbe(aac), QStringLiteral("M4A"), 6.0), QString());
         QVERIFY(!cutProblem(parseProbe(aac), QStringLiteral("OGG"), 6.0).isEmpty());
@@ -137,7 +137,7 @@ private slots:
         QVERIFY(!cutProblem(parseProbe(QString(aac).replace(QStringLiteral("channels=2"), QStringLiteral("channels=1"))),
                             QStringLiteral("M4R"), 6.0).isEmpty());
         // WAV keeps the working WAV's rate and channels, whatever they are
-        const QString wav = QStringLiteral("codec_name=pcm_s16le\ncodec_type=audio\nsample_rate=22050\nchannels=1\nduration=6\n");
+        const QString wav = QStringLiteral("codec_name=pcm_s16le\ncodec_type=audio\nsample_rate=22050\nchannels=1\nduration=6\ndecoded_duration=6.000000\n");
         QCOMPARE(cutProblem(parseProbe(wav), QStringLiteral("WAV"), 6.0), QString());
         const QString vorbis = QStringLiteral("codec_name=vorbis\ncodec_type=audio\nsample_rate=44100\nchannels=2\nduration=5.99\n");
         QCOMPARE(cutProblem(parseProbe(vorbis), QStringLiteral("OGG"), 6.0), QString());

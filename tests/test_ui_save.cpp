@@ -3,6 +3,7 @@
 #include "pipeline/FailureReport.h"
 #include "pipeline/SaveFlow.h"
 #include "pipeline/ToolbarActions.h"
+#include "support/Files.h"
 #include "support/Media.h"
 #include "support/RecordingDevice.h"
 #include "support/WindowHarness.h"
@@ -23,7 +24,7 @@ class UiSaveTest : public QObject {
     // as the open flow leaves it.
     static void prepare(WindowHarness &h, RecordingDevice &device)
     {
-        h.paths.ensureWorkFolder();
+        QVERIFY(h.paths.workFolderProblem().isEmpty());
         QVERIFY(media::makeWav(h.paths.workWav(), 20));
         QVERIFY(media::makeWav(h.paths.completionSound(), 0.5));
         h.state().LengthMs = 20000;
@@ -244,7 +245,7 @@ private slots:
         QVERIFY(h.shell.opened.isEmpty());
         QVERIFY(!device.commands.contains(QStringLiteral("play chime")));
         QVERIFY(!QFile::exists(destination));
-        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(destination)));
+        QCOMPARE(hiddenIn(QFileInfo(destination).absolutePath()), QStringList());
     }
 
     // The cut goes to a hidden partial file: a file already under the chosen
@@ -323,7 +324,7 @@ private slots:
         QVERIFY(sentByFlows(device).isEmpty());  // not even playback was touched
         QCOMPARE(bytesOf(source), sourceBytes);
         QCOMPARE(bytesOf(h.paths.workWav()), workBytes);
-        QVERIFY(!QFile::exists(SaveFlow::partialNameFor(destination)));
+        QCOMPARE(hiddenIn(QFileInfo(destination).absolutePath()), QStringList());
     }
 
     // The dialog opens where a file can be written: the open file's folder,

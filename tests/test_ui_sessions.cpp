@@ -107,7 +107,7 @@ private slots:
 
         bool partialSeen = false;
         connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs, this, [&] {
-            if (!partialSeen && QFile::exists(SaveFlow::partialNameFor(destination))) {
+            if (!partialSeen && leftIn(out).isEmpty()) {  // part written, nothing named yet
                 partialSeen = true;
                 ::raise(SIGTERM);
             }

@@ -132,8 +132,10 @@
   --help               显示这段说明
   --version            显示版本
 
-截取时进度写在标准错误上。只有目标文件经过检验、完整无误时，退出码才是 0；
-失败时退出码不是 0，并且不会留下不完整的文件。
+截取时进度写在标准错误上。退出码：
+  0  目标文件已保存，并经检验完整无误
+  1  铃声没有保存（打开或截取失败、被取消或被信号结束），不会留下不完整的文件
+  2  命令行有误，什么也没有做
 </source>
         <translation>Usage: brindlewave [FILE]
        brindlewave --cut SOURCE --start TIME --end TIME [--fade-in MS] [--fade-out MS]
@@ -153,9 +155,11 @@ Cuts a stretch out of a music or video file and saves it as a phone ringtone.
   --help                 show this help
   --version              show the version
 
-While cutting, progress is written to standard error. The exit code is 0 only
-when the destination has been checked and is complete; on failure it is not 0
-and no incomplete file is left behind.
+While cutting, progress is written to standard error. Exit codes:
+  0  the destination is saved and checked to be complete
+  1  the ringtone was not saved (opening or cutting failed, was cancelled or
+     ended by a signal); no incomplete file is left behind
+  2  the command line is wrong; nothing was done
 </translation>
     </message>
     <message>

@@ -70,10 +70,14 @@ int HeadlessCut::run(const CommandLineRequest &request)
         return fail(QCoreApplication::translate("HeadlessCut", "不能保存到这个文件：\n%1\n\n它就是正在编辑的原文件，原文件只读取、不覆盖。请换一个文件名。")
                         .arg(destination));
 
+    if (m_paths.isInsideWorkFolder(destination))
+        return fail(SaveFlow::workFolderDestinationText(destination));
+
     // A working folder of this run's own, gone when the run ends.
     WorkSession session(m_paths.workFolder);
     m_paths.sessionFolder = session.folder();
-    m_paths.ensureWorkFolder();
+    if (const QString problem = m_paths.workFolderProblem(); !problem.isEmpty())
+        return fail(problem);
 
     JobProgress decodeProgress{ProgressJob::Decode};
     std::int32_t totalSeconds = 0;
@@ -86,7 +90,7 @@ int HeadlessCut::run(const CommandLineRequest &request)
         return fail(QCoreApplication::translate("HeadlessCut", "已取消，没有写出文件。"));
     if (!m_decodeRunner->lastStarted())
         return ExitFailed;  // the runner has said why
-    const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav());
+    const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav(), m_paths.workFolderProblem());
     if (!decoded.facts)
         return fail(QCoreApplication::translate("HeadlessCut", "无法打开这个文件：\n%1\n\n%2").arg(source, decoded.reason));
 

@@ -52,7 +52,10 @@ void MainController::startUp()
     face.handleX[0] = 0.0f;
     face.handleX[1] = 10920.0f;
 
-    m_paths.ensureWorkFolder();
+    // A working folder that is not private to this user is not used: the user
+    // learns it now, and again from any open that would need it.
+    if (const QString problem = m_paths.workFolderProblem(); !problem.isEmpty())
+        m_seams.messages.show(problem, QStringLiteral("Brindlewave"), MessageButtons::Ok, MessageIcon::Warning);
 
     QCoreApplication::processEvents();
     m_dialogs.Init(m_seams.chooser, m_paths.programFolder);

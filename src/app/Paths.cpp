@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "files/FileNames.h"
+#include "files/PrivateFolder.h"
+
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -36,24 +41,30 @@ QString Paths::settingsFile() const
     return configFolder + QStringLiteral("/setup.ini");
 }
 
-namespace {
-
-bool ensurePrivateFolder(const QString &folder)
+QString Paths::workFolderProblem(bool create) const
 {
-    if (QDir(folder).exists())
-        return true;
-    if (!QDir().mkpath(folder))
-        return false;
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner);
-    return true;
+    for (const QString &folder : {workFolder, sessionFolder}) {
+        if (folder.isEmpty())
+            continue;
+        const private_folder::Problem problem = create ? private_folder::ensure(folder) : private_folder::check(folder);
+        if (problem == private_folder::Problem::CannotCreate && !create)
+            return QCoreApplication::translate("Paths", "工作文件夹不见了，可能被别的程序删除了：\n%1")
+                .arg(file_names::displayed(folder));
+        if (problem != private_folder::Problem::None)
+            return private_folder::problemText(problem, folder);
+        if (::access(file_names::encode(folder).constData(), W_OK | X_OK) != 0)
+            return QCoreApplication::translate("Paths", "工作文件夹无法写入：\n%1\n\n%2")
+                .arg(file_names::displayed(folder), QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    return {};
 }
 
-}  // namespace
-
-bool Paths::ensureWorkFolder() const
+bool Paths::isInsideWorkFolder(const QString &destination) const
 {
-    if (!ensurePrivateFolder(workFolder))
+    // The folder the destination would be written into, as the system resolves it.
+    const QString work = QFileInfo(workFolder).canonicalFilePath();
+    if (work.isEmpty())
         return false;
-    return sessionFolder.isEmpty() || ensurePrivateFolder(sessionFolder);
+    const QString folder = QFileInfo(QFileInfo(destination).absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && ( folder == work || folder.startsWith(work + u'/'));
 }

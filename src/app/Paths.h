@@ -29,8 +29,19 @@ struct Paths {
     // brindlewave.conf in the per-user config folder: what the program
     // remembers beyond setup.ini (how ringtones are shaped, the last save).
     QString configFile() const { return configFolder + QStringLiteral("/brindlewave.conf"); }
+    // The ledger of named temporary files this program's saves make (see
+    // OutputFile), in its session folder; empty without a session folder.
+    QString ledgerFile() const
+    {
+        return sessionFolder.isEmpty() ? QString() : sessionFolder + QStringLiteral("/partials");
+    }
     // Creates the working folder and the session folder (mode 0700) when they
-    // are missing; leaves existing ones and their contents alone. False when
-    // one cannot be made.
-    bool ensureWorkFolder() const;
+    // are missing (unless create is false) and checks that both are private
+    // folders of this user that can be written to. Empty when they can hold
+    // the working WAV; otherwise why not, naming the folder, in the program's
+    // language.
+    QString workFolderProblem(bool create = true) const;
+    // Whether destination lies inside the working folder (through links and
+    // other spellings alike), where no program's output belongs.
+    bool isInsideWorkFolder(const QString &destination) const;
 };

@@ -4,6 +4,7 @@
 #include "app/Language.h"
 #include "app/Paths.h"
 #include "app/TerminationSignals.h"
+#include "files/FileNames.h"
 #include "playback/StringCommandDevice.h"
 #include "ui/DesktopSeams.h"
 #include "ui/MainWindow.h"
@@ -16,11 +17,12 @@
 
 namespace {
 
+// Arguments keep their bytes: a file name that is not UTF-8 still names its file.
 QStringList argumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << file_names::decode(QByteArray(argv[i]));
     return arguments;
 }
 

@@ -8,6 +8,9 @@
 struct Command {
     QString program;
     QStringList arguments;
+    // Descriptors of this process the child inherits under the same numbers
+    // (an output file it reaches as /proc/self/fd/N).
+    QList<int> passedFds;
 
     bool isEmpty() const { return program.isEmpty(); }
 

@@ -58,7 +58,8 @@ QString shapingFilter(const Selection &selection, const CutShaping &shaping, con
 }
 
 Command CutCommand(const Paths &paths, const Selection &selection,
-                   const QString &destination, const QString &audioFilter)
+                   const QString &destination, const QString &audioFilter,
+                   const QString &writeTo)
 {
     const CutFormat *format = cutFormatWithId(cutFormatOf(destination));
     if (!format)
@@ -69,6 +70,12 @@ Command CutCommand(const Paths &paths, const Selection &selection,
     if (!audioFilter.isEmpty())
         arguments << QStringLiteral("-af") << audioFilter;
     arguments += format->options;
-    arguments += destination;
+    if (writeTo.isEmpty()) {
+        arguments += destination;
+    } else {
+        if (!format->options.contains(QStringLiteral("-f")))
+            arguments << QStringLiteral("-f") << format->muxer;
+        arguments += writeTo;
+    }
     return Command{paths.coder(), arguments};
 }

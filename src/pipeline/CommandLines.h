@@ -30,5 +30,9 @@ QString shapingFilter(const Selection &selection, const CutShaping &shaping, con
 // or an empty Command when the destination names no known format. START and
 // LENGTH are decimal seconds: "41" for a whole second, "41.5" for 41,500 ms.
 // Without a filter the option set of each format is exactly its table row.
+// With writeTo, the transcoder writes there instead (a path without the
+// destination's ending, such as an inherited descriptor's /proc/self/fd/N),
+// and the container is named with "-f" where the row does not name it.
 Command CutCommand(const Paths &paths, const Selection &selection,
-                   const QString &destination, const QString &audioFilter = {});
+                   const QString &destination, const QString &audioFilter = {},
+                   const QString &writeTo = {});

@@ -12,6 +12,7 @@ struct CutFormat {
     QString description;  // the save dialog's type, with its pattern (a source text, translated where shown)
     QString codec;        // codec_name ffprobe reports for a whole cut
     QStringList options;  // transcoder options between the selection and the destination
+    QString muxer;        // the container, named where the output's name has no ending to tell it
     int sampleRate = 0;   // of the written file; 0: that of the working WAV
     int channels = 0;     // of the written file; 0: that of the working WAV
 };

@@ -1,5 +1,6 @@
 #include "pipeline/CutJob.h"
 
+#include "files/OutputFile.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutCheck.h"
 #include "pipeline/DOSOutputs.h"
@@ -20,47 +21,64 @@ CutJob::CutJob(DOSOutputs &cutRunner, DOSOutputs &probeRunner, const Paths &path
 {
 }
 
-QString CutJob::partialNameFor(const QString &destination)
+namespace {
+
+FailureCause causeOfError(int error)
 {
-    // keeps the extension last, since the transcoder picks the format by it
-    const QFileInfo info(destination);
-    const qsizetype slash = destination.lastIndexOf(u'/');
-    const QString folder = slash < 0 ? QString() : destination.left(slash + 1);
-    return folder + u'.' + info.completeBaseName() + QStringLiteral(".partial.") + info.suffix();
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FailureCause::DiskFull;
+    case ENOENT:
+    case ENOTDIR:
+        return FailureCause::Vanished;
+    default:
+        return FailureCause::NoPermission;
+    }
 }
+
+CutJob::Result failedWith(int error)
+{
+    const FailureCause cause = causeOfError(error);
+    return {CutJob::Result::Failed,
+            failureText({cause, failureSentence(cause), QString::fromLocal8Bit(std::strerror(error))})};
+}
+
+}  // namespace
 
 CutJob::Result CutJob::run(const Selection &selection, const CutShaping &shaping, const QString &destination,
                            const bool &ending)
 {
-    const QString partial = partialNameFor(destination);
     m_cancelled = false;
+    OutputFile output;
+    if (!output.create(destination, m_paths.ledgerFile()))
+        return failedWith(output.error());
     m_running = true;
-    Result result = writeAndProve(selection, shaping, partial, cutFormatOf(destination), ending);
+    Result result = writeAndProve(selection, shaping, output, destination, ending);
     m_running = false;
     if (result.kind != Result::Whole) {
-        QFile::remove(partial);
-        // The user chose the destination; the hidden partial name means nothing to them.
-        result.reason.replace(QStringLiteral("file:") + partial, destination).replace(partial, destination);
+        // The user chose the destination; the path the transcoder wrote to means nothing to them.
+        const QString writer = output.writerPath();
+        output.discard();
+        result.reason.replace(QStringLiteral("file:") + writer, destination).replace(writer, destination);
         return result;
     }
-    // rename() replaces an existing file in one step; the user has already
-    // agreed to overwrite it
-    const QByteArray from = QFile::encodeName(partial);
-    const QByteArray to = QFile::encodeName(destination);
-    if (std::rename(from.constData(), to.constData()) != 0) {
-        const int error = errno;
-        QFile::remove(partial);
-        const FailureCause cause = error == ENOSPC ? FailureCause::DiskFull
-                                   : error == ENOENT ? FailureCause::Vanished
-                                                     : FailureCause::NoPermission;
+    switch (output.publish()) {
+    case OutputFile::Outcome::Published:
+        return result;
+    case OutputFile::Outcome::LostRace:
         return {Result::Failed,
-                failureText({cause, failureSentence(cause), QString::fromLocal8Bit(std::strerror(error))})};
+                QCoreApplication::translate("CutJob", "这次保存进行时，另一次保存已经把文件写到了这个名字上。"
+                                                      "为了不覆盖它，这次剪出的铃声没有保存；请换一个文件名再保存。")};
+    case OutputFile::Outcome::Failed:
+        break;
     }
-    return result;
+    return failedWith(output.error());
 }
 
-CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShaping &shaping,
-                                     const QString &partial, const QString &format, const bool &ending)
+CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShaping &shaping, OutputFile &output,
+                                     const QString &destination, const bool &ending)
 {
     QString loudness;
     if (shaping.normalize) {
@@ -70,25 +88,29 @@ CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShapin
         if (gain)
             loudness = loudnessFilter(*gain);
     }
-    m_cutRunner.setCommandLine(
-        CutCommand(m_paths, selection, partial, shapingFilter(selection, shaping, loudness)));
+    const QString written = output.writerPath();
+    Command cut = CutCommand(m_paths, selection, destination, shapingFilter(selection, shaping, loudness), written);
+    cut.passedFds = {output.fd()};
+    m_cutRunner.setCommandLine(cut);
     m_cutRunner.ExecuteCommand();
     if (m_cancelled)
         return {Result::Cancelled, {}};
     if (ending || !m_cutRunner.lastStarted())
         return {Result::Untold, {}};  // ending, or the runner has told the user why
-    if (!m_cutRunner.exitedNormally() || m_cutRunner.exitCode() != 0 || !holdsMedia(partial, 1)) {
+    if (!m_cutRunner.exitedNormally() || m_cutRunner.exitCode() != 0 || !holdsMedia(written, 1)) {
         const FailureReport report =
             explainFailure(m_cutRunner.Outputs(), m_cutRunner.exitedNormally(), m_cutRunner.exitCode());
         return {Result::Failed, failureText(report)};
     }
 
     // An exit status of 0 proves nothing of the file: ffmpeg may have said that
-    // it could not finish writing it, and then ffprobe is asked what it holds.
+    // it could not finish writing it, and then the file is decoded whole.
     const FailureReport said = explainFailure(m_cutRunner.Outputs(), true, 0);
     if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
         return {Result::Failed, failureText(said)};
-    m_probeRunner.setCommandLine(ProbeCommand(m_paths, partial));
+    Command probe = ProbeCommand(m_paths, written);
+    probe.passedFds = {output.fd()};
+    m_probeRunner.setCommandLine(probe);
     const QString probed = m_probeRunner.ExecuteCommand();
     if (m_cancelled)
         return {Result::Cancelled, {}};
@@ -101,7 +123,7 @@ CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShapin
         return {Result::Failed, failureText(report)};
     }
     const ProbedFile file = parseProbe(probed);
-    const QString problem = cutProblem(file, format, selection.seconds());
+    const QString problem = cutProblem(file, cutFormatOf(destination), selection.seconds());
     if (!problem.isEmpty())
         return {Result::Failed, QCoreApplication::translate("CutJob", "转换程序写出的文件不是所要的铃声：") + problem};
     return {Result::Whole, {}, file.duration};

@@ -7,13 +7,16 @@
 #include <QString>
 
 class DOSOutputs;
+class OutputFile;
 
 // One cut of a stretch of the working WAV into a ringtone file: the stretch is
-// shaped (fades, loudness), written under a hidden partial name beside the
-// destination, proven with ffprobe (one audio stream in the format's codec,
-// as long as the stretch) and only then renamed to the destination. Whatever
-// ends the job early leaves no partial file behind, and a file already under
-// the destination's name is untouched until the new one is proven.
+// shaped (fades, loudness), written into a new file of the job's own in the
+// destination's folder (see OutputFile), proven (one audio stream in the
+// format's codec, decoded whole to the stretch's length) and only then given
+// the destination's name. Whatever ends the job early, a kill included, leaves
+// no file behind; a file already under the destination's name is untouched
+// until the new one is proven, and one that another save put there while this
+// job ran is never replaced.
 class CutJob {
 public:
     struct Result {
@@ -40,13 +43,9 @@ public:
     bool cancel();
     bool isRunning() const { return m_running; }
 
-    // The name the transcoder writes to before the cut is known to be whole:
-    // ".<name>.partial.<extension>" beside the destination.
-    static QString partialNameFor(const QString &destination);
-
 private:
-    Result writeAndProve(const Selection &selection, const CutShaping &shaping, const QString &partial,
-                         const QString &format, const bool &ending);
+    Result writeAndProve(const Selection &selection, const CutShaping &shaping, OutputFile &output,
+                         const QString &destination, const bool &ending);
 
     DOSOutputs &m_cutRunner;
     DOSOutputs &m_probeRunner;

@@ -15,4 +15,7 @@ struct DecodeOutcome {
     QString reason;                 // when facts is not set
 };
 
-DecodeOutcome proveDecode(const DOSOutputs &runner, const QString &workWav);
+// workFolderFault is what is wrong with the working folder now (empty when
+// nothing is): a decode that failed for want of its working folder is
+// blamed on that folder, named, never on the source.
+DecodeOutcome proveDecode(const DOSOutputs &runner, const QString &workWav, const QString &workFolderFault = {});

@@ -92,7 +92,13 @@ void OpenFlow::openPath(const QString &path)
     if (c.decodeRunner.isRunning())
         c.decodeRunner.stop();
     const unsigned generation = ++m_generation;
-    c.paths.ensureWorkFolder();
+    if (const QString problem = c.paths.workFolderProblem(); !problem.isEmpty()) {
+        c.state.CurrentJob.clear();
+        c.face.picPBBackVisible = false;
+        c.face.touch();
+        reportFailure(path, problem);
+        return;
+    }
 
     m_progress.reset();
     c.decodeRunner.setCommandLine(command);
@@ -120,7 +126,7 @@ void OpenFlow::openPath(const QString &path)
         c.face.touch();
         return;
     }
-    const DecodeOutcome outcome = proveDecode(c.decodeRunner, c.paths.workWav());
+    const DecodeOutcome outcome = proveDecode(c.decodeRunner, c.paths.workWav(), c.paths.workFolderProblem(false));
     if (!outcome.facts) {
         c.state.TotalSeconds = 0;
         c.face.picPBBackVisible = false;

@@ -1,10 +1,11 @@
 #include "pipeline/PipedChild.h"
 
-#include <QFile>
+#include "files/FileNames.h"
 
 #include <cerrno>
 #include <csignal>
-#include <spawn.h>
+#include <linux/close_range.h>
+#include <sys/prctl.h>
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -44,37 +45,60 @@ int openExitFd(pid_t pid)
     return -1;
 }
 
-// The spawn attributes and file actions, released on every path out of start().
-struct SpawnSetup {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
+// The path the child is run from: a name without a slash is looked up on
+// PATH here, before fork, where looking up may allocate.
+QByteArray resolveProgram(const QByteArray &program)
+{
+    if (program.contains('/'))
+        return program;
+    const QByteArray path = qgetenv("PATH").isEmpty() ? QByteArray("/usr/local/bin:/usr/bin:/bin") : qgetenv("PATH");
+    for (const QByteArray &folder : path.split(':')) {
+        const QByteArray candidate = (folder.isEmpty() ? QByteArray(".") : folder) + '/' + program;
+        if (::access(candidate.constData(), X_OK) == 0)
+            return candidate;
+    }
+    return program;
+}
 
-    SpawnSetup(int writeFd)
-    {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, writeFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, writeFd, STDERR_FILENO);
-
-        posix_spawnattr_init(&attributes);
+// Between fork and exec only async-signal-safe calls are made. Whatever goes
+// wrong is written as an errno to errorFd, which exec closes on success.
+[[noreturn]] void becomeChild(const char *program, char *const argv[], int writeFd, int errorFd,
+                              const QList<int> &passed, pid_t parent)
+{
+    // The child ends with this process, however it ends (a SIGKILL included);
+    // a parent that died before this line is caught by the check after it.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    int error = 0;
+    if (::getppid() != parent) {
+        error = ESRCH;
+    } else {
+        const int input = ::open("/dev/null", O_RDONLY);
+        if (input < 0 || ::dup2(input, STDIN_FILENO) < 0 || ::dup2(writeFd, STDOUT_FILENO) < 0
+            || ::dup2(writeFd, STDERR_FILENO) < 0)
+            error = errno;
+        if (input > STDERR_FILENO)
+            ::close(input);
+        // Every other descriptor closes on exec, whoever opened it.
+        ::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
+        for (int fd : passed) {
+            const int flags = ::fcntl(fd, F_GETFD);
+            if (flags < 0 || ::fcntl(fd, F_SETFD, flags & ~FD_CLOEXEC) != 0)
+                error = errno;
+        }
         sigset_t none;
         sigemptyset(&none);
-        posix_spawnattr_setsigmask(&attributes, &none);
-        sigset_t defaults;
-        sigemptyset(&defaults);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
         for (int s : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD})
-            sigaddset(&defaults, s);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+            ::signal(s, SIG_DFL);
+        if (error == 0) {
+            ::execve(program, argv, environ);
+            error = errno;
+        }
     }
-    ~SpawnSetup()
-    {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
+    while (::write(errorFd, &error, sizeof error) < 0 && errno == EINTR) {
     }
-    SpawnSetup(const SpawnSetup &) = delete;
-    SpawnSetup &operator=(const SpawnSetup &) = delete;
-};
+    ::_exit(127);
+}
 
 }  // namespace
 
@@ -91,26 +115,46 @@ Started start(const Command &command)
     // Paths come in the file-name encoding; the rest is text in the same encoding.
     std::vector<QByteArray> encoded;
     encoded.reserve(command.arguments.size() + 1);
-    encoded.push_back(QFile::encodeName(command.program));
+    encoded.push_back(file_names::encode(command.program));
     for (const QString &argument : command.arguments)
-        encoded.push_back(QFile::encodeName(argument));
+        encoded.push_back(file_names::encode(argument));
     std::vector<char *> argv;
     for (QByteArray &bytes : encoded)
         argv.push_back(bytes.data());
     argv.push_back(nullptr);
 
-    pid_t pid = -1;
-    int rc;
-    {
-        SpawnSetup setup(fds[1]);
-        rc = ::posix_spawnp(&pid, argv[0], &setup.actions, &setup.attributes, argv.data(),
-                            environ);
+    int errorPipe[2];
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+        started.failure = StartFailure::Pipe;
+        started.error = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return started;
     }
+    const QByteArray program = resolveProgram(encoded.front());
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        becomeChild(program.constData(), argv.data(), fds[1], errorPipe[1], command.passedFds, parent);
     ::close(fds[1]);
-    if (rc != 0) {
+    ::close(errorPipe[1]);
+    int childError = pid < 0 ? errno : 0;
+    if (pid > 0) {
+        // Nothing to read means exec succeeded and closed the pipe.
+        ssize_t n;
+        do {
+            n = ::read(errorPipe[0], &childError, sizeof childError);
+        } while (n < 0 && errno == EINTR);
+        if (n != sizeof childError)
+            childError = 0;
+        else
+            reap(pid);
+    }
+    ::close(errorPipe[0]);
+    if (childError != 0) {
         ::close(fds[0]);
         started.failure = StartFailure::Spawn;
-        started.error = rc;
+        started.error = childError;
         return started;
     }
 

@@ -21,6 +21,9 @@ struct Started {
 
 // Standard input is /dev/null. Signal mask and the usual termination signals are
 // reset in the child, so it can be stopped even if this process ignores them.
+// The child is killed when this process ends in any way (PR_SET_PDEATHSIG,
+// checked against a parent that died before it was set), and inherits no
+// descriptor but the pipe and the command's passedFds.
 Started start(const Command &command);
 
 struct ExitStatus {

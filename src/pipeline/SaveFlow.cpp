@@ -44,11 +44,6 @@ QString SaveFlow::FolderOfPath(const QString &path)
     return slash < 0 ? QString() : path.left(slash + 1);
 }
 
-QString SaveFlow::partialNameFor(const QString &destination)
-{
-    return CutJob::partialNameFor(destination);
-}
-
 QString SaveFlow::selectionProblemText(save_target::SelectionProblem problem, std::int64_t lengthMs)
 {
     using save_target::SelectionProblem;
@@ -65,6 +60,12 @@ QString SaveFlow::selectionProblemText(save_target::SelectionProblem problem, st
             .arg(timeline::formatSeconds(static_cast<std::int32_t>(lengthMs / 1000)));
     }
     return {};
+}
+
+QString SaveFlow::workFolderDestinationText(const QString &destination)
+{
+    return QCoreApplication::translate("SaveFlow", "不能保存到这个位置：\n%1\n\n它在程序的工作文件夹里，那里的文件随时会被删除。请换一个文件夹。")
+        .arg(destination);
 }
 
 void SaveFlow::warn(const QString &text)
@@ -118,6 +119,10 @@ void SaveFlow::run()
     if (save_target::isSameFile(destination, c.state.SourcePath)) {
         warn(QCoreApplication::translate("SaveFlow", "不能保存到这个文件：\n%1\n\n它就是正在编辑的原文件，原文件只读取、不覆盖。请换一个文件名。")
                  .arg(destination));
+        return;
+    }
+    if (c.paths.isInsideWorkFolder(destination)) {
+        warn(workFolderDestinationText(destination));
         return;
     }
     if (save_target::isSameFile(destination, c.paths.workWav())) {

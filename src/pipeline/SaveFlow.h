@@ -28,7 +28,8 @@ public:
     static QStringList saveFilter();
     static QString FolderOfPath(const QString &path);
     // the name the transcoder writes to before the cut is known to be whole
-    static QString partialNameFor(const QString &destination);
+    // Why a destination inside the working folder is refused.
+    static QString workFolderDestinationText(const QString &destination);
     // What the user reads when the selection cannot be saved.
     static QString selectionProblemText(save_target::SelectionProblem problem, std::int64_t lengthMs);
     // A file size as the completion notice gives it: "712 KB", "1.4 MB".

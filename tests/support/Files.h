@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 // Whole files as bytes, for tests that look at what was written.
 
@@ -18,4 +20,11 @@ inline bool putFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Hidden names in a folder: where a save's temporary file would show.
+inline QStringList hiddenIn(const QString &folder)
+{
+    return QDir(folder).entryList(QStringList{QStringLiteral(".*")},
+                                  QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
