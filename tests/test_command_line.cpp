@@ -1,6 +1,7 @@
 // The program's command line: what it asks for, and the cut without a window,
 // run as a user's script runs it (the built program, no display).
 #include "app/CommandLine.h"
+#include "app/WorkSession.h"
 #include "pipeline/SaveFlow.h"
 #include "support/Files.h"
 #include "support/Media.h"
@@ -9,6 +10,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <unistd.h>
 
 namespace {
 
@@ -22,7 +26,7 @@ struct Run {
 QString programPath() { return QStringLiteral(BRINDLEWAVE_BUILD_DIR "/brindlewave"); }
 
 // The program with no display at all, its working and config folders in `home`.
-QProcess *start(const QStringList &arguments, const QString &home)
+QProcess *start(const QStringList &arguments, const QString &home, const QString &program = programPath())
 {
     auto *process = new QProcess;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -31,7 +35,7 @@ QProcess *start(const QStringList &arguments, const QString &home)
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
     process->setProcessEnvironment(environment);
-    process->start(programPath(), arguments);
+    process->start(program, arguments);
     return process;
 }
 
@@ -147,6 +151,8 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.contains(QStringLiteral("--cut")) && help.out.contains(QStringLiteral("--normalize")),
                  qPrintable(help.out));
+        for (const char *status : {"\n  0  ", "\n  1  ", "\n  2  "})
+            QVERIFY2(help.out.contains(QLatin1String(status)), qPrintable(help.out));
         const Run version = finish(start({"--version"}, home()));
         QCOMPARE(version.exitCode, 0);
         // the version the package carries
@@ -166,6 +172,8 @@ private slots:
         QTest::newRow("mp3") << "ring one.mp3" << "mp3";
         QTest::newRow("wav") << "铃声.wav" << "pcm_s16le";
         QTest::newRow("m4r") << "it's.m4r" << "aac";
+        QTest::newRow("255 bytes") << QString(251, u'a') + QStringLiteral(".mp3") << "mp3";
+        QTest::newRow("253 bytes of Chinese") << QString(83, QChar(0x94C3)) + QStringLiteral(".wav") << "pcm_s16le";
     }
     void cutsExactlyTheSelection()
     {
@@ -208,6 +216,8 @@ private slots:
         QTest::newRow("past the end") << m_tone << m_folder.filePath(QStringLiteral("e.mp3")) << "12" << "超出了文件的末尾";
         QTest::newRow("unknown format") << m_tone << m_folder.filePath(QStringLiteral("f.flac")) << "3" << "不能保存为这种格式";
         QTest::newRow("over the source") << m_tone << m_tone << "3" << "原文件只读取";
+        QTest::newRow("into the working folder") << m_tone << home() + QStringLiteral("/cache/brindlewave/g.mp3")
+                                                 << "3" << "工作文件夹里";
     }
     void failuresLeaveNoFile()
     {
@@ -220,7 +230,8 @@ private slots:
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
         const Run run = finish(start({"--cut", source, "--start", "1", "--end", end, "--output", output}, home()));
-        QVERIFY2(run.exitCode != 0 && !run.crashed, qPrintable(run.err));
+        QCOMPARE(run.crashed, false);
+        QCOMPARE(run.exitCode, int(ExitFailed));
         QVERIFY2(run.err.contains(said), qPrintable(run.err));
         if (output != m_tone) {
             QVERIFY(!QFile::exists(output));
@@ -247,6 +258,165 @@ private slots:
             QVERIFY2(run.exitCode == 0, qPrintable(run.err));
             QVERIFY2(qAbs(media::probe(outputs.at(i)).duration - 2.0) <= 0.1, qPrintable(outputs.at(i)));
         }
+    }
+
+    // A source whose name is not UTF-8 is read by its bytes.
+    void aNameThatIsNotUtf8IsCut()
+    {
+        const QByteArray source = QFile::encodeName(m_folder.path()) + "/chanson \xe9t\xe9.wav";
+        QCOMPARE(::link(QFile::encodeName(m_tone).constData(), source.constData()), 0);
+        const QString output = m_folder.filePath(QStringLiteral("latin.mp3"));
+        const QString wrapper = m_folder.filePath(QStringLiteral("latin1 wrapper"));
+        // the name reaches the program as its bytes, as a shell passes it
+        QVERIFY(media::writeScript(wrapper, "exec \"$BW\" --cut \"$SOURCE_DIR/$(printf 'chanson \\351t\\351.wav')\" "
+                                            "--start 1 --end 3 --output \"$OUT\""));
+        qputenv("BW", QFile::encodeName(programPath()));
+        qputenv("SOURCE_DIR", QFile::encodeName(m_folder.path()));
+        qputenv("OUT", QFile::encodeName(output));
+        const Run run = finish(start({}, home(), wrapper));
+        QCOMPARE(run.exitCode, int(ExitDone));
+        QVERIFY2(qAbs(media::probe(output).duration - 2.0) <= 0.05, qPrintable(run.err));
+        ::unlink(source.constData());
+        QFile::remove(output);
+    }
+
+    // Links planted where a save might write are never followed: the files
+    // they point to stay byte for byte as they were.
+    void plantedLinksAreNeverFollowed()
+    {
+        const QString output = m_folder.filePath(QStringLiteral("planted.mp3"));
+        QStringList victims;
+        for (const QString &at : {output, m_folder.filePath(QStringLiteral(".planted.partial.mp3"))}) {
+            victims << at + QStringLiteral(".victim");
+            QVERIFY(putFile(victims.last(), "precious"));
+            QVERIFY(QFile::link(victims.last(), at));
+        }
+        const Run run = finish(start({"--cut", m_tone, "--start", "1", "--end", "3", "--output", output}, home()));
+        QCOMPARE(run.exitCode, int(ExitDone));
+        for (const QString &victim : victims)
+            QCOMPARE(contentOf(victim), QByteArray("precious"));
+        QVERIFY(!QFileInfo(output).isSymLink());
+        QVERIFY2(qAbs(media::probe(output).duration - 2.0) <= 0.05, qPrintable(run.err));
+        for (const QString &victim : victims)
+            QFile::remove(victim);
+        QFile::remove(m_folder.filePath(QStringLiteral(".planted.partial.mp3")));
+        QFile::remove(output);
+    }
+
+    // Cuts racing to one name never destroy each other: each either saved a
+    // whole file or says it lost, and the name holds one whole winner.
+    void cutsRacingToOneName()
+    {
+        const QString output = m_folder.filePath(QStringLiteral("race.mp3"));
+        QList<QProcess *> running;
+        for (int i = 0; i < 3; ++i)
+            running << start({"--cut", m_tone, "--start", "1", "--end", QString::number(3 + i), "--output", output},
+                             home());
+        QList<double> saved;
+        for (int i = 0; i < 3; ++i) {
+            const Run run = finish(running.at(i));
+            QVERIFY2(run.exitCode == ExitDone || run.exitCode == ExitFailed, qPrintable(run.err));
+            if (run.exitCode == ExitDone)
+                saved << 2.0 + i;
+            else
+                QVERIFY2(run.err.contains(QStringLiteral("另一次保存")), qPrintable(run.err));
+        }
+        QVERIFY(!saved.isEmpty());
+        const double length = media::probe(output).duration;
+        QVERIFY2(std::any_of(saved.cbegin(), saved.cend(), [&](double s) { return qAbs(length - s) <= 0.05; }),
+                 qPrintable(QString::number(length)));
+        QCOMPARE(hiddenIn(m_folder.path()), QStringList());
+        QFile::remove(output);
+    }
+
+    // SIGKILL at any moment: the transcoders go with the program, no file is
+    // left in the destination's folder, and the next start removes the
+    // working copy.
+    void aKillLeavesNothingBehind_data()
+    {
+        QTest::addColumn<QString>("phase");
+        QTest::newRow("while decoding") << "打开 ";
+        QTest::newRow("while saving") << "保存 ";
+    }
+    void aKillLeavesNothingBehind()
+    {
+        QFETCH(QString, phase);
+        QTemporaryDir out;
+        const QString pids = out.filePath(QStringLiteral("pids"));
+        const QString slow = m_folder.filePath(QStringLiteral("stalling ffmpeg"));
+        const bool inDecode = phase == QStringLiteral("打开 ");
+        QVERIFY(media::writeScript(slow, QByteArray("for a in \"$@\"; do out=\"$a\"; done\n")
+                                             + (inDecode ? "" : "case \"$out\" in *open.wav) exec ffmpeg \"$@\";; esac\n")
+                                             + "echo $$ $PPID > '" + QFile::encodeName(pids) + "'\n"
+                                               "head -c 5000 /dev/urandom > \"${out#file:}\"\n"
+                                               "printf '  Duration: 00:00:10.00, start: 0\\n'\n"
+                                               "printf 'size=    5kB time=00:00:01.00 bitrate=1.0kbits/s\\n'\n"
+                                               "exec sleep 120"));
+        qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(slow));
+        const QString output = out.filePath(QStringLiteral("killed.mp3"));
+        QProcess *process = start({"--cut", m_tone, "--start", "1", "--end", "3", "--output", output}, home());
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        process->setReadChannel(QProcess::StandardError);
+        QString err;
+        while (!err.contains(phase) && process->waitForReadyRead(60000))
+            err += QString::fromUtf8(process->readAllStandardError());
+        QVERIFY2(err.contains(phase), qPrintable(err));
+        QTRY_VERIFY_WITH_TIMEOUT(contentOf(pids).trimmed().contains(' '), 30000);
+        process->kill();
+        QVERIFY(process->waitForFinished(30000));
+        delete process;
+
+        const QList<QByteArray> children = contentOf(pids).trimmed().split(' ');
+        for (const QByteArray &pid : children)
+            QTRY_VERIFY2_WITH_TIMEOUT(media::processIsGone(pid.toLongLong()), pid.constData(), 30000);
+        QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("pids")});
+        const QString cache = home() + QStringLiteral("/cache/brindlewave");
+        QCOMPARE(WorkSession::removeStale(cache).size(), 1);
+        QCOMPARE(QDir(cache).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    // A fault is told as what it is: the working folder's as the working
+    // folder's, never as the source gone; never the transcoder's banner.
+    void theRightThingIsBlamed_data()
+    {
+        QTest::addColumn<QByteArray>("ffmpeg");  // a stand-in, or empty for the real one
+        QTest::addColumn<bool>("linkedCache");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("notSaid");
+        QTest::newRow("working folder removed") << QByteArray("for a in \"$@\"; do out=\"${a#file:}\"; done\n"
+                                                              "rm -rf \"${out%/*}\"\nexec ffmpeg \"$@\"")
+                                                << false << "工作文件夹不见了" << "文件不见了：它可能";
+        QTest::newRow("banner only") << QByteArray("echo 'ffmpeg version 5.1 Copyright (c) 2000-2022 the FFmpeg developers'\n"
+                                                   "echo '  built with gcc 12'\necho '  configuration: --prefix=/usr'\n"
+                                                   "echo '  libavutil      57. 28.100 / 57. 28.100'\nexit 1")
+                                     << false << "无法打开这个文件" << "Copyright";
+        QTest::newRow("working folder is a link") << QByteArray() << true << "工作文件夹不能使用" << "已保存";
+    }
+    void theRightThingIsBlamed()
+    {
+        QFETCH(QByteArray, ffmpeg);
+        QFETCH(bool, linkedCache);
+        QFETCH(QString, said);
+        QFETCH(QString, notSaid);
+        QTemporaryDir home;
+        const QString elsewhere = home.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("cache"))));
+        if (linkedCache)
+            QVERIFY(QFile::link(elsewhere, home.filePath(QStringLiteral("cache/brindlewave"))));
+        const QString standIn = home.filePath(QStringLiteral("ffmpeg"));
+        if (!ffmpeg.isEmpty()) {
+            QVERIFY(media::writeScript(standIn, ffmpeg));
+            qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(standIn));
+        }
+        const QString output = home.filePath(QStringLiteral("blamed.mp3"));
+        const Run run = finish(start({"--cut", m_tone, "--start", "1", "--end", "3", "--output", output}, home.path()));
+        qunsetenv("BRINDLEWAVE_FFMPEG");
+        QCOMPARE(run.exitCode, int(ExitFailed));
+        QVERIFY2(run.err.contains(said) && !run.err.contains(notSaid), qPrintable(run.err));
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 
     // A termination signal during the cut ends it with nothing written.

@@ -139,7 +139,7 @@ private slots:
         // WAV keeps the working WAV's rate and channels, whatever they are
         const QString wav = QStringLiteral("codec_name=pcm_s16le\ncodec_type=audio\nsample_rate=22050\nchannels=1\nduration=6\ndecoded_duration=6.000000\n");
         QCOMPARE(cutProblem(parseProbe(wav), QStringLiteral("WAV"), 6.0), QString());
-        const QString vorbis = QStringLiteral("codec_name=vorbis\ncodec_type=audio\nsample_rate=44100\nchannels=2\nduration=5.99\n");
+        const QString vorbis = QStringLiteral("codec_name=vorbis\ncodec_type=audio\nsample_rate=44100\nchannels=2\nduration=5.99\ndecoded_duration=5.990000\n");
         QCOMPARE(cutProblem(parseProbe(vorbis), QStringLiteral("OGG"), 6.0), QString());
     }
 };

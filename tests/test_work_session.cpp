@@ -13,6 +13,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -112,6 +114,126 @@ private slots:
         QCOMPARE(WorkSession::removeStale(work), QStringList{QStringLiteral("session-777777-0")});
         QVERIFY(!QFileInfo::exists(work + QStringLiteral("/session-777777-0")));
         QVERIFY(QFileInfo(session.folder()).isDir());
+    }
+
+    // A link is never followed: not one named like a session folder, not one
+    // inside a dead program's folder, not one at a lock file's name.
+    void cleanUpNeverFollowsALink_data()
+    {
+        QTest::addColumn<QString>("link");      // below the working folder
+        QTest::addColumn<bool>("withLock");     // an unlocked lock file beside it
+        QTest::newRow("folder named like a session") << "session-999999-0" << true;
+        QTest::newRow("folder without a lock") << "session-999999-1" << false;
+        QTest::newRow("inside a dead session") << "session-999999-2/open.wav" << true;
+        QTest::newRow("lock file") << "session-999999-3.lock" << false;
+    }
+    void cleanUpNeverFollowsALink()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, withLock);
+        QTemporaryDir root;
+        const QString work = root.filePath(QStringLiteral("work"));
+        const QString victim = root.filePath(QStringLiteral("victim"));
+        write(victim + QStringLiteral("/song.mp3"), "precious");
+        QVERIFY(QDir().mkpath(QFileInfo(work + u'/' + link).absolutePath()));
+        QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QFile::link(link.endsWith(QLatin1String(".lock")) ? victim + QStringLiteral("/song.mp3") : victim,
+                            work + u'/' + link));
+        if (withLock)
+            write(work + u'/' + link.section(u'/', 0, 0) + QStringLiteral(".lock"), "");
+
+        WorkSession session(work);
+        QVERIFY(session.isHeld());
+        QCOMPARE(QDir(victim).entryList(QDir::Files), QStringList{QStringLiteral("song.mp3")});
+        QFile song(victim + QStringLiteral("/song.mp3"));
+        QVERIFY(song.open(QIODevice::ReadOnly));
+        QCOMPARE(song.readAll(), QByteArray("precious"));
+    }
+
+    // A working folder that is not this user's own private folder is not used:
+    // nothing is made or removed in it.
+    void onlyAPrivateFolderIsUsed_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("problem");
+        using P = private_folder::Problem;
+        QTest::newRow("link") << "link" << int(P::Link);
+        QTest::newRow("writable by others") << "0777" << int(P::OpenToOthers);
+        QTest::newRow("writable by the group") << "0770" << int(P::OpenToOthers);
+        QTest::newRow("a file") << "file" << int(P::NotAFolder);
+        QTest::newRow("another user's") << "nobody" << int(P::NotOwned);
+        QTest::newRow("missing") << "missing" << int(P::None);
+    }
+    void onlyAPrivateFolderIsUsed()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, problem);
+        QTemporaryDir root;
+        const QString work = root.filePath(QStringLiteral("cache/brindlewave"));
+        const QString elsewhere = root.filePath(QStringLiteral("elsewhere"));
+        write(elsewhere + QStringLiteral("/session-999999-0/keep.txt"), "theirs");
+        QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("cache"))));
+        if (kind == u"link") {
+            QVERIFY(QFile::link(elsewhere, work));
+        } else if (kind == u"file") {
+            write(work, "not a folder");
+        } else if (kind != u"missing") {
+            QVERIFY(QDir().rename(elsewhere, work));
+            if (kind == u"nobody") {
+                if (::geteuid() != 0)
+                    QSKIP("only root can give a folder to another user");
+                QCOMPARE(::chown(QFile::encodeName(work).constData(), 65534, 65534), 0);
+            } else {
+                QCOMPARE(::chmod(QFile::encodeName(work).constData(), kind.toUInt(nullptr, 8)), 0);
+            }
+        }
+        WorkSession session(work);
+        QCOMPARE(int(session.problem()), problem);
+        QCOMPARE(session.isHeld(), problem == int(private_folder::Problem::None));
+        if (kind == u"missing") {
+            QCOMPARE(QFileInfo(work).permissions() & 0x7777, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                                | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+            return;
+        }
+        QVERIFY(!private_folder::problemText(session.problem(), work).isEmpty());
+        QVERIFY(private_folder::problemText(session.problem(), work).contains(work));
+        const QString kept = kind == u"link" ? elsewhere : work;
+        if (kind != u"file")
+            QCOMPARE(QDir(kept).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList{QStringLiteral("session-999999-0")});
+    }
+
+    // Programs start, clean up and end all at once: none ever loses its own
+    // working copy to another's clean-up.
+    void liveSessionsSurviveEachOthersCleanUp()
+    {
+        QTemporaryDir root;
+        const QString work = root.filePath(QStringLiteral("work"));
+        QList<pid_t> children;
+        for (int c = 0; c < 6; ++c) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                for (int round = 0; round < 25; ++round) {
+                    WorkSession session(work);
+                    const QByteArray mine = QFile::encodeName(session.folder() + QStringLiteral("/open.wav"));
+                    const int fd = ::open(mine.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+                    if (!session.isHeld() || fd < 0)
+                        ::_exit(2);
+                    ::close(fd);
+                    WorkSession::removeStale(work);
+                    if (::access(mine.constData(), F_OK) != 0)
+                        ::_exit(3);
+                }
+                ::_exit(0);
+            }
+            children << child;
+        }
+        for (pid_t child : children) {
+            int status = -1;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QCOMPARE(WEXITSTATUS(status), 0);
+        }
+        QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 
     void anUnwritableWorkingFolderStillNamesAFolder()

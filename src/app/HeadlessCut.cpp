@@ -90,7 +90,7 @@ int HeadlessCut::run(const CommandLineRequest &request)
         return fail(QCoreApplication::translate("HeadlessCut", "已取消，没有写出文件。"));
     if (!m_decodeRunner->lastStarted())
         return ExitFailed;  // the runner has said why
-    const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav(), m_paths.workFolderProblem());
+    const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav(), m_paths.workFolderProblem(false));
     if (!decoded.facts)
         return fail(QCoreApplication::translate("HeadlessCut", "无法打开这个文件：\n%1\n\n%2").arg(source, decoded.reason));
 

@@ -50,7 +50,7 @@ bool procFdsReachable() { return ::access("/proc/self/fd", X_OK) == 0; }
 
 OutputFile::~OutputFile() { discard(); }
 
-bool OutputFile::create(const QString &destination, const QString &ledger)
+bool OutputFile::create(const QString &destination, const QString &ledger, bool allowUnnamed)
 {
     const QFileInfo info(destination);
     m_folderPath = info.absolutePath();
@@ -64,7 +64,7 @@ bool OutputFile::create(const QString &destination, const QString &ledger)
     }
     m_atStart = identityAtDestination();
 
-    if (procFdsReachable()) {
+    if (allowUnnamed && procFdsReachable()) {
         m_file.reset(::openat(m_folder.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
         if (m_file.isValid()) {
             m_unnamed = true;

@@ -32,8 +32,9 @@ public:
 
     // Creates the file for `destination`. The ledger, when given, is a file in
     // a private folder that records any named temporary file before it exists.
-    // False with error() set when nothing could be created.
-    bool create(const QString &destination, const QString &ledger = {});
+    // False with error() set when nothing could be created. allowUnnamed
+    // false takes the named way even where unnamed files exist.
+    bool create(const QString &destination, const QString &ledger = {}, bool allowUnnamed = true);
 
     // The path a child process that inherits fd() opens the file by, and the
     // descriptor it must inherit.

@@ -3,6 +3,7 @@
 #include "app/EditorState.h"
 #include "app/MainFace.h"
 #include "app/Seams.h"
+#include "files/FileNames.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/DecodeProof.h"
 #include "pipeline/DOSOutputs.h"
@@ -44,8 +45,9 @@ QStringList OpenFlow::openFilter()
             QCoreApplication::translate("OpenFlow", "所有格式(*.*)"), QStringLiteral("*.*")};
 }
 
-QString OpenFlow::tabCaption(const QString &path)
+QString OpenFlow::tabCaption(const QString &name)
 {
+    const QString path = file_names::displayed(name);
     return path.size() > 35 ? path.left(32) + QStringLiteral("...") : path;
 }
 
