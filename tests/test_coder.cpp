@@ -1,4 +1,5 @@
 #include "pipeline/CommandLines.h"
+#include "pipeline/CutCheck.h"
 #include "pipeline/DOSOutputs.h"
 
 #include "support/Media.h"
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -152,7 +154,7 @@ private slots:
         QVERIFY(m_folder.isValid());
         m_paths.programFolder = QStringLiteral(BRINDLEWAVE_BUILD_DIR);
         m_paths.workFolder = m_folder.filePath(QStringLiteral("work:dir"));
-        QVERIFY(m_paths.ensureWorkFolder());
+        QVERIFY(m_paths.workFolderProblem().isEmpty());
         connect(&m_runner, &DOSOutputs::CommandOver, this, [this] { ++m_overs; });
         m_path = qgetenv("PATH");
     }
@@ -357,15 +359,17 @@ private slots:
         QTest::addColumn<QStringList>("received");
 
         QTest::newRow("plain paths") << QStringList{"-i", "/m/a.mp3", "-y", "-vn", "/w/open.WAV"}
-                                     << QStringList{"-nostdin", "-i", "/m/a.mp3", "-y", "-vn",
+                                     << QStringList{"-nostdin", "-hide_banner", "-i", "/m/a.mp3", "-y", "-vn",
                                                     "-rf64", "auto", "/w/open.WAV"};
         // the user's WAV is a plain RIFF file; only the working WAV may grow past 4 GiB
         QTest::newRow("cut to a WAV") << QStringList{"-i", "/w/open.wav", "-ss", "4", "-t", "6", "-y", "/m/r.wav"}
-                                      << QStringList{"-nostdin", "-i", "/w/open.wav", "-ss", "4", "-t", "6",
-                                                     "-y", "/m/r.wav"};
+                                      << QStringList{"-nostdin", "-hide_banner", "-i", "/w/open.wav", "-ss", "4",
+                                                     "-t", "6", "-y", "/m/r.wav"};
         QTest::newRow("leading dash, colon") << QStringList{"-i", "-a.mp3", "-y", "/w:x/r.mp3"}
-                                             << QStringList{"-nostdin", "-i", "file:-a.mp3", "-y",
+                                             << QStringList{"-nostdin", "-hide_banner", "-i", "file:-a.mp3", "-y",
                                                             "file:/w:x/r.mp3"};
+        // an informational call has no job whose output the banner could spoil
+        QTest::newRow("no input") << QStringList{"-version"} << QStringList{"-nostdin", "-version"};
     }
 
     void argumentsAreMended()
@@ -596,7 +600,10 @@ private slots:
         QVERIFY(fakeFfmpeg("s='time=00:01:02.50 '; i=0\n"
                            "while [ $i -lt 16 ]; do s=\"$s$s\"; i=$((i+1)); done\n"
                            "printf '%s' \"$s\""));
-        const QString output = m_runner.ExecuteCommand(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
+        QObject context;  // the connection ends with this test
+        QString output;   // all of it, as raised piece by piece
+        connect(&m_runner, &DOSOutputs::ReceiveOutputs, &context, [&output](const QString &piece) { output += piece; });
+        m_runner.ExecuteCommand(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
         QCOMPARE(m_runner.exitCode(), 0);
         QCOMPARE(output.size(), 11 * 65536);
         QCOMPARE(output.count(QStringLiteral("time=62.50 ")), 65536);
@@ -655,13 +662,71 @@ private slots:
         }
         QVERIFY2(m_runner.exitCode() == 0, qPrintable(output));
         QStringList lines = output.split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines.contains(QStringLiteral("decoded_duration=2.000000")), qPrintable(output));
         QVERIFY2(lines.contains(QStringLiteral("codec_type=audio")), qPrintable(output));
         QVERIFY2(lines.contains(QStringLiteral("codec_name=mp3")), qPrintable(output));
         QVERIFY2(lines.contains(QStringLiteral("channels=1")), qPrintable(output));
         QVERIFY2(lines.indexOf(QRegularExpression(QStringLiteral("^sample_rate=\\d+$"))) >= 0, qPrintable(output));
         QVERIFY2(lines.indexOf(QRegularExpression(QStringLiteral("^duration=2\\.0\\d*$"))) >= 0,
                  qPrintable(output));
+    }
+
+    // After ffprobe, ffmpeg decodes the file whole: a file cut short whose
+    // header still promises the full length is found out, also through an
+    // inherited descriptor, and the adapter ends with ffmpeg's status.
+    void probeDecodesTheWholeFile_data()
+    {
+        QTest::addColumn<int>("percent");        // of the bytes of a 6 s MP3 as a cut writes it
+        QTest::addColumn<bool>("descriptor");    // given as /proc/self/fd/7
+        QTest::addColumn<QByteArray>("ffmpeg");  // a stand-in failing with 3; empty: the real one
+        QTest::addColumn<QString>("decoded");    // the decoded_duration value, a pattern
+
+        for (const bool descriptor : {false, true}) {
+            const char *how = descriptor ? "inherited descriptor" : "path";
+            QTest::addRow("whole, %s", how) << 100 << descriptor << QByteArray() << "6\\.000000";
+            QTest::addRow("60 %% of the bytes, %s", how) << 60 << descriptor << QByteArray() << "3\\.[4-7]\\d{5}";
+        }
+        QTest::newRow("decoder fails")
+            << 100 << false
+            << QByteArray("printf 'out_time_us=N/A\\nout_time_us=1500000\\nprogress=end\\n'\n"
+                          "echo \"decoding $*\" >&2; exit 3")
+            << "1\\.500000";
+    }
+
+    void probeDecodesTheWholeFile()
+    {
+        QFETCH(int, percent);
+        QFETCH(bool, descriptor);
+        QFETCH(QByteArray, ffmpeg);
+        QFETCH(QString, decoded);
+
+        const QString full = m_folder.filePath(QStringLiteral("six seconds.mp3"));
+        QVERIFY(QFile::exists(full) || media::makeStereoMp3(full, 6.0, 48000));
+        const QString file = m_folder.filePath(AwkwardName + QStringLiteral(".mp3"));
+        QFile::remove(file);
+        QVERIFY(media::writeTruncatedCopy(full, file, QFileInfo(full).size() * percent / 100));
+        QVERIFY(ffmpeg.isEmpty() || fakeFfmpeg(ffmpeg));
+        const QString output = m_runner.ExecuteCommand(
+            descriptor ? Command{"/bin/sh", {"-c", "exec 7<\"$1\" && exec \"$0\" --probe /proc/self/fd/7",
+                                             media::adapterPath(), file}}
+                       : adapterWith({"--probe", file}));
+
+        QCOMPARE(m_runner.exitCode(), ffmpeg.isEmpty() ? 0 : 3);
+        const QStringList lines = output.split(u'\n').filter(QStringLiteral("decoded_duration="));
+        QCOMPARE(lines.size(), 1);
+        const QRegularExpression line(QStringLiteral("^decoded_duration=%1$").arg(decoded));
+        QVERIFY2(line.match(lines[0]).hasMatch(), qPrintable(output));
+        QVERIFY2(!output.contains(QStringLiteral("out_time")), qPrintable(output));
+        const QString decoding = QStringLiteral("decoding -nostdin -v error -i file:%1 -map 0:a:0 -f null "
+                                                "-progress pipe:1 -nostats -\n");
+        QVERIFY(ffmpeg.isEmpty() || output.contains(decoding.arg(file)));
+        const ProbedFile probed = parseProbe(output);
+        QVERIFY2(std::abs(probed.duration - 6.0) < 0.1, qPrintable(output));  // the header promises it all
+        const QString shortBy = QStringLiteral("写出的文件只能解码出 %1 秒，选择的是 6.00 秒，"
+                                               "文件不完整。");
+        QCOMPARE(cutProblem(probed, QStringLiteral("MP3"), 6.0),
+                 decoded.startsWith(u'6') ? QString() : shortBy.arg(probed.decodedDuration, 0, 'f', 2));  // whole: 6 s
     }
 
     // Which ffprobe runs: the one BRINDLEWAVE_FFPROBE names, else the one

@@ -74,6 +74,7 @@ private slots:
 
     // A damaged file or a value that is not what its key holds leaves that
     // value at its default, the others as stored; the next write repairs it.
+    // A file too large to be read starts afresh with the program's keys alone.
     void damagedFilesAreSurvived_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -83,6 +84,9 @@ private slots:
 
         const QByteArray good = "\n[save]\nlastFormat=ogg\n";
         QTest::newRow("binary noise") << QByteArray("\x00\xff\x13[cut\x00=\x01\xfe", 12) << qint64(0) << false << "";
+        // valid keys first, then a megabyte: not read at all
+        const QByteArray huge = "[cut]\nfadeInMs=750\nnormalize=true" + good + "[window]\nnote=";
+        QTest::newRow("1 MiB") << huge + QByteArray(1024 * 1024 - huge.size(), 'x') << qint64(0) << false << "";
         QTest::newRow("words for a fade") << "[cut]\nfadeInMs=half a second\nnormalize=true" + good
                                          << qint64(0) << true << "OGG";
         QTest::newRow("negative fade") << "[cut]\nfadeInMs=-500" + good << qint64(0) << false << "OGG";
@@ -116,6 +120,12 @@ private slots:
         const ProgramConfig back = readProgramConfig(m_path);
         QCOMPARE(back.shaping, repaired.shaping);
         QCOMPARE(back.lastFormat, repaired.lastFormat);
+        if (content.size() > 64 * 1024) {
+            QVERIFY(QFileInfo(m_path).size() < 1024);
+            const QSettings settings(m_path, QSettings::IniFormat);
+            QCOMPARE(settings.allKeys(), (QStringList{"cut/fadeInMs", "cut/fadeOutMs", "cut/normalize",
+                                                      "save/lastFolder", "save/lastFormat"}));
+        }
     }
 
     void aRelativeFolderIsNotRemembered()

@@ -145,13 +145,30 @@ private slots:
         QString expected;
         for (int i = 0; i < 20000; ++i)
             expected += QStringLiteral("ab中文%1\n").arg(i, 5, 10, QLatin1Char('0'));
-        QCOMPARE(result, expected);
+        // what is kept is the start and the end; the pieces are all of it
+        QCOMPARE(result, expected.left(16 * 1024) + QStringLiteral("\n…\n") + expected.right(64 * 1024));
         QCOMPARE(log.pieces.join(QString()), expected);
         QVERIFY(log.pieces.size() >= expected.toUtf8().size() / 1024);
         for (const QString &piece : std::as_const(log.pieces)) {
             QVERIFY2(piece.toUtf8().size() <= 1024, qPrintable(QString::number(piece.toUtf8().size())));
             QVERIFY(!piece.contains(QChar::ReplacementCharacter));
         }
+    }
+
+    // A child that writes megabytes leaves its first 16 KiB and its last
+    // 64 KiB, joined by a line "…"; every piece is still raised.
+    void chatterIsKeptBounded()
+    {
+        Logged log;
+        const QString result = log.runner.ExecuteCommand(shell(
+            "echo '  Duration: 00:03:25.12'; head -c 3000000 /dev/zero | tr '\\000' x; echo; echo 'Conversion failed!'"));
+        QCOMPARE(log.pieces.join(QString()).size(), 24 + 3000000 + 1 + 19);
+        QCOMPARE(log.runner.Outputs(), result);
+        // the start does not end with a line end, so the "…" line begins one
+        QCOMPARE(result.size(), 16 * 1024 + 3 + 64 * 1024);
+        QVERIFY(result.startsWith(QStringLiteral("  Duration: 00:03:25.12\nxxx")));
+        QCOMPARE(result.mid(16 * 1024, 3), QStringLiteral("\n…\n"));
+        QVERIFY(result.endsWith(QStringLiteral("xxx\nConversion failed!\n")));
     }
 
     void splitCharacterArrivesWhole()

@@ -241,6 +241,14 @@ See --help for the usage.</translation>
         <source>写出的文件长 %1 秒，选择的是 %2 秒。</source>
         <translation>The written file is %1 seconds long, but the selection is %2 seconds.</translation>
     </message>
+    <message>
+        <source>写出的文件无法完整解码，文件不完整。</source>
+        <translation>The written file cannot be decoded whole; it is incomplete.</translation>
+    </message>
+    <message>
+        <source>写出的文件只能解码出 %1 秒，选择的是 %2 秒，文件不完整。</source>
+        <translation>The written file decodes to only %1 seconds, but the selection is %2 seconds; it is incomplete.</translation>
+    </message>
 </context>
 <context>
     <name>CutFormats</name>
@@ -283,6 +291,10 @@ See --help for the usage.</translation>
         <source>转换程序写出的文件不是所要的铃声：</source>
         <translation>The file the transcoder wrote is not the ringtone asked for: </translation>
     </message>
+    <message>
+        <source>这次保存进行时，另一次保存已经把文件写到了这个名字上。为了不覆盖它，这次剪出的铃声没有保存；请换一个文件名再保存。</source>
+        <translation>While this save ran, another save put a file under this name. So as not to overwrite it, this ringtone was not saved; please save it under another name.</translation>
+    </message>
 </context>
 <context>
     <name>DecodeProof</name>
@@ -293,6 +305,20 @@ See --help for the usage.</translation>
     <message>
         <source>转换程序没有生成可播放的声音。</source>
         <translation>The transcoder produced no playable sound.</translation>
+    </message>
+    <message>
+        <source>工作文件夹所在的磁盘已满：
+%1
+请腾出空间后再试。</source>
+        <translation>The disk of the working folder is full:
+%1
+Free some space and try again.</translation>
+    </message>
+    <message>
+        <source>工作文件夹无法写入：
+%1</source>
+        <translation>The working folder cannot be written to:
+%1</translation>
     </message>
 </context>
 <context>
@@ -746,6 +772,58 @@ It is the source file being edited, which is only ever read, never overwritten. 
     </message>
 </context>
 <context>
+    <name>Paths</name>
+    <message>
+        <source>工作文件夹不见了，可能被别的程序删除了：
+%1</source>
+        <translation>The working folder has gone; another program may have deleted it:
+%1</translation>
+    </message>
+    <message>
+        <source>工作文件夹无法写入：
+%1
+
+%2</source>
+        <translation>The working folder cannot be written to:
+%1
+
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>PrivateFolder</name>
+    <message>
+        <source>无法建立这个文件夹。</source>
+        <translation>The folder cannot be made.</translation>
+    </message>
+    <message>
+        <source>这个名字上的不是文件夹。</source>
+        <translation>What is at this name is not a folder.</translation>
+    </message>
+    <message>
+        <source>它是一个指向别处的链接。</source>
+        <translation>It is a link that points elsewhere.</translation>
+    </message>
+    <message>
+        <source>它属于另一个用户。</source>
+        <translation>It belongs to another user.</translation>
+    </message>
+    <message>
+        <source>别的用户也可以往里面写入。</source>
+        <translation>Other users can write into it.</translation>
+    </message>
+    <message>
+        <source>工作文件夹不能使用：
+%1
+
+%2为了保护你的文件，程序不在这里打开或写入任何文件。</source>
+        <translation>The working folder cannot be used:
+%1
+
+%2 To protect your files, the program opens and writes no file there.</translation>
+    </message>
+</context>
+<context>
     <name>QFileDialog</name>
     <message>
         <source>&amp;Save</source>
@@ -886,6 +964,16 @@ It is the working file the program is using. Please choose another name.</transl
     <message>
         <source>保存失败</source>
         <translation>Save Failed</translation>
+    </message>
+    <message>
+        <source>不能保存到这个位置：
+%1
+
+它在程序的工作文件夹里，那里的文件随时会被删除。请换一个文件夹。</source>
+        <translation>Cannot save to this place:
+%1
+
+It is inside the program's working folder, where files are deleted at any time. Please choose another folder.</translation>
     </message>
 </context>
 <context>

@@ -53,7 +53,11 @@ std::vector<std::string> mendArguments(const std::vector<std::string> &given)
                               || std::find(given.begin(), given.end(), "-t") != given.end();
 
     std::vector<std::string> mended{"-nostdin"};
-    mended.reserve(count + 3);
+    mended.reserve(count + 4);
+    // ffmpeg's build banner says nothing about a job, and a job that fails
+    // early would leave it as the last words of its output.
+    if (!inputValues.empty())
+        mended.push_back("-hide_banner");
     for (std::size_t i = 0; i < count; ++i) {
         if (inputValues.count(i)) {
             mended.push_back(asPlainFile(given[i]));

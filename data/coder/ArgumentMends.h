@@ -9,7 +9,7 @@ namespace coder {
 // ("-ring.mp3") instead of a plain file.
 bool needsFilePrefix(const std::string &path);
 
-// The argument list ffmpeg is run with: "-nostdin" first, every input path and
+// The argument list ffmpeg is run with: "-nostdin" and "-hide_banner" first, every input path and
 // the output path made unmistakable with "file:", and WAV outputs allowed to
 // grow past 4 GiB. Calls without an input (-version, -h) pass through as given.
 std::vector<std::string> mendArguments(const std::vector<std::string> &given);

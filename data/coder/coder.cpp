@@ -3,12 +3,21 @@
 // exits with ffmpeg's status. No shell is involved at any point, so every
 // argument reaches ffmpeg exactly as it was given.
 //
-// "coder --probe FILE" instead runs ffprobe on FILE to tell what a written file
-// holds: its output (stream codec_name= and codec_type= lines, the container's
-// duration= line, or ffprobe's complaint) passes through unchanged, and the
-// adapter exits with ffprobe's status. ffprobe is the program named by
-// BRINDLEWAVE_FFPROBE, else the ffprobe beside the ffmpeg named by
-// BRINDLEWAVE_FFMPEG, else the one on PATH.
+// "coder --probe FILE" instead tells what a written file holds and how much of
+// it can really be decoded. First ffprobe runs on FILE: its output (stream
+// codec_name=, codec_type=, sample_rate= and channels= lines, the container's
+// duration= line, or ffprobe's complaint) passes through unchanged. When
+// ffprobe succeeds, ffmpeg then decodes the first audio stream of FILE whole
+// into nothing; its complaints pass through, its progress is read by the
+// adapter, and the time it reached last is printed as one line
+// "decoded_duration=SECONDS" (six decimals; no line when ffmpeg told no time).
+// A header may promise a length that the file no longer holds; the decoded
+// length is what the file really holds. The adapter exits with ffprobe's
+// status when ffprobe failed, else with ffmpeg's. ffprobe is the program named
+// by BRINDLEWAVE_FFPROBE, else the ffprobe beside the ffmpeg named by
+// BRINDLEWAVE_FFMPEG, else the one on PATH; ffmpeg is found as for a cut.
+// FILE is opened by path only, so a descriptor the adapter inherited works as
+// /proc/self/fd/N.
 
 #include "ArgumentMends.h"
 #include "ConsoleRewriter.h"
@@ -20,6 +29,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -38,6 +48,10 @@ constexpr int QuietFlushMilliseconds = 200;
 
 // The tool (ffmpeg or ffprobe) that runs, while it runs.
 std::atomic<pid_t> childPid{0};
+// The last termination signal the adapter received, 0 for none: once a stop
+// has been asked for, no further tool is started (a probe that was stopped
+// while ffprobe ran does not go on to decode).
+std::atomic<int> stopSignal{0};
 
 void writeAll(std::string_view bytes)
 {
@@ -123,6 +137,7 @@ std::optional<std::string> locateFfprobe()
 
 extern "C" void forwardSignal(int signalNumber)
 {
+    stopSignal.store(signalNumber);
     const pid_t pid = childPid.load();
     if (pid > 0)
         ::kill(pid, signalNumber);
@@ -149,8 +164,10 @@ sigset_t forwardedSet()
     return set;
 }
 
+// The tool's stdout goes to progressFd when there is one (>= 0), else with
+// its stderr to outputFd.
 [[noreturn]] void becomeTool(const std::string &program, const std::vector<std::string> &arguments,
-                             int outputFd, pid_t adapterPid)
+                             int outputFd, int progressFd, pid_t adapterPid)
 {
     // Should the adapter die without a chance to forward anything (SIGKILL),
     // the tool goes with it instead of writing on into an orphaned file.
@@ -158,7 +175,7 @@ sigset_t forwardedSet()
     if (::getppid() != adapterPid)
         ::_exit(ExitCannotStart);
 
-    ::dup2(outputFd, STDOUT_FILENO);
+    ::dup2(progressFd >= 0 ? progressFd : outputFd, STDOUT_FILENO);
     ::dup2(outputFd, STDERR_FILENO);
     for (int s : ForwardedSignals)
         ::signal(s, SIG_DFL);
@@ -180,16 +197,79 @@ sigset_t forwardedSet()
     ::_exit(ExitToolMissing);
 }
 
+// ffmpeg's "-progress" stream: blocks of "key=value" lines. Keeps the last
+// out_time_us that is a whole number of microseconds.
+class ProgressWatch {
+public:
+    void feed(std::string_view bytes)
+    {
+        for (const char c : bytes) {
+            if (c != '\n' && c != '\r') {
+                // No progress line comes near this; a longer one is no time.
+                if (line_.size() < LongestLine)
+                    line_ += c;
+                else
+                    tooLong_ = true;
+                continue;
+            }
+            finishLine();
+        }
+    }
+
+    // The time ffmpeg reached last, once the stream has ended.
+    std::optional<long long> lastMicroseconds()
+    {
+        finishLine();
+        return last_;
+    }
+
+private:
+    static constexpr std::size_t LongestLine = 256;
+    static constexpr std::string_view Key = "out_time_us=";
+
+    void finishLine()
+    {
+        if (!tooLong_ && line_.size() > Key.size() && line_.compare(0, Key.size(), Key) == 0) {
+            const char *digits = line_.c_str() + Key.size();
+            char *end = nullptr;
+            errno = 0;
+            const long long value = std::strtoll(digits, &end, 10);
+            if (errno == 0 && end != digits && *end == '\0')
+                last_ = value;
+        }
+        line_.clear();
+        tooLong_ = false;
+    }
+
+    std::string line_;
+    bool tooLong_ = false;
+    std::optional<long long> last_;
+};
+
+// Microseconds as seconds with six decimals.
+std::string asSeconds(long long microseconds)
+{
+    const bool negative = microseconds < 0;
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(microseconds)
+                                                  : static_cast<unsigned long long>(microseconds);
+    std::string fraction = std::to_string(magnitude % 1000000);
+    fraction.insert(0, 6 - fraction.size(), '0');
+    return (negative ? "-" : "") + std::to_string(magnitude / 1000000) + "." + fraction;
+}
+
 // Copies the tool's console stream to stdout as it arrives: rewritten when
-// there is a rewriter, byte for byte otherwise. Once nobody reads stdout any
-// more, the stream is still read to its end so that the tool never blocks.
-void passThrough(int readFd, coder::ConsoleRewriter *rewriter)
+// there is a rewriter, byte for byte otherwise. The tool's progress stream,
+// when it has one of its own (progressFd >= 0), goes to progress instead. Once
+// nobody reads stdout any more, both streams are still read to their end so
+// that the tool never blocks.
+void passThrough(int readFd, coder::ConsoleRewriter *rewriter, int progressFd, ProgressWatch *progress)
 {
     char buffer[16 * 1024];
-    for (;;) {
-        pollfd watch{readFd, POLLIN, 0};
+    // poll passes over a negative descriptor: a stream that ended is one.
+    pollfd watch[2] = {{readFd, POLLIN, 0}, {progressFd, POLLIN, 0}};
+    while (watch[0].fd >= 0 || watch[1].fd >= 0) {
         const bool pending = rewriter && rewriter->hasPending();
-        const int ready = ::poll(&watch, 1, pending ? QuietFlushMilliseconds : -1);
+        const int ready = ::poll(watch, 2, pending ? QuietFlushMilliseconds : -1);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -200,19 +280,24 @@ void passThrough(int readFd, coder::ConsoleRewriter *rewriter)
             writeAll(rewriter->flushPending(false));
             continue;
         }
-        const ssize_t n = ::read(readFd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
+        for (pollfd &stream : watch) {
+            if (stream.fd < 0 || stream.revents == 0)
                 continue;
-            break;
+            const ssize_t n = ::read(stream.fd, buffer, sizeof buffer);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            if (n <= 0) {
+                stream.fd = -1;
+                continue;
+            }
+            const std::string_view piece(buffer, static_cast<std::size_t>(n));
+            if (&stream == &watch[1])
+                progress->feed(piece);
+            else if (rewriter)
+                writeAll(rewriter->feed(piece));
+            else
+                writeAll(piece);
         }
-        if (n == 0)
-            break;
-        const std::string_view piece(buffer, static_cast<std::size_t>(n));
-        if (rewriter)
-            writeAll(rewriter->feed(piece));
-        else
-            writeAll(piece);
     }
     if (rewriter)
         writeAll(rewriter->flushPending(true));
@@ -234,13 +319,22 @@ int waitForExitStatus(pid_t pid)
 
 // Runs program with arguments, its stdout and stderr merged into one stream
 // that passThrough hands on, and returns its exit status (128 + the signal that
-// ended it). Termination signals sent to the adapter reach the tool.
+// ended it). With progress, the tool's stdout is a stream of its own that
+// progress reads. Termination signals sent to the adapter reach the tool.
 int runTool(const std::string &program, const std::string &name,
-            const std::vector<std::string> &arguments, coder::ConsoleRewriter *rewriter)
+            const std::vector<std::string> &arguments, coder::ConsoleRewriter *rewriter,
+            ProgressWatch *progress = nullptr)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         writeAll(std::string("coder: cannot create a pipe: ") + std::strerror(errno) + "\n");
+        return ExitCannotStart;
+    }
+    int progressFds[2] = {-1, -1};
+    if (progress && ::pipe2(progressFds, O_CLOEXEC) != 0) {
+        writeAll(std::string("coder: cannot create a pipe: ") + std::strerror(errno) + "\n");
+        ::close(fds[0]);
+        ::close(fds[1]);
         return ExitCannotStart;
     }
 
@@ -250,21 +344,35 @@ int runTool(const std::string &program, const std::string &name,
     sigset_t previous;
     ::sigprocmask(SIG_BLOCK, &forwarded, &previous);
     installForwarding();
+    // A stop that came before this tool (while an earlier one ran, or between
+    // the two) is not followed by starting it.
+    if (const int signalNumber = stopSignal.load()) {
+        ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+        for (const int fd : {fds[0], fds[1], progressFds[0], progressFds[1]}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        return 128 + signalNumber;
+    }
 
     const pid_t adapterPid = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0)
-        becomeTool(program, arguments, fds[1], adapterPid);
+        becomeTool(program, arguments, fds[1], progressFds[1], adapterPid);
     if (pid < 0) {
         writeAll("coder: cannot start " + name + ": " + std::strerror(errno) + "\n");
         return ExitCannotStart;
     }
     childPid.store(pid);
     ::close(fds[1]);
+    if (progress)
+        ::close(progressFds[1]);
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 
-    passThrough(fds[0], rewriter);
+    passThrough(fds[0], rewriter, progressFds[0], progress);
     ::close(fds[0]);
+    if (progress)
+        ::close(progressFds[0]);
 
     const int status = waitForExitStatus(pid);
     childPid.store(0);
@@ -290,7 +398,24 @@ int probe(const std::vector<std::string> &given)
         "-show_entries", "format=duration",
         "-of", "default=noprint_wrappers=1",
         "file:" + given[0]};
-    return runTool(*ffprobe, "ffprobe", arguments, nullptr);
+    const int probed = runTool(*ffprobe, "ffprobe", arguments, nullptr);
+    if (probed != 0)
+        return probed;
+
+    std::string complaint;
+    const std::optional<std::string> ffmpeg = locateFfmpeg(complaint);
+    if (!ffmpeg) {
+        writeAll(complaint);
+        return ExitToolMissing;
+    }
+    const std::vector<std::string> decode = {
+        "-nostdin", "-v", "error", "-i", "file:" + given[0],
+        "-map", "0:a:0", "-f", "null", "-progress", "pipe:1", "-nostats", "-"};
+    ProgressWatch progress;
+    const int decoded = runTool(*ffmpeg, "ffmpeg", decode, nullptr, &progress);
+    if (const std::optional<long long> reached = progress.lastMicroseconds())
+        writeAll("decoded_duration=" + asSeconds(*reached) + "\n");
+    return decoded;
 }
 
 }  // namespace

@@ -32,11 +32,11 @@ ProbedFile parseProbe(const QString &output)
             const int number = value.toInt(&ok);
             if (ok)
                 (key == u"channels" ? probed.channels : probed.sampleRates).append(number);
-        } else if (key == u"duration") {
+        } else if (key == u"duration" || key == u"decoded_duration") {
             bool ok = false;
             const double seconds = value.toDouble(&ok);
             if (ok && std::isfinite(seconds))
-                probed.duration = seconds;
+                (key == u"duration" ? probed.duration : probed.decodedDuration) = seconds;
         }
     }
     return probed;
@@ -69,5 +69,10 @@ QString cutProblem(const ProbedFile &probed, const QString &format, double selec
     if (std::fabs(probed.duration - selectionSeconds) > CutLengthTolerance)
         return QCoreApplication::translate("CutCheck", "写出的文件长 %1 秒，选择的是 %2 秒。")
             .arg(QString::number(probed.duration, 'f', 2), QString::number(selectionSeconds, 'f', 2));
+    if (probed.decodedDuration < 0)
+        return QCoreApplication::translate("CutCheck", "写出的文件无法完整解码，文件不完整。");
+    if (std::fabs(probed.decodedDuration - selectionSeconds) > CutLengthTolerance)
+        return QCoreApplication::translate("CutCheck", "写出的文件只能解码出 %1 秒，选择的是 %2 秒，文件不完整。")
+            .arg(QString::number(probed.decodedDuration, 'f', 2), QString::number(selectionSeconds, 'f', 2));
     return {};
 }

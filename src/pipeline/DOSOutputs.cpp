@@ -53,7 +53,7 @@ struct DOSOutputs::Job {
     int readFd = -1;
     int exitFd = -1;
     QByteArray carry;
-    QString collected;
+    BoundedText collected;
     piped_child::ExitStatus status;
     bool childGone = false;
     bool pipeClosed = false;
@@ -97,7 +97,7 @@ void DOSOutputs::setCommandLine(const Command &commandLine) { m_commandLine = co
 
 Command DOSOutputs::CommandLine() const { return m_commandLine; }
 
-QString DOSOutputs::Outputs() const { return m_outputs; }
+QString DOSOutputs::Outputs() const { return m_outputs.text(); }
 
 void DOSOutputs::showFailure(const QString &text)
 {
@@ -157,19 +157,19 @@ QString DOSOutputs::ExecuteCommand(const Command &commandLine)
     if (self && !job.finished)
         terminate({&job}, true);
     if (!self)
-        return job.collected;
+        return job.collected.text();
     if (m_latestJob == &job)
         m_latestJob = nullptr;
-    return job.collected;
+    return job.collected.text();
 }
 
 void DOSOutputs::deliver(Job &job, const QString &piece, Delivery delivery)
 {
     if (piece.isEmpty())
         return;
-    job.collected += piece;
+    job.collected.append(piece);
     if (m_latestJob == &job)
-        m_outputs += piece;
+        m_outputs.append(piece);
     if (delivery == Delivery::Quiet)
         return;
     job.listen(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Seams.h"
+#include "pipeline/BoundedText.h"
 #include "pipeline/Command.h"
 
 #include <QList>
@@ -12,6 +13,11 @@
 // piece as it arrives. ExecuteCommand does not return before the job is over,
 // but it keeps the event loop turning, so windows, timers and other jobs carry
 // on meanwhile; jobs may nest, each keeping its own child and pipe.
+//
+// What a job wrote is kept as a BoundedText: all of it when it is short, else
+// its first 16 KiB and its last 64 KiB joined by a line "…", so that a child
+// that writes without end costs no more memory than that. The pieces raised
+// one by one are always complete.
 class DOSOutputs : public QObject {
     Q_OBJECT
 
@@ -22,11 +28,11 @@ public:
 
     void setCommandLine(const Command &commandLine);
     Command CommandLine() const;
-    // Everything the most recently started job has written so far.
+    // What the most recently started job has written so far (bounded).
     QString Outputs() const;
 
     // Runs commandLine, or the stored command line when it is empty, and
-    // returns everything the child wrote. Raises ReceiveOutputs for every piece
+    // returns what the child wrote (bounded). Raises ReceiveOutputs for every piece
     // and then CommandOver once, both from inside the call. When no child can be
     // started, shows why, raises nothing and returns an empty string.
     QString ExecuteCommand(const Command &commandLine = {});
@@ -66,7 +72,7 @@ private:
 
     MessageSeam &m_messages;
     Command m_commandLine;
-    QString m_outputs;
+    BoundedText m_outputs;
     const Job *m_latestJob = nullptr;
     QList<Job *> m_activeJobs;
     bool m_lastStarted = false;

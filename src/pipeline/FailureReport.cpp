@@ -76,6 +76,9 @@ bool isNoise(const QString &line)
         if (line.startsWith(opening))
             return true;
     }
+    // The banner's version line, however the build names itself.
+    if (line.contains(QLatin1String("Copyright (c)")) || line.contains(QLatin1String("the FFmpeg developers")))
+        return true;
     return line.contains(QLatin1String(" time=")) || metadata.match(line).hasMatch();
 }
 

@@ -28,12 +28,23 @@ bool flagValue(const QSettings &settings, const QString &key)
     return settings.value(key).toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
 }
 
+// The file holds a few short lines. One larger than this is damaged (or not
+// this program's), and reading it would cost time and memory for nothing.
+constexpr qint64 SizeLimit = 64 * 1024;
+
+// Whether the file is one the program reads: a regular file (or a link to
+// one) of at most SizeLimit bytes. A FIFO or device is never opened.
+bool isReadable(const QFileInfo &file)
+{
+    return file.isFile() && file.size() <= SizeLimit;
+}
+
 }  // namespace
 
 ProgramConfig readProgramConfig(const QString &path)
 {
     ProgramConfig config;
-    if (!QFileInfo(path).isFile())
+    if (!isReadable(QFileInfo(path)))
         return config;
     const QSettings settings(path, QSettings::IniFormat);
     config.shaping.fadeInMs = fadeValue(settings, FadeInKey);
@@ -50,7 +61,12 @@ ProgramConfig readProgramConfig(const QString &path)
 
 bool writeProgramConfig(const QString &path, const ProgramConfig &config)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    const QFileInfo file(path);
+    if (!QDir().mkpath(file.absolutePath()))
+        return false;
+    // A file the program would not read is not kept either: it starts afresh.
+    // A folder in its place is left alone, and the write fails.
+    if (file.exists() && !file.isDir() && !isReadable(file) && !QFile::remove(path))
         return false;
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() == QSettings::FormatError) {

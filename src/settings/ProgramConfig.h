@@ -19,15 +19,17 @@ struct ProgramConfig {
 // The longest fade the program applies or keeps, in milliseconds.
 inline constexpr std::int64_t MaxFadeMs = 10000;
 
-// Reads the file leniently: a missing, unreadable or damaged file, and any
-// value that is not what its key holds (a fade that is not a whole number
-// from 0 to MaxFadeMs, a format the program does not write), leaves that value
-// at its default. Never fails.
+// Reads the file leniently: a missing, unreadable or damaged file, one larger
+// than 64 KiB or not a regular file (all defaults then), and any value that is
+// not what its key holds (a fade that is not a whole number from 0 to
+// MaxFadeMs, a format the program does not write), leaves that value at its
+// default. Never fails.
 ProgramConfig readProgramConfig(const QString &path);
 
 // Stores every value, keeping whatever else the file holds. The file is
 // replaced as a whole (written under a temporary name first), and its folder
-// is created when missing. A damaged file is replaced by a readable one.
+// is created when missing. A damaged file, and one readProgramConfig would not
+// read, is replaced by a readable one holding only the program's values.
 // False when it could not be written.
 bool writeProgramConfig(const QString &path, const ProgramConfig &config);
 
