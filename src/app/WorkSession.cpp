@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -37,25 +36,11 @@ QByteArray randomPart()
     return QByteArray::number(QRandomGenerator::system()->generate64(), 36);
 }
 
-// The names in a folder, read through its handle.
-QList<QByteArray> entriesOf(int folderFd)
+// The session names in a folder, read through its handle.
+QList<QByteArray> sessionEntriesOf(int folderFd)
 {
-    QList<QByteArray> names;
-    const int listFd = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-    if (listFd < 0)
-        return names;
-    DIR *listing = ::fdopendir(listFd);
-    if (!listing) {
-        ::close(listFd);
-        return names;
-    }
-    ::rewinddir(listing);
-    while (dirent *entry = ::readdir(listing)) {
-        const QByteArray name(entry->d_name);
-        if (name.startsWith(SessionPrefix))
-            names << name;
-    }
-    ::closedir(listing);
+    QList<QByteArray> names = tree_removal::namesIn(folderFd);
+    names.removeIf([](const QByteArray &name) { return !name.startsWith(SessionPrefix); });
     return names;
 }
 
@@ -155,7 +140,7 @@ QStringList WorkSession::removeStale(const QString &workFolder)
     const UniqueFd work(tree_removal::openFolder(workFolder));
     if (!work.isValid())
         return removed;
-    const QList<QByteArray> entries = entriesOf(work.get());
+    const QList<QByteArray> entries = sessionEntriesOf(work.get());
     for (const QByteArray &entry : entries) {
         if (!entry.endsWith(LockSuffix))
             continue;

@@ -22,21 +22,9 @@ bool removeEntryAt(int parentFd, const char *name, int depth);
 // Empties the open folder folderFd.
 bool emptyFolder(int folderFd, int depth)
 {
-    const int listFd = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-    if (listFd < 0)
-        return false;
-    DIR *listing = ::fdopendir(listFd);
-    if (!listing) {
-        ::close(listFd);
-        return false;
-    }
     bool whole = true;
-    while (dirent *entry = ::readdir(listing)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        whole = removeEntryAt(folderFd, entry->d_name, depth + 1) && whole;
-    }
-    ::closedir(listing);
+    for (const QByteArray &name : namesIn(folderFd))
+        whole = removeEntryAt(folderFd, name.constData(), depth + 1) && whole;
     return whole;
 }
 
@@ -62,6 +50,26 @@ bool removeEntryAt(int parentFd, const char *name, int depth)
 }
 
 }  // namespace
+
+QList<QByteArray> namesIn(int folderFd)
+{
+    QList<QByteArray> names;
+    const int listFd = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    if (listFd < 0)
+        return names;
+    DIR *listing = ::fdopendir(listFd);
+    if (!listing) {
+        ::close(listFd);
+        return names;
+    }
+    ::rewinddir(listing);
+    while (dirent *entry = ::readdir(listing)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names << QByteArray(entry->d_name);
+    }
+    ::closedir(listing);
+    return names;
+}
 
 bool removeAt(int parentFd, const QByteArray &name)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // Removing what the program made, without ever following a link: every step
@@ -19,5 +20,8 @@ bool remove(const QString &parent, const QString &name);
 
 // Opens a folder for the calls above: a real folder, not a link, or -1.
 int openFolder(const QString &path);
+
+// The names in the open folder folderFd, without "." and "..".
+QList<QByteArray> namesIn(int folderFd);
 
 }  // namespace tree_removal

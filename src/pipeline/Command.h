@@ -10,7 +10,7 @@ struct Command {
     QStringList arguments;
     // Descriptors of this process the child inherits under the same numbers
     // (an output file it reaches as /proc/self/fd/N).
-    QList<int> passedFds;
+    QList<int> passedFds = {};
 
     bool isEmpty() const { return program.isEmpty(); }
 

@@ -186,4 +186,33 @@ wait "$app" || status=$?
 [ "$status" = 0 ] || fail "the program ended with status $status after SIGTERM"
 [ -z "$(ls -A "$XDG_CACHE_HOME/brindlewave")" ] || fail "left after SIGTERM: $(ls -A "$XDG_CACHE_HOME/brindlewave")"
 ! pgrep -f "$slow" >/dev/null || fail "the transcoder outlived the program"
+
+step "SIGKILL during a save: the transcoder goes with the program, no file is left, the next start clears its copy"
+stalling="$work/stalling-ffmpeg"
+printf '#!/bin/sh\nfor a in "$@"; do out="$a"; done\ncase "$out" in *open.wav) exec ffmpeg "$@";; esac\necho $$ > "%s"\nhead -c 5000 /dev/urandom > "${out#file:}"\nexec sleep 600\n' "$work/stalling.pid" > "$stalling"
+chmod +x "$stalling"
+BRINDLEWAVE_FFMPEG="$stalling" "$prefix/bin/brindlewave" "$media/song 1.mp3" &
+app=$!
+win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
+eval "$(xdotool getwindowgeometry --shell "$win")"; wx=$X; wy=$Y
+for _ in $(seq 1 100); do [ -s "$(work_wav "$app")" ] && break; sleep 0.2; done
+sleep 1  # the decode of a 14 s song is over by now
+click $((20 + 17)) $((483 + 16)) 1     # play
+click $((152 + 17)) $((483 + 16)) 2    # start
+click $((196 + 17)) $((483 + 16)) 0.5  # end
+click $((643 + 54)) $((483 + 16)) 1
+wait_window '^Save As$' >/dev/null || fail "the save dialog did not appear"
+type_path "$media/killed.mp3"
+for _ in $(seq 1 100); do [ -s "$work/stalling.pid" ] && break; sleep 0.1; done
+[ -s "$work/stalling.pid" ] || fail "the save did not start"
+before=$(ls -A "$media")
+kill -KILL "$app"; wait "$app" || true
+cut_pid=$(cat "$work/stalling.pid")
+for _ in $(seq 1 50); do ps -o stat= -p "$cut_pid" 2>/dev/null | grep -qv Z || break; sleep 0.1; done
+! ps -o stat= -p "$cut_pid" 2>/dev/null | grep -qv Z || fail "the transcoder outlived the killed program"
+[ "$(ls -A "$media")" = "$before" ] || fail "the killed save left: $(ls -A "$media")"
+[ ! -e "$media/killed.mp3" ] || fail "the killed save left its destination"
+"$prefix/bin/brindlewave" --cut "$media/song 1.mp3" --start 1 --end 3 --output "$work/after.mp3" 2>/dev/null \
+  || fail "a cut after the kill failed"
+[ -z "$(ls -A "$XDG_CACHE_HOME/brindlewave")" ] || fail "the killed program's copy is still there: $(ls -A "$XDG_CACHE_HOME/brindlewave")"
 echo "e2e: all steps passed"
