@@ -48,6 +48,27 @@ class UiSessionsTest : public QObject {
 private slots:
     void initTestCase() { QVERIFY(m_scratch.isValid()); }
 
+    // A working folder others can write to is not used: the window says so,
+    // naming it, and an open is refused before anything is written there.
+    void aWorkingFolderOpenToOthersIsNotUsed()
+    {
+        const QString song = m_scratch.filePath(QStringLiteral("song.wav"));
+        QVERIFY(media::makeWav(song, 3, 44100));
+        const QString shared = m_scratch.filePath(QStringLiteral("open cache"));
+        WindowHarness h(nullptr, [&shared](Paths &p) {
+            QDir().mkpath(shared);
+            QFile::setPermissions(shared, QFile::Permissions(0x7777));
+            p.workFolder = shared;
+        });
+        QTRY_COMPARE(h.messages.count(), 1);
+        QVERIFY2(h.messages.last().text.contains(shared), qPrintable(h.messages.last().text));
+        h.window().openFromOutside(song);
+        QCOMPARE(h.messages.count(), 2);
+        QVERIFY2(h.messages.last().text.contains(shared), qPrintable(h.messages.last().text));
+        QCOMPARE(qlonglong(h.state().LengthMs), 0);
+        QCOMPARE(leftIn(shared), QStringList());
+    }
+
     void twoWindowsEachKeepTheirOwnWorkingCopy()
     {
         const QString shared = m_scratch.filePath(QStringLiteral("shared cache"));

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 MainController::MainController(const Paths &paths, Seams seams, QObject *parent)
     : QObject(parent), m_paths(paths), m_seams(seams)
@@ -54,8 +55,12 @@ void MainController::startUp()
 
     // A working folder that is not private to this user is not used: the user
     // learns it now, and again from any open that would need it.
-    if (const QString problem = m_paths.workFolderProblem(); !problem.isEmpty())
-        m_seams.messages.show(problem, QStringLiteral("Brindlewave"), MessageButtons::Ok, MessageIcon::Warning);
+    if (const QString problem = m_paths.workFolderProblem(); !problem.isEmpty()) {
+        // Said over the window, once it is there.
+        QTimer::singleShot(0, this, [this, problem] {
+            m_seams.messages.show(problem, QStringLiteral("Brindlewave"), MessageButtons::Ok, MessageIcon::Warning);
+        });
+    }
 
     QCoreApplication::processEvents();
     m_dialogs.Init(m_seams.chooser, m_paths.programFolder);
