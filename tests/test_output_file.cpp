@@ -147,6 +147,9 @@ private slots:
         const QString name = file_names::decode(bytes);
         QCOMPARE(file_names::encode(name), bytes);
         QCOMPARE(file_names::displayed(name), shown);
+        // as a dropped file's URL carries it
+        const QByteArray url = "file:///music/" + bytes.toPercentEncoding("/");
+        QCOMPARE(file_names::encode(file_names::fromFileUrl(QUrl::fromEncoded(url))), "/music/" + bytes);
     }
 };
 

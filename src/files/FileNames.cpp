@@ -87,6 +87,11 @@ QByteArray encode(const QString &name)
     return bytes;
 }
 
+QString fromFileUrl(const QUrl &url)
+{
+    return decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+}
+
 QString displayed(const QString &name)
 {
     QString shown = name;

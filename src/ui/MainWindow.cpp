@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include "app/ShapingChoices.h"
+#include "files/FileNames.h"
 
 #include "Skin.h"
 #include "ui/KeyColourShape.h"
@@ -211,7 +212,7 @@ void MainWindow::dropEvent(QDropEvent *event)
     if (urls.isEmpty() || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
-    const QString path = urls.first().toLocalFile();
+    const QString path = file_names::fromFileUrl(urls.first());
     // the open runs a nested job; let the drop finish first
     QTimer::singleShot(0, this, [this, path] { openFromOutside(path); });
 }
