@@ -3,6 +3,8 @@
 #include "support/Media.h"
 #include "support/RecordingMessages.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +20,11 @@ Command shell(const QString &script)
     return Command{QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script}};
 }
 Command shell(const char *script) { return shell(QString::fromUtf8(script)); }
+// The script sees the argument as $0.
+Command shell(const QString &script, const QString &argument)
+{
+    return Command{QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, argument}};
+}
 
 // A runner with everything it raised, in order: "piece" and "over".
 struct Logged {
@@ -101,15 +108,18 @@ private slots:
     {
         // The first piece's handler keeps the runner busy while the child writes
         // 60,000 bytes (they fit the pipe), a line on standard error, and exits.
+        QTemporaryDir folder;
+        const QString done = folder.filePath(QStringLiteral("done"));
         Logged log;
         bool runningDuringPieces = true;
         QObject::connect(&log.runner, &DOSOutputs::ReceiveOutputs, [&] {
             runningDuringPieces = runningDuringPieces && log.runner.isRunning();
-            if (log.pieces.size() == 1)
-                QThread::msleep(600);
+            // Held here, without turning the event loop, until the child is through.
+            for (int i = 0; log.pieces.size() == 1 && i < 6000 && !QFile::exists(done); ++i)
+                QThread::msleep(5);
         });
         const QString result = log.runner.ExecuteCommand(shell(QStringLiteral(
-            "printf start; sleep 0.1; head -c 60000 /dev/zero | tr '\\000' x; echo last >&2")));
+            "printf start; sleep 0.1; head -c 60000 /dev/zero | tr '\\000' x; echo last >&2; exec touch \"$0\""), done));
 
         QCOMPARE(result, QStringLiteral("start") + QString(60000, u'x') + QStringLiteral("last\n"));
         QCOMPARE(log.pieces.join(QString()), result);

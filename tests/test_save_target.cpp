@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <unistd.h>
+
 class TestSaveTarget : public QObject {
     Q_OBJECT
 private slots:
@@ -43,6 +45,40 @@ private slots:
         QFile file(dir.filePath(QStringLiteral("a file")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(!save_target::isWritableFolder(file.fileName()));
+    }
+
+    // One file on disk, whatever the spelling; two file systems may each have
+    // a file with the same inode number (the roots of /proc and /sys are both 1).
+    void sameFileIsOneFileOnDisk_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("the same path") << "song.mp3" << "song.mp3" << true;
+        QTest::newRow("another spelling") << "song.mp3" << "folder/../song.mp3" << true;
+        QTest::newRow("a symbolic link") << "song.mp3" << "link.mp3" << true;
+        QTest::newRow("a hard link") << "song.mp3" << "hard.mp3" << true;
+        QTest::newRow("another file") << "song.mp3" << "other.mp3" << false;
+        QTest::newRow("a missing file") << "song.mp3" << "gone.mp3" << false;
+        QTest::newRow("same inode, other device") << "/proc" << "/sys" << false;
+    }
+    void sameFileIsOneFileOnDisk()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, same);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(QStringLiteral("folder"));
+        for (const char *name : {"song.mp3", "other.mp3"}) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+        }
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("song.mp3")), dir.filePath(QStringLiteral("link.mp3"))));
+        QCOMPARE(::link(QFile::encodeName(dir.filePath(QStringLiteral("song.mp3"))).constData(),
+                        QFile::encodeName(dir.filePath(QStringLiteral("hard.mp3"))).constData()),
+                 0);
+        const auto at = [&dir](const QString &p) { return QDir::isAbsolutePath(p) ? p : dir.filePath(p); };
+        QCOMPARE(save_target::isSameFile(at(a), at(b)), same);
     }
 };
 

@@ -122,6 +122,8 @@ private slots:
         QTest::newRow("letters") << "1m30s" << qint64(-1);
         QTest::newRow("negative") << "-5" << qint64(-1);
         QTest::newRow("seconds past 59 after a colon") << "1:75" << qint64(-1);
+        QTest::newRow("sixty seconds after a colon") << "1:60" << qint64(-1);
+        QTest::newRow("just under a minute after a colon") << "1:59.999" << qint64(119999);
         QTest::newRow("minutes past 59 after hours") << "1:60:00" << qint64(-1);
         QTest::newRow("four fields") << "1:00:00:00" << qint64(-1);
         QTest::newRow("four decimals") << "1.2345" << qint64(-1);

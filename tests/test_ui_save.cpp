@@ -371,7 +371,8 @@ private slots:
         bool ok = false;
         h.device().send(QStringLiteral("status chime length"), &ok);
         QVERIFY(ok);  // the sound is playing, on its own alias
-        QTest::qWait(3 * PositionTracker::IntervalMs);  // ticks see whatever the device holds
+        for (int tick = 0; tick < 3; ++tick)  // ticks see whatever the device holds
+            h.controller().positionTracker().tick();
         QCOMPARE(qlonglong(h.state().LengthMs), 60000);
         QCOMPARE(h.face().txtFullTime, QStringLiteral("60"));
 
