@@ -6,7 +6,7 @@
 #include "BenchCommon.h"
 #include "app/Paths.h"
 #include "pipeline/CommandLines.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/ProgressReport.h"
 
 #include <QCoreApplication>
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
     }
 
     SilentMessages messages;
-    DOSOutputs runner(messages);
+    ProcessRunner runner(messages);
     const Command decode = DecodeCommand(paths, source);
     std::vector<double> throughRunner;
     std::vector<double> direct;
@@ -59,7 +59,7 @@ int main(int argc, char **argv)
         // Interleaved, so that a change in machine load hits both sides alike.
         QElapsedTimer clock;
         clock.start();
-        adapterOutput = runner.ExecuteCommand(decode);
+        adapterOutput = runner.run(decode);
         throughRunner.push_back(clock.nsecsElapsed() / 1e6);
         if (runner.exitCode() != 0) {
             std::fprintf(stderr, "adapter failed: %s\n", qPrintable(adapterOutput));

@@ -114,7 +114,7 @@ class AccessibilityTest : public QObject {
     {
         QFile::remove(h.paths.workWav());
         QVERIFY(QFile::copy(m_song, h.paths.workWav()));
-        h.state().FileOpen = FlagTrue;
+        h.state().FileOpen = true;
         h.state().LengthMs = 10000;
         if (auto *recording = dynamic_cast<RecordingDevice *>(&h.device()))
             recording->setLength(10000);

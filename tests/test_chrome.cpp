@@ -34,9 +34,9 @@ private slots:
         chrome.toolbarMoved(2, QStringLiteral("随机选择一段铃声"));
         chrome.toolbarPressed(2);
         QCOMPARE(chrome.toolbar[2], Light::Clear);
-        QCOMPARE(state.ButtonPressed, FlagTrue);
+        QCOMPARE(state.ButtonPressed, true);
         chrome.toolbarReleased(2);
-        QCOMPARE(state.ButtonPressed, FlagFalse);
+        QCOMPARE(state.ButtonPressed, false);
         QCOMPARE(chrome.toolbar[2], Light::Clear);
         chrome.toolbarMoved(2, QStringLiteral("随机选择一段铃声"));
         QCOMPARE(chrome.toolbar[2], Light::Lit);
@@ -74,13 +74,13 @@ private slots:
     {
         Chrome chrome(state, face);
         face.lblText = QStringLiteral("暂停");
-        state.ButtonPressed = FlagTrue;
+        state.ButtonPressed = true;
         chrome.menuMoved(3);
         chrome.menuMoved(1);
         QCOMPARE(chrome.menu[1], Light::Lit);
         QCOMPARE(chrome.menu[3], Light::Clear);
         QCOMPARE(face.lblText, QStringLiteral("暂停"));
-        QCOMPARE(state.ButtonPressed, FlagTrue);
+        QCOMPARE(state.ButtonPressed, true);
     }
 
     void bareFaceClearsEverything()
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(chrome.minimise, Light::Clear);
         QCOMPARE(chrome.quickStart, Light::Clear);
         QVERIFY(face.lblText.isEmpty());
-        QCOMPARE(state.ButtonPressed, FlagFalse);
+        QCOMPARE(state.ButtonPressed, false);
     }
 };
 

@@ -1,7 +1,7 @@
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutCheck.h"
 #include "pipeline/CutFormats.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 
 #include "support/Media.h"
 #include "support/RecordingMessages.h"
@@ -127,8 +127,8 @@ class CoderTest : public QObject {
     QTemporaryDir m_folder{QDir::tempPath() + QStringLiteral("/bw coder 'x\" 测试 XXXXXX")};
     Paths m_paths;
     RecordingMessages m_messages;
-    DOSOutputs m_runner{m_messages};
-    int m_overs = 0;  // CommandOver events in the current test
+    ProcessRunner m_runner{m_messages};
+    int m_overs = 0;  // finished events in the current test
     QByteArray m_path;  // PATH as the test started
 
     // A script in ffmpeg's place for the current test; cleanup() takes it away.
@@ -158,7 +158,7 @@ private slots:
         m_paths.programFolder = QStringLiteral(BRINDLEWAVE_BUILD_DIR);
         m_paths.workFolder = m_folder.filePath(QStringLiteral("work:dir"));
         QVERIFY(m_paths.workFolderProblem().isEmpty());
-        connect(&m_runner, &DOSOutputs::CommandOver, this, [this] { ++m_overs; });
+        connect(&m_runner, &ProcessRunner::finished, this, [this] { ++m_overs; });
         m_path = qgetenv("PATH");
     }
 
@@ -273,7 +273,7 @@ private slots:
         text.close();
         QFile::remove(m_paths.workWav());
 
-        const QString output = m_runner.ExecuteCommand(DecodeCommand(m_paths, source));
+        const QString output = m_runner.run(DecodeCommand(m_paths, source));
         QVERIFY(m_runner.exitedNormally());
         QCOMPARE(m_overs, 1);
         QVERIFY(m_messages.isEmpty());
@@ -341,7 +341,7 @@ private slots:
 
         QVERIFY(media::makeWav(m_paths.workWav(), 12.0, 44100));
         const QString destination = m_folder.filePath(AwkwardName + u'.' + extension);
-        const QString output = m_runner.ExecuteCommand(CutCommand(m_paths, Selection{3000, 8000}, destination));
+        const QString output = m_runner.run(CutCommand(m_paths, Selection{3000, 8000}, destination));
         QVERIFY2(m_runner.exitCode() == 0, qPrintable(output));
         QCOMPARE(m_overs, 1);
 
@@ -367,7 +367,7 @@ private slots:
     {
         const QString missing = m_folder.filePath(QStringLiteral("no ffmpeg here"));
         qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(missing));
-        const QString output = m_runner.ExecuteCommand(adapterWith({"-i", "x.mp3", "-y", "x.wav"}));
+        const QString output = m_runner.run(adapterWith({"-i", "x.mp3", "-y", "x.wav"}));
         QCOMPARE(m_runner.exitCode(), 127);
         QCOMPARE(output.count(u'\n'), 1);
         QVERIFY(output.endsWith(u'\n'));
@@ -400,7 +400,7 @@ private slots:
         QFETCH(QStringList, received);
 
         QVERIFY(fakeFfmpeg("for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done"));
-        const QString output = m_runner.ExecuteCommand(adapterWith(given));
+        const QString output = m_runner.run(adapterWith(given));
         QCOMPARE(m_runner.exitCode(), 0);
         QStringList seen;
         for (const QString &line : output.split(u'\n', Qt::SkipEmptyParts))
@@ -416,7 +416,7 @@ private slots:
                         "printf 'size=    1kB time=N/A bitrate=N/A\\r'\n"
                         "printf 'size=    2kB time=12:00:00.5 bitrate=1\\r'\n"
                         "printf 'size=    3kB time=00:00:07.25'\n"));
-        const QString output = m_runner.ExecuteCommand(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
+        const QString output = m_runner.run(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
         QCOMPARE(m_runner.exitCode(), 0);
         QCOMPARE(output,
                  QStringLiteral("  Duration: 00:03:25.12, start: 0.000000, bitrate: 320 kb/s\n"
@@ -437,7 +437,7 @@ private slots:
         QVERIFY(media::makeWav(m_paths.workWav(), 1.0));
         for (const QByteArray &fake : {QByteArray(), disabled}) {
             QVERIFY(fake.isEmpty() || fakeFfmpeg(fake));
-            const QString output = m_runner.ExecuteCommand(
+            const QString output = m_runner.run(
                 adapterWith({"-i", m_paths.workWav(), "-y", "-acodec", "brindlewave-no-such-codec",
                              m_folder.filePath(QStringLiteral("ring.amr"))}));
             QVERIFY(m_runner.exitCode() != 0);
@@ -477,7 +477,7 @@ private slots:
         QVERIFY(probe ? fakeFfprobe(fake) : fakeFfmpeg(fake));
         QObject context;  // the connection ends with this test
         pid_t ffmpeg = -1;
-        connect(&m_runner, &DOSOutputs::ReceiveOutputs, &context, [&](const QString &piece) {
+        connect(&m_runner, &ProcessRunner::outputReceived, &context, [&](const QString &piece) {
             const QStringList pids = piece.trimmed().split(u' ');
             if (pids.size() != 2 || ffmpeg > 0)
                 return;
@@ -495,7 +495,7 @@ private slots:
             else
                 ::kill(adapter, SIGKILL);  // no chance to pass anything on
         });
-        m_runner.ExecuteCommand(adapterWith(probe ? QStringList{"--probe", "a.mp3"}
+        m_runner.run(adapterWith(probe ? QStringList{"--probe", "a.mp3"}
                                                   : QStringList{"-i", "a.mp3", "a.wav"}));
         QCOMPARE(m_runner.exitedNormally(), normal);
         QCOMPARE(m_runner.exitCode(), code);
@@ -624,8 +624,8 @@ private slots:
                            "printf '%s' \"$s\""));
         QObject context;  // the connection ends with this test
         QString output;   // all of it, as raised piece by piece
-        connect(&m_runner, &DOSOutputs::ReceiveOutputs, &context, [&output](const QString &piece) { output += piece; });
-        m_runner.ExecuteCommand(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
+        connect(&m_runner, &ProcessRunner::outputReceived, &context, [&output](const QString &piece) { output += piece; });
+        m_runner.run(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
         QCOMPARE(m_runner.exitCode(), 0);
         QCOMPARE(output.size(), 11 * 65536);
         QCOMPARE(output.count(QStringLiteral("time=62.50 ")), 65536);
@@ -671,7 +671,7 @@ private slots:
         {
             CurrentFolder folder(relative ? m_folder.path() : QDir::currentPath());
             QVERIFY(folder.changed());
-            output = m_runner.ExecuteCommand(adapterWith({"--probe", relative ? name : path}));
+            output = m_runner.run(adapterWith({"--probe", relative ? name : path}));
         }
         QVERIFY(m_runner.exitedNormally());
         QCOMPARE(m_overs, 1);
@@ -729,7 +729,7 @@ private slots:
         QFile::remove(file);
         QVERIFY(media::writeTruncatedCopy(full, file, QFileInfo(full).size() * percent / 100));
         QVERIFY(ffmpeg.isEmpty() || fakeFfmpeg(ffmpeg));
-        const QString output = m_runner.ExecuteCommand(
+        const QString output = m_runner.run(
             descriptor ? Command{"/bin/sh", {"-c", "exec 7<\"$1\" && exec \"$0\" --probe /proc/self/fd/7",
                                              media::adapterPath(), file}}
                        : adapterWith({"--probe", file}));
@@ -801,7 +801,7 @@ private slots:
         qputenv("PATH", QFile::encodeName(root.filePath(onPath ? QStringLiteral("bin") : QStringLiteral("empty"))));
 
         const QString file = m_folder.filePath(AwkwardName + QStringLiteral(".mp3"));
-        const QString output = m_runner.ExecuteCommand(adapterWith({"--probe", file}));
+        const QString output = m_runner.run(adapterWith({"--probe", file}));
         QVERIFY(m_runner.exitedNormally());
         if (used.isEmpty()) {
             QCOMPARE(output, FfprobeMissing);
@@ -829,7 +829,7 @@ private slots:
         QFETCH(QStringList, arguments);
 
         QVERIFY(fakeFfprobe("echo ffprobe ran"));
-        const QString output = m_runner.ExecuteCommand(adapterWith(arguments));
+        const QString output = m_runner.run(adapterWith(arguments));
         QVERIFY(m_runner.exitedNormally());
         QCOMPARE(m_runner.exitCode(), 2);
         QCOMPARE(output, QStringLiteral("coder: usage: coder --probe FILE\n"));

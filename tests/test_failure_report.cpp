@@ -1,7 +1,7 @@
 // What the user is told when a transcoder job fails, read from the whole
 // output of real ffmpeg runs through the adapter (and stand-ins where a real
 // fault cannot be made on demand).
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/FailureReport.h"
 #include "support/Media.h"
 #include "support/RecordingMessages.h"
@@ -93,8 +93,8 @@ private slots:
         if (!standIn.isEmpty())
             qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(standIn));
         RecordingMessages messages;
-        DOSOutputs runner(messages);
-        const QString output = runner.ExecuteCommand(Command{media::adapterPath(), arguments});
+        ProcessRunner runner(messages);
+        const QString output = runner.run(Command{media::adapterPath(), arguments});
         qunsetenv("BRINDLEWAVE_FFMPEG");
         QVERIFY(runner.lastStarted());
 

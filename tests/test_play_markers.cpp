@@ -49,7 +49,7 @@ struct Markers {
     {
         const float deltaPx = toPx - face.playHeadX / timeline::TwipsPerPixel;
         markers.press(px(6));
-        QVERIFY(!tracker.isEnabled() && isSet(state.IsDragging));
+        QVERIFY(!tracker.isEnabled() && state.IsDragging);
         markers.move(px(6 + deltaPx));
         markers.release(px(6 + deltaPx));
     }
@@ -98,7 +98,7 @@ void TestPlayMarkers::seekPlaysFromTheChosenSecond()
     m.state.View = {0.0, double(m.state.LengthMs)};
     m.face.playHeadX = px(s.fromPx);
     // A seek leaves the playback flags and the shown time to the next tick.
-    m.state.IsPaused = m.state.PlayingSelection = FlagTrue;
+    m.state.IsPaused = m.state.PlayingSelection = true;
     m.state.PlayFraction = 0.1f;
     m.face.lblTime = QStringLiteral("00:00:18");
     QString timerAt;  // whether the timer ran when each command was sent
@@ -117,7 +117,7 @@ void TestPlayMarkers::seekPlaysFromTheChosenSecond()
     QVERIFY(m.device.isOpen());
     QCOMPARE((QVariantList{m.state.IsDragging, m.state.IsPaused, m.state.PlayingSelection, m.state.PlayFraction,
                            m.face.lblTime}),
-             (QVariantList{FlagFalse, FlagTrue, FlagTrue, 0.1f, "00:00:18"}));
+             (QVariantList{false, true, true, 0.1f, "00:00:18"}));
 }
 
 void TestPlayMarkers::moveAndReleaseWithoutPressDoNothing()
@@ -134,7 +134,7 @@ void TestPlayMarkers::moveAndReleaseWithoutPressDoNothing()
 void TestPlayMarkers::seekPastTheSelectionEndStopsAtTheNextTick()
 {
     Markers m;
-    m.state.PlayingSelection = FlagTrue;
+    m.state.PlayingSelection = true;
     m.state.Sel = {5000, 20000};
     m.drag(91);
     m.device.setLength(180000);
@@ -142,7 +142,7 @@ void TestPlayMarkers::seekPastTheSelectionEndStopsAtTheNextTick()
     m.tracker.tick();
     QCOMPARE(m.sent(), QStringList({Stop, Close, m.open(), "play sound from 22500", Stop, Close}));
     QVERIFY(!m.device.isOpen());
-    QCOMPARE(m.state.PlayingSelection, FlagFalse);
+    QCOMPARE(m.state.PlayingSelection, false);
     QCOMPARE(m.face.lblTime, QStringLiteral("00:00:00.0"));
 }
 

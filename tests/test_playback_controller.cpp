@@ -51,11 +51,10 @@ struct Transport {
     void click(int index) { controller.imgCtrlButton_Click(index); }
 };
 
-// IsPaused and PlayingSelection as "P" and "S", each only when exactly -1.
+// IsPaused and PlayingSelection as "P" and "S", each when set.
 QString flags(const EditorState &s)
 {
-    return QString(s.IsPaused == FlagTrue ? "P" : s.IsPaused == FlagFalse ? "" : "?")
-        + (s.PlayingSelection == FlagTrue ? "S" : s.PlayingSelection == FlagFalse ? "" : "?");
+    return QString(s.IsPaused ? "P" : "") + (s.PlayingSelection ? "S" : "");
 }
 
 // Buttons clicked from a state with PlayFraction 0.25 and lblTime "00:00:05".
@@ -122,8 +121,8 @@ void TestPlaybackController::buttonSequences()
     QFETCH(Clicks, c);
     Transport t;
     t.state.Sel = {c.selStart, c.selEnd};
-    t.state.IsPaused = c.before.contains(u'P') ? FlagTrue : FlagFalse;
-    t.state.PlayingSelection = c.before.contains(u'S') ? FlagTrue : FlagFalse;
+    t.state.IsPaused = c.before.contains(u'P') ? true : false;
+    t.state.PlayingSelection = c.before.contains(u'S') ? true : false;
     t.state.PlayFraction = 0.25f;
     t.face.lblTime = QStringLiteral("00:00:05");
     for (int button : c.buttons)
@@ -148,7 +147,7 @@ void TestPlaybackController::missingWorkingFilePlaysNothing()
         QCOMPARE(t.device.commands, QStringList({Stop, Close}));
         // Play has run a whole Stop; Play selection only closed the device.
         QCOMPARE(t.face.lblTime, button == PC::Play ? QStringLiteral("00:00:00.0") : QStringLiteral("00:01:00"));
-        QCOMPARE(t.state.PlayingSelection, FlagFalse);
+        QCOMPARE(t.state.PlayingSelection, false);
     }
 }
 
@@ -156,7 +155,7 @@ void TestPlaybackController::stopClearsFlagsAfterEventsAndLeavesTheSelection()
 {
     Transport t;
     t.state.Sel = {10000, 20000};
-    t.state.IsPaused = t.state.PlayingSelection = FlagTrue;
+    t.state.IsPaused = t.state.PlayingSelection = true;
     t.state.PlayFraction = 0.5f;
     t.face.lblTime = QStringLiteral("00:01:30");
     t.state.LengthMs = 180000;
@@ -266,7 +265,7 @@ void TestPlaybackController::selectionPlaysWithTheFadesOfTheCut()
     // The device takes the fade only while the file is open: after "open",
     // before the playing starts.
     QCOMPARE(t.device.commands, (QStringList{Stop, Close, open(), fade, play}));
-    QCOMPARE(t.state.PlayingSelection, FlagTrue);
+    QCOMPARE(t.state.PlayingSelection, true);
 
     // Paused and played on, the selection keeps its fades: a resume, no new fade.
     t.device.commands.clear();
@@ -287,7 +286,7 @@ void TestPlaybackController::otherPlaybackHasNoFades()
     t.device.commands.clear();
     t.click(PC::Play);
     QCOMPARE(t.device.commands, (QStringList{Stop, Close, open(), FadeOff, PlayCmd}));
-    QCOMPARE(t.state.PlayingSelection, FlagFalse);
+    QCOMPARE(t.state.PlayingSelection, false);
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackController)

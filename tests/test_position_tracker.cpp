@@ -107,8 +107,8 @@ void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd()
     t.device.setStatusNeedsOpenDevice(true);
     t.device.setOpen(true);
     t.state.Sel.endMs = d.selEndMs;
-    t.state.PlayingSelection = d.preview ? FlagTrue : FlagFalse;
-    t.state.IsPaused = FlagTrue;
+    t.state.PlayingSelection = d.preview ? true : false;
+    t.state.IsPaused = true;
     // The open file's length is the model's: what the device says of its own
     // length never changes it.
     t.state.LengthMs = 123456;
@@ -120,8 +120,8 @@ void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd()
     QCOMPARE(pixels(t.face.playHeadX), d.headPx);
     QCOMPARE(t.state.PlayFraction, d.stops ? 0.0f : d.headPx / 728);
     QCOMPARE(t.face.lblTime, d.time);
-    QCOMPARE(t.state.PlayingSelection, d.preview && !d.stops ? FlagTrue : FlagFalse);
-    QCOMPARE(t.state.IsPaused, d.stops ? FlagFalse : FlagTrue);
+    QCOMPARE(t.state.PlayingSelection, d.preview && !d.stops ? true : false);
+    QCOMPARE(t.state.IsPaused, d.stops ? false : true);
 
     // After a stop the next tick finds nothing open; the length stays.
     t.tracker.tick();

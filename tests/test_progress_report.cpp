@@ -3,7 +3,7 @@
 #include "pipeline/JobProgress.h"
 #include "pipeline/LineAssembler.h"
 #include "pipeline/CommandLines.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "support/Media.h"
 #include "support/RecordingMessages.h"
 
@@ -233,11 +233,11 @@ private slots:
         paths.programFolder = QStringLiteral(BRINDLEWAVE_BUILD_DIR);
         paths.workFolder = folder.path();
         RecordingMessages messages;
-        DOSOutputs runner(messages);
+        ProcessRunner runner(messages);
         QStringList pieces;
-        QObject::connect(&runner, &DOSOutputs::ReceiveOutputs,
+        QObject::connect(&runner, &ProcessRunner::outputReceived,
                          [&](const QString &piece) { pieces.append(piece); });
-        runner.ExecuteCommand(DecodeCommand(paths, source));
+        runner.run(DecodeCommand(paths, source));
         QVERIFY2(messages.isEmpty(), qPrintable(messages.texts().join(u'\n')));
         QCOMPARE(runner.exitCode(), 0);
 

@@ -1,4 +1,4 @@
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 
 #include "support/Media.h"
 #include "support/RecordingMessages.h"
@@ -29,17 +29,17 @@ Command shell(const QString &script, const QString &argument)
 // A runner with everything it raised, in order: "piece" and "over".
 struct Logged {
     RecordingMessages messages;
-    DOSOutputs runner{messages};
+    ProcessRunner runner{messages};
     QStringList events;
     QStringList pieces;
 
     Logged()
     {
-        QObject::connect(&runner, &DOSOutputs::ReceiveOutputs, [this](const QString &p) {
+        QObject::connect(&runner, &ProcessRunner::outputReceived, [this](const QString &p) {
             pieces.append(p);
             events.append(QStringLiteral("piece"));
         });
-        QObject::connect(&runner, &DOSOutputs::CommandOver,
+        QObject::connect(&runner, &ProcessRunner::finished,
                          [this] { events.append(QStringLiteral("over")); });
     }
 };
@@ -75,7 +75,7 @@ private slots:
         QFETCH(QString, message);
 
         Logged log;
-        QCOMPARE(log.runner.ExecuteCommand(shell(QStringLiteral("printf earlier"))),
+        QCOMPARE(log.runner.run(shell(QStringLiteral("printf earlier"))),
                  QStringLiteral("earlier"));
         QVERIFY(log.runner.lastStarted());
         log.events.clear();
@@ -91,7 +91,7 @@ private slots:
         if (noFreeDescriptor)
             QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
         log.runner.setCommandLine(command);
-        const QString result = log.runner.ExecuteCommand();
+        const QString result = log.runner.run();
         ::setrlimit(RLIMIT_NOFILE, &saved);
 
         QCOMPARE(result, QString());
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(log.messages.last().buttons, MessageButtons::Ok);
         QVERIFY(log.events.isEmpty());
         QVERIFY(!log.runner.lastStarted());
-        QCOMPARE(log.runner.Outputs(), QStringLiteral("earlier"));
+        QCOMPARE(log.runner.output(), QStringLiteral("earlier"));
     }
 
     void outputLeftInThePipeAfterExit()
@@ -112,18 +112,18 @@ private slots:
         const QString done = folder.filePath(QStringLiteral("done"));
         Logged log;
         bool runningDuringPieces = true;
-        QObject::connect(&log.runner, &DOSOutputs::ReceiveOutputs, [&] {
+        QObject::connect(&log.runner, &ProcessRunner::outputReceived, [&] {
             runningDuringPieces = runningDuringPieces && log.runner.isRunning();
             // Held here, without turning the event loop, until the child is through.
             for (int i = 0; log.pieces.size() == 1 && i < 6000 && !QFile::exists(done); ++i)
                 QThread::msleep(5);
         });
-        const QString result = log.runner.ExecuteCommand(shell(QStringLiteral(
+        const QString result = log.runner.run(shell(QStringLiteral(
             "printf start; sleep 0.1; head -c 60000 /dev/zero | tr '\\000' x; echo last >&2; exec touch \"$0\""), done));
 
         QCOMPARE(result, QStringLiteral("start") + QString(60000, u'x') + QStringLiteral("last\n"));
         QCOMPARE(log.pieces.join(QString()), result);
-        QCOMPARE(log.runner.Outputs(), result);
+        QCOMPARE(log.runner.output(), result);
         QCOMPARE(log.events.count(QStringLiteral("over")), 1);
         QCOMPARE(log.events.last(), QStringLiteral("over"));
         QVERIFY(runningDuringPieces);
@@ -136,7 +136,7 @@ private slots:
         // A grandchild holding the pipe open must not keep the job waiting.
         Logged log;
         const pid_t grandchild =
-            log.runner.ExecuteCommand(shell("sleep 60 & echo $!")).trimmed().toInt();
+            log.runner.run(shell("sleep 60 & echo $!")).trimmed().toInt();
         QVERIFY(grandchild > 0);
         const bool stillThere = !media::processIsGone(grandchild);
         ::kill(grandchild, SIGKILL);
@@ -148,7 +148,7 @@ private slots:
     {
         // Far more than the pipe holds, mixing one- and three-byte characters.
         Logged log;
-        const QString result = log.runner.ExecuteCommand(shell(QStringLiteral(
+        const QString result = log.runner.run(shell(QStringLiteral(
             "i=0; while [ $i -lt 20000 ]; do printf 'ab\\344\\270\\255\\346\\226\\207%05d\\n' $i; "
             "i=$((i+1)); done")));
 
@@ -170,10 +170,10 @@ private slots:
     void chatterIsKeptBounded()
     {
         Logged log;
-        const QString result = log.runner.ExecuteCommand(shell(
+        const QString result = log.runner.run(shell(
             "echo '  Duration: 00:03:25.12'; head -c 3000000 /dev/zero | tr '\\000' x; echo; echo 'Conversion failed!'"));
         QCOMPARE(log.pieces.join(QString()).size(), 24 + 3000000 + 1 + 19);
-        QCOMPARE(log.runner.Outputs(), result);
+        QCOMPARE(log.runner.output(), result);
         // the start does not end with a line end, so the "…" line begins one
         QCOMPARE(result.size(), 16 * 1024 + 3 + 64 * 1024);
         QVERIFY(result.startsWith(QStringLiteral("  Duration: 00:03:25.12\nxxx")));
@@ -185,7 +185,7 @@ private slots:
     {
         // 1,023 blanks and a three-byte character: the first read ends inside it.
         Logged log;
-        log.runner.ExecuteCommand(shell(QStringLiteral("printf '%1023s\\344\\270\\255' ''")));
+        log.runner.run(shell(QStringLiteral("printf '%1023s\\344\\270\\255' ''")));
         QCOMPARE(log.pieces, (QStringList{QString(1023, u' '), QStringLiteral("中")}));
     }
 
@@ -212,17 +212,17 @@ private slots:
 
         Logged log;
         if (stop) {
-            QObject::connect(&log.runner, &DOSOutputs::ReceiveOutputs, [&] {
+            QObject::connect(&log.runner, &ProcessRunner::outputReceived, [&] {
                 QTimer::singleShot(0, &log.runner, [&] { log.runner.stop(); });
             });
         }
         bool normalAtOver = !normal;
         int codeAtOver = -1;
-        QObject::connect(&log.runner, &DOSOutputs::CommandOver, [&] {
+        QObject::connect(&log.runner, &ProcessRunner::finished, [&] {
             normalAtOver = log.runner.exitedNormally();
             codeAtOver = log.runner.exitCode();
         });
-        QCOMPARE(log.runner.ExecuteCommand(shell(script)), QStringLiteral("started\n"));
+        QCOMPARE(log.runner.run(shell(script)), QStringLiteral("started\n"));
         QCOMPARE(log.events.count(QStringLiteral("over")), 1);
         QCOMPARE(normalAtOver, normal);
         QCOMPARE(codeAtOver, code);
@@ -243,30 +243,30 @@ private slots:
         QFETCH(bool, sameRunner);
 
         RecordingMessages messages;
-        DOSOutputs outer(messages);
-        DOSOutputs second(messages);
-        DOSOutputs &inner = sameRunner ? outer : second;
+        ProcessRunner outer(messages);
+        ProcessRunner second(messages);
+        ProcessRunner &inner = sameRunner ? outer : second;
         QStringList events;
         QString innerResult;
         bool started = false;
-        const auto record = [&events](DOSOutputs &runner, const QString &name) {
-            QObject::connect(&runner, &DOSOutputs::ReceiveOutputs,
+        const auto record = [&events](ProcessRunner &runner, const QString &name) {
+            QObject::connect(&runner, &ProcessRunner::outputReceived,
                              [&events, name](const QString &piece) { events.append(name + piece); });
-            QObject::connect(&runner, &DOSOutputs::CommandOver, [&events, &runner, name] {
+            QObject::connect(&runner, &ProcessRunner::finished, [&events, &runner, name] {
                 events.append(name + QStringLiteral("over %1").arg(runner.exitCode()));
             });
         };
         record(outer, QString());
         if (!sameRunner)
             record(second, QStringLiteral("second "));
-        QObject::connect(&outer, &DOSOutputs::ReceiveOutputs, [&] {
+        QObject::connect(&outer, &ProcessRunner::outputReceived, [&] {
             if (std::exchange(started, true))
                 return;
-            innerResult = inner.ExecuteCommand(shell(QStringLiteral("printf inner; exit 4")));
+            innerResult = inner.run(shell(QStringLiteral("printf inner; exit 4")));
             events.append(QStringLiteral("inner returned"));
         });
 
-        const QString outerResult = outer.ExecuteCommand(
+        const QString outerResult = outer.run(
             shell(QStringLiteral("printf first; sleep 0.3; printf second; exit 2")));
 
         QCOMPARE(innerResult, QStringLiteral("inner"));
@@ -275,20 +275,20 @@ private slots:
         QCOMPARE(events, (QStringList{"first", nested + "inner", nested + "over 4",
                                       "inner returned", "second", "over 2"}));
         // A second job on the same runner replaces the collected output of the first.
-        QCOMPARE(outer.Outputs(), sameRunner ? QStringLiteral("inner") : QStringLiteral("firstsecond"));
+        QCOMPARE(outer.output(), sameRunner ? QStringLiteral("inner") : QStringLiteral("firstsecond"));
         QVERIFY(messages.isEmpty());
     }
 
     void destroyedDuringItsOwnJob()
     {
         RecordingMessages messages;
-        auto *runner = new DOSOutputs(messages);
-        QObject::connect(runner, &DOSOutputs::ReceiveOutputs, [&] {
+        auto *runner = new ProcessRunner(messages);
+        QObject::connect(runner, &ProcessRunner::outputReceived, [&] {
             delete runner;
             runner = nullptr;
         });
         const pid_t child =
-            runner->ExecuteCommand(shell("echo $$; exec sleep 60")).trimmed().toInt();
+            runner->run(shell("echo $$; exec sleep 60")).trimmed().toInt();
         QVERIFY(runner == nullptr);
         QVERIFY(child > 0);
         QVERIFY(media::processIsGone(child));

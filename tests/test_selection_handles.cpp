@@ -112,7 +112,7 @@ void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
     }
 
     h.handles.release(d.handle, px(3 + d.deltaPx));
-    QCOMPARE(h.state.IsDragging, FlagFalse);
+    QCOMPARE(h.state.IsDragging, false);
     const QVariant s = qlonglong(d.ms), o = qlonglong(d.otherMs), l = d.label, z = Zero, n = d.length,
                    v = Zero + Zero + Zero;
     const QVariantList asStart{s, o, l, z, n, v}, asEnd{o, s, z, l, n, v};
@@ -195,12 +195,12 @@ void TestSelectionHandles::randomSelectionStepsUseTheLastGrabPoint()
         h.handles.press(1, c.grabbedAt);
         h.handles.release(1, c.grabbedAt);
         h.handles.setGripX(1, 3000.0f);
-        h.state.IsDragging = FlagTrue;
+        h.state.IsDragging = true;
         h.handles.move(1, 45.0f);
         h.handles.release(1, 45.0f);
         QCOMPARE(h.face.handleX[1], c.x);
         QCOMPARE(h.state.Sel.endMs, c.endMs);
-        QCOMPARE(h.state.IsDragging, FlagFalse);
+        QCOMPARE(h.state.IsDragging, false);
         QCOMPARE(h.state.DragStartX, c.dragStartX);
     }
 }

@@ -117,10 +117,10 @@ private slots:
 
         // Shift+] plays the last two seconds of the selection and stops at its end
         key(h, Qt::Key_BraceRight);
-        QCOMPARE(h.state().PlayingSelection, FlagTrue);
+        QCOMPARE(h.state().PlayingSelection, true);
         QVERIFY(WindowHarness::waitFor([&] {
             h.controller().positionTracker().tick();
-            return h.state().PlayingSelection == FlagFalse;
+            return h.state().PlayingSelection == false;
         }, 10000));
     }
 

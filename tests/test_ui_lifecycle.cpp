@@ -1,5 +1,5 @@
 // Start-up and shutdown of the real main window, and opening from outside.
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/OpenFlow.h"
 #include "support/Media.h"
 #include "support/RecordingDevice.h"
@@ -42,8 +42,8 @@ class UiLifecycleTest : public QObject {
         auto *poll = new QTimer(&h.window());
         auto polls = std::make_shared<int>(0);
         QObject::connect(poll, &QTimer::timeout, &h.window(), [&h, poll, gaveUp, act, polls] {
-            DOSOutputs &decode = h.controller().objDOS();
-            const bool underWay = decode.isRunning() && decode.Outputs().contains("Duration");
+            ProcessRunner &decode = h.controller().decodeRunner();
+            const bool underWay = decode.isRunning() && decode.output().contains("Duration");
             // Counted in looks rather than read off a clock: a busy machine only makes each look later.
             *gaveUp = !underWay && ++*polls > 6000;
             if (!underWay && !*gaveUp)
@@ -62,7 +62,7 @@ private slots:
         WindowHarness without(&device);
         QCOMPARE(without.state().OpenFolderChoice, 0);
         QCOMPARE(without.state().PromptSoundChoice, 0);
-        QCOMPARE(without.state().FileOpen, FlagFalse);
+        QCOMPARE(without.state().FileOpen, false);
         QVERIFY(without.state().CurrentJob.isEmpty());
         QCOMPARE(without.face().txtFullTime, QStringLiteral("0"));
         QCOMPARE(without.face().handleX[0], 0.0f);
@@ -101,7 +101,7 @@ private slots:
         bool wasRunning = false;
         bool gaveUp = false;
         whenDecoding(h, &gaveUp, [&] {
-            wasRunning = h.controller().objDOS().isRunning();
+            wasRunning = h.controller().decodeRunner().isRunning();
             h.window().close();  // the question is answered with OK
         });
         h.click(QStringLiteral("imgButton(0)"));
@@ -109,7 +109,7 @@ private slots:
 
         QVERIFY2(!gaveUp, "the decode never got under way");
         QVERIFY(wasRunning);
-        QVERIFY(!h.controller().objDOS().isRunning());
+        QVERIFY(!h.controller().decodeRunner().isRunning());
         QCOMPARE(h.ended, 1);
         QCOMPARE(h.messages.count(), 1);  // only the exit question: a job ended by exit is no failure
         QCOMPARE(h.messages.last().text, QStringLiteral("确定要退出吗？"));
@@ -138,10 +138,10 @@ private slots:
         QVERIFY2(!gaveUp, "the first decode never got under way");
 
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
-        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.state().FileOpen, true);
         QCOMPARE(h.face().lblFileName, OpenFlow::tabCaption(second));
         QVERIFY(h.face().picOpenedVisible);
-        QVERIFY(!h.controller().objDOS().isRunning());
+        QVERIFY(!h.controller().decodeRunner().isRunning());
         const media::AudioInfo work = media::probe(h.paths.workWav());
         QVERIFY2(work.valid, qPrintable(work.error));
         QVERIFY(qAbs(work.duration - 3.0) < 0.1);
@@ -157,7 +157,7 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         h.window().openFromOutside(first);
-        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.state().FileOpen, true);
         QVERIFY(h.messages.isEmpty());
 
         h.messages.defaultAnswer = MessageAnswer::Cancel;
@@ -168,7 +168,7 @@ private slots:
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
         h.window().openFromOutside(second);
-        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.state().FileOpen, true);
         QCOMPARE(h.face().lblFileName, second.size() > 35 ? second.left(32) + "..." : second);
         QVERIFY(h.chooser.requests.isEmpty());  // no dialog for a file given from outside
     }

@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(labels.last(), QStringLiteral("100%"));
         QVERIFY(labels.size() >= 2);  // it moved on the way there
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
-        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.state().FileOpen, true);
         QCOMPARE(h.face().lblFileName, OpenFlow::tabCaption(song));
         QVERIFY(h.messages.messages.isEmpty());
     }
@@ -117,8 +117,8 @@ private slots:
         openAndPlay(h, song);
         h.state().Sel = {20000, 21000};
         h.click(QStringLiteral("imgCtrlButton(5)"));
-        QCOMPARE(h.state().PlayingSelection, FlagTrue);
-        QVERIFY(WindowHarness::waitFor([&] { return h.state().PlayingSelection == FlagFalse; }, 3000));
+        QCOMPARE(h.state().PlayingSelection, true);
+        QVERIFY(WindowHarness::waitFor([&] { return h.state().PlayingSelection == false; }, 3000));
         QCOMPARE(h.face().lblTime, QStringLiteral("00:00:00.0"));
         bool ok = true;
         h.device().send(QStringLiteral("status sound position"), &ok);
@@ -142,7 +142,7 @@ private slots:
         h.click(QStringLiteral("imgButton(0)"));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
         QCOMPARE(h.state().Sel, Selection{});
-        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(h.state().FileOpen, false);
         QCOMPARE(h.window().label(QStringLiteral("lblPB"))->text(), QStringLiteral("0%"));
         QCOMPARE(h.chooser.requests.size(), 1);  // no dialog on close
 
@@ -244,7 +244,7 @@ private slots:
         QVERIFY(h.messages.messages.first().text.contains(path));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
-        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(h.state().FileOpen, false);
         QVERIFY(QFile(path).open(QIODevice::ReadOnly));
         QFile again(path);
         QVERIFY(again.open(QIODevice::ReadOnly));
@@ -293,7 +293,7 @@ private slots:
         qunsetenv("BRINDLEWAVE_FFMPEG");
         QCOMPARE(h.messages.count(), 1);
         QVERIFY2(h.messages.last().text.contains(said), qPrintable(h.messages.last().text));
-        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(h.state().FileOpen, false);
         QCOMPARE(qlonglong(h.state().LengthMs), 0);
         QVERIFY(!h.face().picOpenedVisible);
         QVERIFY(!QFile::exists(h.paths.workWav()));

@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(h.messages.count(), 1);
         QCOMPARE(h.messages.last().buttons, MessageButtons::OkCancel);
         QVERIFY2(h.messages.last().text.contains(QStringLiteral("40 秒")), qPrintable(h.messages.last().text));
-        QVERIFY(!h.controller().objDOS1().lastStarted());
+        QVERIFY(!h.controller().cutRunner().lastStarted());
         QVERIFY(!QFile::exists(destination));
         QVERIFY(!device.commands.contains(QStringLiteral("stop sound")));  // playback untouched
 
@@ -339,7 +339,7 @@ private slots:
                                                       "printf 'size=    5kB time=00:00:01.00 bitrate=1.0kbits/s\\r'\n"
                                                       "exec sleep 60")));
         bool partialSeen = false;
-        QObject::connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs, &h.window(), [&] {
+        QObject::connect(&h.controller().cutRunner(), &ProcessRunner::outputReceived, &h.window(), [&] {
             // the stand-in has written part of the file, which has no name yet
             partialSeen = partialSeen || hiddenIn(QFileInfo(destination).absolutePath()).isEmpty();
             QTimer::singleShot(0, &h.window(), [&] {
@@ -356,7 +356,7 @@ private slots:
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
         QVERIFY2(h.face().noticeText.contains(QStringLiteral("已取消保存")), qPrintable(h.face().noticeText));
         QVERIFY(h.face().noticeFile.isEmpty());
-        QVERIFY(!h.controller().objDOS1().isRunning());
+        QVERIFY(!h.controller().cutRunner().isRunning());
         QCOMPARE(hiddenLeftovers(out.path()), QStringList());
         QFile check(destination);
         QVERIFY(check.open(QIODevice::ReadOnly));
@@ -369,7 +369,7 @@ private slots:
 
         // the next save runs whole
         qunsetenv("BRINDLEWAVE_FFMPEG");
-        QObject::disconnect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs, &h.window(), nullptr);
+        QObject::disconnect(&h.controller().cutRunner(), &ProcessRunner::outputReceived, &h.window(), nullptr);
         h.chooser.answers = QStringList{destination};
         h.click(QStringLiteral("imgButton(1)"));
         QCOMPARE(media::probe(destination).codec, QStringLiteral("mp3"));
@@ -397,7 +397,7 @@ private slots:
                                                          "printf 'size=   50kB time=00:00:01.00 bitrate=1.0kbits/s\\r'\n"
                                                          "exec sleep 60")));
         bool barShown = false;
-        QObject::connect(&h.controller().objDOS(), &DOSOutputs::ReceiveOutputs, &h.window(), [&] {
+        QObject::connect(&h.controller().decodeRunner(), &ProcessRunner::outputReceived, &h.window(), [&] {
             barShown = barShown || h.window().element(QStringLiteral("cmdCancelDecode"))->isVisible();
             QTimer::singleShot(0, &h.window(), [&] {
                 if (byKey)
@@ -412,9 +412,9 @@ private slots:
         QVERIFY(barShown);
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
         QVERIFY2(h.face().noticeText.contains(QStringLiteral("已取消打开")), qPrintable(h.face().noticeText));
-        QVERIFY(!h.controller().objDOS().isRunning());
+        QVERIFY(!h.controller().decodeRunner().isRunning());
         QVERIFY(!QFile::exists(h.paths.workWav()));
-        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(h.state().FileOpen, false);
         QCOMPARE(h.state().LengthMs, 0);
         QVERIFY(h.state().SourcePath.isEmpty());
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
@@ -423,10 +423,10 @@ private slots:
 
         // the same file opens whole afterwards
         qunsetenv("BRINDLEWAVE_FFMPEG");
-        QObject::disconnect(&h.controller().objDOS(), &DOSOutputs::ReceiveOutputs, &h.window(), nullptr);
+        QObject::disconnect(&h.controller().decodeRunner(), &ProcessRunner::outputReceived, &h.window(), nullptr);
         h.chooser.answers = QStringList{song};
         h.click(QStringLiteral("imgButton(0)"));
-        QCOMPARE(h.state().FileOpen, FlagTrue);
+        QCOMPARE(h.state().FileOpen, true);
         QCOMPARE(h.state().LengthMs / 100, 50);
         QVERIFY(h.face().noticeText.isEmpty());
     }

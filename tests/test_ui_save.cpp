@@ -83,7 +83,7 @@ private slots:
         const QString destination = out.filePath(name);
         h.chooser.answers = QStringList{QStringLiteral("  ") + destination + QStringLiteral(" ")};
         bool disabledDuringJob = false;
-        QObject::connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs,
+        QObject::connect(&h.controller().cutRunner(), &ProcessRunner::outputReceived,
                          [&] { disabledDuringJob = disabledDuringJob || !jobButtonsEnabled(h); });
 
         h.click(QStringLiteral("imgButton(1)"));
@@ -229,7 +229,7 @@ private slots:
             qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(ffmpeg));
         h.chooser.answers = QStringList{destination};
         bool shownWhileCutting = false;  // the chosen name, before the cut is proven
-        QObject::connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs,
+        QObject::connect(&h.controller().cutRunner(), &ProcessRunner::outputReceived,
                          [&] { shownWhileCutting = shownWhileCutting || QFile::exists(destination); });
         h.click(QStringLiteral("imgButton(1)"));
         qunsetenv("BRINDLEWAVE_FFMPEG");
@@ -261,7 +261,7 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the ringtone from last week") > 0);
         old.close();
         QByteArray seenDuringCut;
-        QObject::connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs,
+        QObject::connect(&h.controller().cutRunner(), &ProcessRunner::outputReceived,
                          [&] { seenDuringCut = bytesOf(destination); });
 
         qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(standIn("exit 1", "ffmpeg \"$@\"\nexit 1")));
@@ -320,7 +320,7 @@ private slots:
 
         QCOMPARE(h.messages.count(), 1);
         QVERIFY(h.messages.last().text.contains(destination));
-        QVERIFY(!h.controller().objDOS1().lastStarted());
+        QVERIFY(!h.controller().cutRunner().lastStarted());
         QVERIFY(sentByFlows(device).isEmpty());  // not even playback was touched
         QCOMPARE(bytesOf(source), sourceBytes);
         QCOMPARE(bytesOf(h.paths.workWav()), workBytes);

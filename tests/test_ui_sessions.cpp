@@ -127,7 +127,7 @@ private slots:
         h.chooser.answers = QStringList{destination};
 
         bool partialSeen = false;
-        connect(&h.controller().objDOS1(), &DOSOutputs::ReceiveOutputs, this, [&] {
+        connect(&h.controller().cutRunner(), &ProcessRunner::outputReceived, this, [&] {
             if (!partialSeen && leftIn(out).isEmpty()) {  // part written, nothing named yet
                 partialSeen = true;
                 ::raise(SIGTERM);
@@ -140,7 +140,7 @@ private slots:
         QVERIFY(partialSeen);
         QCOMPARE(h.ended, 1);
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));  // no question
-        QVERIFY(!h.controller().objDOS1().isRunning());
+        QVERIFY(!h.controller().cutRunner().isRunning());
         QCOMPARE(leftIn(out), QStringList());
         QVERIFY(!QFileInfo::exists(h.paths.sessionFolder));
     }
@@ -154,7 +154,7 @@ private slots:
         connect(&termination, &TerminationSignals::received, &h.window(), &MainWindow::endFromOutside);
         h.chooser.answers = QStringList{song};
         bool raised = false;
-        connect(&h.controller().objDOS(), &DOSOutputs::ReceiveOutputs, this, [&] {
+        connect(&h.controller().decodeRunner(), &ProcessRunner::outputReceived, this, [&] {
             if (!raised && QFile::exists(h.paths.workWav())) {
                 raised = true;
                 ::raise(SIGHUP);
@@ -167,9 +167,9 @@ private slots:
         QVERIFY(raised);
         QCOMPARE(h.ended, 1);
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
-        QVERIFY(!h.controller().objDOS().isRunning());
+        QVERIFY(!h.controller().decodeRunner().isRunning());
         QVERIFY(!QFileInfo::exists(h.paths.sessionFolder));
-        QCOMPARE(h.state().FileOpen, FlagFalse);
+        QCOMPARE(h.state().FileOpen, false);
     }
 };
 

@@ -32,7 +32,7 @@ void Chrome::faceMoved()
     clearAll(menu);
     clearAll(transport);
     setHint(QString());
-    m_state.ButtonPressed = FlagFalse;
+    m_state.ButtonPressed = false;
     emit changed();
 }
 
@@ -42,7 +42,7 @@ void Chrome::toolbarPressed(int index)
         return;
     // the toolbar has no pressed pictures: a held button shows its plain face
     toolbar[index] = Light::Clear;
-    m_state.ButtonPressed = FlagTrue;
+    m_state.ButtonPressed = true;
     emit changed();
 }
 
@@ -50,7 +50,7 @@ void Chrome::toolbarMoved(int index, const QString &toolTip)
 {
     if (index < 0 || index >= int(toolbar.size()))
         return;
-    if (!isSet(m_state.ButtonPressed)) {
+    if (!m_state.ButtonPressed) {
         clearAll(toolbar);
         toolbar[index] = Light::Lit;
         emit changed();
@@ -60,7 +60,7 @@ void Chrome::toolbarMoved(int index, const QString &toolTip)
 
 void Chrome::toolbarReleased(int)
 {
-    m_state.ButtonPressed = FlagFalse;
+    m_state.ButtonPressed = false;
 }
 
 void Chrome::transportPressed(int index)
@@ -68,7 +68,7 @@ void Chrome::transportPressed(int index)
     if (index < 0 || index >= int(transport.size()))
         return;
     transport[index] = Light::Pressed;
-    m_state.ButtonPressed = FlagTrue;
+    m_state.ButtonPressed = true;
     emit changed();
 }
 
@@ -76,7 +76,7 @@ void Chrome::transportMoved(int index, const QString &toolTip)
 {
     if (index < 0 || index >= int(transport.size()))
         return;
-    if (!isSet(m_state.ButtonPressed)) {
+    if (!m_state.ButtonPressed) {
         clearAll(transport);
         transport[index] = Light::Lit;
         emit changed();
@@ -86,7 +86,7 @@ void Chrome::transportMoved(int index, const QString &toolTip)
 
 void Chrome::transportReleased(int)
 {
-    m_state.ButtonPressed = FlagFalse;
+    m_state.ButtonPressed = false;
 }
 
 void Chrome::menuMoved(int index)

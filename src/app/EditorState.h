@@ -9,24 +9,17 @@
 
 class PeakSummary;
 
-// Flags keep the -1/0 convention of the original design where tests and callers
-// can observe them: true is -1, false is 0, and "set" means "not 0".
-using Flag = std::int16_t;
-inline constexpr Flag FlagTrue = -1;
-inline constexpr Flag FlagFalse = 0;
-inline constexpr bool isSet(Flag f) { return f != 0; }
-
 // The one record of program-wide and main-window values shared by the handlers.
 // Plain storage: whoever changes a value updates what shows it.
 struct EditorState {
     // program-wide
-    Flag FileOpen = 0;
+    bool FileOpen = false;
     QString CurrentJob;
     Selection Sel;                  // the chosen stretch, in milliseconds
     VisibleSpan View;               // what the time line shows of the open file
-    Flag IsDragging = 0;
-    Flag IsPaused = 0;
-    Flag PlayingSelection = 0;
+    bool IsDragging = false;
+    bool IsPaused = false;
+    bool PlayingSelection = false;
     std::int64_t PreviewEndMs = 0;  // a preview of part of the selection stops here; 0: at its end
     float PlayFraction = 0.0f;
     std::int64_t PlayPositionMs = 0;  // the play position at the last tick of the position timer
@@ -47,7 +40,7 @@ struct EditorState {
     // main window
     std::int32_t TotalSeconds = 0;  // duration read from the decoder, 0 = unknown
     std::int32_t DragStartX = 0;    // twips within the grabbed grip
-    Flag ButtonPressed = 0;
+    bool ButtonPressed = false;
     std::uint32_t ColorKey = 0;     // 0 until the window is shaped
 };
 

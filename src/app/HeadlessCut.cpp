@@ -5,7 +5,7 @@
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutFormats.h"
 #include "pipeline/CutJob.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/DecodeProof.h"
 #include "pipeline/JobProgress.h"
 #include "pipeline/SaveFlow.h"
@@ -23,9 +23,9 @@ MessageAnswer HeadlessCut::TextMessages::show(const QString &text, const QString
 HeadlessCut::HeadlessCut(const Paths &paths, QTextStream &err, QObject *parent)
     : QObject(parent), m_paths(paths), m_err(err), m_messages(err)
 {
-    m_decodeRunner = std::make_unique<DOSOutputs>(m_messages);
-    m_cutRunner = std::make_unique<DOSOutputs>(m_messages);
-    m_probeRunner = std::make_unique<DOSOutputs>(m_messages);
+    m_decodeRunner = std::make_unique<ProcessRunner>(m_messages);
+    m_cutRunner = std::make_unique<ProcessRunner>(m_messages);
+    m_probeRunner = std::make_unique<ProcessRunner>(m_messages);
 }
 
 HeadlessCut::~HeadlessCut() = default;
@@ -49,7 +49,7 @@ void HeadlessCut::stop()
     m_stopped = true;
     if (m_job && m_job->cancel())
         return;
-    for (DOSOutputs *runner : {m_decodeRunner.get(), m_cutRunner.get(), m_probeRunner.get()}) {
+    for (ProcessRunner *runner : {m_decodeRunner.get(), m_cutRunner.get(), m_probeRunner.get()}) {
         if (runner->isRunning())
             runner->stop();
     }
@@ -81,11 +81,11 @@ int HeadlessCut::run(const CommandLineRequest &request)
 
     JobProgress decodeProgress{ProgressJob::Decode};
     std::int32_t totalSeconds = 0;
-    connect(m_decodeRunner.get(), &DOSOutputs::ReceiveOutputs, this, [&](const QString &piece) {
+    connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this, [&](const QString &piece) {
         if (const auto display = decodeProgress.feed(piece, totalSeconds, 0.0))
             progress(QCoreApplication::translate("HeadlessCut", "打开"), display->label);
     });
-    m_decodeRunner->ExecuteCommand(DecodeCommand(m_paths, source));
+    m_decodeRunner->run(DecodeCommand(m_paths, source));
     if (m_stopped)
         return fail(QCoreApplication::translate("HeadlessCut", "已取消，没有写出文件。"));
     if (!m_decodeRunner->lastStarted())
@@ -107,7 +107,7 @@ int HeadlessCut::run(const CommandLineRequest &request)
 
     JobProgress cutProgress{ProgressJob::Cut};
     m_lastLabel.clear();
-    connect(m_cutRunner.get(), &DOSOutputs::ReceiveOutputs, this, [&](const QString &piece) {
+    connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this, [&](const QString &piece) {
         std::int32_t unused = 0;
         if (const auto display = cutProgress.feed(piece, unused, request.selection.seconds()))
             progress(QCoreApplication::translate("HeadlessCut", "保存"), display->label);

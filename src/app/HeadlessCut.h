@@ -8,7 +8,7 @@
 #include <QTextStream>
 #include <memory>
 
-class DOSOutputs;
+class ProcessRunner;
 class CutJob;
 
 // The command line's cut: the same decode, cut and proof as the window, with
@@ -47,9 +47,9 @@ private:
     Paths m_paths;
     QTextStream &m_err;
     TextMessages m_messages;
-    std::unique_ptr<DOSOutputs> m_decodeRunner;
-    std::unique_ptr<DOSOutputs> m_cutRunner;
-    std::unique_ptr<DOSOutputs> m_probeRunner;
+    std::unique_ptr<ProcessRunner> m_decodeRunner;
+    std::unique_ptr<ProcessRunner> m_cutRunner;
+    std::unique_ptr<ProcessRunner> m_probeRunner;
     std::unique_ptr<CutJob> m_job;
     bool m_stopped = false;
     QString m_lastLabel;

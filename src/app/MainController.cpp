@@ -29,7 +29,7 @@ MainController::~MainController() = default;
 
 void MainController::startUp()
 {
-    state.ButtonPressed = FlagFalse;
+    state.ButtonPressed = false;
 
     state.OpenFolderChoice = 0;
     state.PromptSoundChoice = 0;
@@ -41,12 +41,12 @@ void MainController::startUp()
     }
     recallConfig(readProgramConfig(m_paths.configFile()), state);
 
-    state.FileOpen = state.IsDragging = state.IsPaused = FlagFalse;
+    state.FileOpen = state.IsDragging = state.IsPaused = false;
 
-    m_objDOS = std::make_unique<DOSOutputs>(m_seams.messages);
-    m_objDOS1 = std::make_unique<DOSOutputs>(m_seams.messages);
+    m_decodeRunner = std::make_unique<ProcessRunner>(m_seams.messages);
+    m_cutRunner = std::make_unique<ProcessRunner>(m_seams.messages);
 
-    state.PlayingSelection = FlagFalse;
+    state.PlayingSelection = false;
     state.TotalSeconds = 0;
     state.Sel = {};
 
@@ -68,7 +68,7 @@ void MainController::startUp()
 
     m_context.reset(new FlowContext{state, face, m_paths, m_seams.messages, m_seams.shell,
                                     m_seams.window, m_dialogs, m_seams.device, *m_playback,
-                                    *m_handles, *m_view, *m_objDOS, *m_objDOS1, m_ending});
+                                    *m_handles, *m_view, *m_decodeRunner, *m_cutRunner, m_ending});
     m_open = std::make_unique<OpenFlow>(*m_context);
     m_save = std::make_unique<SaveFlow>(*m_context);
     m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save);
@@ -77,8 +77,8 @@ void MainController::startUp()
         CommandChannel::Actions{[this](int i) { imgButton_Click(i); }, [this] { m_seams.window.requestClose(); },
                                 [this] { m_view->showWholeFile(); }, [this] { m_view->zoomToSelection(); },
                                 [this](const QString &word) { setShaping(shaping_choice::chosen(state.Shaping, word)); }});
-    connect(m_objDOS.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_open->onDecodeOutput(piece); });
-    connect(m_objDOS1.get(), &DOSOutputs::ReceiveOutputs, this, [this](const QString &piece) { m_save->onCutOutput(piece); });
+    connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) { m_open->onDecodeOutput(piece); });
+    connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) { m_save->onCutOutput(piece); });
 
     face.touch();
     m_tracker->start();
@@ -124,7 +124,7 @@ void MainController::end()
 {
     m_ending = true;
     // A transcoder still writing would outlive the program and keep writing.
-    for (DOSOutputs *runner : {m_objDOS.get(), m_objDOS1.get()}) {
+    for (ProcessRunner *runner : {m_decodeRunner.get(), m_cutRunner.get()}) {
         if (runner && runner->isRunning())
             runner->stop();
     }

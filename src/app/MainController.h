@@ -6,7 +6,7 @@
 #include "app/MainFace.h"
 #include "app/Paths.h"
 #include "app/WorkSession.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/FlowContext.h"
 #include "pipeline/OpenFlow.h"
 #include "pipeline/SaveFlow.h"
@@ -67,8 +67,8 @@ public:
     Chrome chrome{state, face};
 
     const Paths &paths() const { return m_paths; }
-    DOSOutputs &objDOS() { return *m_objDOS; }
-    DOSOutputs &objDOS1() { return *m_objDOS1; }
+    ProcessRunner &decodeRunner() { return *m_decodeRunner; }
+    ProcessRunner &cutRunner() { return *m_cutRunner; }
     CCommonDialogs &FileDialogs() { return m_dialogs; }
     PlaybackController &playback() { return *m_playback; }
     PositionTracker &positionTracker() { return *m_tracker; }
@@ -89,8 +89,8 @@ private:
     std::unique_ptr<WorkSession> m_session;
     Seams m_seams;
     CCommonDialogs m_dialogs;
-    std::unique_ptr<DOSOutputs> m_objDOS;
-    std::unique_ptr<DOSOutputs> m_objDOS1;
+    std::unique_ptr<ProcessRunner> m_decodeRunner;
+    std::unique_ptr<ProcessRunner> m_cutRunner;
     std::unique_ptr<SelectionHandles> m_handles;
     std::unique_ptr<TimelineView> m_view;
     std::unique_ptr<PlaybackController> m_playback;

@@ -3,7 +3,7 @@
 #include "files/OutputFile.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutCheck.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/FailureReport.h"
 #include "pipeline/Loudness.h"
 #include "pipeline/TranscoderOutput.h"
@@ -16,7 +16,7 @@
 #include <cstring>
 #include <QCoreApplication>
 
-CutJob::CutJob(DOSOutputs &cutRunner, DOSOutputs &probeRunner, const Paths &paths)
+CutJob::CutJob(ProcessRunner &cutRunner, ProcessRunner &probeRunner, const Paths &paths)
     : m_cutRunner(cutRunner), m_probeRunner(probeRunner), m_paths(paths)
 {
 }
@@ -92,26 +92,26 @@ CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShapin
     Command cut = CutCommand(m_paths, selection, destination, shapingFilter(selection, shaping, loudness), written);
     cut.passedFds = {output.fd()};
     m_cutRunner.setCommandLine(cut);
-    m_cutRunner.ExecuteCommand();
+    m_cutRunner.run();
     if (m_cancelled)
         return {Result::Cancelled, {}};
     if (ending || !m_cutRunner.lastStarted())
         return {Result::Untold, {}};  // ending, or the runner has told the user why
     if (!m_cutRunner.exitedNormally() || m_cutRunner.exitCode() != 0 || !holdsMedia(written, 1)) {
         const FailureReport report =
-            explainFailure(m_cutRunner.Outputs(), m_cutRunner.exitedNormally(), m_cutRunner.exitCode());
+            explainFailure(m_cutRunner.output(), m_cutRunner.exitedNormally(), m_cutRunner.exitCode());
         return {Result::Failed, failureText(report)};
     }
 
     // An exit status of 0 proves nothing of the file: ffmpeg may have said that
     // it could not finish writing it, and then the file is decoded whole.
-    const FailureReport said = explainFailure(m_cutRunner.Outputs(), true, 0);
+    const FailureReport said = explainFailure(m_cutRunner.output(), true, 0);
     if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
         return {Result::Failed, failureText(said)};
     Command probe = ProbeCommand(m_paths, written);
     probe.passedFds = {output.fd()};
     m_probeRunner.setCommandLine(probe);
-    const QString probed = m_probeRunner.ExecuteCommand();
+    const QString probed = m_probeRunner.run();
     if (m_cancelled)
         return {Result::Cancelled, {}};
     if (ending || !m_probeRunner.lastStarted())

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-class DOSOutputs;
+class ProcessRunner;
 class OutputFile;
 
 // One cut of a stretch of the working WAV into a ringtone file: the stretch is
@@ -32,7 +32,7 @@ public:
 
     // The cut runs on cutRunner (its output is raised there piece by piece,
     // for progress) and the proof on probeRunner.
-    CutJob(DOSOutputs &cutRunner, DOSOutputs &probeRunner, const Paths &paths);
+    CutJob(ProcessRunner &cutRunner, ProcessRunner &probeRunner, const Paths &paths);
 
     // Runs the whole job; returns when it is over. `ending` is read after each
     // step: once it is set, the job stops there and reports Untold.
@@ -47,8 +47,8 @@ private:
     Result writeAndProve(const Selection &selection, const CutShaping &shaping, OutputFile &output,
                          const QString &destination, const bool &ending);
 
-    DOSOutputs &m_cutRunner;
-    DOSOutputs &m_probeRunner;
+    ProcessRunner &m_cutRunner;
+    ProcessRunner &m_probeRunner;
     Paths m_paths;
     bool m_running = false;
     bool m_cancelled = false;

@@ -1,6 +1,6 @@
 #include "pipeline/DecodeProof.h"
 
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/FailureReport.h"
 #include "pipeline/TranscoderOutput.h"
 
@@ -10,7 +10,7 @@
 #include <QFileInfo>
 #include <QCoreApplication>
 
-DecodeOutcome proveDecode(const DOSOutputs &runner, const QString &workWav, const QString &workFolderFault)
+DecodeOutcome proveDecode(const ProcessRunner &runner, const QString &workWav, const QString &workFolderFault)
 {
     const bool exitedWell = runner.exitedNormally() && runner.exitCode() == 0;
     const std::optional<WavFacts> facts =
@@ -24,7 +24,7 @@ DecodeOutcome proveDecode(const DOSOutputs &runner, const QString &workWav, cons
                                   .arg(facts->channels)
                                   .arg(facts->frames)};
     }
-    FailureReport report = explainFailure(runner.Outputs(), runner.exitedNormally(), runner.exitCode());
+    FailureReport report = explainFailure(runner.output(), runner.exitedNormally(), runner.exitCode());
     if (!workFolderFault.isEmpty() && report.cause != FailureCause::NotMedia && report.cause != FailureCause::NoSound
         && report.cause != FailureCause::EncoderMissing) {
         report.sentence = workFolderFault;

@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-class DOSOutputs;
+class ProcessRunner;
 
 // What a finished decode job came to: a working WAV the player can take, or
 // why not, in the program's language. A working WAV that is not playable is
@@ -18,4 +18,4 @@ struct DecodeOutcome {
 // workFolderFault is what is wrong with the working folder now (empty when
 // nothing is): a decode that failed for want of its working folder is
 // blamed on that folder, named, never on the source.
-DecodeOutcome proveDecode(const DOSOutputs &runner, const QString &workWav, const QString &workFolderFault = {});
+DecodeOutcome proveDecode(const ProcessRunner &runner, const QString &workWav, const QString &workFolderFault = {});

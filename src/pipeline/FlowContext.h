@@ -8,7 +8,7 @@ class MessageSeam;
 class ShellSeam;
 class WindowSeam;
 class CCommonDialogs;
-class DOSOutputs;
+class ProcessRunner;
 class PlaybackDevice;
 class PlaybackController;
 class SelectionHandles;
@@ -28,7 +28,7 @@ struct FlowContext {
     PlaybackController &playback;
     SelectionHandles &handles;
     TimelineView &view;
-    DOSOutputs &decodeRunner;  // objDOS
-    DOSOutputs &cutRunner;     // objDOS1
+    ProcessRunner &decodeRunner;  // decodeRunner
+    ProcessRunner &cutRunner;     // cutRunner
     const bool &ending;        // the program is closing: jobs that return now report nothing
 };

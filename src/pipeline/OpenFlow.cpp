@@ -6,7 +6,7 @@
 #include "files/FileNames.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/DecodeProof.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/FailureReport.h"
 #include "pipeline/ProgressReport.h"
 #include "pipeline/RingtoneName.h"
@@ -53,7 +53,7 @@ QString OpenFlow::tabCaption(const QString &name)
 
 void OpenFlow::run()
 {
-    if (isSet(c.state.FileOpen)) {
+    if (c.state.FileOpen) {
         close();
         return;
     }
@@ -104,7 +104,7 @@ void OpenFlow::openPath(const QString &path)
 
     m_progress.reset();
     c.decodeRunner.setCommandLine(command);
-    c.decodeRunner.ExecuteCommand();
+    c.decodeRunner.run();
     if (generation != m_generation || c.ending)
         return;
     if (m_cancelled) {
@@ -147,7 +147,7 @@ void OpenFlow::openPath(const QString &path)
     c.face.txtFullTime = QString::number(c.state.LengthMs / 1000);
     c.view.showWholeFile();
     endOfDecodeJob();
-    c.state.FileOpen = FlagTrue;
+    c.state.FileOpen = true;
 }
 
 bool OpenFlow::cancel()
@@ -222,5 +222,5 @@ void OpenFlow::close()
     c.face.imgPBWidth = 1.0f;
     c.face.lblPB = QStringLiteral("0%");
     c.face.touch();
-    c.state.FileOpen = FlagFalse;
+    c.state.FileOpen = false;
 }

@@ -19,7 +19,7 @@ public:
     // the status strip says so. False when no decode runs.
     bool cancel();
 
-    // ReceiveOutputs of the decode runner
+    // outputReceived of the decode runner
     void onDecodeOutput(const QString &piece);
 
     static QStringList openFilter();

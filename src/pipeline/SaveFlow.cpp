@@ -6,7 +6,7 @@
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutFormats.h"
 #include "pipeline/RingtoneName.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/ProgressReport.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackDevice.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pipeline/CutJob.h"
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/FlowContext.h"
 #include "pipeline/JobProgress.h"
 #include "pipeline/SaveTarget.h"
@@ -45,6 +45,6 @@ private:
 
     FlowContext &c;
     JobProgress m_progress{ProgressJob::Cut};
-    DOSOutputs m_probe;  // asks ffprobe, through the adapter, what a cut wrote
+    ProcessRunner m_probe;  // asks ffprobe, through the adapter, what a cut wrote
     CutJob m_job;
 };

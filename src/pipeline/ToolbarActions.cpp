@@ -46,13 +46,13 @@ bool ToolbarActions::tryRandomSelectionOnce()
     // limits the new end sets
     float r = float(QRandomGenerator::global()->generateDouble());
     c.handles.setGripX(SelectionHandles::End, r * 10000.0f + 500.0f);
-    c.state.IsDragging = FlagTrue;
+    c.state.IsDragging = true;
     c.handles.move(SelectionHandles::End, RandomPointerX);
     c.handles.release(SelectionHandles::End, RandomPointerX);
 
     r = float(QRandomGenerator::global()->generateDouble());
     c.handles.setGripX(SelectionHandles::Start, r * 10000.0f);
-    c.state.IsDragging = FlagTrue;
+    c.state.IsDragging = true;
     c.handles.move(SelectionHandles::Start, RandomPointerX);
     c.handles.release(SelectionHandles::Start, RandomPointerX);
     return c.state.Sel.lengthMs() > 5000;

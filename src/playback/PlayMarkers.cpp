@@ -19,7 +19,7 @@ void PlayMarkers::press(float pointerXTwips)
 {
     // The timer goes first: the events processed below must not run a tick.
     tracker_.setEnabled(false);
-    state_.IsDragging = FlagTrue;
+    state_.IsDragging = true;
     state_.DragStartX = timeline::roundHalfEven(pointerXTwips);
     playback::stopAndClose(device_);
     QCoreApplication::processEvents();
@@ -27,7 +27,7 @@ void PlayMarkers::press(float pointerXTwips)
 
 void PlayMarkers::move(float pointerXTwips)
 {
-    if (!isSet(state_.IsDragging))
+    if (!state_.IsDragging)
         return;
     const float x = face_.playHeadX + pointerXTwips - static_cast<float>(state_.DragStartX);
     if (x == face_.playHeadX)
@@ -38,9 +38,9 @@ void PlayMarkers::move(float pointerXTwips)
 
 void PlayMarkers::release(float /*pointerXTwips*/)
 {
-    if (!isSet(state_.IsDragging))
+    if (!state_.IsDragging)
         return;
-    state_.IsDragging = FlagFalse;
+    state_.IsDragging = false;
     tracker_.setEnabled(true);
     playFromPosition(face_.playHeadX);
 }

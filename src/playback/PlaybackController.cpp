@@ -110,7 +110,7 @@ void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
     device_.send(playback::selectionFade(state_.Sel, state_.Shaping));
     // Set before the start position is checked: an overflowing start leaves the
     // device open and the flag set, with nothing playing.
-    state_.PlayingSelection = FlagTrue;
+    state_.PlayingSelection = true;
     state_.PreviewEndMs = untilMs;
     playback::playFromMs(device_, fromMs);
 }
@@ -119,7 +119,7 @@ void PlaybackController::play()
 {
     // Resuming never clears IsPaused, so every later Play resumes again until a
     // Stop: a paused file that then ran to its end is not restarted by Play.
-    if (isSet(state_.IsPaused)) {
+    if (state_.IsPaused) {
         device_.send(playback_command::resume());
         return;
     }
@@ -133,13 +133,13 @@ void PlaybackController::play()
 
 void PlaybackController::stop()
 {
-    state_.PlayingSelection = FlagFalse;
+    state_.PlayingSelection = false;
     state_.PreviewEndMs = 0;
     stopAndClose();
     // Lets a pending tick or click run against the closed device before the
     // flags are cleared, as the rest of the program expects.
     QCoreApplication::processEvents();
-    state_.IsPaused = FlagFalse;
+    state_.IsPaused = false;
     face_.lblTime = timeline::formatMilliseconds(0);
     state_.PlayFraction = 0.0f;
     state_.PlayPositionMs = 0;
@@ -148,7 +148,7 @@ void PlaybackController::stop()
 
 void PlaybackController::pause()
 {
-    state_.IsPaused = FlagTrue;
+    state_.IsPaused = true;
     device_.send(playback_command::pause());
 }
 

@@ -73,7 +73,7 @@ void PositionTracker::tick()
         face_.touch();
 
     const std::int64_t stopAt = state_.PreviewEndMs > 0 ? state_.PreviewEndMs : state_.Sel.endMs;
-    if (isSet(state_.PlayingSelection) && stopAt != 0 && position >= stopAt)
+    if (state_.PlayingSelection && stopAt != 0 && position >= stopAt)
         stopAtSelectionEnd();
 }
 
@@ -103,9 +103,9 @@ void PositionTracker::stopAtSelectionEnd()
 {
     playback::stopAndClose(device_);
     QCoreApplication::processEvents();
-    state_.IsPaused = FlagFalse;
+    state_.IsPaused = false;
     face_.lblTime = timeline::formatMilliseconds(0);
-    state_.PlayingSelection = FlagFalse;
+    state_.PlayingSelection = false;
     state_.PreviewEndMs = 0;
     state_.PlayFraction = 0.0f;
     state_.PlayPositionMs = 0;

@@ -48,13 +48,13 @@ void SelectionHandles::press(int handle, float pointerXTwips)
 {
     if (!isHandle(handle))
         return;
-    state_.IsDragging = FlagTrue;
+    state_.IsDragging = true;
     state_.DragStartX = timeline::roundHalfEven(pointerXTwips);
 }
 
 void SelectionHandles::move(int handle, float pointerXTwips)
 {
-    if (!isHandle(handle) || !isSet(state_.IsDragging))
+    if (!isHandle(handle) || !state_.IsDragging)
         return;
     float &x = face_.handleX[handle];
     const float moved = draggedHandleX(handle, x, pointerXTwips,
@@ -78,9 +78,9 @@ void SelectionHandles::move(int handle, float pointerXTwips)
 
 void SelectionHandles::release(int handle, float /*pointerXTwips*/)
 {
-    if (!isHandle(handle) || !isSet(state_.IsDragging))
+    if (!isHandle(handle) || !state_.IsDragging)
         return;
-    state_.IsDragging = FlagFalse;
+    state_.IsDragging = false;
     const std::int64_t ms = std::clamp<std::int64_t>(
         timeline::positionToMs(face_.handleX[handle], state_.View), 0, std::max<std::int64_t>(state_.LengthMs, 0));
     Selection &sel = state_.Sel;

@@ -190,9 +190,9 @@ void MainWindow::mouseReleaseEvent(QMouseEvent *)
 
 void MainWindow::openFromOutside(const QString &path)
 {
-    if (isSet(m_controller.state.FileOpen)) {
+    if (m_controller.state.FileOpen) {
         m_controller.openFlow().close();
-        if (isSet(m_controller.state.FileOpen))
+        if (m_controller.state.FileOpen)
             return;
     }
     m_controller.playback().imgCtrlButton_Click(1);

@@ -1,4 +1,4 @@
-#include "pipeline/DOSOutputs.h"
+#include "pipeline/ProcessRunner.h"
 
 #include "pipeline/PipedChild.h"
 
@@ -48,7 +48,7 @@ long bytesWaiting(int fd)
 
 }  // namespace
 
-struct DOSOutputs::Job {
+struct ProcessRunner::Job {
     pid_t pid = -1;
     int readFd = -1;
     int exitFd = -1;
@@ -81,31 +81,31 @@ struct DOSOutputs::Job {
     }
 };
 
-DOSOutputs::DOSOutputs(MessageSeam &messages, QObject *parent)
+ProcessRunner::ProcessRunner(MessageSeam &messages, QObject *parent)
     : QObject(parent), m_messages(messages)
 {
 }
 
-DOSOutputs::~DOSOutputs()
+ProcessRunner::~ProcessRunner()
 {
-    // The jobs' ExecuteCommand calls are still on the stack; they return as
+    // The jobs' run calls are still on the stack; they return as
     // soon as control gets back to them and touch nothing of this runner.
     terminate(m_activeJobs, false);
 }
 
-void DOSOutputs::setCommandLine(const Command &commandLine) { m_commandLine = commandLine; }
+void ProcessRunner::setCommandLine(const Command &commandLine) { m_commandLine = commandLine; }
 
-Command DOSOutputs::CommandLine() const { return m_commandLine; }
+Command ProcessRunner::commandLine() const { return m_commandLine; }
 
-QString DOSOutputs::Outputs() const { return m_outputs.text(); }
+QString ProcessRunner::output() const { return m_outputs.text(); }
 
-void DOSOutputs::showFailure(const QString &text)
+void ProcessRunner::showFailure(const QString &text)
 {
     m_messages.show(text, QStringLiteral("Brindlewave"), MessageButtons::Ok,
                     MessageIcon::Critical);
 }
 
-QString DOSOutputs::ExecuteCommand(const Command &commandLine)
+QString ProcessRunner::run(const Command &commandLine)
 {
     if (!commandLine.isEmpty())
         m_commandLine = commandLine;
@@ -149,7 +149,7 @@ QString DOSOutputs::ExecuteCommand(const Command &commandLine)
         job.exitPoll->start();
     }
 
-    const QPointer<DOSOutputs> self(this);
+    const QPointer<ProcessRunner> self(this);
     job.loop.exec();
 
     // The loop can also be ended from outside, when the application quits:
@@ -163,7 +163,7 @@ QString DOSOutputs::ExecuteCommand(const Command &commandLine)
     return job.collected.text();
 }
 
-void DOSOutputs::deliver(Job &job, const QString &piece, Delivery delivery)
+void ProcessRunner::deliver(Job &job, const QString &piece, Delivery delivery)
 {
     if (piece.isEmpty())
         return;
@@ -173,14 +173,14 @@ void DOSOutputs::deliver(Job &job, const QString &piece, Delivery delivery)
     if (delivery == Delivery::Quiet)
         return;
     job.listen(false);
-    emit ReceiveOutputs(piece);
+    emit outputReceived(piece);
     // The handler may have stopped the job or destroyed this runner; either
     // way the job is finished then and nothing of it may be touched again.
     if (!job.finished)
         job.listen(true);
 }
 
-DOSOutputs::ReadResult DOSOutputs::readPiece(Job &job, Delivery delivery)
+ProcessRunner::ReadResult ProcessRunner::readPiece(Job &job, Delivery delivery)
 {
     // The held-back start of a character counts towards the 1,024 bytes, so
     // that no piece ever stands for more than one buffer's worth of output.
@@ -203,7 +203,7 @@ DOSOutputs::ReadResult DOSOutputs::readPiece(Job &job, Delivery delivery)
     return ReadResult::Piece;
 }
 
-void DOSOutputs::onOutputReady(Job &job)
+void ProcessRunner::onOutputReady(Job &job)
 {
     if (job.finished)
         return;
@@ -216,7 +216,7 @@ void DOSOutputs::onOutputReady(Job &job)
         finish(job, Delivery::Raise, true);
 }
 
-void DOSOutputs::onChildMaybeExited(Job &job)
+void ProcessRunner::onChildMaybeExited(Job &job)
 {
     if (job.finished || job.childGone)
         return;
@@ -229,7 +229,7 @@ void DOSOutputs::onChildMaybeExited(Job &job)
         finish(job, Delivery::Raise, true);
 }
 
-void DOSOutputs::drainAvailable(Job &job, Delivery delivery)
+void ProcessRunner::drainAvailable(Job &job, Delivery delivery)
 {
     // Once the child has gone, everything it wrote is in the pipe already. A
     // grandchild that inherited the pipe may write on, so the drain reads what
@@ -246,7 +246,7 @@ void DOSOutputs::drainAvailable(Job &job, Delivery delivery)
     }
 }
 
-void DOSOutputs::finish(Job &job, Delivery delivery, bool raiseOver)
+void ProcessRunner::finish(Job &job, Delivery delivery, bool raiseOver)
 {
     if (job.finished)
         return;
@@ -266,15 +266,15 @@ void DOSOutputs::finish(Job &job, Delivery delivery, bool raiseOver)
     m_exitedNormally = job.status.exitedNormally;
     job.loop.quit();
     if (raiseOver)
-        emit CommandOver();
+        emit finished();
 }
 
-void DOSOutputs::stop()
+void ProcessRunner::stop()
 {
     terminate(m_activeJobs, true);
 }
 
-void DOSOutputs::terminate(QList<Job *> jobs, bool raiseOver)
+void ProcessRunner::terminate(QList<Job *> jobs, bool raiseOver)
 {
     QList<Job *> living;
     for (Job *job : jobs) {

@@ -10,7 +10,7 @@
 
 // Runs one console command as a child process and hands everything it writes
 // (standard output and standard error, through one pipe) to the owner piece by
-// piece as it arrives. ExecuteCommand does not return before the job is over,
+// piece as it arrives. run does not return before the job is over,
 // but it keeps the event loop turning, so windows, timers and other jobs carry
 // on meanwhile; jobs may nest, each keeping its own child and pipe.
 //
@@ -18,26 +18,26 @@
 // its first 16 KiB and its last 64 KiB joined by a line "…", so that a child
 // that writes without end costs no more memory than that. The pieces raised
 // one by one are always complete.
-class DOSOutputs : public QObject {
+class ProcessRunner : public QObject {
     Q_OBJECT
 
 public:
-    explicit DOSOutputs(MessageSeam &messages, QObject *parent = nullptr);
+    explicit ProcessRunner(MessageSeam &messages, QObject *parent = nullptr);
     // Ends any child still running (see stop()), without raising events.
-    ~DOSOutputs() override;
+    ~ProcessRunner() override;
 
     void setCommandLine(const Command &commandLine);
-    Command CommandLine() const;
+    Command commandLine() const;
     // What the most recently started job has written so far (bounded).
-    QString Outputs() const;
+    QString output() const;
 
     // Runs commandLine, or the stored command line when it is empty, and
-    // returns what the child wrote (bounded). Raises ReceiveOutputs for every piece
-    // and then CommandOver once, both from inside the call. When no child can be
+    // returns what the child wrote (bounded). Raises outputReceived for every piece
+    // and then finished once, both from inside the call. When no child can be
     // started, shows why, raises nothing and returns an empty string.
-    QString ExecuteCommand(const Command &commandLine = {});
+    QString run(const Command &commandLine = {});
 
-    // Whether the last ExecuteCommand call started a child.
+    // Whether the last run call started a child.
     bool lastStarted() const { return m_lastStarted; }
     // The exit of the last job that ended: its exit status, or 128 + the signal
     // that ended it; -1 before any job ended or when it could not be collected.
@@ -48,13 +48,13 @@ public:
     // Ends every running child of this runner: SIGTERM, then SIGKILL for any
     // that is still there after about two seconds. Returns once they are gone.
     // Output written meanwhile is kept in Outputs but not raised piece by
-    // piece; each stopped job still ends with CommandOver (exitedNormally()
+    // piece; each stopped job still ends with finished (exitedNormally()
     // and exitCode() tell a stopped job from a finished one).
     void stop();
 
 signals:
-    void ReceiveOutputs(const QString &CommandOutputs);
-    void CommandOver();
+    void outputReceived(const QString &CommandOutputs);
+    void finished();
 
 private:
     struct Job;
