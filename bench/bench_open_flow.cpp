@@ -69,7 +69,7 @@ int main(int argc, char **argv)
     const QString directTarget = folder.filePath(QStringLiteral("direct.wav"));
     for (int run = 0; run < Runs; ++run) {
         clock.start();
-        controller.imgButton_Click(0);
+        controller.toolbar().press(ToolbarActions::Button::Open);
         if (!controller.face.picOpenedVisible) {
             std::fprintf(stderr, "the time line was not shown\n");
             return 1;

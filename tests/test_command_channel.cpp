@@ -14,7 +14,7 @@ class CommandChannelTest : public QObject {
         QList<int> toolbar;
         int exits = 0;
         CommandChannel channel{face, messages,
-                               {[this](int i) { toolbar.append(i); }, [this] { ++exits; }}};
+                               {[this](ToolbarActions::Button b) { toolbar.append(int(b)); }, [this] { ++exits; }}};
     };
 
 private slots:

@@ -32,17 +32,17 @@ void CommandChannel::dispatch()
     if (slot == QLatin1String("Exit") && m_actions.exit)
         m_actions.exit();
     if (slot == QLatin1String("RRC"))
-        m_actions.toolbar(2);
+        m_actions.toolbar(ToolbarActions::Button::Random);
     if (slot == QLatin1String("SR"))
-        m_actions.toolbar(4);
+        m_actions.toolbar(ToolbarActions::Button::Share);
     if (slot == QLatin1String("Help"))
-        m_actions.toolbar(6);
+        m_actions.toolbar(ToolbarActions::Button::Website);
     if (slot == QLatin1String("OpenFile"))
-        m_actions.toolbar(0);
+        m_actions.toolbar(ToolbarActions::Button::Open);
     if (slot == QLatin1String("SaveRingTone"))
-        m_actions.toolbar(1);
+        m_actions.toolbar(ToolbarActions::Button::Save);
     if (slot == QLatin1String("Setting"))
-        m_actions.toolbar(5);
+        m_actions.toolbar(ToolbarActions::Button::Settings);
     if (slot == QLatin1String("ViewAll") && m_actions.viewAll)
         m_actions.viewAll();
     if (slot == QLatin1String("ViewSelection") && m_actions.viewSelection)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pipeline/ToolbarActions.h"
+
 #include <QString>
 #include <functional>
 
@@ -11,7 +13,7 @@ class MessageSeam;
 class CommandChannel {
 public:
     struct Actions {
-        std::function<void(int)> toolbar;   // the toolbar's click dispatch
+        std::function<void(ToolbarActions::Button)> toolbar;  // a press of a toolbar button
         std::function<void()> exit;         // the window's close, with its question
         std::function<void()> viewAll;      // the time line shows the whole file
         std::function<void()> viewSelection;  // the time line shows the selection

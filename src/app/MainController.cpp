@@ -20,7 +20,8 @@ MainController::MainController(const Paths &paths, Seams seams, QObject *parent)
     m_handles = std::make_unique<SelectionHandles>(state, face);
     m_view = std::make_unique<TimelineView>(state, face, *m_handles);
     m_playback = std::make_unique<PlaybackController>(state, face, seams.device, *m_handles,
-                                                      m_paths.workWav(), [this] { imgButton_Click(1); });
+                                                      m_paths.workWav(),
+                                                      [this] { m_toolbar->press(ToolbarActions::Button::Save); });
     m_tracker = std::make_unique<PositionTracker>(state, face, seams.device);
     m_markers = std::make_unique<PlayMarkers>(state, face, seams.device, *m_tracker, m_paths.workWav());
 }
@@ -74,7 +75,7 @@ void MainController::startUp()
     m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save);
     m_commands = std::make_unique<CommandChannel>(
         face, m_seams.messages,
-        CommandChannel::Actions{[this](int i) { imgButton_Click(i); }, [this] { m_seams.window.requestClose(); },
+        CommandChannel::Actions{[this](ToolbarActions::Button b) { m_toolbar->press(b); }, [this] { m_seams.window.requestClose(); },
                                 [this] { m_view->showWholeFile(); }, [this] { m_view->zoomToSelection(); },
                                 [this](const QString &word) { setShaping(shaping_choice::chosen(state.Shaping, word)); }});
     connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) { m_open->onDecodeOutput(piece); });

@@ -79,8 +79,6 @@ public:
     ToolbarActions &toolbar() { return *m_toolbar; }
     CommandChannel &commands() { return *m_commands; }
 
-    void imgButton_Click(int index) { m_toolbar->imgButton_Click(index); }
-    void imgCtrlButton_Click(int index) { m_playback->imgCtrlButton_Click(index); }
 
 private:
     void end();

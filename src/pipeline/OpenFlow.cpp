@@ -24,10 +24,6 @@
 #include <optional>
 #include <QCoreApplication>
 
-namespace {
-const int TransportStop = 1;
-}
-
 OpenFlow::OpenFlow(FlowContext &context) : c(context) {}
 
 QStringList OpenFlow::openFilter()
@@ -60,7 +56,7 @@ void OpenFlow::run()
     c.dialogs.setFileName(QString());
     c.dialogs.setFilter(openFilter().join(u'|'));
     c.dialogs.setTitle(QCoreApplication::translate("OpenFlow", "打开一个媒体文件"));
-    c.playback.imgCtrlButton_Click(TransportStop);
+    c.playback.stop();
     if (!c.dialogs.ShowOpen())
         return;
     const QString path = c.dialogs.FileName();
@@ -202,7 +198,7 @@ void OpenFlow::close()
         return;
     // A closed file is closed: nothing of it plays, and the transport, the
     // marks and the save find nothing open, as at start-up.
-    c.playback.imgCtrlButton_Click(TransportStop);
+    c.playback.stop();
     QFile::remove(c.paths.workWav());
     c.state.SourcePath.clear();
     c.state.SourceTitle.clear();

@@ -24,19 +24,18 @@ ToolbarActions::ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &s
 {
 }
 
-void ToolbarActions::imgButton_Click(int index)
+void ToolbarActions::press(Button button)
 {
-    switch (index) {
-    case 0: m_open.run(); break;
-    case 1: m_save.run(); break;
-    case 2: RandomSelection(); break;
-    case 4:
+    switch (button) {
+    case Button::Open: m_open.run(); break;
+    case Button::Save: m_save.run(); break;
+    case Button::Random: randomSelection(); break;
+    case Button::Share:
         c.shell.openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(SupportMailAddress)));
         break;
-    case 5: c.window.showSettingsDialog(); break;
-    case 6: c.shell.openUrl(QUrl(QLatin1String(VendorWebPage))); break;
-    case 7: c.window.requestClose(); break;
-    default: break;  // 3 is a slot without an action
+    case Button::Settings: c.window.showSettingsDialog(); break;
+    case Button::Website: c.shell.openUrl(QUrl(QLatin1String(VendorWebPage))); break;
+    case Button::Exit: c.window.requestClose(); break;
     }
 }
 
@@ -58,7 +57,7 @@ bool ToolbarActions::tryRandomSelectionOnce()
     return c.state.Sel.lengthMs() > 5000;
 }
 
-void ToolbarActions::RandomSelection()
+void ToolbarActions::randomSelection()
 {
     // Without an open file there is no length to choose a stretch from.
     if (c.state.LengthMs <= 0) {

@@ -65,20 +65,19 @@ PlaybackController::PlaybackController(EditorState &state, MainFace &face, Playb
 {
 }
 
-void PlaybackController::imgCtrlButton_Click(int index)
+void PlaybackController::press(Button button)
 {
-    switch (index) {
-    case Play: play(); break;
-    case Stop: stop(); break;
-    case Pause: pause(); break;
-    case SetStart: handles_.setStartAtPlayPosition(); break;
-    case SetEnd: handles_.setEndAtPlayPosition(); break;
-    case PlaySelection: playSelection(); break;
-    case Save:
+    switch (button) {
+    case Button::Play: play(); break;
+    case Button::Stop: stop(); break;
+    case Button::Pause: pause(); break;
+    case Button::SetStart: handles_.setStartAtPlayPosition(); break;
+    case Button::SetEnd: handles_.setEndAtPlayPosition(); break;
+    case Button::PlaySelection: playSelection(); break;
+    case Button::Save:
         if (saveAction_)
             saveAction_();
         break;
-    default: break;
     }
 }
 
@@ -90,7 +89,10 @@ void PlaybackController::stopAndClose()
 void PlaybackController::togglePlayPause()
 {
     const bool playing = device_.send(playback_command::statusMode()) == QLatin1String("playing");
-    imgCtrlButton_Click(playing ? Pause : Play);
+    if (playing)
+        pause();
+    else
+        play();
 }
 
 void PlaybackController::playStretch(std::int64_t fromMs, std::int64_t untilMs)

@@ -78,25 +78,30 @@ bool workFileExists(const QString &path);
 }  // namespace playback
 
 // The transport bar: Play, Stop, Pause, Set start, Set end, Play selection and
-// the save shortcut, each an index of imgCtrlButton.
+// the save shortcut, in the order of its buttons.
 class PlaybackController {
 public:
-    enum Button : int {
-        Play = 0,
-        Stop = 1,
-        Pause = 2,
-        SetStart = 3,
-        SetEnd = 4,
-        PlaySelection = 5,
-        Save = 6,
+    enum class Button {
+        Play,
+        Stop,
+        Pause,
+        SetStart,
+        SetEnd,
+        PlaySelection,
+        Save,
     };
+    static constexpr int ButtonCount = 7;
 
     PlaybackController(EditorState &state, MainFace &face, PlaybackDevice &device,
                        SelectionHandles &handles, QString workWav,
                        std::function<void()> saveAction);
 
-    // The transport action of button index; any other index does nothing.
-    void imgCtrlButton_Click(int index);
+    // What a press of the button does.
+    void press(Button button);
+    void play();
+    void stop();
+    void pause();
+    void playSelection();
 
     // The stop/close pair on its own, for the flows that must free the device.
     void stopAndClose();
@@ -108,10 +113,6 @@ public:
     void playStretch(std::int64_t fromMs, std::int64_t untilMs);
 
 private:
-    void play();
-    void stop();
-    void pause();
-    void playSelection();
     // Plays from fromMs and stops at untilMs, or at the selection's end for 0,
     // with the fades of the saved ringtone on; every other playback has none.
     void preview(std::int64_t fromMs, std::int64_t untilMs);

@@ -195,7 +195,7 @@ void MainWindow::openFromOutside(const QString &path)
         if (m_controller.state.FileOpen)
             return;
     }
-    m_controller.playback().imgCtrlButton_Click(1);
+    m_controller.playback().stop();
     m_controller.openFlow().openPath(path);
 }
 

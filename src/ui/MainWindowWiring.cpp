@@ -47,16 +47,19 @@ void MainWindow::wireButtonSet(const QString &set, int count, const ButtonSetHan
 void MainWindow::wireToolbarAndTransport()
 {
     Chrome &chrome = m_controller.chrome;
-    wireButtonSet(QStringLiteral("imgButton"), 8,
+    wireButtonSet(QStringLiteral("imgButton"), ToolbarActions::ButtonCount,
                   {[&chrome](int i) { chrome.toolbarPressed(i); },
                    [&chrome](int i, const QString &tip) { chrome.toolbarMoved(i, tip); },
                    [&chrome](int i) { chrome.toolbarReleased(i); },
-                   [this](int i) { m_controller.imgButton_Click(i); }});
-    wireButtonSet(QStringLiteral("imgCtrlButton"), 7,
+                   [this](int i) {
+                       if (i != 3)  // the fourth place holds no button
+                           m_controller.toolbar().press(ToolbarActions::Button(i));
+                   }});
+    wireButtonSet(QStringLiteral("imgCtrlButton"), PlaybackController::ButtonCount,
                   {[&chrome](int i) { chrome.transportPressed(i); },
                    [&chrome](int i, const QString &tip) { chrome.transportMoved(i, tip); },
                    [&chrome](int i) { chrome.transportReleased(i); },
-                   [this](int i) { m_controller.imgCtrlButton_Click(i); }});
+                   [this](int i) { m_controller.playback().press(PlaybackController::Button(i)); }});
     for (int i = 0; i < 4; ++i) {
         SkinImage *hot = image(QStringLiteral("imgMenu(%1)").arg(i));
         connect(hot, &SkinImage::moved, this, [&chrome](int index) { chrome.menuMoved(index); });
@@ -76,7 +79,8 @@ void MainWindow::wireChrome()
 
     SkinImage *open = image(QStringLiteral("imgOpen"));
     connect(open, &SkinImage::moved, this, [this] { m_controller.chrome.quickStartMoved(); });
-    connect(open, &SkinImage::clicked, this, [this] { m_controller.imgButton_Click(0); });
+    connect(open, &SkinImage::clicked, this,
+            [this] { m_controller.toolbar().press(ToolbarActions::Button::Open); });
 
     connect(image(QStringLiteral("imgFeedback")), &SkinImage::clicked, this, [this] {
         m_shell.openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(SupportMailAddress)));
