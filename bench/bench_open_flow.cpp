@@ -62,7 +62,6 @@ int main(int argc, char **argv)
     desktop.clock = &clock;
     desktop.chosen = source;
     MainController controller(paths, {desktop, desktop, desktop, desktop, desktop});
-    controller.startUp();
 
     std::vector<double> flow;
     std::vector<double> direct;

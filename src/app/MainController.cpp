@@ -24,11 +24,13 @@ MainController::MainController(const Paths &paths, Seams seams, QObject *parent)
                                                       [this] { m_toolbar->press(ToolbarActions::Button::Save); });
     m_tracker = std::make_unique<PositionTracker>(state, face, seams.device);
     m_markers = std::make_unique<PlayMarkers>(state, face, seams.device, *m_tracker, m_paths.workWav());
+    load();
 }
 
 MainController::~MainController() = default;
 
-void MainController::startUp()
+// Settings, state, runners, dialog service, handle positions, working folder.
+void MainController::load()
 {
     state.ButtonPressed = false;
 
@@ -63,9 +65,7 @@ void MainController::startUp()
         });
     }
 
-    QCoreApplication::processEvents();
     m_dialogs.Init(m_seams.chooser, m_paths.programFolder);
-    QCoreApplication::processEvents();
 
     m_context.reset(new FlowContext{state, face, m_paths, m_seams.messages, m_seams.shell,
                                     m_seams.window, m_dialogs, m_seams.device, *m_playback,

@@ -41,12 +41,10 @@ public:
         PlaybackDevice &device;
     };
 
+    // A controller ready to use: the settings read, the runners, the dialog
+    // service and the flows made, the working folder claimed and checked.
     MainController(const Paths &paths, Seams seams, QObject *parent = nullptr);
     ~MainController() override;
-
-    // The load step: settings, state, runners, dialog service, handle
-    // positions, working folder. Runs once before the window is first shown.
-    void startUp();
     // The unload step. False when the user keeps the program running; true when
     // playback is closed, running jobs are ended and the working WAV is gone.
     bool shutDown();
@@ -81,6 +79,7 @@ public:
 
 
 private:
+    void load();
     void end();
 
     Paths m_paths;

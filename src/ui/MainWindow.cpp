@@ -61,7 +61,6 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     connect(&m_controller.face, &MainFace::changed, this, &MainWindow::syncFromFace);
     connect(&m_controller.chrome, &Chrome::changed, this, &MainWindow::syncLights);
 
-    m_controller.startUp();
     syncFromFace();
 
     m_timer3.setSingleShot(true);
