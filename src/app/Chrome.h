@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 
 #include <QObject>
 #include <array>

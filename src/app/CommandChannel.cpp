@@ -1,9 +1,9 @@
 #include "app/CommandChannel.h"
 
 #include "app/MainFace.h"
-#include "app/Seams.h"
-#include "app/ShapingChoices.h"
-#include "app/Vendor.h"
+#include "model/Seams.h"
+#include "settings/ShapingChoices.h"
+#include "settings/Vendor.h"
 #include <QCoreApplication>
 
 CommandChannel::CommandChannel(MainFace &face, MessageSeam &messages, Actions actions)

@@ -1,7 +1,7 @@
 #include "app/HeadlessCut.h"
 
-#include "app/EditorState.h"
-#include "app/WorkSession.h"
+#include "model/EditorState.h"
+#include "files/WorkSession.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutFormats.h"
 #include "pipeline/CutJob.h"

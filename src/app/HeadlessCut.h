@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "app/Paths.h"
-#include "app/Seams.h"
+#include "files/Paths.h"
+#include "model/Seams.h"
 
 #include <QObject>
 #include <QTextStream>

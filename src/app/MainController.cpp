@@ -1,8 +1,8 @@
 #include "app/MainController.h"
 
-#include "app/Seams.h"
+#include "model/Seams.h"
 #include "playback/PlaybackDevice.h"
-#include "app/ShapingChoices.h"
+#include "settings/ShapingChoices.h"
 #include "settings/ProgramConfig.h"
 #include "settings/SetupFile.h"
 

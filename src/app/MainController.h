@@ -2,10 +2,10 @@
 
 #include "app/Chrome.h"
 #include "app/CommandChannel.h"
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "app/MainFace.h"
-#include "app/Paths.h"
-#include "app/WorkSession.h"
+#include "files/Paths.h"
+#include "files/WorkSession.h"
 #include "pipeline/ProcessRunner.h"
 #include "pipeline/FlowContext.h"
 #include "pipeline/OpenFlow.h"

@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessCut.h"
 #include "app/Language.h"
-#include "app/Paths.h"
+#include "files/Paths.h"
 #include "app/TerminationSignals.h"
 #include "files/FileNames.h"
 #include "playback/StringCommandDevice.h"

@@ -1,6 +1,6 @@
 #include "pipeline/CommandLines.h"
 
-#include "app/CutShaping.h"
+#include "model/CutShaping.h"
 #include "pipeline/CutFormats.h"
 #include "playback/Timeline.h"
 

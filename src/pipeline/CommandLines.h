@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Paths.h"
-#include "app/Selection.h"
+#include "files/Paths.h"
+#include "model/Selection.h"
 #include "pipeline/Command.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Paths.h"
+#include "files/Paths.h"
 #include "pipeline/Command.h"
 
 #include <QString>

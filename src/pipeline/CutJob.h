@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CutShaping.h"
-#include "app/Paths.h"
-#include "app/Selection.h"
+#include "model/CutShaping.h"
+#include "files/Paths.h"
+#include "model/Selection.h"
 
 #include <QString>
 

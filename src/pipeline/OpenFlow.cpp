@@ -1,8 +1,8 @@
 #include "pipeline/OpenFlow.h"
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "app/MainFace.h"
-#include "app/Seams.h"
+#include "model/Seams.h"
 #include "files/FileNames.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/DecodeProof.h"

@@ -1,8 +1,8 @@
 #include "pipeline/SaveFlow.h"
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "app/MainFace.h"
-#include "app/Seams.h"
+#include "model/Seams.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutFormats.h"
 #include "pipeline/RingtoneName.h"

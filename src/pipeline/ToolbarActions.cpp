@@ -1,9 +1,9 @@
 #include "pipeline/ToolbarActions.h"
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "app/MainFace.h"
-#include "app/Seams.h"
-#include "app/Vendor.h"
+#include "model/Seams.h"
+#include "settings/Vendor.h"
 #include "pipeline/OpenFlow.h"
 #include "pipeline/SaveFlow.h"
 #include "playback/SelectionHandles.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "app/MainFace.h"
 
 // Where a dragged selection handle lands. Positions are twips from the left edge

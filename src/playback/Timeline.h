@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Selection.h"
+#include "model/Selection.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "app/MainFace.h"
 
 class SelectionHandles;

@@ -1,6 +1,6 @@
 #include "settings/ProgramConfig.h"
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "pipeline/CutFormats.h"
 
 #include <QDir>

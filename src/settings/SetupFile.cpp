@@ -1,6 +1,6 @@
 #include "settings/SetupFile.h"
 
-#include "app/Paths.h"
+#include "files/Paths.h"
 #include "playback/Timeline.h"
 
 #include <QDir>

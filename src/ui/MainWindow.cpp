@@ -1,6 +1,6 @@
 #include "ui/MainWindow.h"
 
-#include "app/ShapingChoices.h"
+#include "settings/ShapingChoices.h"
 #include "files/FileNames.h"
 
 #include "Skin.h"

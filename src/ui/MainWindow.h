@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/MainController.h"
-#include "app/Seams.h"
+#include "model/Seams.h"
 
 #include <QHash>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 // How the main window's elements forward their pointer events.
 #include "ui/MainWindow.h"
 
-#include "app/Vendor.h"
+#include "settings/Vendor.h"
 #include "playback/Timeline.h"
 #include "ui/SkinWidgets.h"
 #include "ui/TimelineInput.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/EditorState.h"
-#include "app/Seams.h"
+#include "model/EditorState.h"
+#include "model/Seams.h"
 
 #include <QPixmap>
 #include <QPoint>

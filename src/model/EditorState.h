@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CutShaping.h"
-#include "app/Selection.h"
+#include "model/CutShaping.h"
+#include "model/Selection.h"
 
 #include <QString>
 #include <memory>

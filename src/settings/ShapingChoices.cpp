@@ -1,4 +1,4 @@
-#include "app/ShapingChoices.h"
+#include "settings/ShapingChoices.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CutShaping.h"
+#include "model/CutShaping.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "app/WorkSession.h"
+#include "files/WorkSession.h"
 
 #include "files/FileNames.h"
 #include "files/OutputFile.h"

@@ -1,4 +1,4 @@
-#include "app/Paths.h"
+#include "files/Paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
