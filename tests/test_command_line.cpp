@@ -1,7 +1,7 @@
 // The program's command line: what it asks for, and the cut without a window,
 // run as a user's script runs it (the built program, no display).
 #include "app/CommandLine.h"
-#include "app/WorkSession.h"
+#include "files/WorkSession.h"
 #include "pipeline/SaveFlow.h"
 #include "support/Files.h"
 #include "support/Media.h"

@@ -1,6 +1,6 @@
 // The pure parts of shaping and naming a ringtone: the offered file name, the
 // settings menu's fade and loudness choices, and the filter text of the cut.
-#include "app/ShapingChoices.h"
+#include "settings/ShapingChoices.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutCheck.h"
 #include "pipeline/RingtoneName.h"

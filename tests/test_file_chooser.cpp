@@ -1,5 +1,5 @@
 // The save dialog as the program shows it, driven as a user types into its name box.
-#include "settings/CommonDialogs.h"
+#include "settings/FileDialogs.h"
 #include "ui/QtFileChooser.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/Paths.h"
+#include "files/Paths.h"
 #include "settings/SetupFile.h"
 #include "support/Files.h"
 

@@ -5,7 +5,7 @@
 #include "support/RecordingDevice.h"
 #include "ui/MenuHolder.h"
 #include "ui/SkinWidgets.h"
-#include "app/Vendor.h"
+#include "settings/Vendor.h"
 
 #include <QMenu>
 #include <QtTest>

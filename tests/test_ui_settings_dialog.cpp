@@ -1,5 +1,5 @@
 #include "Skin.h"
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "settings/SetupFile.h"
 #include "support/RecordingMessages.h"
 #include "ui/SettingsDialog.h"

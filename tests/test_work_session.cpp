@@ -1,6 +1,6 @@
 // Each running program's own working folder, and the clean-up of the folders
 // of programs that are no longer running.
-#include "app/WorkSession.h"
+#include "files/WorkSession.h"
 
 #include <QDir>
 #include <QFile>

@@ -65,7 +65,7 @@ void MainController::load()
         });
     }
 
-    m_dialogs.Init(m_seams.chooser, m_paths.programFolder);
+    m_dialogs.init(m_seams.chooser, m_paths.programFolder);
 
     m_context.reset(new FlowContext{state, face, m_paths, m_seams.messages, m_seams.shell,
                                     m_seams.window, m_dialogs, m_seams.device, *m_playback,

@@ -16,7 +16,7 @@
 #include "playback/PositionTracker.h"
 #include "playback/SelectionHandles.h"
 #include "playback/TimelineView.h"
-#include "settings/CommonDialogs.h"
+#include "settings/FileDialogs.h"
 
 #include <QObject>
 #include <memory>
@@ -67,7 +67,7 @@ public:
     const Paths &paths() const { return m_paths; }
     ProcessRunner &decodeRunner() { return *m_decodeRunner; }
     ProcessRunner &cutRunner() { return *m_cutRunner; }
-    CCommonDialogs &FileDialogs() { return m_dialogs; }
+    FileDialogs &fileDialogs() { return m_dialogs; }
     PlaybackController &playback() { return *m_playback; }
     PositionTracker &positionTracker() { return *m_tracker; }
     SelectionHandles &handles() { return *m_handles; }
@@ -85,7 +85,7 @@ private:
     Paths m_paths;
     std::unique_ptr<WorkSession> m_session;
     Seams m_seams;
-    CCommonDialogs m_dialogs;
+    FileDialogs m_dialogs;
     std::unique_ptr<ProcessRunner> m_decodeRunner;
     std::unique_ptr<ProcessRunner> m_cutRunner;
     std::unique_ptr<SelectionHandles> m_handles;

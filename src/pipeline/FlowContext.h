@@ -7,7 +7,7 @@ class MainFace;
 class MessageSeam;
 class ShellSeam;
 class WindowSeam;
-class CCommonDialogs;
+class FileDialogs;
 class ProcessRunner;
 class PlaybackDevice;
 class PlaybackController;
@@ -23,7 +23,7 @@ struct FlowContext {
     MessageSeam &messages;
     ShellSeam &shell;
     WindowSeam &window;
-    CCommonDialogs &dialogs;
+    FileDialogs &dialogs;
     PlaybackDevice &device;
     PlaybackController &playback;
     SelectionHandles &handles;

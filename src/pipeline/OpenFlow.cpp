@@ -16,7 +16,7 @@
 #include "playback/TimelineView.h"
 #include "playback/PeakSummary.h"
 #include "playback/WavFacts.h"
-#include "settings/CommonDialogs.h"
+#include "settings/FileDialogs.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,9 +57,9 @@ void OpenFlow::run()
     c.dialogs.setFilter(openFilter().join(u'|'));
     c.dialogs.setTitle(QCoreApplication::translate("OpenFlow", "打开一个媒体文件"));
     c.playback.stop();
-    if (!c.dialogs.ShowOpen())
+    if (!c.dialogs.showOpen())
         return;
-    const QString path = c.dialogs.FileName();
+    const QString path = c.dialogs.fileName();
     if (path.isEmpty())
         return;
     openPath(path);

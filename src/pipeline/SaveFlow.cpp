@@ -12,7 +12,7 @@
 #include "playback/PlaybackDevice.h"
 #include "playback/ShortName.h"
 #include "playback/Timeline.h"
-#include "settings/CommonDialogs.h"
+#include "settings/FileDialogs.h"
 #include "settings/ProgramConfig.h"
 
 #include <QCoreApplication>
@@ -92,9 +92,9 @@ void SaveFlow::run()
         QDir::homePath(), save_target::isWritableFolder));
     c.dialogs.setFileName(suggestedRingtoneName(c.state.SourceTitle, c.state.SourcePath, c.state.Sel,
                                                 offered.id.toLower()));
-    if (!c.dialogs.ShowSave())
+    if (!c.dialogs.showSave())
         return;
-    c.face.txtSave = c.dialogs.FileName().trimmed();
+    c.face.txtSave = c.dialogs.fileName().trimmed();
     if (c.face.txtSave.isEmpty())
         return;
     const QString destination = c.face.txtSave;

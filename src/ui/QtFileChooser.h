@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/CommonDialogs.h"
+#include "settings/FileDialogs.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Skin.h"
-#include "app/Paths.h"
+#include "files/Paths.h"
 #include "support/DesktopFakes.h"
 #include "support/RecordingMessages.h"
 #include "ui/MainWindow.h"

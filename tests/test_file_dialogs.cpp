@@ -1,4 +1,4 @@
-#include "settings/CommonDialogs.h"
+#include "settings/FileDialogs.h"
 #include "ui/QtFileChooser.h"
 
 #include <QApplication>
@@ -38,9 +38,9 @@ public:
     QList<FileChoice> calls;
 };
 
-void setUpSaveFlow(CCommonDialogs &dialogs, FileChooserSeam &chooser, const QString &programFolder = ProgramFolder)
+void setUpSaveFlow(FileDialogs &dialogs, FileChooserSeam &chooser, const QString &programFolder = ProgramFolder)
 {
-    dialogs.Init(chooser, programFolder);
+    dialogs.init(chooser, programFolder);
     dialogs.setFilter(SaveFilter);
     dialogs.setTitle(QStringLiteral("Save As") + Fill);
     dialogs.setPath(QString());
@@ -84,7 +84,7 @@ private:
 
 }  // namespace
 
-class TestCommonDialogs : public QObject {
+class TestFileDialogs : public QObject {
     Q_OBJECT
 
 private slots:
@@ -144,11 +144,11 @@ private slots:
         QFETCH(QString, fileName);
         FakeChooser chooser;
         chooser.answer = {chosen, selected};
-        CCommonDialogs dialogs;
+        FileDialogs dialogs;
         setUpSaveFlow(dialogs, chooser);
         dialogs.setFilter(filter);
 
-        QVERIFY(save ? dialogs.ShowSave() : dialogs.ShowOpen());
+        QVERIFY(save ? dialogs.showSave() : dialogs.showOpen());
         QCOMPARE(chooser.calls.size(), 1);
         const FileChoice &call = chooser.calls.first();
         QCOMPARE(call.title, QStringLiteral("Save As"));
@@ -158,9 +158,9 @@ private slots:
         QCOMPARE(call.selectedFilter, 0);
         QCOMPARE(call.save, save);
         const qsizetype slash = fileName.lastIndexOf(u'/');
-        QCOMPARE(dialogs.FileName(), fileName);
-        QCOMPARE(dialogs.FileTitle(), fileName.mid(slash + 1));
-        QCOMPARE(dialogs.Path(), fileName.left(slash));
+        QCOMPARE(dialogs.fileName(), fileName);
+        QCOMPARE(dialogs.fileTitle(), fileName.mid(slash + 1));
+        QCOMPARE(dialogs.path(), fileName.left(slash));
     }
 
     // PROGRAM, EXISTING and MISSING stand for folders made by the test; the save dialog
@@ -212,21 +212,21 @@ private slots:
                 shownFolder = dialog->directory().absolutePath();
                 dialog->reject();
             });
-        CCommonDialogs dialogs;
+        FileDialogs dialogs;
         setUpSaveFlow(dialogs, chooser == QLatin1String("fake") ? static_cast<FileChooserSeam &>(fake)
                                : chooser == QLatin1String("plain") ? static_cast<FileChooserSeam &>(plain)
                                                                    : real, program);
         dialogs.setFileTitle(QStringLiteral("earlier.mp3") + Fill);
         dialogs.setPath(resolve(path));
 
-        QVERIFY(!(save ? dialogs.ShowSave() : dialogs.ShowOpen()));
+        QVERIFY(!(save ? dialogs.showSave() : dialogs.showOpen()));
         const QList<FileChoice> calls = fake.calls + plain.calls;
         QCOMPARE(calls.size() + (driver && driver->sawDialog), 1);
         const QString start = save ? resolve(pathAfter) : QDir::currentPath();
         QCOMPARE(driver ? shownFolder : calls.first().folder, driver ? QDir(start).absolutePath() : start);
-        QCOMPARE(dialogs.FileName(), QStringLiteral("ringtone.mp3"));
-        QCOMPARE(dialogs.FileTitle(), QStringLiteral("earlier.mp3"));
-        QCOMPARE(dialogs.Path(), resolve(pathAfter));
+        QCOMPARE(dialogs.fileName(), QStringLiteral("ringtone.mp3"));
+        QCOMPARE(dialogs.fileTitle(), QStringLiteral("earlier.mp3"));
+        QCOMPARE(dialogs.path(), resolve(pathAfter));
     }
 
     void openStartsWhereTheLastFileWasChosen()
@@ -234,17 +234,17 @@ private slots:
         QTemporaryDir saved;
         QVERIFY(saved.isValid());
         FakeChooser chooser;
-        CCommonDialogs dialogs;
+        FileDialogs dialogs;
         setUpSaveFlow(dialogs, chooser);
 
         chooser.answer = {QStringLiteral("/media/disc/track.flac"), 0};
-        QVERIFY(dialogs.ShowOpen());
+        QVERIFY(dialogs.showOpen());
         chooser.answer = {};
-        QVERIFY(!dialogs.ShowOpen());
+        QVERIFY(!dialogs.showOpen());
         chooser.answer = {saved.filePath(QStringLiteral("tone.mp3")), 0};
-        QVERIFY(dialogs.ShowSave());
+        QVERIFY(dialogs.showSave());
         chooser.answer = {};
-        QVERIFY(!dialogs.ShowOpen());
+        QVERIFY(!dialogs.showOpen());
 
         QCOMPARE(chooser.calls.size(), 4);
         QCOMPARE(chooser.calls[0].folder, QDir::currentPath());
@@ -303,5 +303,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCommonDialogs)
-#include "test_common_dialogs.moc"
+QTEST_MAIN(TestFileDialogs)
+#include "test_file_dialogs.moc"

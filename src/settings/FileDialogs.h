@@ -39,36 +39,36 @@ QString withDefaultExtension(const QString &path, const QString &extension);
 // save flows use them. Inputs stay set between calls: a caller sets every
 // input it depends on before each call. The getters of FileName, FileTitle,
 // Path and Title return the text up to the first NUL character.
-class CCommonDialogs {
+class FileDialogs {
 public:
     // The chooser takes the place of the owner window; the program folder is
     // where the save dialog starts when Path gives no usable folder.
-    void Init(FileChooserSeam &chooser, const QString &programFolder);
+    void init(FileChooserSeam &chooser, const QString &programFolder);
 
-    QString FileTitle() const;
+    QString fileTitle() const;
     void setFileTitle(const QString &value) { m_fileTitle = value; }
-    QString Path() const;
+    QString path() const;
     void setPath(const QString &value) { m_path = value; }
-    QString Filter() const { return m_filter; }
+    QString filter() const { return m_filter; }
     void setFilter(const QString &value) { m_filter = value; }
-    QString FileName() const;
+    QString fileName() const;
     void setFileName(const QString &value) { m_fileName = value; }
-    QString Title() const;
+    QString title() const;
     void setTitle(const QString &value) { m_title = value; }
     // The save dialog's selected type, counted from 1 as the dialog lists them.
     // Input: the type selected when it opens (0 or out of range: the first);
     // output after a confirmed save: the type the user confirmed with.
-    int FilterIndex() const { return m_filterIndex; }
+    int filterIndex() const { return m_filterIndex; }
     void setFilterIndex(int value) { m_filterIndex = value; }
-    QString DefExt() const { return m_defExt; }
+    QString defExt() const { return m_defExt; }
     void setDefExt(const QString &value) { m_defExt = value; }
 
     // True when the user confirmed an existing file: FileName is then its full
     // path, FileTitle its name and Path its folder. False changes nothing.
-    bool ShowOpen();
+    bool showOpen();
     // True when the user confirmed a name; outputs as for ShowOpen. Path is
     // first settled to the folder the dialog starts in, and keeps that on false.
-    bool ShowSave();
+    bool showSave();
 
 private:
     bool ready() const;

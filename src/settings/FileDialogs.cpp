@@ -1,4 +1,4 @@
-#include "settings/CommonDialogs.h"
+#include "settings/FileDialogs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,27 +70,27 @@ QString withDefaultExtension(const QString &path, const QString &extension)
     return path + u'.' + extension;
 }
 
-void CCommonDialogs::Init(FileChooserSeam &chooser, const QString &programFolder)
+void FileDialogs::init(FileChooserSeam &chooser, const QString &programFolder)
 {
     m_chooser = &chooser;
     m_filterChooser = dynamic_cast<FilterReportingChooserSeam *>(&chooser);
     m_programFolder = programFolder;
 }
 
-QString CCommonDialogs::FileTitle() const { return upToFirstNul(m_fileTitle); }
-QString CCommonDialogs::Path() const { return upToFirstNul(m_path); }
-QString CCommonDialogs::FileName() const { return upToFirstNul(m_fileName); }
-QString CCommonDialogs::Title() const { return upToFirstNul(m_title); }
+QString FileDialogs::fileTitle() const { return upToFirstNul(m_fileTitle); }
+QString FileDialogs::path() const { return upToFirstNul(m_path); }
+QString FileDialogs::fileName() const { return upToFirstNul(m_fileName); }
+QString FileDialogs::title() const { return upToFirstNul(m_title); }
 
-bool CCommonDialogs::ready() const
+bool FileDialogs::ready() const
 {
-    Q_ASSERT_X(m_chooser, "CCommonDialogs", "Init must be called before a dialog is shown");
+    Q_ASSERT_X(m_chooser, "FileDialogs", "Init must be called before a dialog is shown");
     if (!m_chooser)
-        qWarning("CCommonDialogs: a dialog was requested before Init; nothing is shown");
+        qWarning("FileDialogs: a dialog was requested before Init; nothing is shown");
     return m_chooser != nullptr;
 }
 
-FileChooserResult CCommonDialogs::runChooser(const FileChoice &choice)
+FileChooserResult FileDialogs::runChooser(const FileChoice &choice)
 {
     FileChooserResult result;
     if (m_filterChooser) {
@@ -103,7 +103,7 @@ FileChooserResult CCommonDialogs::runChooser(const FileChoice &choice)
     return result;
 }
 
-void CCommonDialogs::takeChosenPath(const QString &path)
+void FileDialogs::takeChosenPath(const QString &path)
 {
     const qsizetype lastSeparator = path.lastIndexOf(u'/');
     m_fileName = path;
@@ -112,14 +112,14 @@ void CCommonDialogs::takeChosenPath(const QString &path)
     m_lastChosenFolder = QFileInfo(path).absolutePath();
 }
 
-bool CCommonDialogs::ShowOpen()
+bool FileDialogs::showOpen()
 {
     if (!ready())
         return false;
     FileChoice choice;
-    choice.title = Title();
+    choice.title = title();
     choice.folder = m_lastChosenFolder.isEmpty() ? QDir::currentPath() : m_lastChosenFolder;
-    choice.initialName = FileName();
+    choice.initialName = fileName();
     choice.filters = qtNameFilters(m_filter);
     choice.selectedFilter = 0;
     choice.save = false;
@@ -131,16 +131,16 @@ bool CCommonDialogs::ShowOpen()
     return true;
 }
 
-bool CCommonDialogs::ShowSave()
+bool FileDialogs::showSave()
 {
     if (!ready())
         return false;
     // The starting folder is settled in Path itself: a caller that cancels sees
     // the folder with its trailing separator, or the program folder.
-    if (Path().trimmed().isEmpty()) {
+    if (path().trimmed().isEmpty()) {
         m_path = m_programFolder;
     } else {
-        m_path = Path();
+        m_path = path();
         if (!m_path.endsWith(u'/'))
             m_path += u'/';
         if (!QFileInfo(m_path).isDir())
@@ -149,10 +149,10 @@ bool CCommonDialogs::ShowSave()
     const QString filter = m_filter.trimmed().isEmpty() ? QStringLiteral("*.*|*.*") : m_filter;
 
     FileChoice choice;
-    choice.title = Title();
+    choice.title = title();
     choice.folder = m_path;
     // The name box of the native dialog holds 255 characters.
-    choice.initialName = FileName().left(255);
+    choice.initialName = fileName().left(255);
     choice.filters = qtNameFilters(filter);
     choice.selectedFilter = m_filterIndex >= 1 && m_filterIndex <= choice.filters.size() ? m_filterIndex - 1 : 0;
     choice.save = true;
