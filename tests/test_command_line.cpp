@@ -387,7 +387,7 @@ private slots:
         QTest::newRow("working folder removed") << QByteArray("for a in \"$@\"; do out=\"${a#file:}\"; done\n"
                                                               "rm -rf \"${out%/*}\"\nexec ffmpeg \"$@\"")
                                                 << false << "工作文件夹不见了" << "文件不见了：它可能";
-        QTest::newRow("banner only") << QByteArray("echo 'ffmpeg version 5.1 Copyright (c) 2000-2022 the FFmpeg developers'\n"
+        QTest::newRow("banner only") << QByteArray("echo 'FFmpeg version 0.6.5, Copyright (c) 2000-2010 the FFmpeg developers'\n"
                                                    "echo '  built with gcc 12'\necho '  configuration: --prefix=/usr'\n"
                                                    "echo '  libavutil      57. 28.100 / 57. 28.100'\nexit 1")
                                      << false << "无法打开这个文件" << "Copyright";
