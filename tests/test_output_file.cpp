@@ -76,23 +76,6 @@ private slots:
         QCOMPARE(hiddenIn(folder.path()), QStringList());
     }
 
-    // A link at the destination is replaced as a link: what it points to stays.
-    void aLinkAtTheDestinationIsNeverFollowed()
-    {
-        QTemporaryDir folder;
-        const QString victim = folder.filePath(QStringLiteral("victim"));
-        QVERIFY(putFile(victim, "precious"));
-        const QString destination = folder.filePath(QStringLiteral("ring.mp3"));
-        QVERIFY(QFile::link(victim, destination));
-        OutputFile file;
-        QVERIFY(file.create(destination));
-        QVERIFY(writeThrough(file, "ringtone"));
-        QCOMPARE(file.publish(), OutputFile::Outcome::Published);
-        QCOMPARE(contentOf(victim), QByteArray("precious"));
-        QVERIFY(!QFileInfo(destination).isSymLink());
-        QCOMPARE(contentOf(destination), QByteArray("ringtone"));
-    }
-
     // A named temporary file is short, new, and recorded before it exists; what
     // a killed save left is removed from its ledger, and nothing else is.
     void aKilledSavesNamedFileIsRemovedFromItsLedger()
