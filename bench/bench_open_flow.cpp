@@ -3,7 +3,7 @@
 // directly; medians of 5 interleaved runs.
 #include "BenchCommon.h"
 #include "app/MainController.h"
-#include "app/Seams.h"
+#include "model/Seams.h"
 #include "playback/PlaybackDevice.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 //  (b) ProgressReport throughput over about 1 MB of real adapter output.
 
 #include "BenchCommon.h"
-#include "app/Paths.h"
+#include "files/Paths.h"
 #include "pipeline/CommandLines.h"
 #include "pipeline/ProcessRunner.h"
 #include "pipeline/ProgressReport.h"

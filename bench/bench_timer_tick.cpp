@@ -2,7 +2,7 @@
 // the program's whole life. The device answers at once, so the figure is the
 // program's own share of a tick.
 
-#include "app/EditorState.h"
+#include "model/EditorState.h"
 #include "app/MainFace.h"
 #include "playback/PlaybackDevice.h"
 #include "playback/PositionTracker.h"
