@@ -5,13 +5,16 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTest>
 #include <QTimer>
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -109,17 +112,24 @@ private slots:
         // The first piece's handler keeps the runner busy while the child writes
         // 60,000 bytes (they fit the pipe), a line on standard error, and exits.
         QTemporaryDir folder;
-        const QString done = folder.filePath(QStringLiteral("done"));
+        const QByteArray done = QFile::encodeName(folder.filePath(QStringLiteral("done")));
+        QCOMPARE(::mkfifo(done.constData(), 0600), 0);
         Logged log;
         bool runningDuringPieces = true;
         QObject::connect(&log.runner, &ProcessRunner::outputReceived, [&] {
             runningDuringPieces = runningDuringPieces && log.runner.isRunning();
-            // Held here, without turning the event loop, until the child is through.
-            for (int i = 0; log.pieces.size() == 1 && i < 6000 && !QFile::exists(done); ++i)
-                QThread::msleep(5);
+            if (log.pieces.size() != 1)
+                return;
+            // Held here, without turning the event loop, until the child has
+            // written everything and says so through the FIFO.
+            const int fifo = ::open(done.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            pollfd said{fifo, POLLIN, 0};
+            ::poll(&said, 1, 60000);
+            ::close(fifo);
         });
         const QString result = log.runner.run(shell(QStringLiteral(
-            "printf start; sleep 0.1; head -c 60000 /dev/zero | tr '\\000' x; echo last >&2; exec touch \"$0\""), done));
+            "printf start; sleep 0.1; head -c 60000 /dev/zero | tr '\\000' x; echo last >&2; echo > \"$0\""),
+            QFile::decodeName(done)));
 
         QCOMPARE(result, QStringLiteral("start") + QString(60000, u'x') + QStringLiteral("last\n"));
         QCOMPARE(log.pieces.join(QString()), result);

@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -201,39 +200,6 @@ private slots:
         if (kind != u"file")
             QCOMPARE(QDir(kept).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                      QStringList{QStringLiteral("session-999999-0")});
-    }
-
-    // Programs start, clean up and end all at once: none ever loses its own
-    // working copy to another's clean-up.
-    void liveSessionsSurviveEachOthersCleanUp()
-    {
-        QTemporaryDir root;
-        const QString work = root.filePath(QStringLiteral("work"));
-        QList<pid_t> children;
-        for (int c = 0; c < 6; ++c) {
-            const pid_t child = ::fork();
-            if (child == 0) {
-                for (int round = 0; round < 25; ++round) {
-                    WorkSession session(work);
-                    const QByteArray mine = QFile::encodeName(session.folder() + QStringLiteral("/open.wav"));
-                    const int fd = ::open(mine.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-                    if (!session.isHeld() || fd < 0)
-                        ::_exit(2);
-                    ::close(fd);
-                    WorkSession::removeStale(work);
-                    if (::access(mine.constData(), F_OK) != 0)
-                        ::_exit(3);
-                }
-                ::_exit(0);
-            }
-            children << child;
-        }
-        for (pid_t child : children) {
-            int status = -1;
-            QCOMPARE(::waitpid(child, &status, 0), child);
-            QCOMPARE(WEXITSTATUS(status), 0);
-        }
-        QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 
     void anUnwritableWorkingFolderStillNamesAFolder()
