@@ -76,9 +76,7 @@ bool OutputFile::create(const QString &destination, const QString &ledger, bool 
         }
     }
     QByteArray name;
-    if (!createNamed(name))
-        return false;
-    return true;
+    return createNamed(name);
 }
 
 bool OutputFile::createNamed(QByteArray &name)
