@@ -1,6 +1,6 @@
 #include "pipeline/CommandLines.h"
 #include "pipeline/CutCheck.h"
-#include "pipeline/CutFormats.h"
+#include "model/CutFormats.h"
 #include "pipeline/ProcessRunner.h"
 
 #include "support/Media.h"

@@ -1,9 +1,8 @@
 #include "app/HeadlessCut.h"
 
-#include "model/EditorState.h"
 #include "files/WorkSession.h"
 #include "pipeline/CommandLines.h"
-#include "pipeline/CutFormats.h"
+#include "model/CutFormats.h"
 #include "pipeline/CutJob.h"
 #include "pipeline/ProcessRunner.h"
 #include "pipeline/DecodeProof.h"
@@ -94,12 +93,11 @@ int HeadlessCut::run(const CommandLineRequest &request)
     if (!decoded.facts)
         return fail(QCoreApplication::translate("HeadlessCut", "无法打开这个文件：\n%1\n\n%2").arg(source, decoded.reason));
 
-    EditorState state;
-    state.LengthMs = decoded.facts->lengthMs();
-    state.Sel = request.selection;
-    const auto problem = save_target::checkSelection(state);
+    const std::int64_t lengthMs = decoded.facts->lengthMs();
+    const auto problem =
+        save_target::checkSelection(lengthMs, Marks{request.selection.startMs, request.selection.endMs});
     if (problem != save_target::SelectionProblem::None)
-        return fail(SaveFlow::selectionProblemText(problem, state.LengthMs));
+        return fail(SaveFlow::selectionProblemText(problem, lengthMs));
     if (cutFormatOf(destination) == u"M4R" && request.selection.lengthMs() > LongestIphoneRingtoneMs)
         m_err << QCoreApplication::translate("HeadlessCut", "注意：这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。")
                      .arg(QString::number(request.selection.seconds(), 'f', 1))

@@ -11,50 +11,33 @@
 #include <QFileInfo>
 #include <QTimer>
 
-MainController::MainController(const Paths &paths, Seams seams, QObject *parent)
+MainController::MainController(const Paths &paths, const Seams &seams, QObject *parent)
     : QObject(parent), m_paths(paths), m_seams(seams)
 {
     // Claimed before anything learns where the working WAV is.
     m_session = std::make_unique<WorkSession>(m_paths.workFolder);
     m_paths.sessionFolder = m_session->folder();
-    m_handles = std::make_unique<SelectionHandles>(state, face);
-    m_view = std::make_unique<TimelineView>(state, face, *m_handles);
-    m_playback = std::make_unique<PlaybackController>(state, face, seams.device, *m_handles,
-                                                      m_paths.workWav(),
-                                                      [this] { m_toolbar->press(ToolbarActions::Button::Save); });
-    m_tracker = std::make_unique<PositionTracker>(state, face, seams.device);
-    m_markers = std::make_unique<PlayMarkers>(state, face, seams.device, *m_tracker, m_paths.workWav());
-    load();
-}
-
-MainController::~MainController() = default;
-
-// Settings, state, runners, dialog service, handle positions, working folder.
-void MainController::load()
-{
-    state.ButtonPressed = false;
-
-    state.OpenFolderChoice = 0;
-    state.PromptSoundChoice = 0;
-    const QString settings = m_paths.settingsFile();
-    if (QFileInfo::exists(settings)) {
-        const AfterSaveChoices choices = readSetupFile(settings);
-        state.OpenFolderChoice = choices.openFolder;
-        state.PromptSoundChoice = choices.promptSound;
-    }
-    recallConfig(readProgramConfig(m_paths.configFile()), state);
-
-    state.FileOpen = state.IsDragging = state.IsPaused = false;
-
+    m_handles = std::make_unique<SelectionHandles>(m_model, m_timelineFace);
+    m_view = std::make_unique<TimelineView>(m_model);
+    m_playback = std::make_unique<PlaybackController>(
+        m_model, seams.device, m_paths.workWav(),
+        PlaybackController::Hooks{[this] { m_handles->setStartAtPlayPosition(); },
+                                  [this] { m_handles->setEndAtPlayPosition(); },
+                                  [this] { m_toolbar->press(ToolbarActions::Button::Save); }});
+    m_tracker = std::make_unique<PositionTracker>(m_model, seams.device);
+    m_markers = std::make_unique<PlayMarkers>(m_model, m_timelineFace, seams.device, *m_tracker, m_paths.workWav());
+    connect(m_tracker.get(), &PositionTracker::ticked, this, [this] {
+        if (!m_timelineFace.dragging)
+            m_timelineFace.followPlayback(m_model);
+    });
+    // Without a file the time line shows nothing of one.
+    connect(&m_model, &EditorModel::mediaChanged, this, [this] {
+        if (!m_model.isFileOpen())
+            m_timelineFace.reset();
+    });
+    readSettings();
     m_decodeRunner = std::make_unique<ProcessRunner>(m_seams.messages);
     m_cutRunner = std::make_unique<ProcessRunner>(m_seams.messages);
-
-    state.PlayingSelection = false;
-    state.TotalSeconds = 0;
-    state.Sel = {};
-
-    face.handleX[0] = 0.0f;
-    face.handleX[1] = 10920.0f;
 
     // A working folder that is not private to this user is not used: the user
     // learns it now, and again from any open that would need it.
@@ -64,33 +47,50 @@ void MainController::load()
             m_seams.messages.show(problem, QStringLiteral("Brindlewave"), MessageButtons::Ok, MessageIcon::Warning);
         });
     }
-
     m_dialogs.init(m_seams.chooser, m_paths.programFolder);
+    makeFlows();
+    m_tracker->start();
+}
 
-    m_context.reset(new FlowContext{state, face, m_paths, m_seams.messages, m_seams.shell,
-                                    m_seams.window, m_dialogs, m_seams.device, *m_playback,
-                                    *m_handles, *m_view, *m_decodeRunner, *m_cutRunner, m_ending});
+MainController::~MainController() = default;
+
+// The after-save choices of setup.ini and the remembered values of brindlewave.conf.
+void MainController::readSettings()
+{
+    const QString settings = m_paths.settingsFile();
+    if (QFileInfo::exists(settings)) {
+        const AfterSaveChoices choices = readSetupFile(settings);
+        m_model.setAfterSave(AfterSave{choices.openFolder == 0, choices.promptSound == 0});
+    }
+    recallConfig(readProgramConfig(m_paths.configFile()), m_model);
+}
+
+void MainController::makeFlows()
+{
+    m_context.reset(new FlowContext{m_model, m_paths, m_seams.messages, m_seams.shell, m_seams.window, m_dialogs,
+                                    m_seams.device, *m_playback, *m_decodeRunner, *m_cutRunner, m_ending});
     m_open = std::make_unique<OpenFlow>(*m_context);
     m_save = std::make_unique<SaveFlow>(*m_context);
-    m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save);
+    m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save, *m_handles, m_timelineFace);
     m_commands = std::make_unique<CommandChannel>(
-        face, m_seams.messages,
-        CommandChannel::Actions{[this](ToolbarActions::Button b) { m_toolbar->press(b); }, [this] { m_seams.window.requestClose(); },
-                                [this] { m_view->showWholeFile(); }, [this] { m_view->zoomToSelection(); },
-                                [this](const QString &word) { setShaping(shaping_choice::chosen(state.Shaping, word)); }});
-    connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) { m_open->onDecodeOutput(piece); });
-    connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) { m_save->onCutOutput(piece); });
-
-    face.touch();
-    m_tracker->start();
+        m_seams.messages,
+        CommandChannel::Actions{[this](ToolbarActions::Button b) { m_toolbar->press(b); },
+                                [this] { m_seams.window.requestClose(); }, [this] { m_view->showWholeFile(); },
+                                [this] { m_view->zoomToSelection(); },
+                                [this](const QString &word) {
+                                    setShaping(shaping_choice::chosen(m_model.shaping(), word));
+                                }});
+    connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this,
+            [this](const QString &piece) { m_open->onDecodeOutput(piece); });
+    connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this,
+            [this](const QString &piece) { m_save->onCutOutput(piece); });
 }
 
 void MainController::setShaping(const CutShaping &shaping)
 {
-    state.Shaping = shaping;
+    m_model.setShaping(shaping);
     // A config file that cannot be written costs the next run the choice only.
-    writeProgramConfig(m_paths.configFile(), rememberedConfig(state));
-    face.touch();
+    writeProgramConfig(m_paths.configFile(), rememberedConfig(m_model));
 }
 
 bool MainController::cancelJob()

@@ -1,87 +1,71 @@
 #pragma once
 
-#include "app/Chrome.h"
-#include "app/CommandChannel.h"
-#include "model/EditorState.h"
-#include "app/MainFace.h"
 #include "files/Paths.h"
 #include "files/WorkSession.h"
-#include "pipeline/ProcessRunner.h"
+#include "model/EditorModel.h"
 #include "pipeline/FlowContext.h"
 #include "pipeline/OpenFlow.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/SaveFlow.h"
-#include "pipeline/ToolbarActions.h"
-#include "playback/PlayMarkers.h"
 #include "playback/PlaybackController.h"
 #include "playback/PositionTracker.h"
-#include "playback/SelectionHandles.h"
-#include "playback/TimelineView.h"
 #include "settings/FileDialogs.h"
+#include "ui/Chrome.h"
+#include "ui/CommandChannel.h"
+#include "ui/MainControls.h"
+#include "ui/PlayMarkers.h"
+#include "ui/SelectionHandles.h"
+#include "ui/TimelineFace.h"
+#include "ui/TimelineView.h"
+#include "ui/ToolbarActions.h"
 
 #include <QObject>
 #include <memory>
 
-class MessageSeam;
-class ShellSeam;
-class WindowSeam;
-class FileChooserSeam;
-class PlaybackDevice;
-
-// Everything behind the main window that is not a widget: the editor state, the
-// window's face, the two runners, the file dialog service, playback, the time
-// line and the flows, wired together. The window forwards its events here.
-class MainController : public QObject {
+// Everything behind the main window that is not a widget, wired together: the
+// editor model, the two runners, the file dialog service, playback, the time
+// line's controllers and the flows. Made ready to use: the settings read, the
+// working folder claimed and checked.
+class MainController : public QObject, public MainControls {
     Q_OBJECT
 public:
-    struct Seams {
-        MessageSeam &messages;
-        ShellSeam &shell;
-        WindowSeam &window;
-        FileChooserSeam &chooser;
-        PlaybackDevice &device;
-    };
+    using Seams = MainControls::Seams;
 
-    // A controller ready to use: the settings read, the runners, the dialog
-    // service and the flows made, the working folder claimed and checked.
-    MainController(const Paths &paths, Seams seams, QObject *parent = nullptr);
+    MainController(const Paths &paths, const Seams &seams, QObject *parent = nullptr);
     ~MainController() override;
-    // The unload step. False when the user keeps the program running; true when
-    // playback is closed, running jobs are ended and the working WAV is gone.
-    bool shutDown();
-    // The same end without the question, for an end asked from outside (a
-    // termination signal): running jobs are ended and their partial outputs
-    // and the working WAV removed.
-    void endWithoutQuestion();
+
+    // MainControls
+    EditorModel &model() override { return m_model; }
+    TimelineFace &timelineFace() override { return m_timelineFace; }
+    Chrome &chrome() override { return m_chrome; }
+    const Paths &paths() const override { return m_paths; }
+    ToolbarActions &toolbar() override { return *m_toolbar; }
+    PlaybackController &playback() override { return *m_playback; }
+    SelectionHandles &handles() override { return *m_handles; }
+    TimelineView &view() override { return *m_view; }
+    PlayMarkers &markers() override { return *m_markers; }
+    OpenFlow &openFlow() override { return *m_open; }
+    SaveFlow &saveFlow() override { return *m_save; }
+    CommandChannel &commands() override { return *m_commands; }
+    bool shutDown() override;
+    void endWithoutQuestion() override;
+    bool cancelJob() override;
+    void setShaping(const CutShaping &shaping) override;
+
     bool isEnding() const { return m_ending; }
-    // How ringtones are shaped from now on; remembered for the next run.
-    void setShaping(const CutShaping &shaping);
-    // Stops the running cut, else the running decode (Escape, or the cancel
-    // button beside its progress bar). False when neither runs.
-    bool cancelJob();
-    SaveFlow &saveFlow() { return *m_save; }
-
-    EditorState state;
-    MainFace face;
-    Chrome chrome{state, face};
-
-    const Paths &paths() const { return m_paths; }
     ProcessRunner &decodeRunner() { return *m_decodeRunner; }
     ProcessRunner &cutRunner() { return *m_cutRunner; }
     FileDialogs &fileDialogs() { return m_dialogs; }
-    PlaybackController &playback() { return *m_playback; }
     PositionTracker &positionTracker() { return *m_tracker; }
-    SelectionHandles &handles() { return *m_handles; }
-    TimelineView &view() { return *m_view; }
-    PlayMarkers &markers() { return *m_markers; }
-    OpenFlow &openFlow() { return *m_open; }
-    ToolbarActions &toolbar() { return *m_toolbar; }
-    CommandChannel &commands() { return *m_commands; }
-
 
 private:
-    void load();
+    void readSettings();
+    void makeFlows();
     void end();
 
+    EditorModel m_model;
+    TimelineFace m_timelineFace;
+    Chrome m_chrome;
     Paths m_paths;
     std::unique_ptr<WorkSession> m_session;
     Seams m_seams;

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessCut.h"
 #include "app/Language.h"
+#include "app/MainController.h"
 #include "files/Paths.h"
 #include "app/TerminationSignals.h"
 #include "files/FileNames.h"
@@ -77,7 +78,9 @@ int main(int argc, char *argv[])
     StringCommandDevice device;
     TerminationSignals termination;
 
-    MainWindow window(Paths::forThisProgram(), {messages, shell, chooser, device}, skin);
+    const Paths paths = Paths::forThisProgram();
+    MainWindow window([&paths](const MainControls::Seams &seams) { return std::make_unique<MainController>(paths, seams); },
+                      {messages, shell, chooser, device}, skin);
     QObject::connect(&termination, &TerminationSignals::received, &window, &MainWindow::endFromOutside);
     messages.setParent(&window);
     chooser.setMainWindow(&window);

@@ -1,7 +1,7 @@
 #include "pipeline/CommandLines.h"
 
 #include "model/CutShaping.h"
-#include "pipeline/CutFormats.h"
+#include "model/CutFormats.h"
 #include "playback/Timeline.h"
 
 #include <algorithm>

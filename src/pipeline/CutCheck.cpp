@@ -1,6 +1,6 @@
 #include "pipeline/CutCheck.h"
 
-#include "pipeline/CutFormats.h"
+#include "model/CutFormats.h"
 #include "pipeline/LineAssembler.h"
 
 #include <cmath>

@@ -2,8 +2,7 @@
 
 #include "files/Paths.h"
 
-struct EditorState;
-class MainFace;
+class EditorModel;
 class MessageSeam;
 class ShellSeam;
 class WindowSeam;
@@ -11,14 +10,11 @@ class FileDialogs;
 class ProcessRunner;
 class PlaybackDevice;
 class PlaybackController;
-class SelectionHandles;
-class TimelineView;
 
 // What the toolbar's flows work with. Everything is owned by the main
 // controller and outlives the flows.
 struct FlowContext {
-    EditorState &state;
-    MainFace &face;
+    EditorModel &model;
     Paths paths;
     MessageSeam &messages;
     ShellSeam &shell;
@@ -26,9 +22,7 @@ struct FlowContext {
     FileDialogs &dialogs;
     PlaybackDevice &device;
     PlaybackController &playback;
-    SelectionHandles &handles;
-    TimelineView &view;
-    ProcessRunner &decodeRunner;  // decodeRunner
-    ProcessRunner &cutRunner;     // cutRunner
+    ProcessRunner &decodeRunner;
+    ProcessRunner &cutRunner;
     const bool &ending;        // the program is closing: jobs that return now report nothing
 };

@@ -1,7 +1,6 @@
 #include "pipeline/OpenFlow.h"
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
 #include "model/Seams.h"
 #include "files/FileNames.h"
 #include "pipeline/CommandLines.h"
@@ -13,7 +12,6 @@
 #include "pipeline/TranscoderOutput.h"
 #include "playback/PlaybackController.h"
 #include "playback/Timeline.h"
-#include "playback/TimelineView.h"
 #include "playback/PeakSummary.h"
 #include "playback/WavFacts.h"
 #include "settings/FileDialogs.h"
@@ -49,7 +47,7 @@ QString OpenFlow::tabCaption(const QString &name)
 
 void OpenFlow::run()
 {
-    if (c.state.FileOpen) {
+    if (c.model.isFileOpen()) {
         close();
         return;
     }
@@ -65,24 +63,19 @@ void OpenFlow::run()
     openPath(path);
 }
 
+void OpenFlow::setDecodeShown(bool shown)
+{
+    c.model.setJob(shown ? JobState{JobKind::Decode, m_path, std::nullopt} : JobState{});
+}
+
 void OpenFlow::openPath(const QString &path)
 {
-    c.face.noticeText.clear();
-    c.face.noticeFile.clear();
-    c.face.lblFileName = tabCaption(path);
-    c.face.lstFile = QStringList{path};
-    const Command command = DecodeCommand(c.paths, c.face.lstFile.value(0));
-    c.face.lstFile.clear();
-    c.face.picPBBackVisible = true;
+    c.model.setNotice({});
+    m_path = path;
     // whatever was known of an earlier working WAV goes with it
-    c.state.SourcePath.clear();
-    c.state.SourceTitle.clear();
-    c.state.LengthMs = 0;
-    c.state.Peaks.reset();
-    c.state.View = {};
-    c.face.txtFullTime = QStringLiteral("0");
-    c.face.touch();
-    c.state.CurrentJob = QString::fromLatin1(OpenFileJob);
+    c.model.setMedia(std::nullopt);
+    setDecodeShown(true);
+    m_totalSeconds = 0;
     m_cancelled = false;
 
     // A decode still running for an earlier choice would write the same working
@@ -91,15 +84,13 @@ void OpenFlow::openPath(const QString &path)
         c.decodeRunner.stop();
     const unsigned generation = ++m_generation;
     if (const QString problem = c.paths.workFolderProblem(); !problem.isEmpty()) {
-        c.state.CurrentJob.clear();
-        c.face.picPBBackVisible = false;
-        c.face.touch();
+        setDecodeShown(false);
         reportFailure(path, problem);
         return;
     }
 
     m_progress.reset();
-    c.decodeRunner.setCommandLine(command);
+    c.decodeRunner.setCommandLine(DecodeCommand(c.paths, path));
     c.decodeRunner.run();
     if (generation != m_generation || c.ending)
         return;
@@ -107,48 +98,35 @@ void OpenFlow::openPath(const QString &path)
         // Back to where the open began: nothing open, nothing half-decoded.
         m_cancelled = false;
         QFile::remove(c.paths.workWav());
-        c.state.TotalSeconds = 0;
-        c.face.picPBBackVisible = false;
-        c.face.imgPBWidth = 1.0f;
-        c.face.lblPB = QStringLiteral("0%");
-        c.face.noticeText = QCoreApplication::translate("OpenFlow", "已取消打开 %1").arg(QFileInfo(path).fileName());
-        c.face.touch();
+        setDecodeShown(false);
+        c.model.setNotice(Notice{Notice::Kind::OpenCancelled, path});
         return;
     }
-    if (c.state.CurrentJob == QLatin1String(OpenFileJob))
-        showProgress(m_progress.finish(c.state.TotalSeconds, 0.0));
+    showProgress(m_progress.finish(m_totalSeconds, 0.0));
 
     if (!c.decodeRunner.lastStarted()) {
         // The runner has already told the user why: one message is enough.
-        c.face.picPBBackVisible = false;
-        c.face.touch();
+        setDecodeShown(false);
         return;
     }
     const DecodeOutcome outcome = proveDecode(c.decodeRunner, c.paths.workWav(), c.paths.workFolderProblem(false));
     if (!outcome.facts) {
-        c.state.TotalSeconds = 0;
-        c.face.picPBBackVisible = false;
-        c.face.touch();
+        setDecodeShown(false);
         reportFailure(path, outcome.reason);
         return;
     }
-    const std::optional<WavFacts> &facts = outcome.facts;
     // The length is known from here on, before anything is played, and the
     // waveform shows as the decode ends.
-    c.state.SourcePath = path;
-    c.state.SourceTitle = readWorkTitle(c.paths.workWav());
-    c.state.LengthMs = facts->lengthMs();
+    OpenMedia media{path, readWorkTitle(c.paths.workWav()), outcome.facts->lengthMs(), nullptr};
     if (auto peaks = summariseWav(c.paths.workWav()))
-        c.state.Peaks = std::make_shared<const PeakSummary>(std::move(*peaks));
-    c.face.txtFullTime = QString::number(c.state.LengthMs / 1000);
-    c.view.showWholeFile();
-    endOfDecodeJob();
-    c.state.FileOpen = true;
+        media.peaks = std::make_shared<const PeakSummary>(std::move(*peaks));
+    setDecodeShown(false);
+    c.model.setMedia(std::move(media));
 }
 
 bool OpenFlow::cancel()
 {
-    if (!c.decodeRunner.isRunning() || c.state.CurrentJob != QLatin1String(OpenFileJob))
+    if (!c.decodeRunner.isRunning() || c.model.job().kind != JobKind::Decode)
         return false;
     m_cancelled = true;
     c.decodeRunner.stop();
@@ -157,31 +135,18 @@ bool OpenFlow::cancel()
 
 void OpenFlow::onDecodeOutput(const QString &piece)
 {
-    if (c.state.CurrentJob != QLatin1String(OpenFileJob))
+    if (c.model.job().kind != JobKind::Decode)
         return;
-    showProgress(m_progress.feed(piece, c.state.TotalSeconds, 0.0));
+    showProgress(m_progress.feed(piece, m_totalSeconds, 0.0));
 }
 
 void OpenFlow::showProgress(const std::optional<ProgressDisplay> &display)
 {
-    if (!display)
+    if (!display || c.model.job().kind != JobKind::Decode)
         return;
-    c.face.imgPBWidth = display->barWidthTwips;
-    c.face.lblPB = display->label;
-    c.face.touch();
-}
-
-void OpenFlow::endOfDecodeJob()
-{
-    if (c.state.CurrentJob == QLatin1String(OpenFileJob)) {
-        c.face.lstFile.clear();
-        c.state.TotalSeconds = 0;
-        c.face.picPBBackVisible = false;
-        c.face.picOpenedVisible = true;
-    }
-    // Qt keeps pixel geometry on every display, so the one-time density
-    // adaptation of the time line and the cut panel has nothing to change.
-    c.face.touch();
+    JobState job = c.model.job();
+    job.progress = display->fraction;
+    c.model.setJob(job);
 }
 
 void OpenFlow::reportFailure(const QString &path, const QString &reason)
@@ -200,23 +165,5 @@ void OpenFlow::close()
     // marks and the save find nothing open, as at start-up.
     c.playback.stop();
     QFile::remove(c.paths.workWav());
-    c.state.SourcePath.clear();
-    c.state.SourceTitle.clear();
-    c.state.LengthMs = 0;
-    c.state.Peaks.reset();
-    c.face.txtFullTime = QStringLiteral("0");
-    c.face.picOpenedVisible = false;
-    c.state.Sel = {};
-    c.face.lblTime = timeline::formatMilliseconds(0);
-    c.face.playHeadX = 0.0f;
-    c.face.handleVisible[0] = c.face.handleVisible[1] = false;
-    c.face.handleX[0] = 0.0f;
-    c.face.handleX[1] = timeline::TimelineSpan;
-    const QString zero = timeline::formatMilliseconds(0);
-    c.face.lblSelBegin = c.face.lblSelEnd = c.face.lblSelLength = zero;
-    c.view.showWholeFile();  // nothing open: an empty stretch
-    c.face.imgPBWidth = 1.0f;
-    c.face.lblPB = QStringLiteral("0%");
-    c.face.touch();
-    c.state.FileOpen = false;
+    c.model.setMedia(std::nullopt);
 }

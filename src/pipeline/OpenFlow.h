@@ -26,11 +26,14 @@ public:
     static QString tabCaption(const QString &path);
 
 private:
-    void endOfDecodeJob();
+    // The decode's bar and its file name tab, shown while the decode runs.
+    void setDecodeShown(bool shown);
     void showProgress(const std::optional<ProgressDisplay> &display);
     void reportFailure(const QString &path, const QString &reason);
 
     FlowContext &c;
+    QString m_path;                 // the file the decode runs for
+    std::int32_t m_totalSeconds = 0;  // its duration, as the decoder said it
     unsigned m_generation = 0;
     bool m_cancelled = false;
     JobProgress m_progress{ProgressJob::Decode};

@@ -95,15 +95,15 @@ std::optional<ProgressDisplay> ProgressReport(ProgressJob job, QStringView piece
     if (!time)
         return std::nullopt;
 
-    const bool decode = job == ProgressJob::Decode;
-    const float fullWidth = decode ? DecodeBarFullWidth : CutBarFullWidth;
-    const double denominator =
-        decode ? static_cast<double>(totalSeconds)
-               : cutSeconds;
-    const double fraction = denominator == 0.0 ? 0.0 : *time / denominator;
-    if (denominator == 0.0 || fraction * 100.0 >= 100.0)
-        return ProgressDisplay{fullWidth, QStringLiteral("100%")};
+    const double denominator = job == ProgressJob::Decode ? static_cast<double>(totalSeconds) : cutSeconds;
+    return progressDisplay(job, denominator == 0.0 ? 1.0 : *time / denominator);
+}
 
+ProgressDisplay progressDisplay(ProgressJob job, double fraction)
+{
+    const float fullWidth = job == ProgressJob::Decode ? DecodeBarFullWidth : CutBarFullWidth;
+    if (fraction * 100.0 >= 100.0)
+        return ProgressDisplay{1.0, fullWidth, QStringLiteral("100%")};
     const float width = static_cast<float>(fraction * fullWidth);
-    return ProgressDisplay{width, percentText(fraction * 100.0).left(4) + u'%'};
+    return ProgressDisplay{fraction, width, percentText(fraction * 100.0).left(4) + u'%'};
 }

@@ -15,9 +15,14 @@ inline constexpr float DecodeBarFullWidth = 5415.0f;  // twips, imgPB
 inline constexpr float CutBarFullWidth = 4215.0f;     // twips, imgPro
 
 struct ProgressDisplay {
+    double fraction = 0.0;  // 0..1: how far the job is
     float barWidthTwips = 0.0f;
     QString label;  // "12.5%"
 };
+
+// What the bar of the job shows at a fraction of the way: its width, and the
+// percentage cut to four characters ("94.6%", "100%"); full from 1 on.
+ProgressDisplay progressDisplay(ProgressJob job, double fraction);
 
 // The whole-second duration after the first "Duration: " of the piece, or
 // nothing when the piece holds none that reads as hours:minutes:seconds.

@@ -1,10 +1,9 @@
 #include "pipeline/SaveFlow.h"
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
 #include "model/Seams.h"
 #include "pipeline/CommandLines.h"
-#include "pipeline/CutFormats.h"
+#include "model/CutFormats.h"
 #include "pipeline/RingtoneName.h"
 #include "pipeline/ProcessRunner.h"
 #include "pipeline/ProgressReport.h"
@@ -38,7 +37,7 @@ QStringList SaveFlow::saveFilter()
     return filter;
 }
 
-QString SaveFlow::FolderOfPath(const QString &path)
+QString SaveFlow::folderOfPath(const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(u'/');
     return slash < 0 ? QString() : path.left(slash + 1);
@@ -75,29 +74,29 @@ void SaveFlow::warn(const QString &text)
 
 void SaveFlow::run()
 {
-    const auto problem = save_target::checkSelection(c.state);
+    const auto problem = save_target::checkSelection(c.model.lengthMs(), c.model.marks());
     if (problem != save_target::SelectionProblem::None) {
-        warn(selectionProblemText(problem, c.state.LengthMs));
+        warn(selectionProblemText(problem, c.model.lengthMs()));
         return;
     }
+    const Selection selection = *c.model.marks().selection();
     // Offered: the type saved last, a name that says which song and which
     // stretch of it, in the song's folder when a file can be written there.
-    const int typeIndex = std::max(cutFormatIndex(c.state.LastSaveFormat), 0);
+    const int typeIndex = std::max(cutFormatIndex(c.model.lastSave().format), 0);
     const CutFormat &offered = cutFormats().at(typeIndex);
     c.dialogs.setFilter(saveFilter().join(u'|'));
     c.dialogs.setFilterIndex(typeIndex + 1);
     c.dialogs.setTitle(QCoreApplication::translate("SaveFlow", "Save As"));
     c.dialogs.setPath(save_target::dialogFolder(
-        c.state.SourcePath, c.state.LastSaveFolder, QStandardPaths::writableLocation(QStandardPaths::MusicLocation),
+        c.model.media()->sourcePath, c.model.lastSave().folder, QStandardPaths::writableLocation(QStandardPaths::MusicLocation),
         QDir::homePath(), save_target::isWritableFolder));
-    c.dialogs.setFileName(suggestedRingtoneName(c.state.SourceTitle, c.state.SourcePath, c.state.Sel,
+    c.dialogs.setFileName(suggestedRingtoneName(c.model.media()->title, c.model.media()->sourcePath, selection,
                                                 offered.id.toLower()));
     if (!c.dialogs.showSave())
         return;
-    c.face.txtSave = c.dialogs.fileName().trimmed();
-    if (c.face.txtSave.isEmpty())
+    const QString destination = c.dialogs.fileName().trimmed();
+    if (destination.isEmpty())
         return;
-    const QString destination = c.face.txtSave;
     const QString format = cutFormatOf(destination);
     if (format.isEmpty()) {
         QStringList names;
@@ -106,17 +105,17 @@ void SaveFlow::run()
         warn(QCoreApplication::translate("SaveFlow", "不能保存为这种格式：\n%1\n\n请选择 %2 格式。").arg(destination, names.join(QCoreApplication::translate("SaveFlow", "、"))));
         return;
     }
-    if (format == u"M4R" && c.state.Sel.lengthMs() > LongestIphoneRingtoneMs) {
+    if (format == u"M4R" && selection.lengthMs() > LongestIphoneRingtoneMs) {
         const MessageAnswer answer = c.messages.show(
             QCoreApplication::translate("SaveFlow", "这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。\n\n"
                            "仍然保存，请按“确定”；回去缩短选择，请按“取消”。")
-                .arg(QString::number(c.state.Sel.seconds(), 'f', 1)),
+                .arg(QString::number(selection.seconds(), 'f', 1)),
             QCoreApplication::translate("SaveFlow", "保存铃声"), MessageButtons::OkCancel, MessageIcon::Warning);
         if (answer != MessageAnswer::Ok)
             return;
     }
     // The source and the working copy are only ever read.
-    if (save_target::isSameFile(destination, c.state.SourcePath)) {
+    if (save_target::isSameFile(destination, c.model.media()->sourcePath)) {
         warn(QCoreApplication::translate("SaveFlow", "不能保存到这个文件：\n%1\n\n它就是正在编辑的原文件，原文件只读取、不覆盖。请换一个文件名。")
                  .arg(destination));
         return;
@@ -130,37 +129,32 @@ void SaveFlow::run()
         return;
     }
     c.playback.stopAndClose();
-    QCoreApplication::processEvents();
-    cut(destination);
+    cut(destination, selection);
 }
 
-void SaveFlow::setJobRunning(bool running)
+void SaveFlow::setJobRunning(bool running, const QString &destination)
 {
-    if (running) {
-        c.face.noticeText.clear();
-        c.face.noticeFile.clear();
-    }
-    c.face.jobButtonsEnabled = !running;
-    c.face.picProVisible = running;
-    c.face.touch();
+    if (running)
+        c.model.setNotice({});
+    c.model.setJob(running ? JobState{JobKind::Cut, destination, std::nullopt} : JobState{});
 }
 
-void SaveFlow::cut(const QString &destination)
+void SaveFlow::cut(const QString &destination, const Selection &selection)
 {
     m_progress.reset();
-    setJobRunning(true);
-    const CutJob::Result result = m_job.run(c.state.Sel, c.state.Shaping, destination, c.ending);
+    m_seconds = selection.seconds();
+    setJobRunning(true, destination);
+    const CutJob::Result result = m_job.run(selection, c.model.shaping(), destination, c.ending);
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
-    showProgress(m_progress.finish(unusedTotal, c.state.Sel.seconds()));
-    setJobRunning(false);
+    showProgress(m_progress.finish(unusedTotal, m_seconds));
+    setJobRunning(false, destination);
     if (c.ending)
         return;
     switch (result.kind) {
     case CutJob::Result::Untold:
         return;
     case CutJob::Result::Cancelled:
-        c.face.noticeText = QCoreApplication::translate("SaveFlow", "已取消保存，没有写出文件。");
-        c.face.touch();
+        c.model.setNotice(Notice{Notice::Kind::SaveCancelled});
         return;
     case CutJob::Result::Failed:
         reportFailure(destination, result.reason);
@@ -185,32 +179,30 @@ QString SaveFlow::sizeText(qint64 bytes)
 
 void SaveFlow::openSavedFolder()
 {
-    if (!c.face.noticeFile.isEmpty())
-        c.shell.openUrl(QUrl::fromLocalFile(QFileInfo(c.face.noticeFile).absolutePath()));
+    const Notice &notice = c.model.notice();
+    if (notice.kind == Notice::Kind::Saved)
+        c.shell.openUrl(QUrl::fromLocalFile(QFileInfo(notice.file).absolutePath()));
 }
 
 void SaveFlow::playSaved()
 {
-    if (!c.face.noticeFile.isEmpty() && QFileInfo::exists(c.face.noticeFile))
-        c.shell.openUrl(QUrl::fromLocalFile(c.face.noticeFile));
+    const Notice &notice = c.model.notice();
+    if (notice.kind == Notice::Kind::Saved && QFileInfo::exists(notice.file))
+        c.shell.openUrl(QUrl::fromLocalFile(notice.file));
 }
 
 void SaveFlow::afterSuccessfulSave(const QString &destination, double seconds)
 {
     const QFileInfo saved(destination);
-    c.state.LastSaveFolder = saved.absolutePath();
-    c.state.LastSaveFormat = cutFormatOf(destination);
+    c.model.setLastSave(LastSave{cutFormatOf(destination), saved.absolutePath()});
     // Remembering is a convenience: a config file that cannot be written
     // costs the next run its suggestion, never this save.
-    writeProgramConfig(c.paths.configFile(), rememberedConfig(c.state));
-    c.face.noticeText = QCoreApplication::translate("SaveFlow", "已保存 %1（%2 秒，%3）")
-                            .arg(saved.fileName(), QString::number(seconds, 'f', 1), sizeText(saved.size()));
-    c.face.noticeFile = destination;
-    c.face.touch();
-    if (c.state.OpenFolderChoice == 0)
-        c.shell.openUrl(QUrl::fromLocalFile(FolderOfPath(destination)));
+    writeProgramConfig(c.paths.configFile(), rememberedConfig(c.model));
+    c.model.setNotice(Notice{Notice::Kind::Saved, destination, seconds, saved.size()});
+    if (c.model.afterSave().openFolder)
+        c.shell.openUrl(QUrl::fromLocalFile(folderOfPath(destination)));
     const QString sound = c.paths.completionSound();
-    if (c.state.PromptSoundChoice == 0 && QFileInfo::exists(sound)) {
+    if (c.model.afterSave().playSound && QFileInfo::exists(sound)) {
         // On its own alias: the open file's device keeps what it holds.
         c.device.send(playback_command::stopChime());
         c.device.send(playback_command::closeChime());
@@ -228,14 +220,14 @@ void SaveFlow::reportFailure(const QString &destination, const QString &reason)
 void SaveFlow::onCutOutput(const QString &piece)
 {
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
-    showProgress(m_progress.feed(piece, unusedTotal, c.state.Sel.seconds()));
+    showProgress(m_progress.feed(piece, unusedTotal, m_seconds));
 }
 
 void SaveFlow::showProgress(const std::optional<ProgressDisplay> &display)
 {
-    if (!display)
+    if (!display || c.model.job().kind != JobKind::Cut)
         return;
-    c.face.imgProWidth = display->barWidthTwips;
-    c.face.lblPro = display->label;
-    c.face.touch();
+    JobState job = c.model.job();
+    job.progress = display->fraction;
+    c.model.setJob(job);
 }

@@ -6,6 +6,8 @@
 #include "pipeline/JobProgress.h"
 #include "pipeline/SaveTarget.h"
 
+#include "model/EditorModel.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,8 +28,7 @@ public:
     void playSaved();
 
     static QStringList saveFilter();
-    static QString FolderOfPath(const QString &path);
-    // the name the transcoder writes to before the cut is known to be whole
+    static QString folderOfPath(const QString &path);
     // Why a destination inside the working folder is refused.
     static QString workFolderDestinationText(const QString &destination);
     // What the user reads when the selection cannot be saved.
@@ -36,10 +37,10 @@ public:
     static QString sizeText(qint64 bytes);
 
 private:
-    void cut(const QString &destination);
+    void cut(const QString &destination, const Selection &selection);
     void afterSuccessfulSave(const QString &destination, double seconds);
     void reportFailure(const QString &destination, const QString &reason);
-    void setJobRunning(bool running);
+    void setJobRunning(bool running, const QString &destination);
     void warn(const QString &text);
     void showProgress(const std::optional<ProgressDisplay> &display);
 
@@ -47,4 +48,5 @@ private:
     JobProgress m_progress{ProgressJob::Cut};
     ProcessRunner m_probe;  // asks ffprobe, through the adapter, what a cut wrote
     CutJob m_job;
+    double m_seconds = 0.0;  // the length of the stretch being cut
 };

@@ -8,16 +8,16 @@
 
 namespace save_target {
 
-SelectionProblem checkSelection(const EditorState &state)
+SelectionProblem checkSelection(std::int64_t lengthMs, const Marks &marks)
 {
-    if (state.LengthMs <= 0)
+    if (lengthMs <= 0)
         return SelectionProblem::NothingOpen;
-    const Selection &sel = state.Sel;
-    if (!sel.hasEnd())
+    const std::optional<Selection> sel = marks.selection();
+    if (!sel)
         return SelectionProblem::NoEnd;
-    if (sel.lengthMs() < MinimumLengthMs)
+    if (sel->lengthMs() < MinimumLengthMs)
         return SelectionProblem::Empty;
-    if (sel.startMs < 0 || sel.endMs > state.LengthMs)
+    if (sel->startMs < 0 || sel->endMs > lengthMs)
         return SelectionProblem::PastEnd;
     return SelectionProblem::None;
 }

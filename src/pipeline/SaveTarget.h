@@ -1,6 +1,8 @@
 #pragma once
 
-#include "model/EditorState.h"
+#include "model/Selection.h"
+
+#include <cstdint>
 
 #include <QString>
 #include <functional>
@@ -16,7 +18,8 @@ enum class SelectionProblem {
     Empty,        // shorter than MinimumLengthMs
     PastEnd,      // the selection reaches past the end of the open file
 };
-SelectionProblem checkSelection(const EditorState &state);
+// The marks of a file lengthMs long (0: nothing open).
+SelectionProblem checkSelection(std::int64_t lengthMs, const Marks &marks);
 // The shortest ringtone worth a file.
 inline constexpr std::int64_t MinimumLengthMs = 1000;
 

@@ -1,10 +1,8 @@
 #include "playback/PlaybackController.h"
 
-#include "playback/SelectionHandles.h"
 #include "playback/ShortName.h"
 #include "playback/Timeline.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <limits>
@@ -32,16 +30,16 @@ bool playFromMs(PlaybackDevice &device, std::int64_t milliseconds)
     return true;
 }
 
-QString selectionFade(const Selection &selection, const CutShaping &shaping)
+QString selectionFade(const Marks &marks, const CutShaping &shaping)
 {
-    if (!shaping.hasFades() || !selection.hasEnd() || selection.startMs < 0
-        || selection.endMs < selection.startMs)
+    const std::optional<Selection> selection = marks.selection();
+    if (!shaping.hasFades() || !selection)
         return playback_command::fadeOff();
     // Each fade is at most the selection long, as the cut makes it.
-    const std::int64_t length = selection.lengthMs();
-    return playback_command::fade(selection.startMs,
+    const std::int64_t length = selection->lengthMs();
+    return playback_command::fade(selection->startMs,
                                   std::clamp<std::int64_t>(shaping.fadeInMs, 0, length),
-                                  selection.endMs,
+                                  selection->endMs,
                                   std::clamp<std::int64_t>(shaping.fadeOutMs, 0, length));
 }
 
@@ -53,42 +51,36 @@ bool workFileExists(const QString &path)
 
 }  // namespace playback
 
-PlaybackController::PlaybackController(EditorState &state, MainFace &face, PlaybackDevice &device,
-                                       SelectionHandles &handles, QString workWav,
-                                       std::function<void()> saveAction)
-    : state_(state),
-      face_(face),
-      device_(device),
-      handles_(handles),
-      workWav_(std::move(workWav)),
-      saveAction_(std::move(saveAction))
+PlaybackController::PlaybackController(EditorModel &model, PlaybackDevice &device, QString workWav, Hooks hooks)
+    : m_model(model), m_device(device), m_workWav(std::move(workWav)), m_hooks(std::move(hooks))
 {
 }
 
 void PlaybackController::press(Button button)
 {
+    const auto call = [](const std::function<void()> &hook) {
+        if (hook)
+            hook();
+    };
     switch (button) {
     case Button::Play: play(); break;
     case Button::Stop: stop(); break;
     case Button::Pause: pause(); break;
-    case Button::SetStart: handles_.setStartAtPlayPosition(); break;
-    case Button::SetEnd: handles_.setEndAtPlayPosition(); break;
+    case Button::SetStart: call(m_hooks.setStart); break;
+    case Button::SetEnd: call(m_hooks.setEnd); break;
     case Button::PlaySelection: playSelection(); break;
-    case Button::Save:
-        if (saveAction_)
-            saveAction_();
-        break;
+    case Button::Save: call(m_hooks.save); break;
     }
 }
 
 void PlaybackController::stopAndClose()
 {
-    playback::stopAndClose(device_);
+    playback::stopAndClose(m_device);
 }
 
 void PlaybackController::togglePlayPause()
 {
-    const bool playing = device_.send(playback_command::statusMode()) == QLatin1String("playing");
+    const bool playing = m_device.send(playback_command::statusMode()) == QLatin1String("playing");
     if (playing)
         pause();
     else
@@ -104,59 +96,61 @@ void PlaybackController::playStretch(std::int64_t fromMs, std::int64_t untilMs)
 void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
 {
     stopAndClose();
-    QCoreApplication::processEvents();
-    if (!playback::workFileExists(workWav_))
+    if (!playback::workFileExists(m_workWav))
         return;
-    playback::openUnderAlias(device_, workWav_);
+    playback::openUnderAlias(m_device, m_workWav);
     // The fades stay anchored to the selection, whichever part of it plays.
-    device_.send(playback::selectionFade(state_.Sel, state_.Shaping));
+    m_device.send(playback::selectionFade(m_model.marks(), m_model.shaping()));
     // Set before the start position is checked: an overflowing start leaves the
     // device open and the flag set, with nothing playing.
-    state_.PlayingSelection = true;
-    state_.PreviewEndMs = untilMs;
-    playback::playFromMs(device_, fromMs);
+    PlayState play = m_model.play();
+    play.playingSelection = true;
+    play.previewEndMs = untilMs > 0 ? std::optional<std::int64_t>(untilMs) : std::nullopt;
+    m_model.setPlay(play);
+    playback::playFromMs(m_device, fromMs);
 }
 
 void PlaybackController::play()
 {
-    // Resuming never clears IsPaused, so every later Play resumes again until a
+    // Resuming never clears the pause, so every later Play resumes again until a
     // Stop: a paused file that then ran to its end is not restarted by Play.
-    if (state_.IsPaused) {
-        device_.send(playback_command::resume());
+    if (m_model.play().paused) {
+        m_device.send(playback_command::resume());
         return;
     }
     stop();
-    if (!playback::workFileExists(workWav_))
+    if (!playback::workFileExists(m_workWav))
         return;
-    playback::openUnderAlias(device_, workWav_);
-    device_.send(playback_command::fadeOff());
-    device_.send(playback_command::play());
+    playback::openUnderAlias(m_device, m_workWav);
+    m_device.send(playback_command::fadeOff());
+    m_device.send(playback_command::play());
 }
 
 void PlaybackController::stop()
 {
-    state_.PlayingSelection = false;
-    state_.PreviewEndMs = 0;
     stopAndClose();
-    // Lets a pending tick or click run against the closed device before the
-    // flags are cleared, as the rest of the program expects.
-    QCoreApplication::processEvents();
-    state_.IsPaused = false;
-    face_.lblTime = timeline::formatMilliseconds(0);
-    state_.PlayFraction = 0.0f;
-    state_.PlayPositionMs = 0;
-    face_.touch();
+    resetPlayState();
+}
+
+void PlaybackController::resetPlayState()
+{
+    PlayState play;
+    play.loaded = false;
+    m_model.setPlay(play);
 }
 
 void PlaybackController::pause()
 {
-    state_.IsPaused = true;
-    device_.send(playback_command::pause());
+    PlayState play = m_model.play();
+    play.paused = true;
+    m_model.setPlay(play);
+    m_device.send(playback_command::pause());
 }
 
 void PlaybackController::playSelection()
 {
-    if (state_.Sel.isUnset())
+    const Marks &marks = m_model.marks();
+    if (marks.startMs == 0 && !marks.hasEnd())
         return;
-    preview(state_.Sel.startMs, 0);  // up to the selection's own end
+    preview(marks.startMs, 0);  // up to the selection's own end
 }

@@ -1,15 +1,12 @@
 #pragma once
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
 #include "playback/PlaybackDevice.h"
 
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
-
-class SelectionHandles;
 
 // Every command text the playback device is ever sent, in one place, so the
 // transport bar, the position timer, the markers and the flows cannot drift apart.
@@ -70,7 +67,7 @@ bool playFromMs(PlaybackDevice &device, std::int64_t milliseconds);
 // saved ringtone's fades where its file will have them (each at most the
 // selection long), or "off" when there is nothing to hear (no fades, or a
 // selection without an end to fade out at).
-QString selectionFade(const Selection &selection, const CutShaping &shaping);
+QString selectionFade(const Marks &marks, const CutShaping &shaping);
 
 // Whether the working WAV is there to be played (a plain file, not a folder).
 bool workFileExists(const QString &path);
@@ -92,9 +89,15 @@ public:
     };
     static constexpr int ButtonCount = 7;
 
-    PlaybackController(EditorState &state, MainFace &face, PlaybackDevice &device,
-                       SelectionHandles &handles, QString workWav,
-                       std::function<void()> saveAction);
+    // What the buttons that are not playback do: put the start or the end mark
+    // at the play position, and save.
+    struct Hooks {
+        std::function<void()> setStart;
+        std::function<void()> setEnd;
+        std::function<void()> save;
+    };
+
+    PlaybackController(EditorModel &model, PlaybackDevice &device, QString workWav, Hooks hooks);
 
     // What a press of the button does.
     void press(Button button);
@@ -117,10 +120,11 @@ private:
     // with the fades of the saved ringtone on; every other playback has none.
     void preview(std::int64_t fromMs, std::int64_t untilMs);
 
-    EditorState &state_;
-    MainFace &face_;
-    PlaybackDevice &device_;
-    SelectionHandles &handles_;
-    QString workWav_;
-    std::function<void()> saveAction_;
+    // Back to the file's start with nothing playing and nothing paused.
+    void resetPlayState();
+
+    EditorModel &m_model;
+    PlaybackDevice &m_device;
+    QString m_workWav;
+    Hooks m_hooks;
 };

@@ -3,7 +3,6 @@
 #include "playback/PlaybackController.h"
 #include "playback/Timeline.h"
 
-#include <QCoreApplication>
 #include <cmath>
 
 namespace {
@@ -18,12 +17,11 @@ float askNumber(PlaybackDevice &device, const QString &query)
 
 }  // namespace
 
-PositionTracker::PositionTracker(EditorState &state, MainFace &face, PlaybackDevice &device,
-                                 QObject *parent)
-    : QObject(parent), state_(state), face_(face), device_(device)
+PositionTracker::PositionTracker(EditorModel &model, PlaybackDevice &device, QObject *parent)
+    : QObject(parent), m_model(model), m_device(device)
 {
-    timer2_.setInterval(IntervalMs);
-    connect(&timer2_, &QTimer::timeout, this, &PositionTracker::tick);
+    m_timer.setInterval(IntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &PositionTracker::tick);
 }
 
 void PositionTracker::start()
@@ -34,80 +32,45 @@ void PositionTracker::start()
 void PositionTracker::setEnabled(bool enabled)
 {
     // Enabling a running timer leaves its rhythm alone.
-    if (enabled && !timer2_.isActive())
-        timer2_.start();
+    if (enabled && !m_timer.isActive())
+        m_timer.start();
     else if (!enabled)
-        timer2_.stop();
+        m_timer.stop();
 }
 
 bool PositionTracker::isEnabled() const
 {
-    return timer2_.isActive();
+    return m_timer.isActive();
 }
 
 void PositionTracker::tick()
 {
-    bool changed = false;
-    const float length = askNumber(device_, playback_command::statusLength());
+    PlayState play = m_model.play();
+    const float length = askNumber(m_device, playback_command::statusLength());
     if (length == 0.0f) {
-        showPlayHeadAt(0.0f, changed);
-        if (changed)
-            face_.touch();
+        // Nothing loaded: the play head stands at the start.
+        play.loaded = false;
+        m_model.setPlay(play);
+        emit ticked();
         return;
     }
 
     // The device's own length only scales its position into a fraction; the
     // open file's length is the model's, known since the decode ended.
-    const double position = askNumber(device_, playback_command::statusPosition());
-    const auto fraction = static_cast<float>(position / static_cast<double>(length));
-    state_.PlayFraction = fraction;
-    state_.PlayPositionMs = std::llround(position);
+    const double position = askNumber(m_device, playback_command::statusPosition());
+    play.loaded = true;
+    play.fraction = static_cast<float>(position / static_cast<double>(length));
+    play.positionMs = std::llround(position);
+    m_model.setPlay(play);
+    emit ticked();
 
-    // The play head stands where its millisecond is in the stretch shown.
-    const float x = state_.View.lengthMs() > 0
-                        ? static_cast<float>(timeline::msToPosition(position, state_.View))
-                        : timeline::TimelineSpan * fraction;
-    showPlayHeadAt(x, changed);
-    showPlayTime(state_.PlayPositionMs, changed);
-    if (changed)
-        face_.touch();
-
-    const std::int64_t stopAt = state_.PreviewEndMs > 0 ? state_.PreviewEndMs : state_.Sel.endMs;
-    if (state_.PlayingSelection && stopAt != 0 && position >= stopAt)
+    const std::optional<std::int64_t> stopAt = play.previewEndMs ? play.previewEndMs : m_model.marks().endMs;
+    if (play.playingSelection && stopAt && *stopAt != 0 && position >= *stopAt)
         stopAtSelectionEnd();
-}
-
-void PositionTracker::showPlayHeadAt(float x, bool &changed)
-{
-    if (face_.playHeadX == x)
-        return;
-    face_.playHeadX = x;
-    changed = true;
-}
-
-void PositionTracker::showPlayTime(std::int64_t ms, bool &changed)
-{
-    // the label shows tenths: a new text only when the tenth changes
-    const std::int64_t tenth = (ms + 50) / 100;
-    if (tenth != shownPlayTenths_) {
-        shownPlayTenths_ = tenth;
-        shownTimeText_ = timeline::formatMilliseconds(ms);
-    }
-    if (face_.lblTime != shownTimeText_) {
-        face_.lblTime = shownTimeText_;
-        changed = true;
-    }
 }
 
 void PositionTracker::stopAtSelectionEnd()
 {
-    playback::stopAndClose(device_);
-    QCoreApplication::processEvents();
-    state_.IsPaused = false;
-    face_.lblTime = timeline::formatMilliseconds(0);
-    state_.PlayingSelection = false;
-    state_.PreviewEndMs = 0;
-    state_.PlayFraction = 0.0f;
-    state_.PlayPositionMs = 0;
-    face_.touch();
+    playback::stopAndClose(m_device);
+    m_model.setPlay(PlayState{});
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
 #include "playback/PlaybackDevice.h"
 
 #include <QObject>
@@ -9,8 +8,8 @@
 #include <QTimer>
 #include <cstdint>
 
-// The position timer (Timer2): ten times a second it asks the device for length
-// and position, moves the play head, shows the play time and stops a selection
+// The position timer: ten times a second it asks the device for length and
+// position, puts them into the model's play state and stops a selection
 // preview at the selection end. It learns what the device does only by asking;
 // the device never notifies. The open file's length is not its business: the
 // open flow puts it into the editor state when the decode ends.
@@ -19,8 +18,7 @@ class PositionTracker : public QObject {
 public:
     static constexpr int IntervalMs = 100;
 
-    PositionTracker(EditorState &state, MainFace &face, PlaybackDevice &device,
-                    QObject *parent = nullptr);
+    PositionTracker(EditorModel &model, PlaybackDevice &device, QObject *parent = nullptr);
 
     // Starts the timer; it runs until the program ends, paused only while a
     // play marker is held.
@@ -31,17 +29,15 @@ public:
     // One tick, also callable directly.
     void tick();
 
+signals:
+    // A tick has put what the device says into the model (the play head
+    // follows it on each tick, even when nothing changed).
+    void ticked();
+
 private:
-    void showPlayHeadAt(float x, bool &changed);
-    void showPlayTime(std::int64_t ms, bool &changed);
     void stopAtSelectionEnd();
 
-    EditorState &state_;
-    MainFace &face_;
-    PlaybackDevice &device_;
-    QTimer timer2_;
-
-    // Texts last written, so an unchanged tick neither formats nor allocates.
-    std::int64_t shownPlayTenths_ = -1;
-    QString shownTimeText_;
+    EditorModel &m_model;
+    PlaybackDevice &m_device;
+    QTimer m_timer;
 };

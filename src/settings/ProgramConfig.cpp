@@ -1,7 +1,7 @@
 #include "settings/ProgramConfig.h"
 
-#include "model/EditorState.h"
-#include "pipeline/CutFormats.h"
+#include "model/EditorModel.h"
+#include "model/CutFormats.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,14 +82,13 @@ bool writeProgramConfig(const QString &path, const ProgramConfig &config)
     return settings.status() == QSettings::NoError;
 }
 
-ProgramConfig rememberedConfig(const EditorState &state)
+ProgramConfig rememberedConfig(const EditorModel &model)
 {
-    return ProgramConfig{state.Shaping, state.LastSaveFormat, state.LastSaveFolder};
+    return ProgramConfig{model.shaping(), model.lastSave().format, model.lastSave().folder};
 }
 
-void recallConfig(const ProgramConfig &config, EditorState &state)
+void recallConfig(const ProgramConfig &config, EditorModel &model)
 {
-    state.Shaping = config.shaping;
-    state.LastSaveFormat = config.lastFormat;
-    state.LastSaveFolder = config.lastFolder;
+    model.setShaping(config.shaping);
+    model.setLastSave(LastSave{config.lastFormat, config.lastFolder});
 }

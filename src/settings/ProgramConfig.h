@@ -4,7 +4,7 @@
 
 #include <QString>
 
-struct EditorState;
+class EditorModel;
 
 // What the program remembers in brindlewave.conf (Qt's INI format) between
 // runs, beyond the two after-save choices of setup.ini:
@@ -33,7 +33,7 @@ ProgramConfig readProgramConfig(const QString &path);
 // False when it could not be written.
 bool writeProgramConfig(const QString &path, const ProgramConfig &config);
 
-// The remembered values as the editor state holds them.
-ProgramConfig rememberedConfig(const EditorState &state);
-// Puts the file's values into the editor state.
-void recallConfig(const ProgramConfig &config, EditorState &state);
+// The remembered values as the editor model holds them.
+ProgramConfig rememberedConfig(const EditorModel &model);
+// Puts the file's values into the editor model.
+void recallConfig(const ProgramConfig &config, EditorModel &model);

@@ -2,6 +2,12 @@
 
 #include "settings/ShapingChoices.h"
 #include "files/FileNames.h"
+#include "pipeline/OpenFlow.h"
+#include "playback/PlaybackController.h"
+#include "ui/Chrome.h"
+#include "ui/CommandChannel.h"
+#include "ui/TimelineFace.h"
+#include "files/Paths.h"
 
 #include "Skin.h"
 #include "ui/KeyColourShape.h"
@@ -20,12 +26,13 @@
 #include <QScreen>
 #include <QWindow>
 
-MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Skin &skin, QWidget *parent)
+MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServices services, const Skin &skin,
+                       QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::Window),
       m_skin(skin),
       m_messages(services.messages),
       m_shell(services.shell),
-      m_controller(paths, {services.messages, services.shell, *this, services.chooser, services.device})
+      m_controls(makeControls({services.messages, services.shell, *this, services.chooser, services.device}))
 {
     setWindowTitle(QStringLiteral("Brindlewave "));
     setWindowIcon(Skin::programIcon());
@@ -46,9 +53,9 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     if (auto *pro = qobject_cast<SkinPanel *>(element("picPro")))
         pro->setFramed(true);
     m_menus = std::make_unique<MenuHolder>(
-        this, [this](const QString &word) { m_controller.commands().write(word); },
-        [this](const QString &word) { return shaping_choice::isOn(m_controller.state.Shaping, word); });
-    m_settings = std::make_unique<SettingsDialogHost>(m_controller.state, m_controller.paths().settingsFile(),
+        this, [this](const QString &word) { m_controls->commands().write(word); },
+        [this](const QString &word) { return shaping_choice::isOn(m_controls->model().shaping(), word); });
+    m_settings = std::make_unique<SettingsDialogHost>(m_controls->model(), m_controls->paths().settingsFile(),
                                                       m_messages, m_skin);
 
     wireToolbarAndTransport();
@@ -58,10 +65,16 @@ MainWindow::MainWindow(const Paths &paths, MainWindowServices services, const Sk
     wireTypedTimes();
     wireJobControls();
     wireAccessibility();
-    connect(&m_controller.face, &MainFace::changed, this, &MainWindow::syncFromFace);
-    connect(&m_controller.chrome, &Chrome::changed, this, &MainWindow::syncLights);
+    connect(&m_controls->chrome(), &Chrome::changed, this, &MainWindow::syncLights);
+    connect(&m_controls->chrome(), &Chrome::changed, this, &MainWindow::syncFromModel);
+    connect(&m_controls->timelineFace(), &TimelineFace::changed, this, &MainWindow::syncFromModel);
+    const EditorModel *model = &m_controls->model();
+    for (auto changed : {&EditorModel::mediaChanged, &EditorModel::marksChanged, &EditorModel::viewChanged,
+                         &EditorModel::playChanged, &EditorModel::jobChanged, &EditorModel::shapingChanged,
+                         &EditorModel::noticeChanged})
+        connect(model, changed, this, &MainWindow::syncFromModel);
 
-    syncFromFace();
+    syncFromModel();
 
     m_timer3.setSingleShot(true);
     m_timer3.setInterval(50);
@@ -104,7 +117,6 @@ void MainWindow::shapeWindow()
     m_timer3.stop();
     if (m_shaped)
         return;
-    m_controller.state.ColorKey = 0xFF00FF;
     // Every pixel of exactly the key colour becomes see-through, so the window
     // takes the rounded outline the skin paints.
     const QImage face = m_skin.image(QStringLiteral("frmMain"));
@@ -121,7 +133,7 @@ void MainWindow::shapeWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_closing || m_controller.shutDown()) {
+    if (m_closing || m_controls->shutDown()) {
         m_closing = true;
         m_settings.reset();
         event->accept();
@@ -135,7 +147,7 @@ void MainWindow::endFromOutside()
 {
     if (m_closing)
         return;
-    m_controller.endWithoutQuestion();
+    m_controls->endWithoutQuestion();
     m_closing = true;
     close();
 }
@@ -179,7 +191,7 @@ void MainWindow::mouseMoveEvent(QMouseEvent *event)
         move(event->globalPosition().toPoint() - m_manualMoveOffset);
         return;
     }
-    m_controller.chrome.faceMoved();
+    m_controls->chrome().faceMoved();
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent *)
@@ -189,13 +201,13 @@ void MainWindow::mouseReleaseEvent(QMouseEvent *)
 
 void MainWindow::openFromOutside(const QString &path)
 {
-    if (m_controller.state.FileOpen) {
-        m_controller.openFlow().close();
-        if (m_controller.state.FileOpen)
+    if (m_controls->model().isFileOpen()) {
+        m_controls->openFlow().close();
+        if (m_controls->model().isFileOpen())
             return;
     }
-    m_controller.playback().stop();
-    m_controller.openFlow().openPath(path);
+    m_controls->playback().stop();
+    m_controls->openFlow().openPath(path);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

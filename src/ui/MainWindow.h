@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/MainController.h"
+#include "model/EditorModel.h"
 #include "model/Seams.h"
+#include "ui/MainControls.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -37,10 +38,15 @@ struct MainWindowServices {
 class MainWindow : public QWidget, public WindowSeam {
     Q_OBJECT
 public:
-    MainWindow(const Paths &paths, MainWindowServices services, const Skin &skin, QWidget *parent = nullptr);
+    // The window makes its controls with makeControls, passing itself as
+    // their WindowSeam.
+    MainWindow(const MainControls::Factory &makeControls, MainWindowServices services, const Skin &skin,
+               QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    MainController &controller() { return m_controller; }
+    MainControls &controls() { return *m_controls; }
+    // The status strip's notice as it reads whole (the label may elide it).
+    const QString &noticeText() const { return m_noticeText; }
     QWidget *element(const QString &key) const { return m_elements.value(key); }
     SkinImage *image(const QString &key) const;
     SkinLabel *label(const QString &key) const;
@@ -85,11 +91,19 @@ private:
     void wireTimeline();
     void wireKeyboard();
     void wireTypedTimes();
-    void syncFromFace();
+    void syncFromModel();
+    void syncTimeTable();
+    void syncJobBars();
+    void syncTimeline();
+    bool isCutRunning() const;
     void syncLights();
     void syncNotice();
     void wireJobControls();
     void wireAccessibility();
+    void describeButtons();
+    void describeTimeline();
+    void describeFields();
+    void wireFocusChain();
     void syncAccessibility(bool decodeEnded);
     void shapeWindow();  // the Timer3 tick
     void showMenu(int index);
@@ -98,15 +112,15 @@ private:
     const Skin &m_skin;
     MessageSeam &m_messages;
     ShellSeam &m_shell;
-    MainController m_controller;
+    std::unique_ptr<MainControls> m_controls;
     QHash<QString, QWidget *> m_elements;
     QList<QWidget *> m_jobButtons;  // toolbar, transport bar and menu strip
     bool m_jobButtonsEnabled = true;
     std::unique_ptr<MenuHolder> m_menus;
     TypedTimeField *m_typedTime = nullptr;
     QShortcut *m_cancelKey = nullptr;  // Escape, live only while a job runs
-    QString m_noticeText;  // the notice as last laid out
-    QString m_noticeFile;
+    Notice m_notice;       // the notice as last laid out
+    QString m_noticeText;  // and what it says, whole
     WaveformView *m_waveform = nullptr;
     Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;

@@ -6,6 +6,8 @@
 #include "ui/MainWindow.h"
 
 #include "playback/Timeline.h"
+#include "ui/PlayMarkers.h"
+#include "ui/SelectionHandles.h"
 #include "ui/SkinAccessible.h"
 #include "ui/SkinWidgets.h"
 #include "ui/WaveformView.h"
@@ -34,12 +36,29 @@ double percentOf(const QString &caption)
 
 void MainWindow::wireAccessibility()
 {
-    using skin_access::Traits;
-    const MainFace &f = m_controller.face;
-    const EditorState &s = m_controller.state;
+    describeButtons();
+    describeTimeline();
+    describeFields();
 
-    // The skinned push buttons: named by their tool tip, which is also what
-    // the hint line shows for them; pressed as a click presses them.
+    // The window, its panels and nothing else hold the rest: the pictures that
+    // only decorate (the play head's line and grips, the handles' other
+    // halves, the bars' fills, the stores of lit pictures) and the waveform
+    // are left out of the tree.
+    skin_access::describe(this, {.role = QAccessible::Window});
+    for (QWidget *w : std::as_const(m_elements)) {
+        if (qobject_cast<SkinImage *>(w) && !skin_access::isDescribed(w))
+            skin_access::leaveOut(w);
+    }
+    if (m_waveform)
+        skin_access::leaveOut(m_waveform);
+    wireFocusChain();
+}
+
+// The skinned push buttons and the menu strip's words.
+void MainWindow::describeButtons()
+{
+    // Named by their tool tip, which is also what the hint line shows for
+    // them; pressed as a click presses them.
     auto button = [](SkinImage *hot, std::function<QString()> name = {}) {
         if (!hot)
             return;
@@ -71,22 +90,29 @@ void MainWindow::wireAccessibility()
             skin_access::describe(word, {.role = QAccessible::MenuItem, .name = [i] { return spoken(menuWords[i]); },
                                          .press = [word] { word->activate(); }});
     }
+}
 
-    // The time line: its value is the play position; a new value plays from
-    // there, as a press on the time line does.
+// The time line and the selection's handles, as sliders over the open file.
+void MainWindow::describeTimeline()
+{
+    const EditorModel &model = m_controls->model();
+    // Its value is the play position; a new value plays from there, as a press
+    // on the time line does.
     if (QWidget *line = element(QStringLiteral("picOpened"))) {
+        const SkinLabel *tab = label(QStringLiteral("lblFileName"));
         skin_access::describe(
             line, {.role = QAccessible::Slider,
                    .name = [] { return QCoreApplication::translate("Accessible", "播放位置"); },
-                   .description = [&f, &s] {
-                       return QCoreApplication::translate("Accessible", "%1，长度 %2").arg(f.lblFileName, timeline::formatMilliseconds(s.LengthMs));
+                   .description = [tab, &model] {
+                       return QCoreApplication::translate("Accessible", "%1，长度 %2")
+                           .arg(tab ? tab->text() : QString(), timeline::formatMilliseconds(model.lengthMs()));
                    },
-                   .value = [&s] { return double(s.PlayPositionMs); },
-                   .maximum = [&s] { return double(s.LengthMs); },
-                   .setValue = [this](double ms) { m_controller.markers().seekTo(std::llround(ms)); },
+                   .value = [&model] { return double(model.play().positionMs); },
+                   .maximum = [&model] { return double(model.lengthMs()); },
+                   .setValue = [this](double ms) { m_controls->markers().seekTo(std::llround(ms)); },
                    .step = 1000});
     }
-    // The selection's handles: a new value moves the handle as a typed time does.
+    // A new value moves the handle as a typed time does.
     const struct {
         const char *grip;
         const char *name;
@@ -98,27 +124,34 @@ void MainWindow::wireAccessibility()
             skin_access::describe(
                 grip, {.role = QAccessible::Slider,
                        .name = [name = handle.name] { return spoken(name); },
-                       .value = [&s, end = handle.end] { return double(end ? s.Sel.endMs : s.Sel.startMs); },
-                       .maximum = [&s] { return double(s.LengthMs); },
+                       .value = [&model, end = handle.end] {
+                           return double(end ? model.marks().endMs.value_or(0) : model.marks().startMs);
+                       },
+                       .maximum = [&model] { return double(model.lengthMs()); },
                        .setValue = [this, end = handle.end](double ms) {
-                           SelectionHandles &h = m_controller.handles();
+                           SelectionHandles &h = m_controls->handles();
                            (void)(end ? h.typeEnd(std::llround(ms)) : h.typeStart(std::llround(ms)));
                        },
                        .step = 100});
     }
+}
 
-    // The decode and the cut bars.
+// The job bars, the time fields and the status strip, read as they are shown.
+void MainWindow::describeFields()
+{
     const struct {
         const char *panel;
         const char *name;
-        const QString MainFace::*caption;
-    } bars[] = {{"picPBBack", QT_TRANSLATE_NOOP("Accessible", "正在打开文件"), &MainFace::lblPB},
-                {"picPro", QT_TRANSLATE_NOOP("Accessible", "正在保存铃声"), &MainFace::lblPro}};
+        const char *caption;
+    } bars[] = {{"picPBBack", QT_TRANSLATE_NOOP("Accessible", "正在打开文件"), "lblPB"},
+                {"picPro", QT_TRANSLATE_NOOP("Accessible", "正在保存铃声"), "lblPro"}};
     for (const auto &bar : bars) {
-        if (QWidget *panel = element(QLatin1String(bar.panel)))
+        QWidget *panel = element(QLatin1String(bar.panel));
+        const SkinLabel *caption = label(QLatin1String(bar.caption));
+        if (panel && caption)
             skin_access::describe(panel, {.role = QAccessible::ProgressBar,
                                           .name = [name = bar.name] { return spoken(name); },
-                                          .value = [&f, caption = bar.caption] { return percentOf(f.*caption); },
+                                          .value = [caption] { return percentOf(caption->text()); },
                                           .maximum = [] { return 100.0; }});
     }
 
@@ -126,21 +159,20 @@ void MainWindow::wireAccessibility()
     const struct {
         const char *key;
         const char *name;
-        const QString MainFace::*caption;
         bool typed;  // a press opens the box in which it is typed
-    } times[] = {{"lblTime", QT_TRANSLATE_NOOP("Accessible", "播放位置 %1"), &MainFace::lblTime, false},
-                 {"lblSelBegin", QT_TRANSLATE_NOOP("Accessible", "选择 开始位置 %1"), &MainFace::lblSelBegin, true},
-                 {"lblSelEnd", QT_TRANSLATE_NOOP("Accessible", "选择 结束位置 %1"), &MainFace::lblSelEnd, true},
-                 {"lblSelLength", QT_TRANSLATE_NOOP("Accessible", "选择 长度 %1"), &MainFace::lblSelLength, false},
-                 {"lblViewBegin", QT_TRANSLATE_NOOP("Accessible", "浏览 开始位置 %1"), &MainFace::lblViewBegin, false},
-                 {"lblViewEnd", QT_TRANSLATE_NOOP("Accessible", "浏览 结束位置 %1"), &MainFace::lblViewEnd, false},
-                 {"lblViewLength", QT_TRANSLATE_NOOP("Accessible", "浏览 长度 %1"), &MainFace::lblViewLength, false}};
+    } times[] = {{"lblTime", QT_TRANSLATE_NOOP("Accessible", "播放位置 %1"), false},
+                 {"lblSelBegin", QT_TRANSLATE_NOOP("Accessible", "选择 开始位置 %1"), true},
+                 {"lblSelEnd", QT_TRANSLATE_NOOP("Accessible", "选择 结束位置 %1"), true},
+                 {"lblSelLength", QT_TRANSLATE_NOOP("Accessible", "选择 长度 %1"), false},
+                 {"lblViewBegin", QT_TRANSLATE_NOOP("Accessible", "浏览 开始位置 %1"), false},
+                 {"lblViewEnd", QT_TRANSLATE_NOOP("Accessible", "浏览 结束位置 %1"), false},
+                 {"lblViewLength", QT_TRANSLATE_NOOP("Accessible", "浏览 长度 %1"), false}};
     for (const auto &time : times) {
         SkinLabel *field = label(QLatin1String(time.key));
         if (!field)
             continue;
-        Traits traits{.role = QAccessible::StaticText,
-                      .name = [&f, name = time.name, caption = time.caption] { return spoken(name).arg(f.*caption); }};
+        skin_access::Traits traits{.role = QAccessible::StaticText,
+                      .name = [field, name = time.name] { return spoken(name).arg(field->text()); }};
         if (time.typed)
             traits.press = [field] { field->activate(); };
         skin_access::describe(field, std::move(traits));
@@ -148,27 +180,18 @@ void MainWindow::wireAccessibility()
 
     // The status strip: the notice and the saved file's two links.
     if (SkinLabel *notice = label(QStringLiteral("lblNotice")))
-        skin_access::describe(notice, {.role = QAccessible::StaticText, .name = [&f] { return f.noticeText; }});
+        skin_access::describe(notice, {.role = QAccessible::StaticText, .name = [this] { return m_noticeText; }});
     for (const char *key : {"lblNoticeFolder", "lblNoticePlay"}) {
         if (SkinLabel *link = label(QLatin1String(key)))
             skin_access::describe(link, {.role = QAccessible::Button, .name = [link] { return link->text(); },
                                          .press = [link] { link->activate(); }});
     }
+}
 
-    // The window, its panels and nothing else hold the rest: the pictures that
-    // only decorate (the play head's line and grips, the handles' other
-    // halves, the bars' fills, the stores of lit pictures) and the waveform
-    // are left out of the tree.
-    skin_access::describe(this, {.role = QAccessible::Window});
-    for (QWidget *w : std::as_const(m_elements)) {
-        if (qobject_cast<SkinImage *>(w) && !skin_access::isDescribed(w))
-            skin_access::leaveOut(w);
-    }
-    if (m_waveform)
-        skin_access::leaveOut(m_waveform);
-
-    // The focus: the window itself holds it until Tab moves it into the chain,
-    // so Space plays and pauses until a button has been chosen.
+// The focus: the window itself holds it until Tab moves it into the chain, so
+// Space plays and pauses until a button has been chosen.
+void MainWindow::wireFocusChain()
+{
     setFocusPolicy(Qt::ClickFocus);
     setFocus(Qt::OtherFocusReason);
     QList<QWidget *> chain;
@@ -194,10 +217,9 @@ void MainWindow::syncAccessibility(bool decodeEnded)
             newNotice = true;
     }
     // A new notice in the status strip (a save done, failed or cancelled) is spoken.
-    const MainFace &f = m_controller.face;
-    if (newNotice && !f.noticeText.isEmpty())
+    if (newNotice && m_notice.kind != Notice::Kind::None)
         skin_access::announce(notice);
     // The end of a decode: the time line is there, with the file and its length.
-    if (decodeEnded && f.picOpenedVisible)
+    if (decodeEnded && m_controls->model().isFileOpen())
         skin_access::announce(element(QStringLiteral("picOpened")));
 }

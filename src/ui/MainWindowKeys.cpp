@@ -4,6 +4,12 @@
 #include "ui/MainWindow.h"
 
 #include "playback/Timeline.h"
+#include "playback/PlaybackController.h"
+#include "ui/PlayMarkers.h"
+#include "ui/TimelineFace.h"
+#include "ui/TimelineView.h"
+#include "ui/ToolbarActions.h"
+#include "pipeline/SaveFlow.h"
 
 #include "ui/SkinWidgets.h"
 
@@ -24,15 +30,15 @@ constexpr double KeyZoom = 0.5;             // + and -
 
 void MainWindow::wireKeyboard()
 {
-    MainController &c = m_controller;
-    EditorState &s = c.state;
-    auto fineStep = [&s] {
-        const double msPerPixel = s.View.lengthMs() / (timeline::TimelineSpan / timeline::TwipsPerPixel);
+    MainControls &c = *m_controls;
+    const EditorModel &m = c.model();
+    auto fineStep = [&m] {
+        const double msPerPixel = m.view().lengthMs() / (timeline::TimelineSpan / timeline::TwipsPerPixel);
         return std::max<std::int64_t>(1, std::min<std::int64_t>(FineStepMs, std::llround(msPerPixel)));
     };
-    auto zoomAtPlayHead = [&c, &s](double factor) {
-        const double head = c.face.playHeadX;
-        const bool onView = head >= 0 && head <= timeline::TimelineSpan && s.PlayPositionMs > 0;
+    auto zoomAtPlayHead = [&c, &m](double factor) {
+        const double head = c.timelineFace().playHeadX;
+        const bool onView = head >= 0 && head <= timeline::TimelineSpan && m.play().positionMs > 0;
         c.view().zoomAround(factor, onView ? head : timeline::TimelineSpan / 2);
     };
     const struct {
@@ -41,23 +47,23 @@ void MainWindow::wireKeyboard()
     } table[] = {
         {Qt::Key_Space, [&c] { c.playback().togglePlayPause(); }},
         {Qt::Key_Home, [&c] { c.markers().seekTo(0); }},
-        {Qt::Key_End, [&c, &s] { c.markers().seekTo(s.LengthMs); }},
+        {Qt::Key_End, [&c, &m] { c.markers().seekTo(m.lengthMs()); }},
         {Qt::Key_BracketLeft, [&c] { c.playback().press(PlaybackController::Button::SetStart); }},
         {Qt::Key_BracketRight, [&c] { c.playback().press(PlaybackController::Button::SetEnd); }},
-        {Qt::Key_Left, [&c, &s] { c.markers().seekTo(s.PlayPositionMs - StepMs); }},
-        {Qt::Key_Right, [&c, &s] { c.markers().seekTo(s.PlayPositionMs + StepMs); }},
-        {Qt::SHIFT | Qt::Key_Left, [&c, &s, fineStep] { c.markers().seekTo(s.PlayPositionMs - fineStep()); }},
-        {Qt::SHIFT | Qt::Key_Right, [&c, &s, fineStep] { c.markers().seekTo(s.PlayPositionMs + fineStep()); }},
+        {Qt::Key_Left, [&c, &m] { c.markers().seekTo(m.play().positionMs - StepMs); }},
+        {Qt::Key_Right, [&c, &m] { c.markers().seekTo(m.play().positionMs + StepMs); }},
+        {Qt::SHIFT | Qt::Key_Left, [&c, &m, fineStep] { c.markers().seekTo(m.play().positionMs - fineStep()); }},
+        {Qt::SHIFT | Qt::Key_Right, [&c, &m, fineStep] { c.markers().seekTo(m.play().positionMs + fineStep()); }},
         // Shift+[ and Shift+] arrive as the braces on most keyboards
         {Qt::Key_BraceLeft,
-         [&c, &s] {
-             if (s.Sel.hasEnd())
-                 c.playback().playStretch(s.Sel.startMs, std::min(s.Sel.startMs + PreviewMs, s.Sel.endMs));
+         [&c, &m] {
+             if (const auto sel = m.marks().selection())
+                 c.playback().playStretch(sel->startMs, std::min(sel->startMs + PreviewMs, sel->endMs));
          }},
         {Qt::Key_BraceRight,
-         [&c, &s] {
-             if (s.Sel.hasEnd())
-                 c.playback().playStretch(std::max(s.Sel.endMs - PreviewMs, s.Sel.startMs), s.Sel.endMs);
+         [&c, &m] {
+             if (const auto sel = m.marks().selection())
+                 c.playback().playStretch(std::max(sel->endMs - PreviewMs, sel->startMs), sel->endMs);
          }},
         {Qt::Key_Plus, [zoomAtPlayHead] { zoomAtPlayHead(KeyZoom); }},
         {Qt::Key_Equal, [zoomAtPlayHead] { zoomAtPlayHead(KeyZoom); }},
@@ -75,7 +81,7 @@ void MainWindow::wireKeyboard()
         shortcut->setContext(Qt::WindowShortcut);
         // While a cut runs the window takes no orders, as its buttons take none.
         connect(shortcut, &QShortcut::activated, this, [this, action = entry.action] {
-            if (m_controller.face.jobButtonsEnabled)
+            if (!isCutRunning())
                 action();
         });
     }
@@ -88,13 +94,13 @@ void MainWindow::wireJobControls()
     m_cancelKey = new QShortcut(Qt::Key_Escape, this);
     m_cancelKey->setContext(Qt::WindowShortcut);
     m_cancelKey->setEnabled(false);
-    connect(m_cancelKey, &QShortcut::activated, this, [this] { m_controller.cancelJob(); });
+    connect(m_cancelKey, &QShortcut::activated, this, [this] { m_controls->cancelJob(); });
     for (const QString &key : {QStringLiteral("cmdCancelDecode"), QStringLiteral("cmdCancelCut")}) {
         if (auto *button = qobject_cast<QAbstractButton *>(element(key)))
-            connect(button, &QAbstractButton::clicked, this, [this] { m_controller.cancelJob(); });
+            connect(button, &QAbstractButton::clicked, this, [this] { m_controls->cancelJob(); });
     }
     if (SkinLabel *folder = label(QStringLiteral("lblNoticeFolder")))
-        connect(folder, &SkinLabel::clicked, this, [this] { m_controller.saveFlow().openSavedFolder(); });
+        connect(folder, &SkinLabel::clicked, this, [this] { m_controls->saveFlow().openSavedFolder(); });
     if (SkinLabel *play = label(QStringLiteral("lblNoticePlay")))
-        connect(play, &SkinLabel::clicked, this, [this] { m_controller.saveFlow().playSaved(); });
+        connect(play, &SkinLabel::clicked, this, [this] { m_controls->saveFlow().playSaved(); });
 }

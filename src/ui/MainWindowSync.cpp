@@ -1,11 +1,19 @@
-// Drawing the controller's face and lights onto the main window's elements.
+// Drawing the editor model, the time line and the lights onto the main window's elements.
 #include "ui/MainWindow.h"
 
 #include "Skin.h"
+#include "pipeline/OpenFlow.h"
+#include "pipeline/ProgressReport.h"
+#include "pipeline/SaveFlow.h"
 #include "playback/Timeline.h"
+#include "ui/Chrome.h"
+#include "ui/SelectionHandles.h"
 #include "ui/SkinWidgets.h"
+#include "ui/TimelineFace.h"
 #include "ui/WaveformView.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QShortcut>
 
 #include <cmath>
@@ -39,40 +47,86 @@ void setShown(QWidget *w, bool shown)
         w->setVisible(shown);
 }
 
+QString timeText(std::int64_t ms) { return timeline::formatMilliseconds(ms); }
+
+// What the status strip says of a notice; empty for none.
+QString noticeWords(const Notice &notice)
+{
+    switch (notice.kind) {
+    case Notice::Kind::None: break;
+    case Notice::Kind::Saved:
+        return QCoreApplication::translate("SaveFlow", "已保存 %1（%2 秒，%3）")
+            .arg(QFileInfo(notice.file).fileName(), QString::number(notice.seconds, 'f', 1),
+                 SaveFlow::sizeText(notice.bytes));
+    case Notice::Kind::OpenCancelled:
+        return QCoreApplication::translate("OpenFlow", "已取消打开 %1").arg(QFileInfo(notice.file).fileName());
+    case Notice::Kind::SaveCancelled:
+        return QCoreApplication::translate("SaveFlow", "已取消保存，没有写出文件。");
+    }
+    return {};
+}
+
 }  // namespace
 
-void MainWindow::syncFromFace()
+bool MainWindow::isCutRunning() const { return m_controls->model().job().kind == JobKind::Cut; }
+
+// The captions of the time table: the play position, the selection (following
+// a handle while it is dragged) and the stretch on view.
+void MainWindow::syncTimeTable()
 {
-    const MainFace &f = m_controller.face;
-    setCaption(label(QStringLiteral("lblTime")), f.lblTime);
-    setCaption(label(QStringLiteral("lblSelBegin")), f.lblSelBegin);
-    setCaption(label(QStringLiteral("lblSelEnd")), f.lblSelEnd);
-    setCaption(label(QStringLiteral("lblSelLength")), f.lblSelLength);
-    setCaption(label(QStringLiteral("lblViewBegin")), f.lblViewBegin);
-    setCaption(label(QStringLiteral("lblViewEnd")), f.lblViewEnd);
-    setCaption(label(QStringLiteral("lblViewLength")), f.lblViewLength);
-    setCaption(label(QStringLiteral("lblFileName")), f.lblFileName);
-    setCaption(label(QStringLiteral("lblPB")), f.lblPB);
-    setCaption(label(QStringLiteral("lblPro")), f.lblPro);
-    setCaption(label(QStringLiteral("lblText")), f.lblText);
+    const EditorModel &model = m_controls->model();
+    const SelectionHandles &handles = m_controls->handles();
+    const std::int64_t start = handles.shownStartMs();
+    const std::optional<std::int64_t> end = handles.shownEndMs();
+    const VisibleSpan &view = model.view();
+    setCaption(label(QStringLiteral("lblTime")), timeText(model.play().positionMs));
+    setCaption(label(QStringLiteral("lblSelBegin")), timeText(start));
+    setCaption(label(QStringLiteral("lblSelEnd")), timeText(end.value_or(0)));
+    setCaption(label(QStringLiteral("lblSelLength")), timeText(end && *end >= start ? *end - start : 0));
+    setCaption(label(QStringLiteral("lblViewBegin")), timeText(std::llround(view.startMs)));
+    setCaption(label(QStringLiteral("lblViewEnd")), timeText(std::llround(view.endMs)));
+    setCaption(label(QStringLiteral("lblViewLength")), timeText(std::llround(view.lengthMs())));
+}
 
-    const QWidget *decodeBar = element(QStringLiteral("picPBBack"));
-    const bool decodeEnded = decodeBar && decodeBar->isVisibleTo(this) && !f.picPBBackVisible;
-    setShown(element(QStringLiteral("picOpened")), f.picOpenedVisible);
-    setShown(element(QStringLiteral("picPBBack")), f.picPBBackVisible);
-    setShown(element(QStringLiteral("picPro")), f.picProVisible);
-    setShown(element(QStringLiteral("cmdCancelDecode")), f.picPBBackVisible);
-    setShown(element(QStringLiteral("cmdCancelCut")), f.picProVisible);
+// The decode's and the cut's bars, each shown while its job runs.
+void MainWindow::syncJobBars()
+{
+    const JobState &job = m_controls->model().job();
+    const bool decoding = job.kind == JobKind::Decode;
+    const bool cutting = job.kind == JobKind::Cut;
+    const auto bar = [](ProgressJob kind, const std::optional<double> &progress) {
+        return progress ? progressDisplay(kind, *progress) : ProgressDisplay{0.0, 0.0f, QStringLiteral("0%")};
+    };
+    const ProgressDisplay decode = bar(ProgressJob::Decode, decoding ? job.progress : std::nullopt);
+    const ProgressDisplay cut = bar(ProgressJob::Cut, cutting ? job.progress : std::nullopt);
+    setCaption(label(QStringLiteral("lblPB")), decode.label);
+    setCaption(label(QStringLiteral("lblPro")), cut.label);
+    setWidth(element(QStringLiteral("imgPB")), decode.barWidthTwips);
+    setWidth(element(QStringLiteral("imgPro")), cut.barWidthTwips);
+    setShown(element(QStringLiteral("picPBBack")), decoding);
+    setShown(element(QStringLiteral("picPro")), cutting);
+    setShown(element(QStringLiteral("cmdCancelDecode")), decoding);
+    setShown(element(QStringLiteral("cmdCancelCut")), cutting);
     if (m_cancelKey)
-        m_cancelKey->setEnabled(f.picPBBackVisible || f.picProVisible);
-    syncNotice();
+        m_cancelKey->setEnabled(decoding || cutting);
+    // The buttons change only around a cut, so they are touched only then.
+    if (m_jobButtonsEnabled != !cutting) {
+        m_jobButtonsEnabled = !cutting;
+        for (QWidget *button : std::as_const(m_jobButtons))
+            button->setEnabled(m_jobButtonsEnabled);
+    }
+}
 
+// The play head and the two handles where the time line has them (a handle
+// whose time is outside the stretch on view is not drawn), and the waveform.
+void MainWindow::syncTimeline()
+{
+    const TimelineFace &f = m_controls->timelineFace();
     placeX(element(QStringLiteral("imgTopPoint")), f.playHeadX);
     placeX(element(QStringLiteral("imgBottomPoint")), f.playHeadX);
     placeX(element(QStringLiteral("imgLine")), f.playHeadX + 90.0f);
     for (int h = 0; h < 2; ++h) {
         const QString n = QString::number(h + 1);
-        // a handle whose time is outside the stretch on view is not drawn
         const bool onView = f.handleX[h] >= -0.5f && f.handleX[h] <= timeline::TimelineSpan + 0.5f;
         for (const QString &grip : {QStringLiteral("imgSelectTop") + n, QStringLiteral("imgSelectBottom") + n}) {
             placeX(element(grip), f.handleX[h]);
@@ -82,60 +136,71 @@ void MainWindow::syncFromFace()
         setShown(element(QStringLiteral("imgSelectLine") + n), f.handleVisible[h] && onView);
     }
 
-    if (m_waveform) {
-        const EditorState &s = m_controller.state;
-        if (m_waveform->summary() != s.Peaks)
-            m_waveform->setSummary(s.Peaks);
-        if (m_waveform->visibleStartMs() != s.View.startMs || m_waveform->visibleEndMs() != s.View.endMs)
-            m_waveform->setVisibleSpan(s.View.startMs, s.View.endMs);
-        const Selection shaded = s.Sel.hasEnd() ? s.Sel : Selection{};
-        if (shaded != m_shadedSelection) {
-            m_shadedSelection = shaded;
-            m_waveform->setSelection(double(shaded.startMs), double(shaded.endMs));
-        }
+    if (!m_waveform)
+        return;
+    const EditorModel &model = m_controls->model();
+    const auto peaks = model.media() ? model.media()->peaks : nullptr;
+    if (m_waveform->summary() != peaks)
+        m_waveform->setSummary(peaks);
+    const VisibleSpan &view = model.view();
+    if (m_waveform->visibleStartMs() != view.startMs || m_waveform->visibleEndMs() != view.endMs)
+        m_waveform->setVisibleSpan(view.startMs, view.endMs);
+    const Selection shaded = model.marks().selection().value_or(Selection{});
+    if (shaded != m_shadedSelection) {
+        m_shadedSelection = shaded;
+        m_waveform->setSelection(double(shaded.startMs), double(shaded.endMs));
     }
+}
 
-    setWidth(element(QStringLiteral("imgPB")), f.imgPBWidth);
-    setWidth(element(QStringLiteral("imgPro")), f.imgProWidth);
+void MainWindow::syncFromModel()
+{
+    const EditorModel &model = m_controls->model();
+    const JobState &job = model.job();
+    const QString shownFile = job.kind == JobKind::Decode ? job.path
+                              : model.media()            ? model.media()->sourcePath
+                                                         : QString();
+    setCaption(label(QStringLiteral("lblFileName")), OpenFlow::tabCaption(shownFile));
+    setCaption(label(QStringLiteral("lblText")), m_controls->chrome().hint());
+    syncTimeTable();
 
-    // The face changes on every tick of the position timer; the buttons only
-    // around a cut, so they are touched only then.
-    if (m_jobButtonsEnabled != f.jobButtonsEnabled) {
-        m_jobButtonsEnabled = f.jobButtonsEnabled;
-        for (QWidget *button : std::as_const(m_jobButtons))
-            button->setEnabled(m_jobButtonsEnabled);
-    }
+    const QWidget *decodeBar = element(QStringLiteral("picPBBack"));
+    const bool decodeEnded = decodeBar && decodeBar->isVisibleTo(this) && job.kind != JobKind::Decode;
+    setShown(element(QStringLiteral("picOpened")), model.isFileOpen());
+    syncJobBars();
+    syncNotice();
+    syncTimeline();
     syncAccessibility(decodeEnded);
 }
 
 void MainWindow::syncNotice()
 {
-    const MainFace &f = m_controller.face;
-    SkinLabel *notice = label(QStringLiteral("lblNotice"));
+    const Notice &notice = m_controls->model().notice();
+    SkinLabel *noticeLabel = label(QStringLiteral("lblNotice"));
     SkinLabel *folder = label(QStringLiteral("lblNoticeFolder"));
     SkinLabel *play = label(QStringLiteral("lblNoticePlay"));
-    if (!notice || !folder || !play)
+    if (!noticeLabel || !folder || !play)
         return;
-    // The face changes on every tick of the position timer; the notice only
+    // The model changes on every tick of the position timer; the notice only
     // after a job, so it is laid out again only then.
-    if (f.noticeText == m_noticeText && f.noticeFile == m_noticeFile)
+    if (notice == m_notice)
         return;
-    m_noticeText = f.noticeText;
-    m_noticeFile = f.noticeFile;
-    const bool withFile = !f.noticeText.isEmpty() && !f.noticeFile.isEmpty();
+    m_notice = notice;
+    const QString text = noticeWords(notice);
+    m_noticeText = text;
+    const bool withFile = notice.kind == Notice::Kind::Saved;
     // The notice ends before the feedback link; a long name gives way in its middle.
     const int right = element(QStringLiteral("imgFeedback")) ? element(QStringLiteral("imgFeedback"))->x() - 8
                                                             : width();
     const int gap = 10;
     const int actions = withFile ? folder->sizeHint().width() + play->sizeHint().width() + 2 * gap : 0;
-    const QString shown = notice->fontMetrics().elidedText(f.noticeText, Qt::ElideMiddle,
-                                                           std::max(0, right - notice->x() - actions));
-    if (notice->text() != shown)
-        notice->setCaption(shown);
-    notice->setToolTip(f.noticeFile);
-    setShown(notice, !f.noticeText.isEmpty());
+    const QString shown = noticeLabel->fontMetrics().elidedText(text, Qt::ElideMiddle,
+                                                                std::max(0, right - noticeLabel->x() - actions));
+    if (noticeLabel->text() != shown)
+        noticeLabel->setCaption(shown);
+    noticeLabel->setToolTip(withFile ? notice.file : QString());
+    setShown(noticeLabel, !text.isEmpty());
     if (withFile) {
-        folder->move(notice->x() + notice->width() + gap, folder->y());
+        folder->move(noticeLabel->x() + noticeLabel->width() + gap, folder->y());
         play->move(folder->x() + folder->width() + gap, play->y());
     }
     setShown(folder, withFile);
@@ -144,7 +209,7 @@ void MainWindow::syncNotice()
 
 void MainWindow::syncLights()
 {
-    const Chrome &chrome = m_controller.chrome;
+    const Chrome &chrome = m_controls->chrome();
     auto light = [this](const QString &hotKey, Chrome::Light state, const QString &litStore,
                         const QString &pressedStore) {
         SkinImage *hot = image(hotKey);

@@ -3,6 +3,11 @@
 
 #include "settings/Vendor.h"
 #include "playback/Timeline.h"
+#include "playback/PlaybackController.h"
+#include "ui/Chrome.h"
+#include "ui/PlayMarkers.h"
+#include "ui/SelectionHandles.h"
+#include "ui/ToolbarActions.h"
 #include "ui/SkinWidgets.h"
 #include "ui/TimelineInput.h"
 #include "ui/TypedTimeField.h"
@@ -46,20 +51,20 @@ void MainWindow::wireButtonSet(const QString &set, int count, const ButtonSetHan
 
 void MainWindow::wireToolbarAndTransport()
 {
-    Chrome &chrome = m_controller.chrome;
+    Chrome &chrome = m_controls->chrome();
     wireButtonSet(QStringLiteral("imgButton"), ToolbarActions::ButtonCount,
                   {[&chrome](int i) { chrome.toolbarPressed(i); },
                    [&chrome](int i, const QString &tip) { chrome.toolbarMoved(i, tip); },
                    [&chrome](int i) { chrome.toolbarReleased(i); },
                    [this](int i) {
                        if (i != 3)  // the fourth place holds no button
-                           m_controller.toolbar().press(ToolbarActions::Button(i));
+                           m_controls->toolbar().press(ToolbarActions::Button(i));
                    }});
     wireButtonSet(QStringLiteral("imgCtrlButton"), PlaybackController::ButtonCount,
                   {[&chrome](int i) { chrome.transportPressed(i); },
                    [&chrome](int i, const QString &tip) { chrome.transportMoved(i, tip); },
                    [&chrome](int i) { chrome.transportReleased(i); },
-                   [this](int i) { m_controller.playback().press(PlaybackController::Button(i)); }});
+                   [this](int i) { m_controls->playback().press(PlaybackController::Button(i)); }});
     for (int i = 0; i < 4; ++i) {
         SkinImage *hot = image(QStringLiteral("imgMenu(%1)").arg(i));
         connect(hot, &SkinImage::moved, this, [&chrome](int index) { chrome.menuMoved(index); });
@@ -70,17 +75,17 @@ void MainWindow::wireToolbarAndTransport()
 void MainWindow::wireChrome()
 {
     SkinImage *min = image(QStringLiteral("imgMin"));
-    connect(min, &SkinImage::moved, this, [this, min] { m_controller.chrome.minimiseMoved(min->toolTip()); });
+    connect(min, &SkinImage::moved, this, [this, min] { m_controls->chrome().minimiseMoved(min->toolTip()); });
     connect(min, &SkinImage::clicked, this, [this] { minimise(); });
 
     SkinImage *exit = image(QStringLiteral("imgExit"));
-    connect(exit, &SkinImage::moved, this, [this] { m_controller.chrome.closeMoved(); });
+    connect(exit, &SkinImage::moved, this, [this] { m_controls->chrome().closeMoved(); });
     connect(exit, &SkinImage::clicked, this, [this] { requestClose(); });
 
     SkinImage *open = image(QStringLiteral("imgOpen"));
-    connect(open, &SkinImage::moved, this, [this] { m_controller.chrome.quickStartMoved(); });
+    connect(open, &SkinImage::moved, this, [this] { m_controls->chrome().quickStartMoved(); });
     connect(open, &SkinImage::clicked, this,
-            [this] { m_controller.toolbar().press(ToolbarActions::Button::Open); });
+            [this] { m_controls->toolbar().press(ToolbarActions::Button::Open); });
 
     connect(image(QStringLiteral("imgFeedback")), &SkinImage::clicked, this, [this] {
         m_shell.openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(SupportMailAddress)));
@@ -91,22 +96,22 @@ void MainWindow::wireTimeline()
 {
     for (const char *name : {"imgTopPoint", "imgBottomPoint"}) {
         SkinImage *grip = image(QLatin1String(name));
-        connect(grip, &SkinImage::pressed, this, [this](int, QPointF pos) { m_controller.markers().press(twips(pos)); });
+        connect(grip, &SkinImage::pressed, this, [this](int, QPointF pos) { m_controls->markers().press(twips(pos)); });
         connect(grip, &SkinImage::moved, this, [this](int, QPointF pos, Qt::MouseButtons buttons) {
             if (buttons != Qt::NoButton)
-                m_controller.markers().move(twips(pos));
+                m_controls->markers().move(twips(pos));
         });
-        connect(grip, &SkinImage::released, this, [this](int, QPointF pos) { m_controller.markers().release(twips(pos)); });
+        connect(grip, &SkinImage::released, this, [this](int, QPointF pos) { m_controls->markers().release(twips(pos)); });
     }
     for (int handle = 0; handle < 2; ++handle) {
         for (const char *kind : {"imgSelectTop", "imgSelectBottom"}) {
             SkinImage *grip = image(QStringLiteral("%1%2").arg(QLatin1String(kind)).arg(handle + 1));
-            connect(grip, &SkinImage::pressed, this, [this, handle](int, QPointF pos) { m_controller.handles().press(handle, twips(pos)); });
+            connect(grip, &SkinImage::pressed, this, [this, handle](int, QPointF pos) { m_controls->handles().press(handle, twips(pos)); });
             connect(grip, &SkinImage::moved, this, [this, handle](int, QPointF pos, Qt::MouseButtons buttons) {
                 if (buttons != Qt::NoButton)
-                    m_controller.handles().move(handle, twips(pos));
+                    m_controls->handles().move(handle, twips(pos));
             });
-            connect(grip, &SkinImage::released, this, [this, handle](int, QPointF pos) { m_controller.handles().release(handle, twips(pos)); });
+            connect(grip, &SkinImage::released, this, [this, handle](int, QPointF pos) { m_controls->handles().release(handle, twips(pos)); });
         }
     }
     auto *panel = qobject_cast<SkinPanel *>(element(QStringLiteral("picOpened")));
@@ -116,8 +121,8 @@ void MainWindow::wireTimeline()
     m_waveform->lower();
     // The drag watcher hears of a press first: the seek lets pending events
     // run, and the pointer's first moves may be among them.
-    new TimelineInput(m_controller, *panel, this);
-    connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controller.markers().panelPress(twips(pos)); });
+    new TimelineInput(m_controls->model(), m_controls->view(), m_controls->handles(), *panel, this);
+    connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controls->markers().panelPress(twips(pos)); });
 }
 
 void MainWindow::wireTypedTimes()
@@ -128,7 +133,7 @@ void MainWindow::wireTypedTimes()
         time->setCursor(Qt::IBeamCursor);
         time->setToolTip(QCoreApplication::translate("MainWindowWiring", "单击输入时间"));
         connect(time, &SkinLabel::pressed, this, [this, time, which = which] {
-            if (m_controller.state.LengthMs > 0 && m_controller.face.jobButtonsEnabled)
+            if (m_controls->model().lengthMs() > 0 && !isCutRunning())
                 m_typedTime->openOver(time, which);
         });
     }
@@ -138,7 +143,7 @@ void MainWindow::wireTypedTimes()
             m_typedTime->markRefused(QCoreApplication::translate("MainWindowWiring", "看不懂这个时间：请写成 00:00:41.500、1:02.5 或 41.5"));
             return;
         }
-        SelectionHandles &handles = m_controller.handles();
+        SelectionHandles &handles = m_controls->handles();
         const QString refused = which == 0 ? handles.typeStart(*ms) : handles.typeEnd(*ms);
         if (!refused.isEmpty()) {
             m_typedTime->markRefused(refused);

@@ -39,10 +39,10 @@ std::int16_t selectedPosition(const QComboBox *list)
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(EditorState &state, const QString &settingsFile,
+SettingsDialog::SettingsDialog(EditorModel &model, const QString &settingsFile,
                                MessageSeam &messages, const Skin &skin, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      m_state(state),
+      m_model(model),
       m_settingsFile(settingsFile),
       m_messages(messages),
       m_background(skin.picture(QString::fromLatin1(SettingsBackground)))
@@ -128,8 +128,9 @@ void SettingsDialog::shapeByKeyColour(const Skin &skin)
 
 void SettingsDialog::selectStoredChoices()
 {
-    selectPosition(m_openFolderList, m_state.OpenFolderChoice);
-    selectPosition(m_promptSoundList, m_state.PromptSoundChoice);
+    // The lists offer yes first, then no.
+    selectPosition(m_openFolderList, m_model.afterSave().openFolder ? 0 : 1);
+    selectPosition(m_promptSoundList, m_model.afterSave().playSound ? 0 : 1);
 }
 
 void SettingsDialog::confirm()
@@ -141,9 +142,9 @@ void SettingsDialog::confirm()
     m_confirming = true;
 
     // The new choices hold for the next save whether or not the file is written.
-    m_state.OpenFolderChoice = selectedPosition(m_openFolderList);
-    m_state.PromptSoundChoice = selectedPosition(m_promptSoundList);
-    if (!writeSetupFile(m_settingsFile, {m_state.OpenFolderChoice, m_state.PromptSoundChoice})) {
+    const AfterSaveChoices choices{selectedPosition(m_openFolderList), selectedPosition(m_promptSoundList)};
+    m_model.setAfterSave(AfterSave{choices.openFolder == 0, choices.promptSound == 0});
+    if (!writeSetupFile(m_settingsFile, choices)) {
         m_messages.show(QCoreApplication::translate("SettingsDialog", "设置无法保存到文件：\n%1\n\n新的设置只在本次运行中有效，"
                                        "下次启动时仍使用原来的设置。")
                             .arg(QDir::toNativeSeparators(m_settingsFile)),
@@ -188,9 +189,9 @@ void SettingsDialog::mouseReleaseEvent(QMouseEvent *event)
     QWidget::mouseReleaseEvent(event);
 }
 
-SettingsDialogHost::SettingsDialogHost(EditorState &state, QString settingsFile,
+SettingsDialogHost::SettingsDialogHost(EditorModel &model, QString settingsFile,
                                        MessageSeam &messages, const Skin &skin)
-    : m_state(state), m_settingsFile(std::move(settingsFile)), m_messages(messages), m_skin(skin)
+    : m_model(model), m_settingsFile(std::move(settingsFile)), m_messages(messages), m_skin(skin)
 {
 }
 
@@ -208,7 +209,7 @@ SettingsDialog *SettingsDialogHost::dialog() const
 void SettingsDialogHost::show()
 {
     if (!dialog())
-        m_dialog = new SettingsDialog(m_state, m_settingsFile, m_messages, m_skin);
+        m_dialog = new SettingsDialog(m_model, m_settingsFile, m_messages, m_skin);
     m_dialog->show();
     m_dialog->raise();
     m_dialog->activateWindow();

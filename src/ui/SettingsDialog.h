@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/EditorState.h"
+#include "model/EditorModel.h"
 #include "model/Seams.h"
 
 #include <QPixmap>
@@ -19,7 +19,7 @@ class Skin;
 class SettingsDialog : public QWidget {
     Q_OBJECT
 public:
-    SettingsDialog(EditorState &state, const QString &settingsFile, MessageSeam &messages,
+    SettingsDialog(EditorModel &model, const QString &settingsFile, MessageSeam &messages,
                    const Skin &skin, QWidget *parent = nullptr);
 
 protected:
@@ -33,7 +33,7 @@ private:
     void selectStoredChoices();
     void confirm();
 
-    EditorState &m_state;
+    EditorModel &m_model;
     QString m_settingsFile;
     MessageSeam &m_messages;
     QPixmap m_background;
@@ -51,7 +51,7 @@ private:
 // an open dialog without storing anything.
 class SettingsDialogHost {
 public:
-    SettingsDialogHost(EditorState &state, QString settingsFile, MessageSeam &messages,
+    SettingsDialogHost(EditorModel &model, QString settingsFile, MessageSeam &messages,
                        const Skin &skin);
     ~SettingsDialogHost();
     SettingsDialogHost(const SettingsDialogHost &) = delete;
@@ -62,7 +62,7 @@ public:
     SettingsDialog *dialog() const;
 
 private:
-    EditorState &m_state;
+    EditorModel &m_model;
     QString m_settingsFile;
     MessageSeam &m_messages;
     const Skin &m_skin;

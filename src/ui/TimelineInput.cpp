@@ -1,8 +1,10 @@
 #include "ui/TimelineInput.h"
 
-#include "app/MainController.h"
+#include "model/EditorModel.h"
 #include "playback/Timeline.h"
+#include "ui/SelectionHandles.h"
 #include "ui/SkinWidgets.h"
+#include "ui/TimelineView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,8 +21,9 @@ constexpr double ScrollStep = 0.1;
 
 }  // namespace
 
-TimelineInput::TimelineInput(MainController &controller, SkinPanel &panel, QObject *parent)
-    : QObject(parent), m_controller(controller)
+TimelineInput::TimelineInput(const EditorModel &model, TimelineView &view, SelectionHandles &handles,
+                             SkinPanel &panel, QObject *parent)
+    : QObject(parent), m_model(model), m_view(view), m_handles(handles)
 {
     connect(&panel, &SkinPanel::pressed, this, &TimelineInput::pressed);
     connect(&panel, &SkinPanel::dragged, this, &TimelineInput::dragged);
@@ -34,29 +37,29 @@ void TimelineInput::pressed(QPointF pos)
     m_dragging = false;
     m_pressAt = pos;
     m_onRuler = pos.y() >= RulerTopPx && pos.y() < RulerBottomPx;
-    const EditorState &state = m_controller.state;
-    m_pressMs = std::clamp<std::int64_t>(timeline::positionToMs(twips(pos.x()), state.View), 0, state.LengthMs);
-    m_viewStartAtPress = state.View.startMs;
+    m_pressMs = std::clamp<std::int64_t>(timeline::positionToMs(twips(pos.x()), m_model.view()), 0,
+                                         m_model.lengthMs());
+    m_viewStartAtPress = m_model.view().startMs;
 }
 
 void TimelineInput::dragged(QPointF pos)
 {
-    if (!m_held || m_controller.state.LengthMs <= 0)
+    if (!m_held || m_model.lengthMs() <= 0)
         return;
     if (!m_dragging && std::fabs(pos.x() - m_pressAt.x()) <= DragThresholdPx)
         return;
     m_dragging = true;
-    EditorState &state = m_controller.state;
+    const VisibleSpan &view = m_model.view();
     if (m_onRuler) {
         // the stretch follows the pointer, as paper pulled along
-        const double msPerPixel = state.View.lengthMs() / (timeline::TimelineSpan / timeline::TwipsPerPixel);
+        const double msPerPixel = view.lengthMs() / (timeline::TimelineSpan / timeline::TwipsPerPixel);
         const double start = m_viewStartAtPress - (pos.x() - m_pressAt.x()) * msPerPixel;
-        m_controller.view().show(start, start + state.View.lengthMs());
+        m_view.show(start, start + view.lengthMs());
         return;
     }
     const std::int64_t here =
-        std::clamp<std::int64_t>(timeline::positionToMs(twips(pos.x()), state.View), 0, state.LengthMs);
-    m_controller.handles().select(Selection{std::min(m_pressMs, here), std::max(m_pressMs, here)});
+        std::clamp<std::int64_t>(timeline::positionToMs(twips(pos.x()), view), 0, m_model.lengthMs());
+    m_handles.select(Selection{std::min(m_pressMs, here), std::max(m_pressMs, here)});
 }
 
 void TimelineInput::released()
@@ -72,8 +75,8 @@ void TimelineInput::wheeled(QPointF pos, QPoint angleDelta, Qt::KeyboardModifier
     if (notches == 0)
         return;
     if (sideways || (modifiers & Qt::ShiftModifier)) {
-        m_controller.view().scrollBy(-notches * ScrollStep);
+        m_view.scrollBy(-notches * ScrollStep);
         return;
     }
-    m_controller.view().zoomAround(std::pow(ZoomStep, notches), twips(pos.x()));
+    m_view.zoomAround(std::pow(ZoomStep, notches), twips(pos.x()));
 }

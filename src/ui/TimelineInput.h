@@ -3,8 +3,10 @@
 #include <QObject>
 #include <QPointF>
 
-class MainController;
+class EditorModel;
+class SelectionHandles;
 class SkinPanel;
+class TimelineView;
 
 // The pointer on the time-line panel beyond a press (which seeks, as the
 // markers' flow says): the wheel zooms around the pointer and, with Shift or
@@ -20,7 +22,8 @@ public:
     static constexpr double RulerTopPx = 297.0;
     static constexpr double RulerBottomPx = 317.0;
 
-    TimelineInput(MainController &controller, SkinPanel &panel, QObject *parent = nullptr);
+    TimelineInput(const EditorModel &model, TimelineView &view, SelectionHandles &handles, SkinPanel &panel,
+                  QObject *parent = nullptr);
 
 private:
     void pressed(QPointF pos);
@@ -28,7 +31,9 @@ private:
     void released();
     void wheeled(QPointF pos, QPoint angleDelta, Qt::KeyboardModifiers modifiers);
 
-    MainController &m_controller;
+    const EditorModel &m_model;
+    TimelineView &m_view;
+    SelectionHandles &m_handles;
     bool m_held = false;
     bool m_dragging = false;
     bool m_onRuler = false;

@@ -25,8 +25,11 @@ WindowHarness::WindowHarness(PlaybackDevice *device, const std::function<void(Pa
         m_device = m_ownDevice.get();
     }
     m_skin = std::make_unique<Skin>(1.0);
-    m_window = std::make_unique<MainWindow>(paths, MainWindowServices{messages, shell, chooser, *m_device}, *m_skin);
-    paths = m_window->controller().paths();
+    const Paths laidOut = paths;
+    m_window = std::make_unique<MainWindow>(
+        [&laidOut](const MainControls::Seams &seams) { return std::make_unique<MainController>(laidOut, seams); },
+        MainWindowServices{messages, shell, chooser, *m_device}, *m_skin);
+    paths = controller().paths();
     m_window->setEndProcess([this] { ++ended; });
     m_window->show();
     QVERIFY2(QTest::qWaitForWindowExposed(m_window.get()), "main window not exposed");
@@ -36,6 +39,18 @@ WindowHarness::~WindowHarness()
 {
     m_device->send(QStringLiteral("close sound"));
     m_window.reset();
+}
+
+QString WindowHarness::caption(const QString &key) const
+{
+    const SkinLabel *shownLabel = m_window->label(key);
+    return shownLabel ? shownLabel->text() : QString();
+}
+
+bool WindowHarness::shown(const QString &key) const
+{
+    const QWidget *w = m_window->element(key);
+    return w && w->isVisibleTo(m_window.get());
 }
 
 SkinImage *WindowHarness::image(const QString &key) const

@@ -4,6 +4,7 @@
 #include "files/Paths.h"
 #include "support/DesktopFakes.h"
 #include "support/RecordingMessages.h"
+#include "app/MainController.h"
 #include "ui/MainWindow.h"
 
 #include <QTemporaryDir>
@@ -34,9 +35,13 @@ public:
     int ended = 0;  // how often the window ended the program
     PlaybackDevice &device() { return *m_device; }
     MainWindow &window() { return *m_window; }
-    MainController &controller() { return m_window->controller(); }
-    MainFace &face() { return controller().face; }
-    EditorState &state() { return controller().state; }
+    MainController &controller() { return static_cast<MainController &>(m_window->controls()); }
+    EditorModel &model() { return controller().model(); }
+    TimelineFace &timeline() { return controller().timelineFace(); }
+    // What a caption of the window shows now (lblSelBegin, lblPB, ...).
+    QString caption(const QString &key) const;
+    // Whether an element of the window is shown (picOpened, picPBBack, ...).
+    bool shown(const QString &key) const;
 
     SkinImage *image(const QString &key) const;
     // A left click at the middle of an element, as the user makes it.

@@ -1,21 +1,22 @@
 #pragma once
 
-#include "model/EditorState.h"
-
 #include <QObject>
+#include <QString>
 #include <array>
 
-class MainFace;
-
 // The hover and press feedback of the skinned main window: which hot spot shows
-// its lit or pressed picture, the hint line, and ButtonPressed. The widgets
-// forward pointer events here and draw the lights this object reports.
+// its lit or pressed picture, the hint line, and whether a button is held. The widgets
+// forward pointer events here and draw the lights and the hint this object
+// reports.
 class Chrome : public QObject {
     Q_OBJECT
 public:
     enum class Light : std::uint8_t { Clear, Lit, Pressed };
 
-    Chrome(EditorState &state, MainFace &face, QObject *parent = nullptr);
+    using QObject::QObject;
+
+    // What the element under the pointer does; empty over the bare face.
+    const QString &hint() const { return m_hint; }
 
     // pointer movement over the bare window face
     void faceMoved();
@@ -46,6 +47,6 @@ signals:
 private:
     void setHint(const QString &text);
 
-    EditorState &m_state;
-    MainFace &m_face;
+    QString m_hint;
+    bool m_buttonPressed = false;  // a toolbar or transport button is held
 };

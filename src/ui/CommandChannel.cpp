@@ -1,13 +1,12 @@
-#include "app/CommandChannel.h"
+#include "ui/CommandChannel.h"
 
-#include "app/MainFace.h"
 #include "model/Seams.h"
 #include "settings/ShapingChoices.h"
 #include "settings/Vendor.h"
 #include <QCoreApplication>
 
-CommandChannel::CommandChannel(MainFace &face, MessageSeam &messages, Actions actions)
-    : m_face(face), m_messages(messages), m_actions(std::move(actions))
+CommandChannel::CommandChannel(MessageSeam &messages, Actions actions)
+    : m_messages(messages), m_actions(std::move(actions))
 {
 }
 
@@ -19,14 +18,14 @@ QString CommandChannel::aboutText()
 
 void CommandChannel::write(const QString &commandWord)
 {
-    m_face.txtAction = commandWord;
+    m_word = commandWord;
     dispatch();  // every write, also one that repeats the text already there
 }
 
 void CommandChannel::dispatch()
 {
     // Each comparison reads the slot again: an action may write to it.
-    const QString &slot = m_face.txtAction;
+    const QString &slot = m_word;
     if (slot == QLatin1String("About"))
         m_messages.show(aboutText(), QCoreApplication::translate("CommandChannel", "About"), MessageButtons::Ok, MessageIcon::None);
     if (slot == QLatin1String("Exit") && m_actions.exit)

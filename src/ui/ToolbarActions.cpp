@@ -1,12 +1,12 @@
-#include "pipeline/ToolbarActions.h"
+#include "ui/ToolbarActions.h"
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
 #include "model/Seams.h"
 #include "settings/Vendor.h"
 #include "pipeline/OpenFlow.h"
 #include "pipeline/SaveFlow.h"
-#include "playback/SelectionHandles.h"
+#include "ui/SelectionHandles.h"
+#include "ui/TimelineFace.h"
 #include "playback/Timeline.h"
 
 #include <QRandomGenerator>
@@ -19,8 +19,9 @@ namespace {
 constexpr float RandomPointerX = 45.0f;
 }
 
-ToolbarActions::ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &save)
-    : c(context), m_open(open), m_save(save)
+ToolbarActions::ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &save,
+                               SelectionHandles &handles, TimelineFace &face)
+    : c(context), m_open(open), m_save(save), m_handles(handles), m_face(face)
 {
 }
 
@@ -44,29 +45,29 @@ bool ToolbarActions::tryRandomSelectionOnce()
     // the end handle goes first, so the start handle is then kept inside the
     // limits the new end sets
     float r = float(QRandomGenerator::global()->generateDouble());
-    c.handles.setGripX(SelectionHandles::End, r * 10000.0f + 500.0f);
-    c.state.IsDragging = true;
-    c.handles.move(SelectionHandles::End, RandomPointerX);
-    c.handles.release(SelectionHandles::End, RandomPointerX);
+    m_handles.setGripX(SelectionHandles::End, r * 10000.0f + 500.0f);
+    m_face.dragging = true;
+    m_handles.move(SelectionHandles::End, RandomPointerX);
+    m_handles.release(SelectionHandles::End, RandomPointerX);
 
     r = float(QRandomGenerator::global()->generateDouble());
-    c.handles.setGripX(SelectionHandles::Start, r * 10000.0f);
-    c.state.IsDragging = true;
-    c.handles.move(SelectionHandles::Start, RandomPointerX);
-    c.handles.release(SelectionHandles::Start, RandomPointerX);
-    return c.state.Sel.lengthMs() > 5000;
+    m_handles.setGripX(SelectionHandles::Start, r * 10000.0f);
+    m_face.dragging = true;
+    m_handles.move(SelectionHandles::Start, RandomPointerX);
+    m_handles.release(SelectionHandles::Start, RandomPointerX);
+    return c.model.marks().lengthMs() > 5000;
 }
 
 void ToolbarActions::randomSelection()
 {
     // Without an open file there is no length to choose a stretch from.
-    if (c.state.LengthMs <= 0) {
+    if (c.model.lengthMs() <= 0) {
         c.messages.show(QCoreApplication::translate("ToolbarActions", "请先播放音乐"), QStringLiteral("warning"), MessageButtons::Ok,
                         MessageIcon::Warning);
         return;
     }
-    c.face.handleVisible[0] = c.face.handleVisible[1] = true;
-    c.face.touch();
+    m_face.handleVisible[0] = m_face.handleVisible[1] = true;
+    m_face.touch();
     for (int attempt = 0; attempt < RandomSelectionAttempts; ++attempt) {
         if (tryRandomSelectionOnce())
             return;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
 #include "playback/PlaybackDevice.h"
+#include "ui/TimelineFace.h"
 
 #include <QString>
 
@@ -14,7 +14,7 @@ class PositionTracker;
 // the chosen point. Pointer x is in twips.
 class PlayMarkers {
 public:
-    PlayMarkers(EditorState &state, MainFace &face, PlaybackDevice &device,
+    PlayMarkers(EditorModel &model, TimelineFace &face, PlaybackDevice &device,
                 PositionTracker &tracker, QString workWav);
 
     // Press on a grip: the timer is held and the device closed for the whole
@@ -35,9 +35,9 @@ public:
 private:
     void playFromPosition(float xTwips);
 
-    EditorState &state_;
-    MainFace &face_;
-    PlaybackDevice &device_;
-    PositionTracker &tracker_;
-    QString workWav_;
+    EditorModel &m_model;
+    TimelineFace &m_face;
+    PlaybackDevice &m_device;
+    PositionTracker &m_tracker;
+    QString m_workWav;
 };

@@ -1,20 +1,16 @@
 #pragma once
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
-
-class SelectionHandles;
+#include "model/EditorModel.h"
 
 // Which stretch of the open file the time line shows: the whole file, or a
-// zoomed part of it down to a millisecond per pixel. Every change puts the
-// handles where the selection stands in the new stretch and shows the
-// stretch's begin, end and length in the view row of the time table.
+// zoomed part of it down to a millisecond per pixel. The stretch is the
+// model's; the handles and the view row of the time table follow it.
 class TimelineView {
 public:
     // The narrowest stretch: one millisecond per pixel of the time line.
     static constexpr double MinSpanMs = 728.0;
 
-    TimelineView(EditorState &state, MainFace &face, SelectionHandles &handles);
+    explicit TimelineView(EditorModel &model);
 
     // The whole open file; nothing (an empty stretch) while none is open.
     void showWholeFile();
@@ -31,9 +27,5 @@ public:
     bool isWholeFile() const;
 
 private:
-    void publish();
-
-    EditorState &m_state;
-    MainFace &m_face;
-    SelectionHandles &m_handles;
+    EditorModel &m_model;
 };

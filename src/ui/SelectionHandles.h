@@ -1,7 +1,9 @@
 #pragma once
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
+#include "ui/TimelineFace.h"
+
+#include <QString>
 
 // Where a dragged selection handle lands. Positions are twips from the left edge
 // of the time line; otherX is the other handle's position. The start handle keeps
@@ -14,16 +16,17 @@ float draggedHandleX(int handle, float gripX, float pointerX, float dragStartX, 
 // The two selection handles on the time line: dragging either grip of a handle
 // (top and bottom grips behave alike and share their position), and placing a
 // handle at the play position from the transport bar. Releasing or placing a
-// handle turns its position into the start or end of the selection (to the
-// millisecond, through the stretch the time line shows) and updates the labels.
+// handle turns its position into the start or end mark in the model (to the
+// millisecond, through the stretch the time line shows). The handles follow
+// every change of the stretch on view.
 class SelectionHandles {
 public:
     enum Handle : int { Start = 0, End = 1 };
 
-    SelectionHandles(EditorState &state, MainFace &face);
+    SelectionHandles(EditorModel &model, TimelineFace &face);
 
     // Pointer events of a grip, pointer x in twips within the grip. A move or a
-    // release acts only while a drag is in progress (IsDragging); the release
+    // release acts only while a drag is in progress; the release
     // takes the handle's own position, not the pointer's.
     void press(int handle, float pointerXTwips);
     void move(int handle, float pointerXTwips);
@@ -39,8 +42,9 @@ public:
     void setEndAtPlayPosition();
 
     // Takes a whole selection at once (typed times, a drag on the waveform):
-    // both handles go to its ends and are shown, the labels follow.
-    void select(const Selection &selection);
+    // both handles go to its ends and are shown. False (nothing changes) when
+    // it does not lie within the open file.
+    bool select(const Selection &selection);
     // A start or an end typed by the user. Returns why it is refused (outside
     // the file, an end before the start) and then changes nothing; an empty
     // text when it was taken.
@@ -51,10 +55,15 @@ public:
     // line shows, after that stretch has changed.
     void placeOnView();
 
+    // The millisecond a handle stands for now: while it is dragged, where the
+    // drag has it; else its mark (the end: nothing until one is set).
+    std::int64_t shownStartMs() const;
+    std::optional<std::int64_t> shownEndMs() const;
+
 private:
     std::int64_t playPositionMs() const;
-    void showSelectionLabels(int changedHandle);
+    std::int64_t draggedMs(int handle) const;
 
-    EditorState &state_;
-    MainFace &face_;
+    EditorModel &m_model;
+    TimelineFace &m_face;
 };

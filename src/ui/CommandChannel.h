@@ -1,11 +1,10 @@
 #pragma once
 
-#include "pipeline/ToolbarActions.h"
+#include "ui/ToolbarActions.h"
 
 #include <QString>
 #include <functional>
 
-class MainFace;
 class MessageSeam;
 
 // The popup menus reach the main window through a command slot: each entry
@@ -20,16 +19,17 @@ public:
         std::function<void(const QString &)> shape;  // a fade or loudness item was chosen
     };
 
-    CommandChannel(MainFace &face, MessageSeam &messages, Actions actions);
+    CommandChannel(MessageSeam &messages, Actions actions);
 
     void write(const QString &commandWord);  // a menu entry was chosen
+    const QString &lastWord() const { return m_word; }
 
     static QString aboutText();
 
 private:
     void dispatch();
 
-    MainFace &m_face;
     MessageSeam &m_messages;
+    QString m_word;  // the word written last
     Actions m_actions;
 };

@@ -4,6 +4,8 @@
 
 class OpenFlow;
 class SaveFlow;
+class SelectionHandles;
+class TimelineFace;
 
 // The toolbar's buttons and their small actions: random selection, mail,
 // the settings dialog, the web page and exit.
@@ -21,7 +23,8 @@ public:
     };
     static constexpr int ButtonCount = 8;
 
-    ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &save);
+    ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &save, SelectionHandles &handles,
+                   TimelineFace &face);
 
     // What a press of the button does; a place without a button does nothing.
     void press(Button button);
@@ -37,4 +40,6 @@ private:
     FlowContext &c;
     OpenFlow &m_open;
     SaveFlow &m_save;
+    SelectionHandles &m_handles;
+    TimelineFace &m_face;
 };

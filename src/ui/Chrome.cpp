@@ -1,6 +1,4 @@
-#include "app/Chrome.h"
-
-#include "app/MainFace.h"
+#include "ui/Chrome.h"
 
 #include <algorithm>
 
@@ -12,17 +10,12 @@ void clearAll(std::array<Chrome::Light, N> &set)
 }
 }  // namespace
 
-Chrome::Chrome(EditorState &state, MainFace &face, QObject *parent)
-    : QObject(parent), m_state(state), m_face(face)
-{
-}
-
 void Chrome::setHint(const QString &text)
 {
-    if (m_face.lblText == text)
+    if (m_hint == text)
         return;
-    m_face.lblText = text;
-    m_face.touch();
+    m_hint = text;
+    emit changed();
 }
 
 void Chrome::faceMoved()
@@ -32,7 +25,7 @@ void Chrome::faceMoved()
     clearAll(menu);
     clearAll(transport);
     setHint(QString());
-    m_state.ButtonPressed = false;
+    m_buttonPressed = false;
     emit changed();
 }
 
@@ -42,7 +35,7 @@ void Chrome::toolbarPressed(int index)
         return;
     // the toolbar has no pressed pictures: a held button shows its plain face
     toolbar[index] = Light::Clear;
-    m_state.ButtonPressed = true;
+    m_buttonPressed = true;
     emit changed();
 }
 
@@ -50,7 +43,7 @@ void Chrome::toolbarMoved(int index, const QString &toolTip)
 {
     if (index < 0 || index >= int(toolbar.size()))
         return;
-    if (!m_state.ButtonPressed) {
+    if (!m_buttonPressed) {
         clearAll(toolbar);
         toolbar[index] = Light::Lit;
         emit changed();
@@ -60,7 +53,7 @@ void Chrome::toolbarMoved(int index, const QString &toolTip)
 
 void Chrome::toolbarReleased(int)
 {
-    m_state.ButtonPressed = false;
+    m_buttonPressed = false;
 }
 
 void Chrome::transportPressed(int index)
@@ -68,7 +61,7 @@ void Chrome::transportPressed(int index)
     if (index < 0 || index >= int(transport.size()))
         return;
     transport[index] = Light::Pressed;
-    m_state.ButtonPressed = true;
+    m_buttonPressed = true;
     emit changed();
 }
 
@@ -76,7 +69,7 @@ void Chrome::transportMoved(int index, const QString &toolTip)
 {
     if (index < 0 || index >= int(transport.size()))
         return;
-    if (!m_state.ButtonPressed) {
+    if (!m_buttonPressed) {
         clearAll(transport);
         transport[index] = Light::Lit;
         emit changed();
@@ -86,7 +79,7 @@ void Chrome::transportMoved(int index, const QString &toolTip)
 
 void Chrome::transportReleased(int)
 {
-    m_state.ButtonPressed = false;
+    m_buttonPressed = false;
 }
 
 void Chrome::menuMoved(int index)

@@ -1,4 +1,4 @@
-#include "pipeline/CutFormats.h"
+#include "model/CutFormats.h"
 
 #include <QCoreApplication>
 
