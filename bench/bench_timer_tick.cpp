@@ -2,8 +2,7 @@
 // the program's whole life. The device answers at once, so the figure is the
 // program's own share of a tick.
 
-#include "model/EditorState.h"
-#include "app/MainFace.h"
+#include "model/EditorModel.h"
 #include "playback/PlaybackDevice.h"
 #include "playback/PositionTracker.h"
 

@@ -114,13 +114,9 @@ class AccessibilityTest : public QObject {
     {
         QFile::remove(h.paths.workWav());
         QVERIFY(QFile::copy(m_song, h.paths.workWav()));
-        h.state().FileOpen = true;
-        h.state().LengthMs = 10000;
+        h.model().setMedia(OpenMedia{m_song, {}, 10000, nullptr});
         if (auto *recording = dynamic_cast<RecordingDevice *>(&h.device()))
             recording->setLength(10000);
-        h.controller().view().showWholeFile();
-        h.face().picOpenedVisible = true;
-        h.face().touch();
     }
 
     void activate(WindowHarness &h)
@@ -187,18 +183,16 @@ private slots:
         for (const QString &key : {QStringLiteral("imgButton(5)"), QStringLiteral("imgCtrlButton(3)")}) {
             QWidget *w = h.window().element(key);
             QTest::mouseMove(w, w->rect().center());
-            QVERIFY(!h.face().lblText.isEmpty());
-            QCOMPARE(accessibleOf(w)->text(QAccessible::Description), h.face().lblText);
+            QVERIFY(!h.caption(QStringLiteral("lblText")).isEmpty());
+            QCOMPARE(accessibleOf(w)->text(QAccessible::Description), h.caption(QStringLiteral("lblText")));
         }
 
         // while a cut runs the buttons take no orders, and offer none
-        h.face().jobButtonsEnabled = false;
-        h.face().touch();
+        h.model().setJob(JobState{JobKind::Cut, {}, std::nullopt});
         QWidget *play = h.window().element(QStringLiteral("imgCtrlButton(0)"));
         QVERIFY(!actionsOf(play).contains(QAccessibleActionInterface::pressAction()));
         QVERIFY(accessibleOf(play)->state().disabled);
-        h.face().jobButtonsEnabled = true;
-        h.face().touch();
+        h.model().setJob({});
 
         // the open button asks for a file, as its click does
         doAction(h.window().element(QStringLiteral("imgButton(0)")), QAccessibleActionInterface::pressAction());
@@ -231,14 +225,14 @@ private slots:
             };
             QCOMPARE(acts(pressedDevice, pressed.paths.workWav()), acts(clickedDevice, clicked.paths.workWav()));
             QVERIFY(!acts(clickedDevice, clicked.paths.workWav()).isEmpty() || i == 3 || i == 4);
-            QCOMPARE(pressed.state().Sel, clicked.state().Sel);
+            QCOMPARE(pressed.model().marks(), clicked.model().marks());
         }
         // the play button's press started playback
         pressedDevice.commands.clear();
         doAction(pressed.window().element(QStringLiteral("imgCtrlButton(0)")), QAccessibleActionInterface::pressAction());
         QVERIFY2(pressedDevice.commands.contains(QStringLiteral("play sound")), qPrintable(pressedDevice.commands.join(" | ")));
         // the selection was taken at the positions the device reported
-        QCOMPARE(pressed.state().Sel, (Selection{4000, 5000}));
+        QCOMPARE(pressed.model().marks(), (Selection{4000, 5000}));
     }
 
     // What a screen reader walks: no unnamed pictures, none of the pictures
@@ -248,9 +242,9 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         giveSong(h);
-        h.state().Sel = {1000, 2000};
-        h.face().handleVisible[0] = h.face().handleVisible[1] = true;
-        h.face().touch();
+        QVERIFY(h.model().setMarks(Marks{1000, 2000}));
+        h.timeline().handleVisible[0] = h.timeline().handleVisible[1] = true;
+        h.timeline().touch();
         QList<QAccessibleInterface *> all;
         collect(accessibleOf(&h.window()), all);
         QStringList unnamed, objects;
@@ -339,13 +333,13 @@ private slots:
         QCOMPARE(nameOf(end), QStringLiteral("选择的结束位置"));
         valueOf(start)->setCurrentValue(4150);
         valueOf(end)->setCurrentValue(6000);
-        QCOMPARE(h.state().Sel, (Selection{4150, 6000}));
-        QCOMPARE(h.face().lblSelBegin, QStringLiteral("00:00:04.2"));
+        QCOMPARE(h.model().marks(), (Selection{4150, 6000}));
+        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:00:04.2"));
         QCOMPARE(valueOf(start)->currentValue().toDouble(), 4150.0);
         QCOMPARE(valueOf(end)->currentValue().toDouble(), 6000.0);
         QCOMPARE(valueOf(end)->maximumValue().toDouble(), 10000.0);
         valueOf(end)->setCurrentValue(3000);  // before the start
-        QCOMPARE(h.state().Sel, (Selection{4150, 6000}));
+        QCOMPARE(h.model().marks(), (Selection{4150, 6000}));
         // the time fields say what they show
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("选择 开始位置 00:00:04.2"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelLength"))), QStringLiteral("选择 长度 00:00:01.9"));
@@ -361,21 +355,18 @@ private slots:
         QWidget *cut = h.window().element(QStringLiteral("picPro"));
         QCOMPARE(accessibleOf(decode)->role(), QAccessible::ProgressBar);
         QCOMPARE(accessibleOf(cut)->role(), QAccessible::ProgressBar);
-        h.face().picPBBackVisible = true;
-        h.face().lblPB = QStringLiteral("42%");
-        h.face().lblPro = QStringLiteral("7%");
-        h.face().touch();
+        h.model().setJob(JobState{JobKind::Decode, QStringLiteral("song.mp3"), 0.42});
         QCOMPARE(valueOf(decode)->currentValue().toDouble(), 42.0);
         QCOMPARE(valueOf(decode)->maximumValue().toDouble(), 100.0);
-        QCOMPARE(valueOf(cut)->currentValue().toDouble(), 7.0);
         QVERIFY(heardOn(decode, QAccessible::ValueChanged));
+        h.model().setJob(JobState{JobKind::Cut, QStringLiteral("ring.mp3"), 0.07});
+        QCOMPARE(valueOf(cut)->currentValue().toDouble(), 7.0);
+        h.model().setJob(JobState{JobKind::Decode, QStringLiteral("song.mp3"), 0.42});
 
         // the decode's end is spoken on the time line, which then names the file
         g_heard.clear();
-        h.face().picPBBackVisible = false;
-        h.face().picOpenedVisible = true;
-        h.face().lblFileName = QStringLiteral("song.mp3");
-        h.face().touch();
+        h.model().setMedia(OpenMedia{QStringLiteral("song.mp3"), {}, 10000, nullptr});
+        h.model().setJob({});
         QWidget *line = h.window().element(QStringLiteral("picOpened"));
         QVERIFY(heardOn(line, QAccessible::Alert));
         QVERIFY(accessibleOf(line)->text(QAccessible::Description).startsWith(QStringLiteral("song.mp3")));
@@ -388,13 +379,12 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         QWidget *notice = h.window().element(QStringLiteral("lblNotice"));
-        h.face().noticeText = QStringLiteral("已保存 ring.mp3（3.0 秒，48 KB）");
-        h.face().touch();
+        h.model().setNotice(Notice{Notice::Kind::Saved, m_dir.filePath(QStringLiteral("ring.mp3")), 3.0, 48 * 1024});
         QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
-            return e.object == notice && e.type == QAccessible::Alert && e.name == h.face().noticeText;
+            return e.object == notice && e.type == QAccessible::Alert && e.name == h.window().noticeText();
         }));
         g_heard.clear();
-        h.face().touch();  // nothing new: nothing said again
+        h.timeline().touch();  // nothing new: nothing said again
         QVERIFY(!heardOn(notice, QAccessible::Alert));
 
         // a message box is an alert (Qt raises an Alert event when one shows),

@@ -1,6 +1,5 @@
 // Hover and press feedback of the skinned main window.
-#include "app/Chrome.h"
-#include "app/MainFace.h"
+#include "ui/Chrome.h"
 
 #include <QtTest>
 
@@ -8,35 +7,26 @@ using Light = Chrome::Light;
 
 class ChromeTest : public QObject {
     Q_OBJECT
-    EditorState state;
-    MainFace face;
-
 private slots:
-    void init()
-    {
-        state = EditorState{};
-        face.lblText.clear();
-    }
-
     void toolbarHoverLightsOnlyTheButtonUnderThePointer()
     {
-        Chrome chrome(state, face);
+        Chrome chrome;
         chrome.toolbarMoved(0, QStringLiteral("打开一个音乐/视频文件"));
         chrome.toolbarMoved(1, QStringLiteral("保存铃声"));
         QCOMPARE(chrome.toolbar[1], Light::Lit);
         QCOMPARE(std::count(chrome.toolbar.begin(), chrome.toolbar.end(), Light::Lit), 1);
-        QCOMPARE(face.lblText, QStringLiteral("保存铃声"));
+        QCOMPARE(chrome.hint(), QStringLiteral("保存铃声"));
     }
 
     void heldToolbarButtonShowsItsPlainFaceUntilThePointerMoves()
     {
-        Chrome chrome(state, face);
+        Chrome chrome;
         chrome.toolbarMoved(2, QStringLiteral("随机选择一段铃声"));
         chrome.toolbarPressed(2);
         QCOMPARE(chrome.toolbar[2], Light::Clear);
-        QCOMPARE(state.ButtonPressed, true);
+        QCOMPARE(chrome.isButtonPressed(), true);
         chrome.toolbarReleased(2);
-        QCOMPARE(state.ButtonPressed, false);
+        QCOMPARE(chrome.isButtonPressed(), false);
         QCOMPARE(chrome.toolbar[2], Light::Clear);
         chrome.toolbarMoved(2, QStringLiteral("随机选择一段铃声"));
         QCOMPARE(chrome.toolbar[2], Light::Lit);
@@ -44,13 +34,13 @@ private slots:
 
     void slidingOffAHeldTransportButtonOnlyMovesTheHint()
     {
-        Chrome chrome(state, face);
+        Chrome chrome;
         chrome.transportPressed(0);
         QCOMPARE(chrome.transport[0], Light::Pressed);
         chrome.transportMoved(1, QStringLiteral("停止"));
         QCOMPARE(chrome.transport[0], Light::Pressed);
         QCOMPARE(chrome.transport[1], Light::Clear);
-        QCOMPARE(face.lblText, QStringLiteral("停止"));
+        QCOMPARE(chrome.hint(), QStringLiteral("停止"));
         chrome.transportReleased(0);
         QCOMPARE(chrome.transport[0], Light::Pressed);  // until the pointer moves again
         chrome.transportMoved(0, QStringLiteral("播放"));
@@ -59,33 +49,33 @@ private slots:
 
     void minimiseAndCloseGlyphsTakeTheLightFromEachOther()
     {
-        Chrome chrome(state, face);
-        face.lblText = QStringLiteral("播放");
+        Chrome chrome;
+        chrome.transportMoved(0, QStringLiteral("播放"));
         chrome.closeMoved();
         QCOMPARE(chrome.close, Light::Lit);
-        QCOMPARE(face.lblText, QStringLiteral("播放"));  // close leaves the hint alone
+        QCOMPARE(chrome.hint(), QStringLiteral("播放"));  // close leaves the hint alone
         chrome.minimiseMoved(QStringLiteral("Minimize"));
         QCOMPARE(chrome.minimise, Light::Lit);
         QCOMPARE(chrome.close, Light::Clear);
-        QCOMPARE(face.lblText, QStringLiteral("Minimize"));
+        QCOMPARE(chrome.hint(), QStringLiteral("Minimize"));
     }
 
     void menuStripLightsTheWordButNeverTouchesHintOrPressState()
     {
-        Chrome chrome(state, face);
-        face.lblText = QStringLiteral("暂停");
-        state.ButtonPressed = true;
+        Chrome chrome;
+        chrome.transportPressed(2);
+        chrome.transportMoved(2, QStringLiteral("暂停"));
         chrome.menuMoved(3);
         chrome.menuMoved(1);
         QCOMPARE(chrome.menu[1], Light::Lit);
         QCOMPARE(chrome.menu[3], Light::Clear);
-        QCOMPARE(face.lblText, QStringLiteral("暂停"));
-        QCOMPARE(state.ButtonPressed, true);
+        QCOMPARE(chrome.hint(), QStringLiteral("暂停"));
+        QCOMPARE(chrome.isButtonPressed(), true);
     }
 
     void bareFaceClearsEverything()
     {
-        Chrome chrome(state, face);
+        Chrome chrome;
         chrome.toolbarMoved(4, QStringLiteral("x"));
         chrome.transportPressed(5);
         chrome.menuMoved(0);
@@ -97,8 +87,8 @@ private slots:
         for (Light l : chrome.menu) QCOMPARE(l, Light::Clear);
         QCOMPARE(chrome.minimise, Light::Clear);
         QCOMPARE(chrome.quickStart, Light::Clear);
-        QVERIFY(face.lblText.isEmpty());
-        QCOMPARE(state.ButtonPressed, false);
+        QVERIFY(chrome.hint().isEmpty());
+        QCOMPARE(chrome.isButtonPressed(), false);
     }
 };
 

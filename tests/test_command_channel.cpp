@@ -1,6 +1,5 @@
 // The popup menus' command slot and its dispatch.
-#include "app/CommandChannel.h"
-#include "app/MainFace.h"
+#include "ui/CommandChannel.h"
 #include "support/RecordingMessages.h"
 
 #include <QtTest>
@@ -9,11 +8,10 @@ class CommandChannelTest : public QObject {
     Q_OBJECT
 
     struct Harness {
-        MainFace face;
         RecordingMessages messages;
         QList<int> toolbar;
         int exits = 0;
-        CommandChannel channel{face, messages,
+        CommandChannel channel{messages,
                                {[this](ToolbarActions::Button b) { toolbar.append(int(b)); }, [this] { ++exits; }}};
     };
 
@@ -38,7 +36,7 @@ private slots:
         QCOMPARE(h.toolbar, QList<int>{toolbarIndex});
         QCOMPARE(h.exits, 0);
         QCOMPARE(h.messages.messages.size(), 0);
-        QCOMPARE(h.face.txtAction, word);
+        QCOMPARE(h.channel.lastWord(), word);
     }
 
     void repeatedEntryRunsEachTime()

@@ -1,4 +1,4 @@
-#include "playback/PlayMarkers.h"
+#include "ui/PlayMarkers.h"
 #include "playback/PositionTracker.h"
 #include "playback/Timeline.h"
 #include "support/RecordingDevice.h"

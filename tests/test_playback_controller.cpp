@@ -1,5 +1,5 @@
 #include "playback/PlaybackController.h"
-#include "playback/SelectionHandles.h"
+#include "ui/SelectionHandles.h"
 #include "playback/ShortName.h"
 #include "support/RecordingDevice.h"
 

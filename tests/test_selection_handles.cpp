@@ -1,4 +1,4 @@
-#include "playback/SelectionHandles.h"
+#include "ui/SelectionHandles.h"
 #include "playback/Timeline.h"
 
 #include <QtTest>

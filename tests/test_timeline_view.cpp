@@ -1,8 +1,8 @@
 // Which stretch of the file the time line shows, and how positions on it map
 // to milliseconds of the file at every zoom.
-#include "playback/SelectionHandles.h"
+#include "ui/SelectionHandles.h"
 #include "playback/Timeline.h"
-#include "playback/TimelineView.h"
+#include "ui/TimelineView.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 // keys for the transport, the marks, zoom and the flows; typed times; a drag
 // on the waveform; and a typed selection saved to the millisecond.
 #include "playback/Timeline.h"
-#include "playback/TimelineView.h"
+#include "ui/TimelineView.h"
 #include "playback/WavSource.h"
 #include "support/Media.h"
 #include "support/RecordingDevice.h"
@@ -53,7 +53,7 @@ class UiKeyboardTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(&h.window()));
         h.chooser.answers = QStringList{m_song};
         key(h, Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(qlonglong(h.state().LengthMs), 60000);
+        QCOMPARE(qlonglong(h.model().lengthMs()), 60000);
     }
 
     // Types into the box that a click on a time label opens.
@@ -96,31 +96,31 @@ private slots:
         QVERIFY(positionOf(h.device()) < 60000);
         // The marks take the play position the window shows, which the next
         // tick may already have moved on from while the song plays.
-        const qint64 shownAtStart = h.state().PlayPositionMs;
+        const qint64 shownAtStart = h.model().play().positionMs;
         QTest::keyClick(&h.window(), Qt::Key_BracketLeft);
-        QCOMPARE(h.state().Sel.startMs, shownAtStart);
+        QCOMPARE(h.model().marks().startMs, shownAtStart);
         key(h, Qt::Key_Right);
-        const qint64 shownAtEnd = h.state().PlayPositionMs;
+        const qint64 shownAtEnd = h.model().play().positionMs;
         QTest::keyClick(&h.window(), Qt::Key_BracketRight);
-        QCOMPARE(h.state().Sel.endMs, shownAtEnd);
-        QVERIFY(h.state().Sel.lengthMs() >= 1000);
+        QCOMPARE(h.model().marks().endMs, shownAtEnd);
+        QVERIFY(h.model().marks().lengthMs() >= 1000);
 
         // +, - and the menu's "whole file"
         key(h, Qt::Key_Plus);
-        QCOMPARE(h.state().View.lengthMs(), 30000.0);
+        QCOMPARE(h.model().view().lengthMs(), 30000.0);
         key(h, Qt::Key_Plus);
-        QCOMPARE(h.state().View.lengthMs(), 15000.0);
+        QCOMPARE(h.model().view().lengthMs(), 15000.0);
         key(h, Qt::Key_Minus);
-        QCOMPARE(h.state().View.lengthMs(), 30000.0);
+        QCOMPARE(h.model().view().lengthMs(), 30000.0);
         h.controller().commands().write(QStringLiteral("ViewAll"));
         QVERIFY(h.controller().view().isWholeFile());
 
         // Shift+] plays the last two seconds of the selection and stops at its end
         key(h, Qt::Key_BraceRight);
-        QCOMPARE(h.state().PlayingSelection, true);
+        QCOMPARE(h.model().play().playingSelection, true);
         QVERIFY(WindowHarness::waitFor([&] {
             h.controller().positionTracker().tick();
-            return h.state().PlayingSelection == false;
+            return h.model().play().playingSelection == false;
         }, 10000));
     }
 
@@ -131,7 +131,7 @@ private slots:
         WindowHarness h(&device);
         h.window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&h.window()));
-        h.state().LengthMs = 60000;
+        h.model().setMedia(OpenMedia{{}, {}, 60000, nullptr});
         h.controller().view().showWholeFile();
         const struct { qint64 from; int key; Qt::KeyboardModifiers modifiers; const char *sent; } steps[] = {
             {5000, Qt::Key_Right, Qt::NoModifier, "play sound from 6000"},
@@ -143,14 +143,14 @@ private slots:
             {30000, Qt::Key_End, Qt::NoModifier, "play sound from 60000"},
         };
         for (const auto &step : steps) {
-            h.state().PlayPositionMs = step.from;
+            { PlayState play = h.model().play(); play.positionMs = step.from; h.model().setPlay(play); }
             device.commands.clear();
             QTest::keyClick(&h.window(), Qt::Key(step.key), step.modifiers);
             QCOMPARE(device.commands.value(device.commands.size() - 1), QString::fromLatin1(step.sent));
         }
         // zoomed to 10 s on view a pixel is 14 ms, and Shift moves by that pixel
         h.controller().view().show(0, 10000);
-        h.state().PlayPositionMs = 5000;
+        { PlayState play = h.model().play(); play.positionMs = 5000; h.model().setPlay(play); }
         QTest::keyClick(&h.window(), Qt::Key_Right, Qt::ShiftModifier);
         QCOMPARE(device.commands.last(), QStringLiteral("play sound from 5014"));
     }
@@ -162,22 +162,22 @@ private slots:
         QLineEdit *box = typeTime(h, "lblSelBegin", QStringLiteral("00:00:41.500"));
         QVERIFY(box);
         QVERIFY(!box->isVisible());
-        QCOMPARE(h.state().Sel.startMs, 41500);
-        QCOMPARE(h.face().lblSelBegin, QStringLiteral("00:00:41.5"));
+        QCOMPARE(h.model().marks().startMs, 41500);
+        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:00:41.5"));
 
         // an end before the start, or past the file, is refused and marked
         for (const char *wrong : {"30", "1:01", "abc"}) {
             box = typeTime(h, "lblSelEnd", QString::fromLatin1(wrong));
             QVERIFY(box && box->isVisible());
             QVERIFY(!box->styleSheet().isEmpty());
-            QCOMPARE(h.state().Sel.endMs, 0);
+            QCOMPARE(h.model().marks().endMs, 0);
             QTest::keyClick(box, Qt::Key_Escape);
             QVERIFY(!box->isVisible());
         }
         box = typeTime(h, "lblSelEnd", QStringLiteral("43"));
-        QCOMPARE(h.state().Sel, (Selection{41500, 43000}));
-        QCOMPARE(h.face().lblSelLength, QStringLiteral("00:00:01.5"));
-        QVERIFY(h.face().handleVisible[0] && h.face().handleVisible[1]);
+        QCOMPARE(h.model().marks(), (Selection{41500, 43000}));
+        QCOMPARE(h.caption(QStringLiteral("lblSelLength")), QStringLiteral("00:00:01.5"));
+        QVERIFY(h.timeline().handleVisible[0] && h.timeline().handleVisible[1]);
         // keys typed into the box are the box's: Space did not start playback
         QCOMPARE(modeOf(h.device()), QString());
     }
@@ -193,12 +193,12 @@ private slots:
                              Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(panel, &move);
             if (x == 102)
-                QCOMPARE(h.state().Sel, Selection{});
+                QCOMPARE(h.model().marks(), Selection{});
         }
         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(300, 150));
         const VisibleSpan whole{0, 60000};
-        QCOMPARE(h.state().Sel, (Selection{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(300 * 15, whole)}));
-        QCOMPARE(h.face().lblSelBegin, timeline::formatMilliseconds(h.state().Sel.startMs));
+        QCOMPARE(h.model().marks(), (Selection{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(300 * 15, whole)}));
+        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), timeline::formatMilliseconds(h.model().marks().startMs));
 
         // moves already queued when the press seeks (it lets pending events
         // run) belong to the drag too
@@ -209,19 +209,19 @@ private slots:
         }
         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(400, 150));
         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(500, 150));
-        QCOMPARE(h.state().Sel, (Selection{timeline::positionToMs(400 * 15, whole), timeline::positionToMs(500 * 15, whole)}));
+        QCOMPARE(h.model().marks(), (Selection{timeline::positionToMs(400 * 15, whole), timeline::positionToMs(500 * 15, whole)}));
 
         QWheelEvent wheel(QPointF(364, 150), panel->mapToGlobal(QPointF(364, 150)), {}, QPoint(0, 120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(panel, &wheel);
-        QCOMPARE(h.state().View.lengthMs(), 48000.0);
+        QCOMPARE(h.model().view().lengthMs(), 48000.0);
         QWheelEvent shifted(QPointF(364, 150), panel->mapToGlobal(QPointF(364, 150)), {}, QPoint(0, -120),
                             Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
-        const double startBefore = h.state().View.startMs;
+        const double startBefore = h.model().view().startMs;
         QCoreApplication::sendEvent(panel, &shifted);
-        QCOMPARE(h.state().View.lengthMs(), 48000.0);
-        QCOMPARE(h.state().View.startMs, std::min(startBefore + 4800.0, 12000.0));
-        QCOMPARE(h.face().lblViewLength, QStringLiteral("00:00:48.0"));
+        QCOMPARE(h.model().view().lengthMs(), 48000.0);
+        QCOMPARE(h.model().view().startMs, std::min(startBefore + 4800.0, 12000.0));
+        QCOMPARE(h.caption(QStringLiteral("lblViewLength")), QStringLiteral("00:00:48.0"));
     }
 
     // 00:00:41.500 to 00:00:43.000 typed, saved with Ctrl+S as a WAV: 1.5 s of
@@ -230,7 +230,7 @@ private slots:
     {
         WindowHarness h;
         openSong(h);
-        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+        h.model().setAfterSave({false, false});
         typeTime(h, "lblSelBegin", QStringLiteral("00:00:41.500"));
         typeTime(h, "lblSelEnd", QStringLiteral("00:00:43.000"));
         const QString ring = m_dir.filePath(QStringLiteral("ring.wav"));

@@ -72,7 +72,7 @@ private slots:
         for (const char *hidden : {"picOpened", "picPBBack", "picPro"})
             QVERIFY2(!win.element(QLatin1String(hidden))->isVisible(), hidden);
         QVERIFY(win.element(QStringLiteral("imgOpen"))->isVisible());
-        QVERIFY(h.face().lblText.isEmpty());
+        QVERIFY(h.caption(QStringLiteral("lblText")).isEmpty());
         QCOMPARE(win.label(QStringLiteral("lblTime"))->text(), QStringLiteral("00:00:00.0"));
         // the out-of-sight toolbar slot cannot be reached
         QVERIFY(!win.rect().intersects(win.element(QStringLiteral("imgButton(3)"))->geometry()));
@@ -114,7 +114,6 @@ private slots:
         QVERIFY(!mask.contains(QPoint(763, 563)));
         QVERIFY(mask.contains(QPoint(382, 282)));
         QVERIFY(mask.contains(QPoint(20, 20)));
-        QCOMPARE(h.state().ColorKey, 0xFF00FFu);
     }
 
     void hoverAndPressPicturesFollowThePointer()
@@ -172,7 +171,7 @@ private slots:
         h.click(QStringLiteral("imgMenu(3)"));
         QCOMPARE(h.shell.opened.size(), 1);
         QCOMPARE(h.shell.opened.first().scheme(), QStringLiteral("https"));
-        QCOMPARE(h.face().txtAction, QStringLiteral("Help"));
+        QCOMPARE(h.controller().commands().lastWord(), QStringLiteral("Help"));
     }
 
     void everyMenuEntryReachesItsAction()
@@ -186,14 +185,14 @@ private slots:
                 if (entry->isSeparator())
                     continue;
                 entry->trigger();
-                written << h.face().txtAction;
+                written << h.controller().commands().lastWord();
             }
         }
         QCOMPARE(written, (QStringList{"OpenFile", "SaveRingTone", "Exit", "RRC", "SR", "ViewAll", "ViewSelection",
                                        "Setting", "FadeIn500", "FadeIn1000", "FadeIn2000", "FadeOut500",
                                        "FadeOut1000", "FadeOut2000", "FadeOut3000", "Normalize", "About", "Help"}));
         // each length replaced the one before; normalising was turned on
-        QCOMPARE(h.state().Shaping, (CutShaping{2000, 3000, true}));
+        QCOMPARE(h.model().shaping(), (CutShaping{2000, 3000, true}));
         QCOMPARE(h.chooser.requests.size(), 1);  // the open dialog
         // with nothing open the save says so instead of doing nothing
         QCOMPARE(h.messages.texts().mid(0, 3),
@@ -237,8 +236,7 @@ private slots:
         QFETCH(bool, seeks);
         RecordingDevice device;
         WindowHarness h(&device);
-        h.face().picOpenedVisible = true;
-        h.face().touch();
+        h.model().setMedia(OpenMedia{QStringLiteral("song.wav"), {}, 10000, nullptr});
         QWidget *w = h.window().element(key);
         QVERIFY(w && w->isVisible());
         // the middle of the panel is clear of its children

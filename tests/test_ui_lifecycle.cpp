@@ -60,17 +60,17 @@ private slots:
     {
         RecordingDevice device;
         WindowHarness without(&device);
-        QCOMPARE(without.state().OpenFolderChoice, 0);
-        QCOMPARE(without.state().PromptSoundChoice, 0);
-        QCOMPARE(without.state().FileOpen, false);
-        QVERIFY(without.state().CurrentJob.isEmpty());
-        QCOMPARE(without.face().txtFullTime, QStringLiteral("0"));
-        QCOMPARE(without.face().handleX[0], 0.0f);
-        QCOMPARE(without.face().handleX[1], 10920.0f);
+        QCOMPARE(without.model().afterSave().openFolder, true);
+        QCOMPARE(without.model().afterSave().playSound, true);
+        QCOMPARE(without.model().isFileOpen(), false);
+        QVERIFY(!without.model().job().running());
+        QCOMPARE(QString::number(without.model().lengthMs() / 1000), QStringLiteral("0"));
+        QCOMPARE(without.timeline().handleX[0], 0.0f);
+        QCOMPARE(without.timeline().handleX[1], 10920.0f);
 
         WindowHarness with(&device, [](const Paths &p) { write(p.settingsFile(), "1\r\n1\r\n"); });
-        QCOMPARE(with.state().OpenFolderChoice, 1);
-        QCOMPARE(with.state().PromptSoundChoice, 1);
+        QCOMPARE(with.model().afterSave().openFolder, false);
+        QCOMPARE(with.model().afterSave().playSound, false);
     }
 
     void startUpMakesTheWorkingFolderAndLeavesAnExistingOneAlone()
@@ -138,9 +138,9 @@ private slots:
         QVERIFY2(!gaveUp, "the first decode never got under way");
 
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
-        QCOMPARE(h.state().FileOpen, true);
-        QCOMPARE(h.face().lblFileName, OpenFlow::tabCaption(second));
-        QVERIFY(h.face().picOpenedVisible);
+        QCOMPARE(h.model().isFileOpen(), true);
+        QCOMPARE(h.caption(QStringLiteral("lblFileName")), OpenFlow::tabCaption(second));
+        QVERIFY(h.shown(QStringLiteral("picOpened")));
         QVERIFY(!h.controller().decodeRunner().isRunning());
         const media::AudioInfo work = media::probe(h.paths.workWav());
         QVERIFY2(work.valid, qPrintable(work.error));
@@ -157,19 +157,19 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         h.window().openFromOutside(first);
-        QCOMPARE(h.state().FileOpen, true);
+        QCOMPARE(h.model().isFileOpen(), true);
         QVERIFY(h.messages.isEmpty());
 
         h.messages.defaultAnswer = MessageAnswer::Cancel;
         h.window().openFromOutside(second);
         QCOMPARE(h.messages.count(), 1);
         QCOMPARE(h.messages.last().title, QStringLiteral("关闭"));
-        QCOMPARE(h.face().lblFileName, first.size() > 35 ? first.left(32) + "..." : first);
+        QCOMPARE(h.caption(QStringLiteral("lblFileName")), first.size() > 35 ? first.left(32) + "..." : first);
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
         h.window().openFromOutside(second);
-        QCOMPARE(h.state().FileOpen, true);
-        QCOMPARE(h.face().lblFileName, second.size() > 35 ? second.left(32) + "..." : second);
+        QCOMPARE(h.model().isFileOpen(), true);
+        QCOMPARE(h.caption(QStringLiteral("lblFileName")), second.size() > 35 ? second.left(32) + "..." : second);
         QVERIFY(h.chooser.requests.isEmpty());  // no dialog for a file given from outside
     }
 };

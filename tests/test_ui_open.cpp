@@ -30,7 +30,7 @@ class UiOpenTest : public QObject {
         h.click(QStringLiteral("imgButton(0)"));
         QVERIFY(h.window().element(QStringLiteral("picOpened"))->isVisible());
         h.click(QStringLiteral("imgCtrlButton(0)"));
-        QVERIFY(WindowHarness::waitFor([&] { return h.face().txtFullTime == QLatin1String("180"); }, 3000));
+        QVERIFY(WindowHarness::waitFor([&] { return QString::number(h.model().lengthMs() / 1000) == QLatin1String("180"); }, 3000));
     }
 
 private slots:
@@ -46,9 +46,11 @@ private slots:
     {
         WindowHarness h;
         QStringList labels;
-        QObject::connect(&h.face(), &MainFace::changed, [&] {
-            if (labels.isEmpty() || labels.last() != h.face().lblPB)
-                labels << h.face().lblPB;
+        QObject::connect(&h.model(), &EditorModel::jobChanged, [&] {
+            if (h.model().job().kind != JobKind::Decode)
+                return;
+            if (labels.isEmpty() || labels.last() != h.caption(QStringLiteral("lblPB")))
+                labels << h.caption(QStringLiteral("lblPB"));
         });
         openAndPlay(h, song);
         QCOMPARE(h.chooser.requests.first().title, QStringLiteral("打开一个媒体文件"));
@@ -56,8 +58,8 @@ private slots:
         QCOMPARE(labels.last(), QStringLiteral("100%"));
         QVERIFY(labels.size() >= 2);  // it moved on the way there
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
-        QCOMPARE(h.state().FileOpen, true);
-        QCOMPARE(h.face().lblFileName, OpenFlow::tabCaption(song));
+        QCOMPARE(h.model().isFileOpen(), true);
+        QCOMPARE(h.caption(QStringLiteral("lblFileName")), OpenFlow::tabCaption(song));
         QVERIFY(h.messages.messages.isEmpty());
     }
 
@@ -66,9 +68,9 @@ private slots:
         WindowHarness h;
         openAndPlay(h, song);
         h.click(QStringLiteral("imgCtrlButton(1)"));
-        h.face().handleVisible[0] = h.face().handleVisible[1] = true;
-        h.face().handleX[1] = 400 * 15;
-        h.face().touch();
+        h.timeline().handleVisible[0] = h.timeline().handleVisible[1] = true;
+        h.timeline().handleX[1] = 400 * 15;
+        h.timeline().touch();
 
         h.drag(QStringLiteral("imgSelectTop1"), QPoint(6, 4), 500);
         QCOMPARE(h.window().element(QStringLiteral("imgSelectTop1"))->x(), 387);
@@ -77,20 +79,20 @@ private slots:
 
         h.drag(QStringLiteral("imgSelectBottom2"), QPoint(6, 4), 600);
         QCOMPARE(h.window().element(QStringLiteral("imgSelectTop2"))->x(), 728);
-        QCOMPARE(h.state().Sel.endMs, h.state().LengthMs);
+        QCOMPARE(h.model().marks().endMs, h.model().lengthMs());
         QCOMPARE(h.window().label(QStringLiteral("lblSelEnd"))->text(),
-                 timeline::formatMilliseconds(h.state().LengthMs));
+                 timeline::formatMilliseconds(h.model().lengthMs()));
 
         h.drag(QStringLiteral("imgSelectTop1"), QPoint(6, 4), -23);
         // to the millisecond of the decoded file's exact length
-        const qint64 middle = std::llround(h.state().LengthMs * 364.0 / 728.0);
-        QCOMPARE(h.state().Sel.startMs, middle);
+        const qint64 middle = std::llround(h.model().lengthMs() * 364.0 / 728.0);
+        QCOMPARE(h.model().marks().startMs, middle);
         QCOMPARE(h.window().label(QStringLiteral("lblSelBegin"))->text(), timeline::formatMilliseconds(middle));
         QCOMPARE(h.window().label(QStringLiteral("lblSelLength"))->text(),
-                 timeline::formatMilliseconds(h.state().LengthMs - middle));
+                 timeline::formatMilliseconds(h.model().lengthMs() - middle));
         // the view row shows the whole file on view
         QCOMPARE(h.window().label(QStringLiteral("lblViewBegin"))->text(), QStringLiteral("00:00:00.0"));
-        QCOMPARE(h.window().label(QStringLiteral("lblViewEnd"))->text(), timeline::formatMilliseconds(h.state().LengthMs));
+        QCOMPARE(h.window().label(QStringLiteral("lblViewEnd"))->text(), timeline::formatMilliseconds(h.model().lengthMs()));
     }
 
     void playHeadDragAndPanelPressSeek()
@@ -115,11 +117,11 @@ private slots:
     {
         WindowHarness h;
         openAndPlay(h, song);
-        h.state().Sel = {20000, 21000};
+        QVERIFY(h.model().setMarks(Marks{20000, 21000}));
         h.click(QStringLiteral("imgCtrlButton(5)"));
-        QCOMPARE(h.state().PlayingSelection, true);
-        QVERIFY(WindowHarness::waitFor([&] { return h.state().PlayingSelection == false; }, 3000));
-        QCOMPARE(h.face().lblTime, QStringLiteral("00:00:00.0"));
+        QCOMPARE(h.model().play().playingSelection, true);
+        QVERIFY(WindowHarness::waitFor([&] { return h.model().play().playingSelection == false; }, 3000));
+        QCOMPARE(h.caption(QStringLiteral("lblTime")), QStringLiteral("00:00:00.0"));
         bool ok = true;
         h.device().send(QStringLiteral("status sound position"), &ok);
         QVERIFY(!ok);  // the preview closed the device
@@ -129,20 +131,20 @@ private slots:
     {
         WindowHarness h;
         openAndPlay(h, song);
-        h.state().Sel = {3000, 9000};
+        QVERIFY(h.model().setMarks(Marks{3000, 9000}));
         h.messages.defaultAnswer = MessageAnswer::Cancel;
         h.click(QStringLiteral("imgButton(0)"));
         QCOMPARE(h.messages.messages.last().text, QStringLiteral("当前的文件将被关闭，确定吗？"));
         QCOMPARE(h.messages.messages.last().title, QStringLiteral("关闭"));
         QCOMPARE(h.messages.messages.last().icon, MessageIcon::None);
         QVERIFY(h.window().element(QStringLiteral("picOpened"))->isVisible());
-        QCOMPARE(h.state().Sel.endMs, 9000);
+        QCOMPARE(h.model().marks().endMs, 9000);
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
         h.click(QStringLiteral("imgButton(0)"));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
-        QCOMPARE(h.state().Sel, Selection{});
-        QCOMPARE(h.state().FileOpen, false);
+        QCOMPARE(h.model().marks(), Marks{});
+        QCOMPARE(h.model().isFileOpen(), false);
         QCOMPARE(h.window().label(QStringLiteral("lblPB"))->text(), QStringLiteral("0%"));
         QCOMPARE(h.chooser.requests.size(), 1);  // no dialog on close
 
@@ -151,16 +153,16 @@ private slots:
         bool ok = true;
         h.device().send(QStringLiteral("status sound position"), &ok);
         QVERIFY(!ok);
-        QCOMPARE(qlonglong(h.state().LengthMs), 0);
-        QVERIFY(h.state().SourcePath.isEmpty());
-        QCOMPARE(h.face().txtFullTime, QStringLiteral("0"));
+        QCOMPARE(qlonglong(h.model().lengthMs()), 0);
+        QVERIFY(h.model().media().value_or(OpenMedia{}).sourcePath.isEmpty());
+        QCOMPARE(QString::number(h.model().lengthMs() / 1000), QStringLiteral("0"));
         QVERIFY(!QFile::exists(h.paths.workWav()));
-        QCOMPARE(h.face().handleX[1], timeline::TimelineSpan);
+        QCOMPARE(h.timeline().handleX[1], timeline::TimelineSpan);
         h.click(QStringLiteral("imgCtrlButton(0)"));
         h.device().send(QStringLiteral("status sound position"), &ok);
         QVERIFY(!ok);
         h.messages.clear();
-        h.state().Sel.endMs = 9000;  // even a stray mark saves nothing
+        QVERIFY(!h.model().setMarks(Marks{0, 9000}));  // no mark stands without a file
         h.click(QStringLiteral("imgButton(1)"));
         QCOMPARE(h.chooser.requests.size(), 1);
         QCOMPARE(h.messages.texts(),
@@ -178,30 +180,30 @@ private slots:
         h.chooser.answers = QStringList{song};
         h.click(QStringLiteral("imgButton(0)"));
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
-        QVERIFY2(qAbs(h.state().LengthMs - 180000) < 60, qPrintable(QString::number(h.state().LengthMs)));
-        QCOMPARE(h.face().txtFullTime, QStringLiteral("180"));
-        QCOMPARE(h.state().SourcePath, song);
+        QVERIFY2(qAbs(h.model().lengthMs() - 180000) < 60, qPrintable(QString::number(h.model().lengthMs())));
+        QCOMPARE(QString::number(h.model().lengthMs() / 1000), QStringLiteral("180"));
+        QCOMPARE(h.model().media().value_or(OpenMedia{}).sourcePath, song);
 
         QWidget *panel = h.window().element(QStringLiteral("picOpened"));
         QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(364, 30));
         const qint64 afterPanel = position(h.device());
         QVERIFY2(afterPanel >= 90000 && afterPanel < 90600, qPrintable(QString::number(afterPanel)));
 
-        h.face().handleVisible[1] = true;
-        h.face().touch();
+        h.timeline().handleVisible[1] = true;
+        h.timeline().touch();
         h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -182);
-        QCOMPARE(h.state().Sel.endMs, std::llround(h.state().LengthMs * 546.0 / 728.0));
+        QCOMPARE(h.model().marks().endMs, std::llround(h.model().lengthMs() * 546.0 / 728.0));
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
         h.click(QStringLiteral("imgButton(0)"));  // close
         h.chooser.answers = QStringList{shorter};
         h.click(QStringLiteral("imgButton(0)"));
-        QCOMPARE(qlonglong(h.state().LengthMs), 15250);
-        QCOMPARE(h.face().txtFullTime, QStringLiteral("15"));
+        QCOMPARE(qlonglong(h.model().lengthMs()), 15250);
+        QCOMPARE(QString::number(h.model().lengthMs() / 1000), QStringLiteral("15"));
         h.messages.clear();
         h.click(QStringLiteral("imgButton(2)"));  // a random stretch of the new file
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
-        QVERIFY(h.state().Sel.endMs <= 15250 && h.state().Sel.lengthMs() > 5000);
+        QVERIFY(h.model().marks().endMs <= 15250 && h.model().marks().lengthMs() > 5000);
     }
 
     void aTranscoderThatCannotStartIsReportedOnce()
@@ -210,8 +212,8 @@ private slots:
         h.chooser.answers = QStringList{song};
         h.click(QStringLiteral("imgButton(0)"));
         QCOMPARE(h.messages.count(), 1);
-        QVERIFY(!h.face().picPBBackVisible);
-        QCOMPARE(qlonglong(h.state().LengthMs), 0);
+        QVERIFY(!h.shown(QStringLiteral("picPBBack")));
+        QCOMPARE(qlonglong(h.model().lengthMs()), 0);
     }
 
     void brokenFilesAreReportedAndChangeNothing_data()
@@ -244,7 +246,7 @@ private slots:
         QVERIFY(h.messages.messages.first().text.contains(path));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
-        QCOMPARE(h.state().FileOpen, false);
+        QCOMPARE(h.model().isFileOpen(), false);
         QVERIFY(QFile(path).open(QIODevice::ReadOnly));
         QFile again(path);
         QVERIFY(again.open(QIODevice::ReadOnly));
@@ -293,9 +295,9 @@ private slots:
         qunsetenv("BRINDLEWAVE_FFMPEG");
         QCOMPARE(h.messages.count(), 1);
         QVERIFY2(h.messages.last().text.contains(said), qPrintable(h.messages.last().text));
-        QCOMPARE(h.state().FileOpen, false);
-        QCOMPARE(qlonglong(h.state().LengthMs), 0);
-        QVERIFY(!h.face().picOpenedVisible);
+        QCOMPARE(h.model().isFileOpen(), false);
+        QCOMPARE(qlonglong(h.model().lengthMs()), 0);
+        QVERIFY(!h.shown(QStringLiteral("picOpened")));
         QVERIFY(!QFile::exists(h.paths.workWav()));
     }
 

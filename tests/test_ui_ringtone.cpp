@@ -35,9 +35,9 @@ class UiRingtoneTest : public QObject {
                                    media::asFileUrl(h.paths.workWav())},
                                   &log),
                  qPrintable(log));
-        h.state().LengthMs = std::int64_t(seconds * 1000);
-        h.state().Sel = {4000, 10000};
-        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+        h.model().setMedia(OpenMedia{{}, {}, std::int64_t(seconds * 1000), nullptr});
+        QVERIFY(h.model().setMarks(Marks{4000, 10000}));
+        h.model().setAfterSave({false, false});
     }
 
     QString standIn(const char *name, const QByteArray &body)
@@ -122,11 +122,11 @@ private slots:
         const auto shareConfig = [&](Paths &p) { p.configFolder = sharedConfig.path(); };
         {
             WindowHarness h(nullptr, shareConfig);
-            h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+            h.model().setAfterSave({false, false});
             h.chooser.answers = QStringList{song};
             h.click(QStringLiteral("imgButton(0)"));
-            QCOMPARE(h.state().LengthMs / 1000, 95);
-            h.state().Sel = {62500, 91000};
+            QCOMPARE(h.model().lengthMs() / 1000, 95);
+            QVERIFY(h.model().setMarks(Marks{62500, 91000}));
 
             const QString chosen = songs.filePath(QStringLiteral("晴天-Sunny 1.02-1.31.m4r"));
             h.chooser.answers = QStringList{chosen};
@@ -141,7 +141,7 @@ private slots:
             QCOMPARE(media::probe(chosen).codec, QStringLiteral("aac"));
 
             // the next save offers the type just used
-            h.state().Sel = {0, 9000};
+            QVERIFY(h.model().setMarks(Marks{0, 9000}));
             h.click(QStringLiteral("imgButton(1)"));  // cancelled
             QCOMPARE(h.chooser.requests.last().selectedFilter, 4);
             QCOMPARE(h.chooser.requests.last().initialName, QStringLiteral("晴天 Sunny 0.00-0.09.m4r"));
@@ -149,8 +149,7 @@ private slots:
         // the next run, with a song on a folder that has gone away
         WindowHarness h(nullptr, shareConfig);
         prepare(h);
-        h.state().SourcePath = QStringLiteral("/no/such/stick/song.mp3");
-        h.state().SourceTitle.clear();
+        h.setSource(QStringLiteral("/no/such/stick/song.mp3"));
         h.click(QStringLiteral("imgButton(1)"));  // cancelled
         const FileChoice &next = h.chooser.requests.last();
         QCOMPARE(next.selectedFilter, 4);
@@ -166,7 +165,7 @@ private slots:
         WindowHarness h(&device);
         prepare(h, 50);
         device.commands.clear();
-        h.state().Sel = {2000, 44000};
+        QVERIFY(h.model().setMarks(Marks{2000, 44000}));
         const QString destination = out.filePath(QStringLiteral("long.m4r"));
 
         h.messages.queuedAnswers = {MessageAnswer::Cancel};
@@ -186,10 +185,10 @@ private slots:
         QVERIFY2(qAbs(media::probe(destination).duration - 42.0) <= 0.05, qPrintable(destination));
 
         // the same length as M4A, and 40 s as M4R, need no question
-        h.state().Sel = {2000, 42000};
+        QVERIFY(h.model().setMarks(Marks{2000, 42000}));
         h.chooser.answers = QStringList{out.filePath(QStringLiteral("forty.m4r"))};
         h.click(QStringLiteral("imgButton(1)"));
-        h.state().Sel = {2000, 44000};
+        QVERIFY(h.model().setMarks(Marks{2000, 44000}));
         h.chooser.answers = QStringList{out.filePath(QStringLiteral("long.m4a"))};
         h.click(QStringLiteral("imgButton(1)"));
         QCOMPARE(h.messages.count(), 2);
@@ -287,11 +286,11 @@ private slots:
         QVERIFY(h.messages.isEmpty());
         QVERIFY(h.shell.opened.isEmpty());  // the after-save choices say no
 
-        const QString notice = h.face().noticeText;
+        const QString notice = h.window().noticeText();
         QVERIFY2(notice.contains(QStringLiteral("told.mp3")), qPrintable(notice));
         QVERIFY2(notice.contains(QStringLiteral("6.0 秒")), qPrintable(notice));
         QVERIFY2(notice.contains(SaveFlow::sizeText(QFileInfo(destination).size())), qPrintable(notice));
-        QCOMPARE(h.face().noticeFile, destination);
+        QCOMPARE(h.model().notice().file, destination);
         for (const char *key : {"lblNotice", "lblNoticeFolder", "lblNoticePlay"})
             QVERIFY2(h.window().element(QLatin1String(key))->isVisible(), key);
         const QWidget *text = h.window().element(QStringLiteral("lblNotice"));
@@ -309,7 +308,7 @@ private slots:
         h.chooser.answers = QStringList{out.filePath(QStringLiteral("failed.mp3"))};
         h.click(QStringLiteral("imgButton(1)"));
         QCOMPARE(h.messages.count(), 1);
-        QVERIFY(h.face().noticeText.isEmpty());
+        QVERIFY(h.window().noticeText().isEmpty());
         QVERIFY(!h.window().element(QStringLiteral("lblNoticeFolder"))->isVisible());
         QFile::remove(destination);
     }
@@ -354,14 +353,14 @@ private slots:
 
         QVERIFY(partialSeen);
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
-        QVERIFY2(h.face().noticeText.contains(QStringLiteral("已取消保存")), qPrintable(h.face().noticeText));
-        QVERIFY(h.face().noticeFile.isEmpty());
+        QVERIFY2(h.window().noticeText().contains(QStringLiteral("已取消保存")), qPrintable(h.window().noticeText()));
+        QVERIFY(h.model().notice().file.isEmpty());
         QVERIFY(!h.controller().cutRunner().isRunning());
         QCOMPARE(hiddenLeftovers(out.path()), QStringList());
         QFile check(destination);
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), QByteArray("last week's ringtone"));
-        QCOMPARE(h.state().Sel, (Selection{4000, 10000}));
+        QCOMPARE(h.model().marks(), (Selection{4000, 10000}));
         QVERIFY(jobButtonsEnabled(h));
         QVERIFY(!h.window().element(QStringLiteral("cmdCancelCut"))->isVisible());
         QVERIFY(!h.window().element(QStringLiteral("picPro"))->isVisible());
@@ -411,12 +410,12 @@ private slots:
 
         QVERIFY(barShown);
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
-        QVERIFY2(h.face().noticeText.contains(QStringLiteral("已取消打开")), qPrintable(h.face().noticeText));
+        QVERIFY2(h.window().noticeText().contains(QStringLiteral("已取消打开")), qPrintable(h.window().noticeText()));
         QVERIFY(!h.controller().decodeRunner().isRunning());
         QVERIFY(!QFile::exists(h.paths.workWav()));
-        QCOMPARE(h.state().FileOpen, false);
-        QCOMPARE(h.state().LengthMs, 0);
-        QVERIFY(h.state().SourcePath.isEmpty());
+        QCOMPARE(h.model().isFileOpen(), false);
+        QCOMPARE(h.model().lengthMs(), 0);
+        QVERIFY(h.model().media().value_or(OpenMedia{}).sourcePath.isEmpty());
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
         QVERIFY(!h.window().element(QStringLiteral("cmdCancelDecode"))->isVisible());
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
@@ -426,9 +425,9 @@ private slots:
         QObject::disconnect(&h.controller().decodeRunner(), &ProcessRunner::outputReceived, &h.window(), nullptr);
         h.chooser.answers = QStringList{song};
         h.click(QStringLiteral("imgButton(0)"));
-        QCOMPARE(h.state().FileOpen, true);
-        QCOMPARE(h.state().LengthMs / 100, 50);
-        QVERIFY(h.face().noticeText.isEmpty());
+        QCOMPARE(h.model().isFileOpen(), true);
+        QCOMPARE(h.model().lengthMs() / 100, 50);
+        QVERIFY(h.window().noticeText().isEmpty());
     }
 
     // The settings popup's fade and loudness items show the model's state,
@@ -453,18 +452,18 @@ private slots:
             menuEntry(h, "menuFadeIn1000")->trigger();
             menuEntry(h, "menuFadeOut3000")->trigger();
             menuEntry(h, "menuNormalize")->trigger();
-            QCOMPARE(h.state().Shaping, (CutShaping{1000, 3000, true}));
+            QCOMPARE(h.model().shaping(), (CutShaping{1000, 3000, true}));
             QVERIFY(checkedOf("menuFadeIn1000") && checkedOf("menuFadeOut3000") && checkedOf("menuNormalize"));
             QVERIFY(!checkedOf("menuFadeIn500") && !checkedOf("menuFadeOut1000"));
 
             menuEntry(h, "menuFadeIn500")->trigger();   // another length replaces it
             menuEntry(h, "menuFadeOut3000")->trigger();  // the length that is on turns it off
-            QCOMPARE(h.state().Shaping, (CutShaping{500, 0, true}));
+            QCOMPARE(h.model().shaping(), (CutShaping{500, 0, true}));
             QVERIFY(checkedOf("menuFadeIn500") && !checkedOf("menuFadeIn1000") && !checkedOf("menuFadeOut3000"));
-            QCOMPARE(h.face().txtAction, QStringLiteral("FadeOut3000"));
+            QCOMPARE(h.controller().commands().lastWord(), QStringLiteral("FadeOut3000"));
         }
         WindowHarness h(nullptr, shareConfig);
-        QCOMPARE(h.state().Shaping, (CutShaping{500, 0, true}));
+        QCOMPARE(h.model().shaping(), (CutShaping{500, 0, true}));
         emit h.window().menus().popup(2)->aboutToShow();
         QVERIFY(menuEntry(h, "menuFadeIn500")->isChecked());
         QVERIFY(menuEntry(h, "menuNormalize")->isChecked());

@@ -2,7 +2,7 @@
 // with the real adapter and ffmpeg; the playback device records the commands.
 #include "pipeline/FailureReport.h"
 #include "pipeline/SaveFlow.h"
-#include "pipeline/ToolbarActions.h"
+#include "ui/ToolbarActions.h"
 #include "support/Files.h"
 #include "support/Media.h"
 #include "support/RecordingDevice.h"
@@ -27,8 +27,8 @@ class UiSaveTest : public QObject {
         QVERIFY(h.paths.workFolderProblem().isEmpty());
         QVERIFY(media::makeWav(h.paths.workWav(), 20));
         QVERIFY(media::makeWav(h.paths.completionSound(), 0.5));
-        h.state().LengthMs = 20000;
-        h.state().Sel = {4000, 10000};
+        h.model().setMedia(OpenMedia{{}, {}, 20000, nullptr});
+        QVERIFY(h.model().setMarks(Marks{4000, 10000}));
         device.commands.clear();
     }
 
@@ -128,8 +128,7 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().OpenFolderChoice = 1;
-        h.state().PromptSoundChoice = 1;
+        h.model().setAfterSave({false, false});
         const QString destination = out.filePath(QStringLiteral("quiet.wav"));
         h.chooser.answers = QStringList{destination};
         h.click(QStringLiteral("imgCtrlButton(6)"));
@@ -161,8 +160,8 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().LengthMs = lengthMs;
-        h.state().Sel = {selStart * 1000LL, selEnd * 1000LL};
+        h.model().setMedia(OpenMedia{{}, {}, lengthMs, nullptr});
+        QVERIFY(h.model().setMarks(Marks{selStart * 1000LL, selEnd * 1000LL}));
         h.click(QStringLiteral("imgButton(1)"));
         QVERIFY(h.chooser.requests.isEmpty());
         QCOMPARE(h.messages.texts(),
@@ -175,7 +174,7 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().Sel = {10000, 11000};
+        QVERIFY(h.model().setMarks(Marks{10000, 11000}));
         h.click(QStringLiteral("imgButton(1)"));  // cancelled: the scripted answer is empty
         QCOMPARE(h.chooser.requests.size(), 1);
         QVERIFY(sentByFlows(device).isEmpty());  // a cancelled dialog leaves playback alone
@@ -255,7 +254,7 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
+        h.model().setAfterSave({false, false});
         const QString destination = out.filePath(QStringLiteral("kept.mp3"));
         QFile old(destination);
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the ringtone from last week") > 0);
@@ -297,7 +296,7 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().SourcePath = source;
+        h.setSource(source);
         const QByteArray workBytes = bytesOf(h.paths.workWav());
 
         QString destination = source;
@@ -335,8 +334,8 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
-        h.state().OpenFolderChoice = h.state().PromptSoundChoice = 1;
-        h.state().SourcePath = songs.filePath(QStringLiteral("song.mp3"));
+        h.model().setAfterSave({false, false});
+        h.setSource(songs.filePath(QStringLiteral("song.mp3")));
         const QString first = songs.filePath(QStringLiteral("first.wav"));
         h.chooser.answers = QStringList{first};
         h.click(QStringLiteral("imgButton(1)"));
@@ -344,7 +343,7 @@ private slots:
         QCOMPARE(QDir(h.chooser.requests.last().folder).canonicalPath(), QDir(songs.path()).canonicalPath());
 
         // a source on a folder that has gone away (an unplugged stick)
-        h.state().SourcePath = QStringLiteral("/no/such/stick/song.mp3");
+        h.setSource(QStringLiteral("/no/such/stick/song.mp3"));
         h.click(QStringLiteral("imgButton(1)"));  // cancelled
         QCOMPARE(QDir(h.chooser.requests.last().folder).canonicalPath(), QDir(songs.path()).canonicalPath());
         QVERIFY(!h.chooser.requests.last().folder.startsWith(h.paths.programFolder));
@@ -359,11 +358,11 @@ private slots:
         QVERIFY(media::makeWav(song, 60));
         WindowHarness h;  // the real playback device
         QVERIFY(media::makeWav(h.paths.completionSound(), 1.0));
-        h.state().OpenFolderChoice = 1;
+        h.model().setAfterSave({false, h.model().afterSave().playSound});
         h.chooser.answers = QStringList{song, folder.filePath(QStringLiteral("ring.mp3"))};
         h.click(QStringLiteral("imgButton(0)"));
-        QCOMPARE(qlonglong(h.state().LengthMs), 60000);
-        h.state().Sel = {4000, 10000};
+        QCOMPARE(qlonglong(h.model().lengthMs()), 60000);
+        QVERIFY(h.model().setMarks(Marks{4000, 10000}));
         h.click(QStringLiteral("imgButton(1)"));
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("ring.mp3"))));
@@ -373,33 +372,33 @@ private slots:
         QVERIFY(ok);  // the sound is playing, on its own alias
         for (int tick = 0; tick < 3; ++tick)  // ticks see whatever the device holds
             h.controller().positionTracker().tick();
-        QCOMPARE(qlonglong(h.state().LengthMs), 60000);
-        QCOMPARE(h.face().txtFullTime, QStringLiteral("60"));
+        QCOMPARE(qlonglong(h.model().lengthMs()), 60000);
+        QCOMPARE(QString::number(h.model().lengthMs() / 1000), QStringLiteral("60"));
 
         QTest::mouseClick(h.window().element(QStringLiteral("picOpened")), Qt::LeftButton, {}, QPoint(364, 30));
         const qint64 at = h.device().send(QStringLiteral("status sound position")).toLongLong();
         QVERIFY2(at >= 30000 && at < 30600, qPrintable(QString::number(at)));
         QCOMPARE(h.device().send(QStringLiteral("status sound length")), QStringLiteral("60000"));
 
-        h.face().handleVisible[1] = true;
-        h.face().touch();
+        h.timeline().handleVisible[1] = true;
+        h.timeline().touch();
         h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -364);
-        QCOMPARE(h.state().Sel.endMs, 30000);
-        QCOMPARE(h.face().lblSelLength, QStringLiteral("00:00:26.0"));
+        QCOMPARE(h.model().marks().endMs, 30000);
+        QCOMPARE(h.caption(QStringLiteral("lblSelLength")), QStringLiteral("00:00:26.0"));
     }
 
     void randomSelectionPicksMoreThanFiveSeconds()
     {
         RecordingDevice device;
         WindowHarness h(&device);
-        h.state().LengthMs = 180000;
+        h.model().setMedia(OpenMedia{{}, {}, 180000, nullptr});
         h.controller().view().showWholeFile();
         for (int run = 0; run < 20; ++run) {
             h.click(QStringLiteral("imgButton(2)"));
-            QVERIFY(h.state().Sel.lengthMs() > 5000);
-            QVERIFY(h.state().Sel.startMs >= 0 && h.state().Sel.endMs <= 180000);
+            QVERIFY(h.model().marks().lengthMs() > 5000);
+            QVERIFY(h.model().marks().startMs >= 0 && h.model().marks().endMs <= 180000);
         }
-        QVERIFY(h.face().handleVisible[0] && h.face().handleVisible[1]);
+        QVERIFY(h.timeline().handleVisible[0] && h.timeline().handleVisible[1]);
         QVERIFY(h.messages.messages.isEmpty());
         QVERIFY(sentByFlows(device).isEmpty());  // playback is not touched
     }
@@ -412,9 +411,9 @@ private slots:
         QCOMPARE(h.messages.messages.size(), 1);
         QCOMPARE(h.messages.messages.first().text, QStringLiteral("请先播放音乐"));
         QCOMPARE(h.messages.messages.first().title, QStringLiteral("warning"));
-        QVERIFY(!h.face().handleVisible[0]);
+        QVERIFY(!h.timeline().handleVisible[0]);
 
-        h.state().LengthMs = 4999;
+        h.model().setMedia(OpenMedia{{}, {}, 4999, nullptr});
         h.controller().view().showWholeFile();
         h.click(QStringLiteral("imgButton(2)"));
         QCOMPARE(h.messages.messages.size(), 2);

@@ -65,7 +65,7 @@ private slots:
         h.window().openFromOutside(song);
         QCOMPARE(h.messages.count(), 2);
         QVERIFY2(h.messages.last().text.contains(shared), qPrintable(h.messages.last().text));
-        QCOMPARE(qlonglong(h.state().LengthMs), 0);
+        QCOMPARE(qlonglong(h.model().lengthMs()), 0);
         QCOMPARE(leftIn(shared), QStringList());
     }
 
@@ -83,13 +83,13 @@ private slots:
 
         a.window().openFromOutside(first);
         b.window().openFromOutside(second);
-        QCOMPARE(qlonglong(a.state().LengthMs), 6000);
-        QCOMPARE(qlonglong(b.state().LengthMs), 8000);
+        QCOMPARE(qlonglong(a.model().lengthMs()), 6000);
+        QCOMPARE(qlonglong(b.model().lengthMs()), 8000);
 
         // each saves its own audio: the rate tells whose it is
         for (WindowHarness *h : {&a, &b}) {
-            h->state().OpenFolderChoice = h->state().PromptSoundChoice = 1;
-            h->state().Sel = {1000, 5000};
+            h->model().setAfterSave({false, false});
+            QVERIFY(h->model().setMarks(Marks{1000, 5000}));
         }
         const QString fromA = m_scratch.filePath(QStringLiteral("from a.wav"));
         const QString fromB = m_scratch.filePath(QStringLiteral("from b.wav"));
@@ -122,8 +122,8 @@ private slots:
         QVERIFY(termination.isActive());
         connect(&termination, &TerminationSignals::received, &h.window(), &MainWindow::endFromOutside);
         QVERIFY(media::makeWav(h.paths.workWav(), 20));
-        h.state().LengthMs = 20000;
-        h.state().Sel = {2000, 8000};
+        h.model().setMedia(OpenMedia{{}, {}, 20000, nullptr});
+        QVERIFY(h.model().setMarks(Marks{2000, 8000}));
         h.chooser.answers = QStringList{destination};
 
         bool partialSeen = false;
@@ -169,7 +169,7 @@ private slots:
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
         QVERIFY(!h.controller().decodeRunner().isRunning());
         QVERIFY(!QFileInfo::exists(h.paths.sessionFolder));
-        QCOMPARE(h.state().FileOpen, false);
+        QCOMPARE(h.model().isFileOpen(), false);
     }
 };
 

@@ -1,5 +1,5 @@
 #include "Skin.h"
-#include "model/EditorState.h"
+#include "model/EditorModel.h"
 #include "settings/SetupFile.h"
 #include "support/RecordingMessages.h"
 #include "ui/SettingsDialog.h"
@@ -74,10 +74,10 @@ private slots:
     {
         m_folder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_folder->isValid());
-        m_state = EditorState{};
+        m_model = std::make_unique<EditorModel>();
         m_messages.clear();
         m_settingsFile = m_folder->filePath(QStringLiteral("setup.ini"));
-        m_host = std::make_unique<SettingsDialogHost>(m_state, m_settingsFile, m_messages, *m_skin);
+        m_host = std::make_unique<SettingsDialogHost>(*m_model, m_settingsFile, m_messages, *m_skin);
     }
 
     void cleanup()
@@ -128,9 +128,10 @@ private slots:
         const QByteArray old("9\r\n9\r\n"), none;
         QTest::newRow("0/0 kept: no file yet") << "cmdOK" << 0 << 0 << -2 << -2 << none << QByteArray::fromHex("300d0a300d0a");
         QTest::newRow("0/1 kept") << "cmdOK" << 0 << 1 << -2 << -2 << old << QByteArray("0\r\n1\r\n");
-        QTest::newRow("2 from a damaged file") << "cmdOK" << 2 << 0 << -2 << -2 << old << QByteArray("-1\r\n0\r\n");
-        QTest::newRow("-1 after an empty list") << "cmdOK" << -1 << 1 << -2 << -2 << old << QByteArray("-1\r\n1\r\n");
-        QTest::newRow("16-bit extremes") << "cmdOK" << 32767 << -32768 << -2 << -2 << old << QByteArray("-1\r\n-1\r\n");
+        // In memory a choice is yes or no: any other number read is a no, and
+        // is written back as one.
+        QTest::newRow("2 from a damaged file") << "cmdOK" << 2 << 0 << -2 << -2 << old << QByteArray("1\r\n0\r\n");
+        QTest::newRow("16-bit extremes") << "cmdOK" << 32767 << -32768 << -2 << -2 << old << QByteArray("1\r\n1\r\n");
         QTest::newRow("don't open, don't play") << "cmdOK" << 0 << 0 << 1 << 1 << old << QByteArray("1\r\n1\r\n");
         QTest::newRow("open, don't play") << "cmdOK" << 1 << 1 << 0 << 1 << old << QByteArray("0\r\n1\r\n");
         QTest::newRow("back, no file") << "cmbBack" << 0 << 1 << 1 << 0 << none << QByteArray("<missing>");
@@ -148,8 +149,7 @@ private slots:
         QFETCH(int, promptSoundPick);
         QFETCH(QByteArray, fileBefore);
         QFETCH(QByteArray, fileAfter);
-        m_state.OpenFolderChoice = std::int16_t(openFolder);
-        m_state.PromptSoundChoice = std::int16_t(promptSound);
+        m_model->setAfterSave({openFolder == 0, promptSound == 0});
         if (!fileBefore.isNull()) {
             QFile file(m_settingsFile);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fileBefore) == fileBefore.size());
@@ -161,8 +161,8 @@ private slots:
         QCOMPARE(contentOf(m_settingsFile), fileAfter);
         const AfterSaveChoices expected = element == QLatin1String("cmdOK")
             ? readSetupFile(m_settingsFile) : AfterSaveChoices{std::int16_t(openFolder), std::int16_t(promptSound)};
-        QCOMPARE(m_state.OpenFolderChoice, expected.openFolder);
-        QCOMPARE(m_state.PromptSoundChoice, expected.promptSound);
+        QCOMPARE(m_model->afterSave().openFolder, expected.openFolder == 0);
+        QCOMPARE(m_model->afterSave().playSound, expected.promptSound == 0);
         QVERIFY(!m_host->dialog());
         QCOMPARE(visibleSettingsDialogs(), 0);
         QVERIFY(m_messages.isEmpty());
@@ -174,13 +174,13 @@ private slots:
         const QString blocker = m_folder->filePath(QStringLiteral("not-a-folder"));
         QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
         const QString unwritable = blocker + QStringLiteral("/setup.ini");
-        m_host = std::make_unique<SettingsDialogHost>(m_state, unwritable, m_messages, *m_skin);
+        m_host = std::make_unique<SettingsDialogHost>(*m_model, unwritable, m_messages, *m_skin);
         SettingsDialog *dialog = pickedInShownDialog(1, 1);
         QVERIFY(dialog);
 
         clickElement(dialog, "cmdOK");
-        QCOMPARE(m_state.OpenFolderChoice, std::int16_t(1));
-        QCOMPARE(m_state.PromptSoundChoice, std::int16_t(1));
+        QCOMPARE(m_model->afterSave().openFolder, false);
+        QCOMPARE(m_model->afterSave().playSound, false);
         QVERIFY(!m_host->dialog());
         QCOMPARE(m_messages.count(), 1);
         QCOMPARE(m_messages.last().title, QStringLiteral("系统设置"));
@@ -200,7 +200,7 @@ private slots:
 
         // Shown again before the closed one is gone: still one on screen, fresh, showing memory as it is now.
         clickElement(first, "cmbBack");
-        m_state.PromptSoundChoice = 1;
+        m_model->setAfterSave({m_model->afterSave().openFolder, false});
         SettingsDialog *again = shownDialog();
         QVERIFY(again);
         QCOMPARE(visibleSettingsDialogs(), 1);
@@ -260,7 +260,7 @@ private:
 
     std::unique_ptr<Skin> m_skin;
     std::unique_ptr<QTemporaryDir> m_folder;
-    EditorState m_state;
+    std::unique_ptr<EditorModel> m_model;
     RecordingMessages m_messages;
     QString m_settingsFile;
     std::unique_ptr<SettingsDialogHost> m_host;

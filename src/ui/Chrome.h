@@ -17,6 +17,7 @@ public:
 
     // What the element under the pointer does; empty over the bare face.
     const QString &hint() const { return m_hint; }
+    bool isButtonPressed() const { return m_buttonPressed; }
 
     // pointer movement over the bare window face
     void faceMoved();

@@ -41,6 +41,16 @@ WindowHarness::~WindowHarness()
     m_window.reset();
 }
 
+void WindowHarness::setSource(const QString &path, const QString &title)
+{
+    const Marks marks = model().marks();
+    OpenMedia media = model().media().value_or(OpenMedia{});
+    media.sourcePath = path;
+    media.title = title;
+    model().setMedia(media);
+    model().setMarks(marks);
+}
+
 QString WindowHarness::caption(const QString &key) const
 {
     const SkinLabel *shownLabel = m_window->label(key);

@@ -38,6 +38,9 @@ public:
     MainController &controller() { return static_cast<MainController &>(m_window->controls()); }
     EditorModel &model() { return controller().model(); }
     TimelineFace &timeline() { return controller().timelineFace(); }
+    // Names the open file's source (and title), keeping its length and marks,
+    // as though that file had been opened.
+    void setSource(const QString &path, const QString &title = {});
     // What a caption of the window shows now (lblSelBegin, lblPB, ...).
     QString caption(const QString &key) const;
     // Whether an element of the window is shown (picOpened, picPBBack, ...).
