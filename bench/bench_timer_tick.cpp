@@ -74,12 +74,11 @@ int main(int argc, char **argv)
 
     out << "one PositionTracker::tick(), median over batches of ticks\n";
     for (const Case &c : cases) {
-        EditorState state;
-        MainFace face;
+        EditorModel model;
         InstantDevice device;
         device.lengthMs = c.lengthMs;
         device.stepMs = c.stepMs;
-        PositionTracker tracker(state, face, device);
+        PositionTracker tracker(model, device);
         tracker.tick();  // first tick writes the length once
         out << QStringLiteral("  %1: %2 us\n").arg(QString::fromLatin1(c.name), -45)
                    .arg(medianTickMicroseconds(tracker), 0, 'f', 3);

@@ -232,7 +232,7 @@ private slots:
         doAction(pressed.window().element(QStringLiteral("imgCtrlButton(0)")), QAccessibleActionInterface::pressAction());
         QVERIFY2(pressedDevice.commands.contains(QStringLiteral("play sound")), qPrintable(pressedDevice.commands.join(" | ")));
         // the selection was taken at the positions the device reported
-        QCOMPARE(pressed.model().marks(), (Selection{4000, 5000}));
+        QCOMPARE(pressed.model().marks(), (Marks{4000, 5000}));
     }
 
     // What a screen reader walks: no unnamed pictures, none of the pictures
@@ -333,13 +333,13 @@ private slots:
         QCOMPARE(nameOf(end), QStringLiteral("选择的结束位置"));
         valueOf(start)->setCurrentValue(4150);
         valueOf(end)->setCurrentValue(6000);
-        QCOMPARE(h.model().marks(), (Selection{4150, 6000}));
+        QCOMPARE(h.model().marks(), (Marks{4150, 6000}));
         QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:00:04.2"));
         QCOMPARE(valueOf(start)->currentValue().toDouble(), 4150.0);
         QCOMPARE(valueOf(end)->currentValue().toDouble(), 6000.0);
         QCOMPARE(valueOf(end)->maximumValue().toDouble(), 10000.0);
         valueOf(end)->setCurrentValue(3000);  // before the start
-        QCOMPARE(h.model().marks(), (Selection{4150, 6000}));
+        QCOMPARE(h.model().marks(), (Marks{4150, 6000}));
         // the time fields say what they show
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("选择 开始位置 00:00:04.2"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelLength"))), QStringLiteral("选择 长度 00:00:01.9"));

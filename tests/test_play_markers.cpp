@@ -16,17 +16,16 @@ const QString Close = QStringLiteral("close sound");
 
 struct Markers {
     QTemporaryDir dir;
-    EditorState state;
-    MainFace face;
+    EditorModel model;
+    TimelineFace face;
     RecordingDevice device;
     QString wav = dir.filePath(QStringLiteral("open.wav"));
-    PositionTracker tracker{state, face, device};
-    PlayMarkers markers{state, face, device, tracker, wav};
+    PositionTracker tracker{model, device};
+    PlayMarkers markers{model, face, device, tracker, wav};
 
     Markers()
     {
-        state.LengthMs = 180000;
-        state.View = {0.0, 180000.0};
+        open(180000);
         QFile file(wav);
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot create the working file");
@@ -35,6 +34,7 @@ struct Markers {
         device.rejectCommandsStartingWith(QStringLiteral("play sound from -"));
         tracker.start();
     }
+    void open(qint64 lengthMs) { model.setMedia(OpenMedia{{}, {}, lengthMs, nullptr}); }
     QString open() const { return QStringLiteral("open ") + wav + QStringLiteral(" alias sound"); }
     // The commands sent, without the status queries of ticks that the running
     // timer may slip in wherever events are processed.
@@ -49,7 +49,7 @@ struct Markers {
     {
         const float deltaPx = toPx - face.playHeadX / timeline::TwipsPerPixel;
         markers.press(px(6));
-        QVERIFY(!tracker.isEnabled() && state.IsDragging);
+        QVERIFY(!tracker.isEnabled() && face.dragging);
         markers.move(px(6 + deltaPx));
         markers.release(px(6 + deltaPx));
     }
@@ -94,19 +94,20 @@ void TestPlayMarkers::seekPlaysFromTheChosenSecond()
 {
     QFETCH(Seek, s);
     Markers m;
-    m.state.LengthMs = s.full.toLongLong() * 1000;
-    m.state.View = {0.0, double(m.state.LengthMs)};
+    m.open(s.full.toLongLong() * 1000);
     m.face.playHeadX = px(s.fromPx);
-    // A seek leaves the playback flags and the shown time to the next tick.
-    m.state.IsPaused = m.state.PlayingSelection = true;
-    m.state.PlayFraction = 0.1f;
-    m.face.lblTime = QStringLiteral("00:00:18");
+    // A seek leaves the play state to the next tick.
+    PlayState play;
+    play.paused = play.playingSelection = true;
+    play.fraction = 0.1f;
+    play.positionMs = 18000;
+    m.model.setPlay(play);
     QString timerAt;  // whether the timer ran when each command was sent
     m.device.onSend = [&](const QString &command) {
         if (!command.startsWith(QLatin1String("status ")))
             timerAt += m.tracker.isEnabled() ? u'1' : u'0';
     };
-    QSignalSpy changed(&m.face, &MainFace::changed);
+    QSignalSpy changed(&m.face, &TimelineFace::changed);
 
     s.panel ? m.markers.panelPress(px(s.atPx)) : m.drag(s.atPx);
 
@@ -115,9 +116,8 @@ void TestPlayMarkers::seekPlaysFromTheChosenSecond()
     QCOMPARE(m.face.playHeadX, px(s.panel ? s.fromPx : s.atPx));
     QCOMPARE(changed.count() > 0, m.face.playHeadX != px(s.fromPx));
     QVERIFY(m.device.isOpen());
-    QCOMPARE((QVariantList{m.state.IsDragging, m.state.IsPaused, m.state.PlayingSelection, m.state.PlayFraction,
-                           m.face.lblTime}),
-             (QVariantList{false, true, true, 0.1f, "00:00:18"}));
+    QCOMPARE(m.face.dragging, false);
+    QCOMPARE(m.model.play(), play);
 }
 
 void TestPlayMarkers::moveAndReleaseWithoutPressDoNothing()
@@ -134,16 +134,18 @@ void TestPlayMarkers::moveAndReleaseWithoutPressDoNothing()
 void TestPlayMarkers::seekPastTheSelectionEndStopsAtTheNextTick()
 {
     Markers m;
-    m.state.PlayingSelection = true;
-    m.state.Sel = {5000, 20000};
+    PlayState play;
+    play.playingSelection = true;
+    m.model.setPlay(play);
+    QVERIFY(m.model.setMarks(Marks{5000, 20000}));
     m.drag(91);
     m.device.setLength(180000);
     m.device.setPosition(22000);
     m.tracker.tick();
     QCOMPARE(m.sent(), QStringList({Stop, Close, m.open(), "play sound from 22500", Stop, Close}));
     QVERIFY(!m.device.isOpen());
-    QCOMPARE(m.state.PlayingSelection, false);
-    QCOMPARE(m.face.lblTime, QStringLiteral("00:00:00.0"));
+    QCOMPARE(m.model.play().playingSelection, false);
+    QCOMPARE(m.model.play().positionMs, 0);
 }
 
 void TestPlayMarkers::missingWorkingFilePlaysNothing()

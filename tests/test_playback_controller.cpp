@@ -1,5 +1,4 @@
 #include "playback/PlaybackController.h"
-#include "ui/SelectionHandles.h"
 #include "playback/ShortName.h"
 #include "support/RecordingDevice.h"
 
@@ -29,15 +28,17 @@ QString open() { return QStringLiteral("open ") + workWav() + QStringLiteral(" a
 
 // A transport bar over a recording device, with the working WAV present.
 struct Transport {
-    EditorState state;
-    MainFace face;
+    EditorModel model;
     RecordingDevice device;
-    SelectionHandles handles{state, face};
     int saves = 0;
-    PlaybackController controller{state, face, device, handles, workWav(), [this] { ++saves; }};
+    QStringList marked;  // "start" and "end", as the mark buttons asked for them
+    PlaybackController controller{model, device, workWav(),
+                                  {[this] { marked << "start"; }, [this] { marked << "end"; }, [this] { ++saves; }}};
 
     Transport()
     {
+        // long enough for every start the device can be asked to play from
+        model.setMedia(OpenMedia{{}, {}, 4000000000LL, nullptr});
         QFile file(workWav());
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot create the working file");
@@ -51,20 +52,26 @@ struct Transport {
     void click(PC button) { controller.press(button); }
 };
 
-// IsPaused and PlayingSelection as "P" and "S", each when set.
-QString flags(const EditorState &s)
+// Paused and playing a selection as "P" and "S", each when set.
+QString flags(const EditorModel &m)
 {
-    return QString(s.IsPaused ? "P" : "") + (s.PlayingSelection ? "S" : "");
+    return QString(m.play().paused ? "P" : "") + (m.play().playingSelection ? "S" : "");
 }
 
-// Buttons clicked from a state with PlayFraction 0.25 and lblTime "00:00:05".
+// Marks with an end of 0 as no end.
+Marks marks(qint64 startMs, qint64 endMs)
+{
+    return Marks{startMs, endMs ? std::optional<std::int64_t>(endMs) : std::nullopt};
+}
+
+// Buttons clicked from a play state at 5 s, a quarter of the way.
 struct Clicks {
     QList<PC> buttons;
     qint64 selStart, selEnd;  // ms
     QString before;  // flags, as flags() writes them
     QStringList commands;
     QString after;
-    bool reset;      // PlayFraction 0 and lblTime "00:00:00.0" after
+    bool reset;      // back at the start after
 };
 
 }  // namespace
@@ -75,8 +82,8 @@ private slots:
     void buttonSequences_data();
     void buttonSequences();
     void missingWorkingFilePlaysNothing();
-    void stopClearsFlagsAfterEventsAndLeavesTheSelection();
-    void setStartAndSetEndPlaceHandles();
+    void stopClearsFlagsAndLeavesTheSelection();
+    void setStartAndSetEndAskForTheirMarks();
     void selectionPlaysWithTheFadesOfTheCut_data();
     void selectionPlaysWithTheFadesOfTheCut();
     void otherPlaybackHasNoFades();
@@ -108,9 +115,6 @@ void TestPlaybackController::buttonSequences_data()
     QTest::newRow("largest start")
         << Clicks{{PC::PlaySelection}, 2147483647, 0, "", selection + C{"play sound from 2147483647"}, "S", false};
     QTest::newRow("one millisecond more") << Clicks{{PC::PlaySelection}, 2147483648, 0, "", selection, "S", false};
-    QTest::newRow("most negative start")
-        << Clicks{{PC::PlaySelection}, -2147483648LL, 0, "", selection + C{"play sound from -2147483648"}, "S", false};
-    QTest::newRow("one millisecond less") << Clicks{{PC::PlaySelection}, -2147483649LL, 0, "", selection, "S", false};
     QTest::newRow("save") << Clicks{{PC::Save}, 12000, 0, "P", {}, "P", false};
 }
 
@@ -118,18 +122,20 @@ void TestPlaybackController::buttonSequences()
 {
     QFETCH(Clicks, c);
     Transport t;
-    t.state.Sel = {c.selStart, c.selEnd};
-    t.state.IsPaused = c.before.contains(u'P') ? true : false;
-    t.state.PlayingSelection = c.before.contains(u'S') ? true : false;
-    t.state.PlayFraction = 0.25f;
-    t.face.lblTime = QStringLiteral("00:00:05");
+    QVERIFY(t.model.setMarks(marks(c.selStart, c.selEnd)));
+    PlayState play;
+    play.paused = c.before.contains(u'P');
+    play.playingSelection = c.before.contains(u'S');
+    play.fraction = 0.25f;
+    play.positionMs = 5000;
+    t.model.setPlay(play);
     for (PC button : c.buttons)
         t.click(button);
     QCOMPARE(t.device.commands, c.commands);
-    QCOMPARE(flags(t.state), c.after);
-    QCOMPARE(t.state.PlayFraction, c.reset ? 0.0f : 0.25f);
-    QCOMPARE(t.face.lblTime, c.reset ? QStringLiteral("00:00:00.0") : QStringLiteral("00:00:05"));
-    QCOMPARE(t.state.Sel, (Selection{c.selStart, c.selEnd}));
+    QCOMPARE(flags(t.model), c.after);
+    QCOMPARE(t.model.play().fraction, c.reset ? 0.0f : 0.25f);
+    QCOMPARE(t.model.play().positionMs, c.reset ? 0 : 5000);
+    QCOMPARE(t.model.marks(), marks(c.selStart, c.selEnd));
     QCOMPARE(t.saves, int(c.buttons.count(PC::Save)));
 }
 
@@ -139,61 +145,43 @@ void TestPlaybackController::missingWorkingFilePlaysNothing()
         Transport t;
         QVERIFY(QFile::remove(workWav()));
         QCOMPARE(GetShortName(workWav()), QString());
-        t.state.Sel.startMs = 12000;
-        t.face.lblTime = QStringLiteral("00:01:00");
+        QVERIFY(t.model.setMarks(Marks{12000, {}}));
+        PlayState play;
+        play.positionMs = 60000;
+        t.model.setPlay(play);
         t.click(button);
         QCOMPARE(t.device.commands, QStringList({Stop, Close}));
         // Play has run a whole Stop; Play selection only closed the device.
-        QCOMPARE(t.face.lblTime, button == PC::Play ? QStringLiteral("00:00:00.0") : QStringLiteral("00:01:00"));
-        QCOMPARE(t.state.PlayingSelection, false);
+        QCOMPARE(t.model.play().positionMs, button == PC::Play ? 0 : 60000);
+        QCOMPARE(t.model.play().playingSelection, false);
     }
 }
 
-void TestPlaybackController::stopClearsFlagsAfterEventsAndLeavesTheSelection()
+void TestPlaybackController::stopClearsFlagsAndLeavesTheSelection()
 {
     Transport t;
-    t.state.Sel = {10000, 20000};
-    t.state.IsPaused = t.state.PlayingSelection = true;
-    t.state.PlayFraction = 0.5f;
-    t.face.lblTime = QStringLiteral("00:01:30");
-    t.state.LengthMs = 180000;
-    t.face.handleX[0] = 910.0f;
-    t.face.handleX[1] = 1820.0f;
-    t.face.handleVisible[0] = true;
-    t.face.playHeadX = 1500.0f;  // goes back to the start only at the next tick
-    t.face.lblSelLength = QStringLiteral("00:00:10");
-    const auto selection = [&t] {
-        return QVariantList{qlonglong(t.state.Sel.startMs), qlonglong(t.state.Sel.endMs), qlonglong(t.state.LengthMs), t.face.handleX[0],
-                            t.face.handleX[1], t.face.handleVisible[0], t.face.handleVisible[1],
-                            t.face.playHeadX, t.face.lblSelLength};
-    };
-    const QVariantList before = selection();
-
-    // What a handler run by Stop's one pass over the events sees.
-    QString seen;
-    QTimer::singleShot(0, this, [&] { seen = t.device.commands.join(u',') + u';' + flags(t.state); });
-    QSignalSpy changed(&t.face, &MainFace::changed);
+    QVERIFY(t.model.setMarks(Marks{10000, 20000}));
+    PlayState play;
+    play.loaded = play.paused = play.playingSelection = true;
+    play.previewEndMs = 15000;
+    play.fraction = 0.5f;
+    play.positionMs = 90000;
+    t.model.setPlay(play);
+    QSignalSpy changed(&t.model, &EditorModel::playChanged);
     t.click(PC::Stop);
 
-    QCOMPARE(seen, QStringLiteral("stop sound,close sound;P"));
     QCOMPARE(t.device.commands, QStringList({Stop, Close}));
-    QCOMPARE(flags(t.state), QString());
-    QCOMPARE(t.state.PlayFraction, 0.0f);
-    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:00.0"));
-    QVERIFY(changed.count() >= 1);
-    QCOMPARE(selection(), before);
+    QCOMPARE(t.model.play(), PlayState{});
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(t.model.marks(), (Marks{10000, 20000}));
 }
 
-void TestPlaybackController::setStartAndSetEndPlaceHandles()
+void TestPlaybackController::setStartAndSetEndAskForTheirMarks()
 {
     Transport t;
-    t.state.LengthMs = 180000;
-    t.state.PlayPositionMs = 45250;
     t.click(PC::SetStart);
-    t.state.PlayPositionMs = 90017;
     t.click(PC::SetEnd);
-    QCOMPARE(t.state.Sel, (Selection{45250, 90017}));
-    QVERIFY(t.face.handleVisible[0] && t.face.handleVisible[1]);
+    QCOMPARE(t.marked, (QStringList{"start", "end"}));
     QVERIFY(t.device.commands.isEmpty());
 }
 
@@ -248,8 +236,8 @@ void TestPlaybackController::selectionPlaysWithTheFadesOfTheCut()
     QFETCH(QString, play);
     QFETCH(QString, fade);
     Transport t;
-    t.state.Sel = sel;
-    t.state.Shaping = shaping;
+    QVERIFY(t.model.setMarks(marks(sel.startMs, sel.endMs)));
+    t.model.setShaping(shaping);
     // The stretches the keys play: the first and the last two seconds.
     switch (step) {
     case Step::PlaySelection: t.click(PC::PlaySelection); break;
@@ -263,7 +251,7 @@ void TestPlaybackController::selectionPlaysWithTheFadesOfTheCut()
     // The device takes the fade only while the file is open: after "open",
     // before the playing starts.
     QCOMPARE(t.device.commands, (QStringList{Stop, Close, open(), fade, play}));
-    QCOMPARE(t.state.PlayingSelection, true);
+    QCOMPARE(t.model.play().playingSelection, true);
 
     // Paused and played on, the selection keeps its fades: a resume, no new fade.
     t.device.commands.clear();
@@ -276,15 +264,15 @@ void TestPlaybackController::selectionPlaysWithTheFadesOfTheCut()
 void TestPlaybackController::otherPlaybackHasNoFades()
 {
     Transport t;
-    t.state.Sel = {41500, 47000};
-    t.state.Shaping = {300, 700, false};
+    QVERIFY(t.model.setMarks(Marks{41500, 47000}));
+    t.model.setShaping({300, 700, false});
     t.click(PC::PlaySelection);
     QCOMPARE(t.device.commands.value(3), QStringLiteral("setaudio sound fade 41500 300 47000 700"));
 
     t.device.commands.clear();
     t.click(PC::Play);
     QCOMPARE(t.device.commands, (QStringList{Stop, Close, open(), FadeOff, PlayCmd}));
-    QCOMPARE(t.state.PlayingSelection, false);
+    QCOMPARE(t.model.play().playingSelection, false);
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackController)

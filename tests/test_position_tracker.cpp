@@ -1,5 +1,6 @@
 #include "playback/PositionTracker.h"
 #include "playback/Timeline.h"
+#include "ui/TimelineFace.h"
 #include "support/RecordingDevice.h"
 
 #include <QtTest>
@@ -9,17 +10,20 @@ namespace {
 const QString Length = QStringLiteral("status sound length");
 const QString Position = QStringLiteral("status sound position");
 
+// The tracker with the play head following its ticks, as the window has it.
 struct Tracking {
-    EditorState state;
-    MainFace face;
+    EditorModel model;
+    TimelineFace face;
     RecordingDevice device;
-    PositionTracker tracker{state, face, device};
+    PositionTracker tracker{model, device};
 
     Tracking(qint64 lengthMs = 180000, qint64 positionMs = 45000)
     {
         device.setLength(lengthMs);
         device.setPosition(positionMs);
+        QObject::connect(&tracker, &PositionTracker::ticked, &face, [this] { face.followPlayback(model); });
     }
+    void open(qint64 lengthMs) { model.setMedia(OpenMedia{{}, {}, lengthMs, nullptr}); }
 };
 
 float pixels(float twips) { return twips / timeline::TwipsPerPixel; }
@@ -42,7 +46,7 @@ private slots:
     void nothingOpenPutsPlayHeadAtStartOnly();
     void tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd_data();
     void tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd();
-    void announcesOnlyRealChangesAndCorrectsForeignWrites();
+    void announcesOnlyRealChanges();
     void timerTicksWhileEnabled();
     void playHeadStandsWhereItsMillisecondIsOnView();
 };
@@ -53,11 +57,11 @@ void TestPositionTracker::playHeadStandsWhereItsMillisecondIsOnView()
     const struct { qint64 positionMs; float headPx; } cases[] = {{45000, 364}, {30000, 0}, {60000, 728}, {75000, 1092}};
     for (const auto &c : cases) {
         Tracking t(180000, c.positionMs);
-        t.state.LengthMs = 180000;
-        t.state.View = {30000.0, 60000.0};
+        t.open(180000);
+        t.model.setView({30000.0, 60000.0});
         t.tracker.tick();
         QCOMPARE(pixels(t.face.playHeadX), c.headPx);
-        QCOMPARE(qlonglong(t.state.PlayPositionMs), c.positionMs);
+        QCOMPARE(qlonglong(t.model.play().positionMs), c.positionMs);
     }
 }
 
@@ -70,13 +74,17 @@ void TestPositionTracker::nothingOpenPutsPlayHeadAtStartOnly()
             t.device.rejectCommandsStartingWith(Length);
         else
             t.device.setReply(Length, reply);
+        t.open(37000);
         t.face.playHeadX = 2730.0f;
-        t.face.txtFullTime = QStringLiteral("37");
-        t.face.lblTime = QStringLiteral("00:00:12.0");
-        t.state.PlayFraction = 0.3f;
+        PlayState play;
+        play.loaded = true;
+        play.positionMs = 12000;
+        play.fraction = 0.3f;
+        t.model.setPlay(play);
         t.tracker.tick();
-        QCOMPARE((QVariantList{t.face.playHeadX, t.face.txtFullTime, t.face.lblTime, t.state.PlayFraction}),
-                 (QVariantList{0.0f, "37", "00:00:12.0", 0.3f}));
+        QCOMPARE((QVariantList{t.face.playHeadX, qlonglong(t.model.lengthMs()), qlonglong(t.model.play().positionMs),
+                               t.model.play().fraction}),
+                 (QVariantList{0.0f, 37000, 12000, 0.3f}));
         QCOMPARE(t.device.commands, QStringList({Length}));
     }
 }
@@ -106,33 +114,36 @@ void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd()
     Tracking t(d.lengthMs, d.positionMs);
     t.device.setStatusNeedsOpenDevice(true);
     t.device.setOpen(true);
-    t.state.Sel.endMs = d.selEndMs;
-    t.state.PlayingSelection = d.preview ? true : false;
-    t.state.IsPaused = true;
     // The open file's length is the model's: what the device says of its own
-    // length never changes it.
-    t.state.LengthMs = 123456;
-    t.face.txtFullTime = QStringLiteral("123");
+    // length never changes it. With no stretch on view the play head stands at
+    // the device's own share of its length.
+    t.open(123456);
+    t.model.setView({});
+    QVERIFY(t.model.setMarks(Marks{0, d.selEndMs ? std::optional<std::int64_t>(d.selEndMs) : std::nullopt}));
+    PlayState play;
+    play.playingSelection = d.preview;
+    play.paused = true;
+    t.model.setPlay(play);
     t.tracker.tick();
     const QStringList polled({Length, Position});
     QCOMPARE(t.device.commands, d.stops ? polled + QStringList({"stop sound", "close sound"}) : polled);
-    QCOMPARE((QVariantList{qlonglong(t.state.LengthMs), t.face.txtFullTime}), (QVariantList{123456, "123"}));
+    QCOMPARE(qlonglong(t.model.lengthMs()), 123456);
     QCOMPARE(pixels(t.face.playHeadX), d.headPx);
-    QCOMPARE(t.state.PlayFraction, d.stops ? 0.0f : d.headPx / 728);
-    QCOMPARE(t.face.lblTime, d.time);
-    QCOMPARE(t.state.PlayingSelection, d.preview && !d.stops ? true : false);
-    QCOMPARE(t.state.IsPaused, d.stops ? false : true);
+    QCOMPARE(t.model.play().fraction, d.stops ? 0.0f : d.headPx / 728);
+    QCOMPARE(timeline::formatMilliseconds(t.model.play().positionMs), d.time);
+    QCOMPARE(t.model.play().playingSelection, d.preview && !d.stops ? true : false);
+    QCOMPARE(t.model.play().paused, d.stops ? false : true);
 
     // After a stop the next tick finds nothing open; the length stays.
     t.tracker.tick();
     QCOMPARE(pixels(t.face.playHeadX), d.stops ? 0.0f : d.headPx);
-    QCOMPARE(qlonglong(t.state.LengthMs), 123456);
+    QCOMPARE(qlonglong(t.model.lengthMs()), 123456);
 }
 
-void TestPositionTracker::announcesOnlyRealChangesAndCorrectsForeignWrites()
+void TestPositionTracker::announcesOnlyRealChanges()
 {
     Tracking t;
-    QSignalSpy changed(&t.face, &MainFace::changed);
+    QSignalSpy changed(&t.face, &TimelineFace::changed);
     t.tracker.tick();
     t.tracker.tick();
     QCOMPARE(changed.count(), 1);
@@ -141,19 +152,12 @@ void TestPositionTracker::announcesOnlyRealChangesAndCorrectsForeignWrites()
     t.device.setPosition(45040);
     t.tracker.tick();
     QCOMPARE(changed.count(), 2);
-    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:45.0"));
-    QCOMPARE(qlonglong(t.state.PlayPositionMs), 45040);
-
-    // Someone else's write to the shown time is put right at the next tick.
-    t.face.lblTime = QStringLiteral("00:00:00.0");
-    t.tracker.tick();
-    QCOMPARE(t.face.lblTime, QStringLiteral("00:00:45.0"));
-    QCOMPARE(changed.count(), 3);
+    QCOMPARE(qlonglong(t.model.play().positionMs), 45040);
 
     t.device.setLength(0);
     t.tracker.tick();
     t.tracker.tick();
-    QCOMPARE(changed.count(), 4);
+    QCOMPARE(changed.count(), 3);
 }
 
 void TestPositionTracker::timerTicksWhileEnabled()

@@ -1,4 +1,5 @@
 #include "ui/SelectionHandles.h"
+#include "ui/TimeTable.h"
 #include "playback/Timeline.h"
 
 #include <QtTest>
@@ -9,24 +10,28 @@ constexpr float px(float pixels) { return pixels * timeline::TwipsPerPixel; }
 const QString Zero = QStringLiteral("00:00:00.0");
 
 struct Handles {
-    EditorState state;
-    MainFace face;
-    SelectionHandles handles{state, face};
+    EditorModel model;
+    TimelineFace face;
+    SelectionHandles handles{model, face};
 
-    explicit Handles(qint64 fullSeconds = 180)
-    {
-        state.LengthMs = fullSeconds * 1000;
-        state.View = {0.0, double(state.LengthMs)};
-    }
+    explicit Handles(qint64 fullSeconds = 180) { open(fullSeconds * 1000); }
+    void open(qint64 lengthMs) { model.setMedia(OpenMedia{{}, {}, lengthMs, nullptr}); }
     float xPx(int handle) const { return face.handleX[handle] / timeline::TwipsPerPixel; }
-    // The selection's start and end (ms), then the begin, end and length
-    // labels; the view row shows the stretch on view, which handles never change.
+    // The marks (ms; an end not set as 0), then the begin, end and length
+    // fields; the view row shows the stretch on view, which handles never change.
     QVariantList selection() const
     {
-        return {qlonglong(state.Sel.startMs), qlonglong(state.Sel.endMs), face.lblSelBegin, face.lblSelEnd,
-                face.lblSelLength, face.lblViewBegin + face.lblViewEnd + face.lblViewLength};
+        const TimeTable table = timeTableOf(model, handles);
+        return {qlonglong(model.marks().startMs), qlonglong(model.marks().endMs.value_or(0)), table.selBegin,
+                table.selEnd, table.selLength, table.viewBegin + table.viewEnd + table.viewLength};
     }
 };
+
+// Marks with an end of 0 as no end.
+Marks marks(qint64 startMs, qint64 endMs)
+{
+    return Marks{startMs, endMs ? std::optional<std::int64_t>(endMs) : std::nullopt};
+}
 
 // A drag of one handle, the other standing at otherPx for otherMs; a file of
 // 180 s on view whole. Without deltaPx there is no move: the handle is pressed
@@ -35,7 +40,7 @@ struct Drag {
     int handle;
     float fromPx, otherPx, deltaPx, landsPx;
     qint64 otherMs, ms;
-    QString label, length;  // the length label showed 00:00:07.0 before
+    QString label, length;
 };
 
 // Set start or Set end with the play head at playMs of a file fullMs long.
@@ -68,20 +73,20 @@ void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder_data(
     QTest::newRow("start runs into end at 400") << Drag{0, 0, 400, 600, 387, 99000, 95687, "00:01:35.7", "00:00:03.3"};
     QTest::newRow("start held against the end") << Drag{0, 387, 400, 50, 387, 99000, 95687, "00:01:35.7", "00:00:03.3"};
     QTest::newRow("start moves freely") << Drag{0, 100, 400, 50, 150, 99000, 37088, "00:00:37.1", "00:01:01.9"};
-    QTest::newRow("start stops at 0") << Drag{0, 100, 728, -200, 0, 0, 0, Zero, "00:00:07.0"};
+    QTest::newRow("start stops at 0") << Drag{0, 100, 728, -200, 0, 0, 0, Zero, Zero};
     QTest::newRow("end stops at 728") << Drag{1, 600, 0, 300, 728, 0, 180000, "00:03:00.0", "00:03:00.0"};
     QTest::newRow("end runs into start at 100") << Drag{1, 600, 100, -600, 113, 25000, 27940, "00:00:27.9", "00:00:02.9"};
     QTest::newRow("end moves freely") << Drag{1, 600, 100, -100, 500, 25000, 123626, "00:02:03.6", "00:01:38.6"};
     QTest::newRow("end released at 364") << Drag{1, 728, 0, -364, 364, 30000, 90000, "00:01:30.0", "00:01:00.0"};
     // to the millisecond now: what was 22.5 s rounded to 22 stays 22.5 s
     QTest::newRow("start at 91 px") << Drag{0, 0, 728, 91, 91, 120000, 22500, "00:00:22.5", "00:01:37.5"};
-    QTest::newRow("start at 364 without an end keeps the length")
-        << Drag{0, 0, 728, 364, 364, 0, 90000, "00:01:30.0", "00:00:07.0"};
+    QTest::newRow("start at 364 without an end: no length")
+        << Drag{0, 0, 728, 364, 364, 0, 90000, "00:01:30.0", Zero};
     // Whatever the handles stand at: 0 <= start <= end <= the length, and no
     // handle is pushed off the line by the other standing near an end.
-    QTest::newRow("start put left of the line") << Drag{0, -100, 728, 0, -100, 0, 0, Zero, "00:00:07.0"};
+    QTest::newRow("start put left of the line") << Drag{0, -100, 728, 0, -100, 0, 0, Zero, Zero};
     QTest::newRow("end put right of the line") << Drag{1, 800, 0, 0, 800, 0, 180000, "00:03:00.0", "00:03:00.0"};
-    QTest::newRow("start beyond the set end") << Drag{0, 0, 728, 364, 364, 60000, 60000, "00:01:00.0", "00:00:07.0"};
+    QTest::newRow("start beyond the set end") << Drag{0, 0, 728, 364, 364, 60000, 60000, "00:01:00.0", Zero};
     QTest::newRow("end put before the start") << Drag{1, 10, 0, 0, 10, 30000, 30000, "00:00:30.0", Zero};
     QTest::newRow("start against an end at 5") << Drag{0, 0, 5, 20, 0, 1000, 0, Zero, "00:00:01.0"};
     QTest::newRow("end against a start at 720") << Drag{1, 728, 720, -5, 728, 178000, 180000, "00:03:00.0", "00:00:02.0"};
@@ -94,10 +99,9 @@ void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
     const bool start = d.handle == SelectionHandles::Start;
     h.face.handleX[d.handle] = px(d.fromPx);
     h.face.handleX[1 - d.handle] = px(d.otherPx);
-    (start ? h.state.Sel.endMs : h.state.Sel.startMs) = d.otherMs;
-    h.face.lblSelLength = QStringLiteral("00:00:07.0");
+    QVERIFY(h.model.setMarks(start ? marks(0, d.otherMs) : marks(d.otherMs, 0)));
     const QVariantList before = h.selection();
-    QSignalSpy changed(&h.face, &MainFace::changed);
+    QSignalSpy changed(&h.face, &TimelineFace::changed);
     h.handles.press(d.handle, px(3));
     if (d.deltaPx != 0)
         h.handles.move(d.handle, px(3 + d.deltaPx));
@@ -107,14 +111,17 @@ void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
     // only the release changes the selection; the table follows the handle
     QCOMPARE(h.selection().mid(0, 2), before.mid(0, 2));
     if (d.landsPx != d.fromPx) {
-        const qint64 underHandle = std::clamp<qint64>(timeline::positionToMs(px(d.landsPx), h.state.View), 0, 180000);
-        QCOMPARE(start ? h.face.lblSelBegin : h.face.lblSelEnd, timeline::formatMilliseconds(underHandle));
+        const qint64 underHandle = std::clamp<qint64>(timeline::positionToMs(px(d.landsPx), h.model.view()), 0, 180000);
+        const TimeTable table = timeTableOf(h.model, h.handles);
+        QCOMPARE(start ? table.selBegin : table.selEnd, timeline::formatMilliseconds(underHandle));
     }
 
     h.handles.release(d.handle, px(3 + d.deltaPx));
-    QCOMPARE(h.state.IsDragging, false);
-    const QVariant s = qlonglong(d.ms), o = qlonglong(d.otherMs), l = d.label, z = Zero, n = d.length,
-                   v = Zero + Zero + Zero;
+    QCOMPARE(h.face.dragging, false);
+    // the other handle's field shows its mark; the view row the whole file
+    const QString other = timeline::formatMilliseconds(d.otherMs);
+    const QVariant s = qlonglong(d.ms), o = qlonglong(d.otherMs), l = d.label, z = other, n = d.length,
+                   v = Zero + QStringLiteral("00:03:00.000:03:00.0");
     const QVariantList asStart{s, o, l, z, n, v}, asEnd{o, s, z, l, n, v};
     QCOMPARE(h.selection(), start ? asStart : asEnd);
 }
@@ -123,10 +130,9 @@ void TestSelectionHandles::moveAndReleaseWithoutPressDoNothing()
 {
     Handles h;
     h.face.handleX[0] = px(364);
-    h.state.Sel.startMs = 7000;
-    h.face.lblSelBegin = QStringLiteral("00:00:07.0");
+    QVERIFY(h.model.setMarks(Marks{7000, {}}));
     const QVariantList before = h.selection();
-    QSignalSpy changed(&h.face, &MainFace::changed);
+    QSignalSpy changed(&h.face, &TimelineFace::changed);
     for (int handle : {0, 1}) {
         h.handles.move(handle, px(200));
         h.handles.release(handle, px(200));
@@ -139,17 +145,17 @@ void TestSelectionHandles::moveAndReleaseWithoutPressDoNothing()
     // A finished drag leaves nothing for a stray second release.
     h.handles.press(0, 0);
     h.handles.release(0, 0);
-    QCOMPARE(h.state.Sel.startMs, 90000);
+    QCOMPARE(h.model.marks().startMs, 90000);
     h.face.handleX[0] = 0.0f;
     h.handles.release(0, 0);
-    QCOMPARE(h.state.Sel.startMs, 90000);
+    QCOMPARE(h.model.marks().startMs, 90000);
 }
 
 void TestSelectionHandles::setAtPlayPosition_data()
 {
     QTest::addColumn<Place>("p");
     QTest::newRow("start without an end, anywhere") << Place{0, 180000, 0, 0, 135000, true, 135000, Zero};
-    QTest::newRow("start at the end refused") << Place{0, 180000, 10000, 60000, 60000, false, 10000, Zero};
+    QTest::newRow("start at the end refused") << Place{0, 180000, 10000, 60000, 60000, false, 10000, "00:00:50.0"};
     QTest::newRow("start a moment before the end") << Place{0, 180000, 10000, 60000, 59900, true, 59900, "00:00:00.1"};
     QTest::newRow("start with nothing played") << Place{0, 0, 5000, 0, 0, true, 0, Zero};
     QTest::newRow("end equal to the start") << Place{1, 180000, 30000, 0, 30000, true, 30000, Zero};
@@ -163,23 +169,24 @@ void TestSelectionHandles::setAtPlayPosition()
     QFETCH(Place, p);
     Handles h;
     const bool start = p.handle == SelectionHandles::Start;
-    h.state.LengthMs = p.fullMs;
-    h.state.View = {0.0, double(p.fullMs)};
-    h.state.Sel = {p.selStart, p.selEnd};
-    h.state.PlayPositionMs = p.playMs;
+    h.open(p.fullMs);
+    h.model.setMarks(marks(p.selStart, p.selEnd));
+    PlayState play;
+    play.positionMs = p.playMs;
+    h.model.setPlay(play);
     h.face.playHeadX = p.fullMs > 0 ? float(timeline::TimelineSpan * double(p.playMs) / double(p.fullMs)) : 0.0f;
     const float before = h.face.handleX[p.handle];
 
     start ? h.handles.setStartAtPlayPosition() : h.handles.setEndAtPlayPosition();
 
-    QCOMPARE(start ? h.state.Sel.startMs : h.state.Sel.endMs, p.ms);
-    QCOMPARE(start ? h.state.Sel.endMs : h.state.Sel.startMs, start ? p.selEnd : p.selStart);
+    QCOMPARE(start ? h.model.marks().startMs : h.model.marks().endMs.value_or(0), p.ms);
+    QCOMPARE(start ? h.model.marks().endMs.value_or(0) : h.model.marks().startMs, start ? p.selEnd : p.selStart);
     QCOMPARE(h.face.handleVisible[p.handle], p.accepted);
     QVERIFY(!h.face.handleVisible[1 - p.handle]);
     QCOMPARE(h.face.handleX[p.handle], p.accepted ? std::min(h.face.playHeadX, timeline::TimelineSpan) : before);
-    const QString shown = p.accepted ? timeline::formatMilliseconds(p.ms) : Zero;
-    QCOMPARE(start ? h.face.lblSelBegin : h.face.lblSelEnd, shown);
-    QCOMPARE(h.face.lblSelLength, p.length);
+    const TimeTable table = timeTableOf(h.model, h.handles);
+    QCOMPARE(start ? table.selBegin : table.selEnd, timeline::formatMilliseconds(p.ms));
+    QCOMPARE(table.selLength, p.length);
 }
 
 void TestSelectionHandles::randomSelectionStepsUseTheLastGrabPoint()
@@ -195,13 +202,13 @@ void TestSelectionHandles::randomSelectionStepsUseTheLastGrabPoint()
         h.handles.press(1, c.grabbedAt);
         h.handles.release(1, c.grabbedAt);
         h.handles.setGripX(1, 3000.0f);
-        h.state.IsDragging = true;
+        h.face.dragging = true;
         h.handles.move(1, 45.0f);
         h.handles.release(1, 45.0f);
         QCOMPARE(h.face.handleX[1], c.x);
-        QCOMPARE(h.state.Sel.endMs, c.endMs);
-        QCOMPARE(h.state.IsDragging, false);
-        QCOMPARE(h.state.DragStartX, c.dragStartX);
+        QCOMPARE(h.model.marks().endMs, c.endMs);
+        QCOMPARE(h.face.dragging, false);
+        QCOMPARE(h.face.dragStartX, c.dragStartX);
     }
 }
 

@@ -2,6 +2,7 @@
 // to milliseconds of the file at every zoom.
 #include "ui/SelectionHandles.h"
 #include "playback/Timeline.h"
+#include "ui/TimeTable.h"
 #include "ui/TimelineView.h"
 
 #include <QtTest>
@@ -9,16 +10,17 @@
 namespace {
 
 struct Viewing {
-    EditorState state;
-    MainFace face;
-    SelectionHandles handles{state, face};
-    TimelineView view{state, face, handles};
+    EditorModel model;
+    TimelineFace face;
+    SelectionHandles handles{model, face};
+    TimelineView view{model};
 
     explicit Viewing(qint64 lengthMs)
     {
-        state.LengthMs = lengthMs;
+        model.setMedia(OpenMedia{{}, {}, lengthMs, nullptr});
         view.showWholeFile();
     }
+    TimeTable table() const { return timeTableOf(model, handles); }
 };
 
 }  // namespace
@@ -55,20 +57,20 @@ private slots:
     {
         Viewing v(180000);
         const double at = 200 * 15.0;  // 200 px
-        const qint64 before = timeline::positionToMs(at, v.state.View);
+        const qint64 before = timeline::positionToMs(at, v.model.view());
         v.view.zoomAround(0.25, at);
-        QCOMPARE(v.state.View.lengthMs(), 45000.0);
-        QVERIFY(std::llabs(timeline::positionToMs(at, v.state.View) - before) <= 1);
+        QCOMPARE(v.model.view().lengthMs(), 45000.0);
+        QVERIFY(std::llabs(timeline::positionToMs(at, v.model.view()) - before) <= 1);
         QVERIFY(!v.view.isWholeFile());
 
         // no narrower than a millisecond a pixel, never outside the file
         for (int i = 0; i < 40; ++i)
             v.view.zoomAround(0.5, at);
-        QCOMPARE(v.state.View.lengthMs(), TimelineView::MinSpanMs);
+        QCOMPARE(v.model.view().lengthMs(), TimelineView::MinSpanMs);
         v.view.scrollBy(-1000.0);
-        QCOMPARE(v.state.View.startMs, 0.0);
+        QCOMPARE(v.model.view().startMs, 0.0);
         v.view.scrollBy(1000.0);
-        QCOMPARE(v.state.View.endMs, 180000.0);
+        QCOMPARE(v.model.view().endMs, 180000.0);
         for (int i = 0; i < 40; ++i)
             v.view.zoomAround(2.0, at);
         QVERIFY(v.view.isWholeFile());
@@ -77,33 +79,33 @@ private slots:
     void theViewRowShowsTheStretchAndHandlesFollowIt()
     {
         Viewing v(180000);
-        QCOMPARE(v.face.lblViewEnd, QStringLiteral("00:03:00.0"));
+        QCOMPARE(v.table().viewEnd, QStringLiteral("00:03:00.0"));
         v.handles.select(Selection{41500, 43000});
-        QCOMPARE(v.face.lblSelBegin, QStringLiteral("00:00:41.5"));
-        QCOMPARE(v.face.lblSelLength, QStringLiteral("00:00:01.5"));
+        QCOMPARE(v.table().selBegin, QStringLiteral("00:00:41.5"));
+        QCOMPARE(v.table().selLength, QStringLiteral("00:00:01.5"));
         v.view.zoomToSelection();
-        QCOMPARE(v.face.lblViewBegin, QStringLiteral("00:00:41.4"));
-        QCOMPARE(v.face.lblViewEnd, QStringLiteral("00:00:43.1"));
-        QCOMPARE(v.face.lblViewLength, QStringLiteral("00:00:01.7"));
+        QCOMPARE(v.table().viewBegin, QStringLiteral("00:00:41.4"));
+        QCOMPARE(v.table().viewEnd, QStringLiteral("00:00:43.1"));
+        QCOMPARE(v.table().viewLength, QStringLiteral("00:00:01.7"));
         // the handles stand where the selection is in the new stretch
-        QCOMPARE(timeline::positionToMs(v.face.handleX[0], v.state.View), 41500);
-        QCOMPARE(timeline::positionToMs(v.face.handleX[1], v.state.View), 43000);
+        QCOMPARE(timeline::positionToMs(v.face.handleX[0], v.model.view()), 41500);
+        QCOMPARE(timeline::positionToMs(v.face.handleX[1], v.model.view()), 43000);
         QVERIFY(v.face.handleX[0] > 0 && v.face.handleX[1] < timeline::TimelineSpan);
 
         // a release on the zoomed line lands to the millisecond of the stretch shown
         v.handles.press(1, 0);
-        v.face.handleX[1] = float(timeline::msToPosition(42250, v.state.View));
+        v.face.handleX[1] = float(timeline::msToPosition(42250, v.model.view()));
         v.handles.release(1, 0);
-        QCOMPARE(v.state.Sel.endMs, 42250);
+        QCOMPARE(v.model.marks().endMs, 42250);
     }
 
     void nothingOpenShowsNothing()
     {
         Viewing v(0);
-        QCOMPARE(v.state.View, VisibleSpan{});
+        QCOMPARE(v.model.view(), VisibleSpan{});
         v.view.zoomAround(0.5, 100);
         v.view.scrollBy(1);
-        QCOMPARE(v.state.View, VisibleSpan{});
+        QCOMPARE(v.model.view(), VisibleSpan{});
         QCOMPARE(v.face.handleX[1], timeline::TimelineSpan);
     }
 

@@ -170,12 +170,12 @@ private slots:
             box = typeTime(h, "lblSelEnd", QString::fromLatin1(wrong));
             QVERIFY(box && box->isVisible());
             QVERIFY(!box->styleSheet().isEmpty());
-            QCOMPARE(h.model().marks().endMs, 0);
+            QVERIFY(!h.model().marks().hasEnd());
             QTest::keyClick(box, Qt::Key_Escape);
             QVERIFY(!box->isVisible());
         }
         box = typeTime(h, "lblSelEnd", QStringLiteral("43"));
-        QCOMPARE(h.model().marks(), (Selection{41500, 43000}));
+        QCOMPARE(h.model().marks(), (Marks{41500, 43000}));
         QCOMPARE(h.caption(QStringLiteral("lblSelLength")), QStringLiteral("00:00:01.5"));
         QVERIFY(h.timeline().handleVisible[0] && h.timeline().handleVisible[1]);
         // keys typed into the box are the box's: Space did not start playback
@@ -193,23 +193,24 @@ private slots:
                              Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(panel, &move);
             if (x == 102)
-                QCOMPARE(h.model().marks(), Selection{});
+                QCOMPARE(h.model().marks(), Marks{});
         }
         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(300, 150));
         const VisibleSpan whole{0, 60000};
-        QCOMPARE(h.model().marks(), (Selection{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(300 * 15, whole)}));
+        QCOMPARE(h.model().marks(), (Marks{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(300 * 15, whole)}));
         QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), timeline::formatMilliseconds(h.model().marks().startMs));
 
-        // moves already queued when the press seeks (it lets pending events
-        // run) belong to the drag too
+        // a second drag, its moves queued behind the press as the window
+        // system delivers them, selects anew
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(400, 150));
         for (int x : {420, 500}) {
             QCoreApplication::postEvent(panel, new QMouseEvent(QEvent::MouseMove, QPointF(x, 150),
                                                                panel->mapToGlobal(QPointF(x, 150)), Qt::NoButton,
                                                                Qt::LeftButton, Qt::NoModifier));
         }
-        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(400, 150));
+        QCoreApplication::sendPostedEvents(panel);
         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(500, 150));
-        QCOMPARE(h.model().marks(), (Selection{timeline::positionToMs(400 * 15, whole), timeline::positionToMs(500 * 15, whole)}));
+        QCOMPARE(h.model().marks(), (Marks{timeline::positionToMs(400 * 15, whole), timeline::positionToMs(500 * 15, whole)}));
 
         QWheelEvent wheel(QPointF(364, 150), panel->mapToGlobal(QPointF(364, 150)), {}, QPoint(0, 120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);

@@ -360,7 +360,7 @@ private slots:
         QFile check(destination);
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), QByteArray("last week's ringtone"));
-        QCOMPARE(h.model().marks(), (Selection{4000, 10000}));
+        QCOMPARE(h.model().marks(), (Marks{4000, 10000}));
         QVERIFY(jobButtonsEnabled(h));
         QVERIFY(!h.window().element(QStringLiteral("cmdCancelCut"))->isVisible());
         QVERIFY(!h.window().element(QStringLiteral("picPro"))->isVisible());

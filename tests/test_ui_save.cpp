@@ -142,26 +142,33 @@ private slots:
         QTest::addColumn<qint64>("lengthMs");
         QTest::addColumn<int>("selStart");
         QTest::addColumn<int>("selEnd");
+        QTest::addColumn<bool>("taken");  // whether the model takes such marks at all
         QTest::addColumn<int>("problem");
         using P = save_target::SelectionProblem;
-        QTest::newRow("nothing open") << qint64(0) << 4 << 10 << int(P::NothingOpen);
-        QTest::newRow("no selection") << qint64(20000) << 0 << 0 << int(P::NoEnd);
-        QTest::newRow("start only") << qint64(20000) << 5 << 0 << int(P::NoEnd);
-        QTest::newRow("zero length") << qint64(20000) << 10 << 10 << int(P::Empty);
-        QTest::newRow("past the end") << qint64(20000) << 15 << 21 << int(P::PastEnd);
-        QTest::newRow("start past the end") << qint64(9500) << 10 << 12 << int(P::PastEnd);
+        // Marks beyond the open file (or without one) are never taken, so the
+        // save finds no selection there.
+        QTest::newRow("nothing open") << qint64(0) << 4 << 10 << false << int(P::NothingOpen);
+        QTest::newRow("no selection") << qint64(20000) << 0 << 0 << true << int(P::NoEnd);
+        QTest::newRow("start only") << qint64(20000) << 5 << 0 << true << int(P::NoEnd);
+        QTest::newRow("zero length") << qint64(20000) << 10 << 10 << true << int(P::Empty);
+        QTest::newRow("past the end") << qint64(20000) << 15 << 21 << false << int(P::NoEnd);
+        QTest::newRow("start past the end") << qint64(9500) << 10 << 12 << false << int(P::NoEnd);
     }
     void selectionThatCannotBeSavedIsExplained()
     {
         QFETCH(qint64, lengthMs);
         QFETCH(int, selStart);
         QFETCH(int, selEnd);
+        QFETCH(bool, taken);
         QFETCH(int, problem);
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
         h.model().setMedia(OpenMedia{{}, {}, lengthMs, nullptr});
-        QVERIFY(h.model().setMarks(Marks{selStart * 1000LL, selEnd * 1000LL}));
+        h.model().setMarks(Marks{});
+        const Marks marks{selStart * 1000LL, selEnd ? std::optional<std::int64_t>(selEnd * 1000LL) : std::nullopt};
+        QCOMPARE(h.model().setMarks(marks), taken);
+        QCOMPARE(h.model().marks(), taken ? marks : Marks{});
         h.click(QStringLiteral("imgButton(1)"));
         QVERIFY(h.chooser.requests.isEmpty());
         QCOMPARE(h.messages.texts(),

@@ -10,6 +10,7 @@
 #include "ui/SelectionHandles.h"
 #include "ui/SkinWidgets.h"
 #include "ui/TimelineFace.h"
+#include "ui/TimeTable.h"
 #include "ui/WaveformView.h"
 
 #include <QCoreApplication>
@@ -47,8 +48,6 @@ void setShown(QWidget *w, bool shown)
         w->setVisible(shown);
 }
 
-QString timeText(std::int64_t ms) { return timeline::formatMilliseconds(ms); }
-
 // What the status strip says of a notice; empty for none.
 QString noticeWords(const Notice &notice)
 {
@@ -70,22 +69,17 @@ QString noticeWords(const Notice &notice)
 
 bool MainWindow::isCutRunning() const { return m_controls->model().job().kind == JobKind::Cut; }
 
-// The captions of the time table: the play position, the selection (following
-// a handle while it is dragged) and the stretch on view.
+// The captions of the time table.
 void MainWindow::syncTimeTable()
 {
-    const EditorModel &model = m_controls->model();
-    const SelectionHandles &handles = m_controls->handles();
-    const std::int64_t start = handles.shownStartMs();
-    const std::optional<std::int64_t> end = handles.shownEndMs();
-    const VisibleSpan &view = model.view();
-    setCaption(label(QStringLiteral("lblTime")), timeText(model.play().positionMs));
-    setCaption(label(QStringLiteral("lblSelBegin")), timeText(start));
-    setCaption(label(QStringLiteral("lblSelEnd")), timeText(end.value_or(0)));
-    setCaption(label(QStringLiteral("lblSelLength")), timeText(end && *end >= start ? *end - start : 0));
-    setCaption(label(QStringLiteral("lblViewBegin")), timeText(std::llround(view.startMs)));
-    setCaption(label(QStringLiteral("lblViewEnd")), timeText(std::llround(view.endMs)));
-    setCaption(label(QStringLiteral("lblViewLength")), timeText(std::llround(view.lengthMs())));
+    const TimeTable table = timeTableOf(m_controls->model(), m_controls->handles());
+    setCaption(label(QStringLiteral("lblTime")), table.time);
+    setCaption(label(QStringLiteral("lblSelBegin")), table.selBegin);
+    setCaption(label(QStringLiteral("lblSelEnd")), table.selEnd);
+    setCaption(label(QStringLiteral("lblSelLength")), table.selLength);
+    setCaption(label(QStringLiteral("lblViewBegin")), table.viewBegin);
+    setCaption(label(QStringLiteral("lblViewEnd")), table.viewEnd);
+    setCaption(label(QStringLiteral("lblViewLength")), table.viewLength);
 }
 
 // The decode's and the cut's bars, each shown while its job runs.
