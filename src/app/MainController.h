@@ -81,6 +81,7 @@ public:
 private:
     void load();
     void end();
+    void stopJobs();
 
     Paths m_paths;
     std::unique_ptr<WorkSession> m_session;

@@ -24,7 +24,13 @@
 #include <optional>
 #include <QCoreApplication>
 
-OpenFlow::OpenFlow(FlowContext &context) : c(context) {}
+OpenFlow::OpenFlow(FlowContext &context) : c(context)
+{
+    m_finishedConnection =
+        QObject::connect(&c.decodeRunner, &ProcessRunner::finished, &c.decodeRunner, [this] { onDecodeFinished(); });
+}
+
+OpenFlow::~OpenFlow() { QObject::disconnect(m_finishedConnection); }
 
 QStringList OpenFlow::openFilter()
 {
@@ -86,10 +92,9 @@ void OpenFlow::openPath(const QString &path)
     m_cancelled = false;
 
     // A decode still running for an earlier choice would write the same working
-    // WAV: end it first, and let its late end pass unnoticed.
-    if (c.decodeRunner.isRunning())
-        c.decodeRunner.stop();
+    // WAV: end it first, and let its end pass unnoticed.
     const unsigned generation = ++m_generation;
+    c.decodeRunner.stopNow();
     if (const QString problem = c.paths.workFolderProblem(); !problem.isEmpty()) {
         c.state.CurrentJob.clear();
         c.face.picPBBackVisible = false;
@@ -99,10 +104,22 @@ void OpenFlow::openPath(const QString &path)
     }
 
     m_progress.reset();
+    m_path = path;
+    m_decodeGeneration = generation;
     c.decodeRunner.setCommandLine(command);
-    c.decodeRunner.run();
-    if (generation != m_generation || c.ending)
+    if (!c.decodeRunner.start())
+        onDecodeFinished();
+}
+
+void OpenFlow::onDecodeFinished()
+{
+    // Only the end of the decode of the latest choice counts, and only once.
+    if (m_decodeGeneration != m_generation)
         return;
+    m_decodeGeneration = 0;
+    if (c.ending)
+        return;
+    const QString path = m_path;
     if (m_cancelled) {
         // Back to where the open began: nothing open, nothing half-decoded.
         m_cancelled = false;
@@ -152,6 +169,15 @@ bool OpenFlow::cancel()
         return false;
     m_cancelled = true;
     c.decodeRunner.stop();
+    return true;
+}
+
+bool OpenFlow::cancelNow()
+{
+    if (!c.decodeRunner.isRunning())
+        return false;
+    m_cancelled = true;
+    c.decodeRunner.stopNow();
     return true;
 }
 

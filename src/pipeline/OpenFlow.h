@@ -3,6 +3,7 @@
 #include "pipeline/FlowContext.h"
 #include "pipeline/JobProgress.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -11,13 +12,21 @@
 class OpenFlow {
 public:
     explicit OpenFlow(FlowContext &context);
+    ~OpenFlow();
+    OpenFlow(const OpenFlow &) = delete;
+    OpenFlow &operator=(const OpenFlow &) = delete;
 
     void run();                          // open, or close when a file is open
-    void openPath(const QString &path);  // the decode job for a chosen path
+    // Starts the decode job for a chosen path; the open is completed when the
+    // job ends (the decode runner's finished).
+    void openPath(const QString &path);
     void close();                        // the close question and its reset
     // Stops a running decode; the program returns to where the open began and
     // the status strip says so. False when no decode runs.
     bool cancel();
+    // The same, the decode's child ended for sure before this returns; what
+    // the flow then reports depends on FlowContext::ending as for any end.
+    bool cancelNow();
 
     // outputReceived of the decode runner
     void onDecodeOutput(const QString &piece);
@@ -26,12 +35,16 @@ public:
     static QString tabCaption(const QString &path);
 
 private:
+    void onDecodeFinished();
     void endOfDecodeJob();
     void showProgress(const std::optional<ProgressDisplay> &display);
     void reportFailure(const QString &path, const QString &reason);
 
     FlowContext &c;
-    unsigned m_generation = 0;
+    unsigned m_generation = 0;        // of the latest open
+    unsigned m_decodeGeneration = 0;  // of the decode whose end is awaited; 0: none
+    QString m_path;                   // that decode's source
+    QMetaObject::Connection m_finishedConnection;
     bool m_cancelled = false;
     JobProgress m_progress{ProgressJob::Decode};
 };

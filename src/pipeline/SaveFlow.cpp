@@ -27,6 +27,8 @@
 SaveFlow::SaveFlow(FlowContext &context)
     : c(context), m_probe(context.messages), m_job(context.cutRunner, m_probe, context.paths)
 {
+    QObject::connect(&m_job, &CutJob::finished, &m_job,
+                     [this](const CutJob::Result &result) { onJobFinished(result); });
 }
 
 QStringList SaveFlow::saveFilter()
@@ -75,6 +77,8 @@ void SaveFlow::warn(const QString &text)
 
 void SaveFlow::run()
 {
+    if (m_job.isRunning())
+        return;  // one cut at a time; its buttons are disabled meanwhile
     const auto problem = save_target::checkSelection(c.state);
     if (problem != save_target::SelectionProblem::None) {
         warn(selectionProblemText(problem, c.state.LengthMs));
@@ -130,7 +134,6 @@ void SaveFlow::run()
         return;
     }
     c.playback.stopAndClose();
-    QCoreApplication::processEvents();
     cut(destination);
 }
 
@@ -149,7 +152,13 @@ void SaveFlow::cut(const QString &destination)
 {
     m_progress.reset();
     setJobRunning(true);
-    const CutJob::Result result = m_job.run(c.state.Sel, c.state.Shaping, destination, c.ending);
+    m_destination = destination;
+    m_job.start(c.state.Sel, c.state.Shaping, destination);
+}
+
+void SaveFlow::onJobFinished(const CutJob::Result &result)
+{
+    const QString destination = m_destination;
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
     showProgress(m_progress.finish(unusedTotal, c.state.Sel.seconds()));
     setJobRunning(false);
@@ -174,6 +183,11 @@ void SaveFlow::cut(const QString &destination)
 bool SaveFlow::cancel()
 {
     return m_job.cancel();
+}
+
+bool SaveFlow::cancelNow()
+{
+    return m_job.cancelNow();
 }
 
 QString SaveFlow::sizeText(qint64 bytes)

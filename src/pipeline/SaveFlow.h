@@ -21,6 +21,11 @@ public:
     // Stops a running cut: nothing is written, and the status strip says so.
     // False when no cut runs.
     bool cancel();
+    // The same, the cut's child ended for sure before this returns; what the
+    // flow then reports depends on FlowContext::ending as for any end.
+    bool cancelNow();
+    // From the start of a cut until its end has been handled.
+    bool isCutting() const { return m_job.isRunning(); }
     // The completion notice's two actions, on the file it names.
     void openSavedFolder();
     void playSaved();
@@ -37,6 +42,9 @@ public:
 
 private:
     void cut(const QString &destination);
+    // The end of every cut: the progress ends, the buttons come back, and
+    // unless the program is ending the user learns the outcome.
+    void onJobFinished(const CutJob::Result &result);
     void afterSuccessfulSave(const QString &destination, double seconds);
     void reportFailure(const QString &destination, const QString &reason);
     void setJobRunning(bool running);
@@ -47,4 +55,5 @@ private:
     JobProgress m_progress{ProgressJob::Cut};
     ProcessRunner m_probe;  // asks ffprobe, through the adapter, what a cut wrote
     CutJob m_job;
+    QString m_destination;  // of the running cut
 };
