@@ -83,6 +83,8 @@ private slots:
 
         a.window().openFromOutside(first);
         b.window().openFromOutside(second);
+        a.waitForJobs();
+        b.waitForJobs();
         QCOMPARE(qlonglong(a.state().LengthMs), 6000);
         QCOMPARE(qlonglong(b.state().LengthMs), 8000);
 
