@@ -30,5 +30,5 @@ struct FlowContext {
     TimelineView &view;
     ProcessRunner &decodeRunner;  // decodeRunner
     ProcessRunner &cutRunner;     // cutRunner
-    const bool &ending;        // the program is closing: jobs that return now report nothing
+    const bool &ending;        // the program is closing: jobs that end now report nothing
 };

@@ -24,7 +24,7 @@ public:
     // The same, the cut's child ended for sure before this returns; what the
     // flow then reports depends on FlowContext::ending as for any end.
     bool cancelNow();
-    // From the start of a cut until its end has been handled.
+    // From the start of a cut until its end is reported.
     bool isCutting() const { return m_job.isRunning(); }
     // The completion notice's two actions, on the file it names.
     void openSavedFolder();
