@@ -3,6 +3,8 @@
 // Small pieces the benchmarks share: medians, a generated 10-minute MP3 and a
 // direct ffmpeg run to compare the program's own path against.
 
+#include <QEventLoop>
+#include <functional>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,15 @@ inline double median(std::vector<double> values)
 
 // ffmpeg with the given arguments, its console output read as it comes (as the
 // program's runner reads it).
+// Turns the event loop until `done` holds: the program's jobs report their
+// end by signals.
+inline void waitUntil(const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    while (!done())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 inline bool runFfmpegDirectly(const QStringList &arguments)
 {
     QProcess ffmpeg;

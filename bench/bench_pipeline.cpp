@@ -59,7 +59,12 @@ int main(int argc, char **argv)
         // Interleaved, so that a change in machine load hits both sides alike.
         QElapsedTimer clock;
         clock.start();
-        adapterOutput = runner.run(decode);
+        bool over = false;
+        const auto connection = QObject::connect(&runner, &ProcessRunner::finished, [&over] { over = true; });
+        if (runner.start(decode))
+            bench::waitUntil([&over] { return over; });
+        QObject::disconnect(connection);
+        adapterOutput = runner.output();
         throughRunner.push_back(clock.nsecsElapsed() / 1e6);
         if (runner.exitCode() != 0) {
             std::fprintf(stderr, "adapter failed: %s\n", qPrintable(adapterOutput));

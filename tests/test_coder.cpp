@@ -4,6 +4,7 @@
 #include "pipeline/ProcessRunner.h"
 
 #include "support/Media.h"
+#include "support/RunToEnd.h"
 #include "support/RecordingMessages.h"
 
 #include "ConsoleRewriter.h"
@@ -273,7 +274,7 @@ private slots:
         text.close();
         QFile::remove(m_paths.workWav());
 
-        const QString output = m_runner.run(DecodeCommand(m_paths, source));
+        const QString output = runToEnd(m_runner, DecodeCommand(m_paths, source));
         QVERIFY(m_runner.exitedNormally());
         QCOMPARE(m_overs, 1);
         QVERIFY(m_messages.isEmpty());
@@ -341,7 +342,7 @@ private slots:
 
         QVERIFY(media::makeWav(m_paths.workWav(), 12.0, 44100));
         const QString destination = m_folder.filePath(AwkwardName + u'.' + extension);
-        const QString output = m_runner.run(CutCommand(m_paths, Selection{3000, 8000}, destination));
+        const QString output = runToEnd(m_runner, CutCommand(m_paths, Selection{3000, 8000}, destination));
         QVERIFY2(m_runner.exitCode() == 0, qPrintable(output));
         QCOMPARE(m_overs, 1);
 
@@ -367,7 +368,7 @@ private slots:
     {
         const QString missing = m_folder.filePath(QStringLiteral("no ffmpeg here"));
         qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(missing));
-        const QString output = m_runner.run(adapterWith({"-i", "x.mp3", "-y", "x.wav"}));
+        const QString output = runToEnd(m_runner, adapterWith({"-i", "x.mp3", "-y", "x.wav"}));
         QCOMPARE(m_runner.exitCode(), 127);
         QCOMPARE(output.count(u'\n'), 1);
         QVERIFY(output.endsWith(u'\n'));
@@ -400,7 +401,7 @@ private slots:
         QFETCH(QStringList, received);
 
         QVERIFY(fakeFfmpeg("for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done"));
-        const QString output = m_runner.run(adapterWith(given));
+        const QString output = runToEnd(m_runner, adapterWith(given));
         QCOMPARE(m_runner.exitCode(), 0);
         QStringList seen;
         for (const QString &line : output.split(u'\n', Qt::SkipEmptyParts))
@@ -416,7 +417,7 @@ private slots:
                         "printf 'size=    1kB time=N/A bitrate=N/A\\r'\n"
                         "printf 'size=    2kB time=12:00:00.5 bitrate=1\\r'\n"
                         "printf 'size=    3kB time=00:00:07.25'\n"));
-        const QString output = m_runner.run(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
+        const QString output = runToEnd(m_runner, adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
         QCOMPARE(m_runner.exitCode(), 0);
         QCOMPARE(output,
                  QStringLiteral("  Duration: 00:03:25.12, start: 0.000000, bitrate: 320 kb/s\n"
@@ -437,7 +438,7 @@ private slots:
         QVERIFY(media::makeWav(m_paths.workWav(), 1.0));
         for (const QByteArray &fake : {QByteArray(), disabled}) {
             QVERIFY(fake.isEmpty() || fakeFfmpeg(fake));
-            const QString output = m_runner.run(
+            const QString output = runToEnd(m_runner, 
                 adapterWith({"-i", m_paths.workWav(), "-y", "-acodec", "brindlewave-no-such-codec",
                              m_folder.filePath(QStringLiteral("ring.amr"))}));
             QVERIFY(m_runner.exitCode() != 0);
@@ -495,7 +496,7 @@ private slots:
             else
                 ::kill(adapter, SIGKILL);  // no chance to pass anything on
         });
-        m_runner.run(adapterWith(probe ? QStringList{"--probe", "a.mp3"}
+        runToEnd(m_runner, adapterWith(probe ? QStringList{"--probe", "a.mp3"}
                                                   : QStringList{"-i", "a.mp3", "a.wav"}));
         QCOMPARE(m_runner.exitedNormally(), normal);
         QCOMPARE(m_runner.exitCode(), code);
@@ -625,7 +626,7 @@ private slots:
         QObject context;  // the connection ends with this test
         QString output;   // all of it, as raised piece by piece
         connect(&m_runner, &ProcessRunner::outputReceived, &context, [&output](const QString &piece) { output += piece; });
-        m_runner.run(adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
+        runToEnd(m_runner, adapterWith({"-i", "a.mp3", "-y", "a.wav"}));
         QCOMPARE(m_runner.exitCode(), 0);
         QCOMPARE(output.size(), 11 * 65536);
         QCOMPARE(output.count(QStringLiteral("time=62.50 ")), 65536);
@@ -671,7 +672,7 @@ private slots:
         {
             CurrentFolder folder(relative ? m_folder.path() : QDir::currentPath());
             QVERIFY(folder.changed());
-            output = m_runner.run(adapterWith({"--probe", relative ? name : path}));
+            output = runToEnd(m_runner, adapterWith({"--probe", relative ? name : path}));
         }
         QVERIFY(m_runner.exitedNormally());
         QCOMPARE(m_overs, 1);
@@ -729,7 +730,7 @@ private slots:
         QFile::remove(file);
         QVERIFY(media::writeTruncatedCopy(full, file, QFileInfo(full).size() * percent / 100));
         QVERIFY(ffmpeg.isEmpty() || fakeFfmpeg(ffmpeg));
-        const QString output = m_runner.run(
+        const QString output = runToEnd(m_runner, 
             descriptor ? Command{"/bin/sh", {"-c", "exec 7<\"$1\" && exec \"$0\" --probe /proc/self/fd/7",
                                              media::adapterPath(), file}}
                        : adapterWith({"--probe", file}));
@@ -801,7 +802,7 @@ private slots:
         qputenv("PATH", QFile::encodeName(root.filePath(onPath ? QStringLiteral("bin") : QStringLiteral("empty"))));
 
         const QString file = m_folder.filePath(AwkwardName + QStringLiteral(".mp3"));
-        const QString output = m_runner.run(adapterWith({"--probe", file}));
+        const QString output = runToEnd(m_runner, adapterWith({"--probe", file}));
         QVERIFY(m_runner.exitedNormally());
         if (used.isEmpty()) {
             QCOMPARE(output, FfprobeMissing);
@@ -829,7 +830,7 @@ private slots:
         QFETCH(QStringList, arguments);
 
         QVERIFY(fakeFfprobe("echo ffprobe ran"));
-        const QString output = m_runner.run(adapterWith(arguments));
+        const QString output = runToEnd(m_runner, adapterWith(arguments));
         QVERIFY(m_runner.exitedNormally());
         QCOMPARE(m_runner.exitCode(), 2);
         QCOMPARE(output, QStringLiteral("coder: usage: coder --probe FILE\n"));

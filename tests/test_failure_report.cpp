@@ -4,6 +4,7 @@
 #include "pipeline/ProcessRunner.h"
 #include "pipeline/FailureReport.h"
 #include "support/Media.h"
+#include "support/RunToEnd.h"
 #include "support/RecordingMessages.h"
 
 #include <QFile>
@@ -94,7 +95,7 @@ private slots:
             qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(standIn));
         RecordingMessages messages;
         ProcessRunner runner(messages);
-        const QString output = runner.run(Command{media::adapterPath(), arguments});
+        const QString output = runToEnd(runner, Command{media::adapterPath(), arguments});
         qunsetenv("BRINDLEWAVE_FFMPEG");
         QVERIFY(runner.lastStarted());
 

@@ -5,6 +5,7 @@
 #include "pipeline/CommandLines.h"
 #include "pipeline/ProcessRunner.h"
 #include "support/Media.h"
+#include "support/RunToEnd.h"
 #include "support/RecordingMessages.h"
 
 #include <QRegularExpression>
@@ -237,7 +238,7 @@ private slots:
         QStringList pieces;
         QObject::connect(&runner, &ProcessRunner::outputReceived,
                          [&](const QString &piece) { pieces.append(piece); });
-        runner.run(DecodeCommand(paths, source));
+        runToEnd(runner, DecodeCommand(paths, source));
         QVERIFY2(messages.isEmpty(), qPrintable(messages.texts().join(u'\n')));
         QCOMPARE(runner.exitCode(), 0);
 

@@ -1,9 +1,11 @@
 #include "pipeline/ProcessRunner.h"
 
 #include "support/Media.h"
+#include "support/RunToEnd.h"
 #include "support/RecordingMessages.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -78,7 +80,7 @@ private slots:
         QFETCH(QString, message);
 
         Logged log;
-        QCOMPARE(log.runner.run(shell(QStringLiteral("printf earlier"))),
+        QCOMPARE(runToEnd(log.runner, shell(QStringLiteral("printf earlier"))),
                  QStringLiteral("earlier"));
         QVERIFY(log.runner.lastStarted());
         log.events.clear();
@@ -94,7 +96,7 @@ private slots:
         if (noFreeDescriptor)
             QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
         log.runner.setCommandLine(command);
-        const QString result = log.runner.run();
+        const QString result = runToEnd(log.runner);
         ::setrlimit(RLIMIT_NOFILE, &saved);
 
         QCOMPARE(result, QString());
@@ -127,7 +129,7 @@ private slots:
             ::poll(&said, 1, 60000);
             ::close(fifo);
         });
-        const QString result = log.runner.run(shell(QStringLiteral(
+        const QString result = runToEnd(log.runner, shell(QStringLiteral(
             "printf start; sleep 0.1; head -c 60000 /dev/zero | tr '\\000' x; echo last >&2; echo > \"$0\""),
             QFile::decodeName(done)));
 
@@ -146,7 +148,7 @@ private slots:
         // A grandchild holding the pipe open must not keep the job waiting.
         Logged log;
         const pid_t grandchild =
-            log.runner.run(shell("sleep 60 & echo $!")).trimmed().toInt();
+            runToEnd(log.runner, shell("sleep 60 & echo $!")).trimmed().toInt();
         QVERIFY(grandchild > 0);
         const bool stillThere = !media::processIsGone(grandchild);
         ::kill(grandchild, SIGKILL);
@@ -158,7 +160,7 @@ private slots:
     {
         // Far more than the pipe holds, mixing one- and three-byte characters.
         Logged log;
-        const QString result = log.runner.run(shell(QStringLiteral(
+        const QString result = runToEnd(log.runner, shell(QStringLiteral(
             "i=0; while [ $i -lt 20000 ]; do printf 'ab\\344\\270\\255\\346\\226\\207%05d\\n' $i; "
             "i=$((i+1)); done")));
 
@@ -180,7 +182,7 @@ private slots:
     void chatterIsKeptBounded()
     {
         Logged log;
-        const QString result = log.runner.run(shell(
+        const QString result = runToEnd(log.runner, shell(
             "echo '  Duration: 00:03:25.12'; head -c 3000000 /dev/zero | tr '\\000' x; echo; echo 'Conversion failed!'"));
         QCOMPARE(log.pieces.join(QString()).size(), 24 + 3000000 + 1 + 19);
         QCOMPARE(log.runner.output(), result);
@@ -195,7 +197,7 @@ private slots:
     {
         // 1,023 blanks and a three-byte character: the first read ends inside it.
         Logged log;
-        log.runner.run(shell(QStringLiteral("printf '%1023s\\344\\270\\255' ''")));
+        runToEnd(log.runner, shell(QStringLiteral("printf '%1023s\\344\\270\\255' ''")));
         QCOMPARE(log.pieces, (QStringList{QString(1023, u' '), QStringLiteral("中")}));
     }
 
@@ -232,7 +234,7 @@ private slots:
             normalAtOver = log.runner.exitedNormally();
             codeAtOver = log.runner.exitCode();
         });
-        QCOMPARE(log.runner.run(shell(script)), QStringLiteral("started\n"));
+        QCOMPARE(runToEnd(log.runner, shell(script)), QStringLiteral("started\n"));
         QCOMPARE(log.events.count(QStringLiteral("over")), 1);
         QCOMPARE(normalAtOver, normal);
         QCOMPARE(codeAtOver, code);
@@ -241,65 +243,52 @@ private slots:
         QVERIFY(!log.runner.isRunning());
     }
 
-    void nestedJobs_data()
+    // A stopped job ends once, its child gone: stop() on the event loop,
+    // stopNow() before it returns.
+    void stopEndsTheJobOnce_data()
     {
-        QTest::addColumn<bool>("sameRunner");
-        QTest::newRow("second runner") << false;
-        QTest::newRow("same runner") << true;
+        QTest::addColumn<bool>("now");
+        QTest::addColumn<int>("code");
+        QTest::newRow("stop") << false << 128 + SIGTERM;
+        QTest::newRow("stopNow") << true << 128 + SIGKILL;
     }
 
-    void nestedJobs()
+    void stopEndsTheJobOnce()
     {
-        QFETCH(bool, sameRunner);
-
-        RecordingMessages messages;
-        ProcessRunner outer(messages);
-        ProcessRunner second(messages);
-        ProcessRunner &inner = sameRunner ? outer : second;
-        QStringList events;
-        QString innerResult;
-        bool started = false;
-        const auto record = [&events](ProcessRunner &runner, const QString &name) {
-            QObject::connect(&runner, &ProcessRunner::outputReceived,
-                             [&events, name](const QString &piece) { events.append(name + piece); });
-            QObject::connect(&runner, &ProcessRunner::finished, [&events, &runner, name] {
-                events.append(name + QStringLiteral("over %1").arg(runner.exitCode()));
-            });
-        };
-        record(outer, QString());
-        if (!sameRunner)
-            record(second, QStringLiteral("second "));
-        QObject::connect(&outer, &ProcessRunner::outputReceived, [&] {
-            if (std::exchange(started, true))
-                return;
-            innerResult = inner.run(shell(QStringLiteral("printf inner; exit 4")));
-            events.append(QStringLiteral("inner returned"));
+        QFETCH(bool, now);
+        QFETCH(int, code);
+        Logged log;
+        QSignalSpy over(&log.runner, &ProcessRunner::finished);
+        pid_t child = 0;
+        int overWhenStopReturned = -1;
+        QObject::connect(&log.runner, &ProcessRunner::outputReceived, [&](const QString &piece) {
+            child = piece.trimmed().toInt();
+            now ? log.runner.stopNow() : log.runner.stop();
+            overWhenStopReturned = over.count();
         });
-
-        const QString outerResult = outer.run(
-            shell(QStringLiteral("printf first; sleep 0.3; printf second; exit 2")));
-
-        QCOMPARE(innerResult, QStringLiteral("inner"));
-        QCOMPARE(outerResult, QStringLiteral("firstsecond"));
-        const QString nested = sameRunner ? QString() : QStringLiteral("second ");
-        QCOMPARE(events, (QStringList{"first", nested + "inner", nested + "over 4",
-                                      "inner returned", "second", "over 2"}));
-        // A second job on the same runner replaces the collected output of the first.
-        QCOMPARE(outer.output(), sameRunner ? QStringLiteral("inner") : QStringLiteral("firstsecond"));
-        QVERIFY(messages.isEmpty());
+        QVERIFY(log.runner.start(shell("echo $$; exec sleep 60")));
+        QTRY_COMPARE_WITH_TIMEOUT(over.count(), 1, 300000);
+        QCOMPARE(overWhenStopReturned, now ? 1 : 0);
+        QVERIFY(child > 0);
+        QVERIFY(media::processIsGone(child));
+        QCOMPARE(log.runner.exitCode(), code);
+        // a later job's end is the only other one raised
+        QCOMPARE(runToEnd(log.runner, shell("printf next")), QStringLiteral("next"));
+        QCOMPARE(log.events, (QStringList{"piece", "over", "piece", "over"}));
     }
 
     void destroyedDuringItsOwnJob()
     {
         RecordingMessages messages;
         auto *runner = new ProcessRunner(messages);
-        QObject::connect(runner, &ProcessRunner::outputReceived, [&] {
+        pid_t child = 0;
+        QObject::connect(runner, &ProcessRunner::outputReceived, [&](const QString &piece) {
+            child = piece.trimmed().toInt();
             delete runner;
             runner = nullptr;
         });
-        const pid_t child =
-            runner->run(shell("echo $$; exec sleep 60")).trimmed().toInt();
-        QVERIFY(runner == nullptr);
+        QVERIFY(runner->start(shell("echo $$; exec sleep 60")));
+        QTRY_VERIFY_WITH_TIMEOUT(runner == nullptr, 300000);
         QVERIFY(child > 0);
         QVERIFY(media::processIsGone(child));
     }

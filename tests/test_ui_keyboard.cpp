@@ -44,6 +44,7 @@ class UiKeyboardTest : public QObject {
     void key(WindowHarness &h, int keyCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QTest::keyClick(&h.window(), Qt::Key(keyCode), modifiers);
+        h.waitForJobs();
         h.controller().positionTracker().tick();  // what the position timer would show next
     }
 

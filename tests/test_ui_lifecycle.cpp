@@ -157,6 +157,7 @@ private slots:
         RecordingDevice device;
         WindowHarness h(&device);
         h.window().openFromOutside(first);
+        h.waitForJobs();
         QCOMPARE(h.model().isFileOpen(), true);
         QVERIFY(h.messages.isEmpty());
 
@@ -168,6 +169,7 @@ private slots:
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
         h.window().openFromOutside(second);
+        h.waitForJobs();
         QCOMPARE(h.model().isFileOpen(), true);
         QCOMPARE(h.caption(QStringLiteral("lblFileName")), second.size() > 35 ? second.left(32) + "..." : second);
         QVERIFY(h.chooser.requests.isEmpty());  // no dialog for a file given from outside

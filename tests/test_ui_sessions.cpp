@@ -83,6 +83,8 @@ private slots:
 
         a.window().openFromOutside(first);
         b.window().openFromOutside(second);
+        a.waitForJobs();
+        b.waitForJobs();
         QCOMPARE(qlonglong(a.model().lengthMs()), 6000);
         QCOMPARE(qlonglong(b.model().lengthMs()), 8000);
 

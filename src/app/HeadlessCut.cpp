@@ -6,7 +6,6 @@
 #include "pipeline/CutJob.h"
 #include "pipeline/ProcessRunner.h"
 #include "pipeline/DecodeProof.h"
-#include "pipeline/JobProgress.h"
 #include "pipeline/SaveFlow.h"
 #include "pipeline/SaveTarget.h"
 
@@ -25,14 +24,33 @@ HeadlessCut::HeadlessCut(const Paths &paths, QTextStream &err, QObject *parent)
     m_decodeRunner = std::make_unique<ProcessRunner>(m_messages);
     m_cutRunner = std::make_unique<ProcessRunner>(m_messages);
     m_probeRunner = std::make_unique<ProcessRunner>(m_messages);
+    connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) {
+        if (const auto display = m_decodeProgress.feed(piece, m_totalSeconds, 0.0))
+            progress(QCoreApplication::translate("HeadlessCut", "打开"), display->label);
+    });
+    connect(m_decodeRunner.get(), &ProcessRunner::finished, this, &HeadlessCut::onDecodeFinished);
+    connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) {
+        std::int32_t unused = 0;
+        if (const auto display = m_cutProgress.feed(piece, unused, m_request.selection.seconds()))
+            progress(QCoreApplication::translate("HeadlessCut", "保存"), display->label);
+    });
 }
 
 HeadlessCut::~HeadlessCut() = default;
 
-int HeadlessCut::fail(const QString &text)
+void HeadlessCut::fail(const QString &text)
 {
     m_err << text << Qt::endl;
-    return ExitFailed;
+    conclude(ExitFailed);
+}
+
+void HeadlessCut::conclude(int exitCode)
+{
+    if (std::exchange(m_over, true))
+        return;
+    // This run's working folder goes with it.
+    m_session.reset();
+    emit finished(exitCode);
 }
 
 void HeadlessCut::progress(const QString &what, const QString &label)
@@ -48,16 +66,17 @@ void HeadlessCut::stop()
     m_stopped = true;
     if (m_job && m_job->cancel())
         return;
-    for (ProcessRunner *runner : {m_decodeRunner.get(), m_cutRunner.get(), m_probeRunner.get()}) {
-        if (runner->isRunning())
-            runner->stop();
-    }
+    for (ProcessRunner *runner : {m_decodeRunner.get(), m_cutRunner.get(), m_probeRunner.get()})
+        runner->stop();
 }
 
-int HeadlessCut::run(const CommandLineRequest &request)
+void HeadlessCut::start(const CommandLineRequest &request)
 {
-    const QString source = QFileInfo(request.source).absoluteFilePath();
-    const QString destination = QFileInfo(request.output.trimmed()).absoluteFilePath();
+    m_request = request;
+    m_source = QFileInfo(request.source).absoluteFilePath();
+    m_destination = QFileInfo(request.output.trimmed()).absoluteFilePath();
+    const QString &source = m_source;
+    const QString &destination = m_destination;
     if (!cutFormatWithId(cutFormatOf(destination))) {
         QStringList names;
         for (const CutFormat &known : cutFormats())
@@ -73,59 +92,55 @@ int HeadlessCut::run(const CommandLineRequest &request)
         return fail(SaveFlow::workFolderDestinationText(destination));
 
     // A working folder of this run's own, gone when the run ends.
-    WorkSession session(m_paths.workFolder);
-    m_paths.sessionFolder = session.folder();
+    m_session = std::make_unique<WorkSession>(m_paths.workFolder);
+    m_paths.sessionFolder = m_session->folder();
     if (const QString problem = m_paths.workFolderProblem(); !problem.isEmpty())
         return fail(problem);
 
-    JobProgress decodeProgress{ProgressJob::Decode};
-    std::int32_t totalSeconds = 0;
-    connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this, [&](const QString &piece) {
-        if (const auto display = decodeProgress.feed(piece, totalSeconds, 0.0))
-            progress(QCoreApplication::translate("HeadlessCut", "打开"), display->label);
-    });
-    m_decodeRunner->run(DecodeCommand(m_paths, source));
+    if (!m_decodeRunner->start(DecodeCommand(m_paths, source)))
+        return conclude(ExitFailed);  // the runner has said why
+}
+
+void HeadlessCut::onDecodeFinished()
+{
     if (m_stopped)
         return fail(QCoreApplication::translate("HeadlessCut", "已取消，没有写出文件。"));
-    if (!m_decodeRunner->lastStarted())
-        return ExitFailed;  // the runner has said why
     const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav(), m_paths.workFolderProblem(false));
     if (!decoded.facts)
-        return fail(QCoreApplication::translate("HeadlessCut", "无法打开这个文件：\n%1\n\n%2").arg(source, decoded.reason));
+        return fail(QCoreApplication::translate("HeadlessCut", "无法打开这个文件：\n%1\n\n%2").arg(m_source, decoded.reason));
 
     const std::int64_t lengthMs = decoded.facts->lengthMs();
     const auto problem =
-        save_target::checkSelection(lengthMs, Marks{request.selection.startMs, request.selection.endMs});
+        save_target::checkSelection(lengthMs, Marks{m_request.selection.startMs, m_request.selection.endMs});
     if (problem != save_target::SelectionProblem::None)
         return fail(SaveFlow::selectionProblemText(problem, lengthMs));
-    if (cutFormatOf(destination) == u"M4R" && request.selection.lengthMs() > LongestIphoneRingtoneMs)
+    if (cutFormatOf(m_destination) == u"M4R" && m_request.selection.lengthMs() > LongestIphoneRingtoneMs)
         m_err << QCoreApplication::translate("HeadlessCut", "注意：这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。")
-                     .arg(QString::number(request.selection.seconds(), 'f', 1))
+                     .arg(QString::number(m_request.selection.seconds(), 'f', 1))
               << Qt::endl;
 
-    JobProgress cutProgress{ProgressJob::Cut};
     m_lastLabel.clear();
-    connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this, [&](const QString &piece) {
-        std::int32_t unused = 0;
-        if (const auto display = cutProgress.feed(piece, unused, request.selection.seconds()))
-            progress(QCoreApplication::translate("HeadlessCut", "保存"), display->label);
-    });
+    // Made here: the job learns the paths with this run's working folder.
     m_job = std::make_unique<CutJob>(*m_cutRunner, *m_probeRunner, m_paths);
-    const bool ending = false;
-    const CutJob::Result result = m_job->run(request.selection, request.shaping, destination, ending);
+    connect(m_job.get(), &CutJob::finished, this, &HeadlessCut::onCutFinished);
+    m_job->start(m_request.selection, m_request.shaping, m_destination);
+}
+
+void HeadlessCut::onCutFinished(const CutJob::Result &result)
+{
     switch (result.kind) {
     case CutJob::Result::Whole:
         m_err << QCoreApplication::translate("HeadlessCut", "已保存 %1（%2 秒，%3）")
-                     .arg(destination, QString::number(result.seconds, 'f', 1),
-                          SaveFlow::sizeText(QFileInfo(destination).size()))
+                     .arg(m_destination, QString::number(result.seconds, 'f', 1),
+                          SaveFlow::sizeText(QFileInfo(m_destination).size()))
               << Qt::endl;
-        return ExitDone;
+        return conclude(ExitDone);
     case CutJob::Result::Cancelled:
         return fail(QCoreApplication::translate("HeadlessCut", "已取消保存，没有写出文件。"));
     case CutJob::Result::Failed:
-        return fail(QCoreApplication::translate("HeadlessCut", "铃声没有保存：\n%1\n\n%2").arg(destination, result.reason));
+        return fail(QCoreApplication::translate("HeadlessCut", "铃声没有保存：\n%1\n\n%2").arg(m_destination, result.reason));
     case CutJob::Result::Untold:
         break;
     }
-    return ExitFailed;
+    conclude(ExitFailed);
 }

@@ -3,13 +3,15 @@
 #include "app/CommandLine.h"
 #include "files/Paths.h"
 #include "model/Seams.h"
+#include "pipeline/CutJob.h"
+#include "pipeline/JobProgress.h"
 
 #include <QObject>
 #include <QTextStream>
 #include <memory>
 
 class ProcessRunner;
-class CutJob;
+class WorkSession;
 
 // The command line's cut: the same decode, cut and proof as the window, with
 // progress and messages written as text instead of shown. Each run has its own
@@ -21,15 +23,19 @@ public:
     HeadlessCut(const Paths &paths, QTextStream &err, QObject *parent = nullptr);
     ~HeadlessCut() override;
 
-    // Runs the whole cut and returns the exit status: ExitDone only when the
-    // output is proven whole under its name; otherwise ExitFailed, with the
-    // message the window would show, and nothing left under the output's or
-    // the partial file's name.
-    int run(const CommandLineRequest &request);
+    // Begins the cut and returns; finished follows once with the exit status,
+    // before start returns when the request is refused outright. ExitDone only
+    // when the output is proven whole under its name; otherwise ExitFailed,
+    // with the message the window would show, and nothing left under the
+    // output's or the partial file's name. One cut per object.
+    void start(const CommandLineRequest &request);
 
-    // Ends a running decode or cut (a termination signal): run() then
-    // returns ExitFailed and leaves nothing behind.
+    // Ends a running decode or cut (a termination signal): the run then
+    // finishes with ExitFailed and leaves nothing behind.
     void stop();
+
+signals:
+    void finished(int exitCode);
 
 private:
     class TextMessages : public MessageSeam {
@@ -41,16 +47,27 @@ private:
         QTextStream &m_err;
     };
 
-    int fail(const QString &text);
+    void onDecodeFinished();
+    void onCutFinished(const CutJob::Result &result);
+    void fail(const QString &text);
+    void conclude(int exitCode);
     void progress(const QString &what, const QString &label);
 
     Paths m_paths;
     QTextStream &m_err;
     TextMessages m_messages;
+    std::unique_ptr<WorkSession> m_session;
     std::unique_ptr<ProcessRunner> m_decodeRunner;
     std::unique_ptr<ProcessRunner> m_cutRunner;
     std::unique_ptr<ProcessRunner> m_probeRunner;
     std::unique_ptr<CutJob> m_job;
+    CommandLineRequest m_request;
+    QString m_source;
+    QString m_destination;
+    JobProgress m_decodeProgress{ProgressJob::Decode};
+    JobProgress m_cutProgress{ProgressJob::Cut};
+    std::int32_t m_totalSeconds = 0;
     bool m_stopped = false;
+    bool m_over = false;
     QString m_lastLabel;
 };

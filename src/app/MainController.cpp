@@ -121,21 +121,25 @@ void MainController::endWithoutQuestion()
         end();
 }
 
+void MainController::stopJobs()
+{
+    // A transcoder still writing would outlive the program and keep writing:
+    // every child is gone when this returns. The flows see m_ending in their
+    // jobs' ends and report nothing; a cut leaves no file.
+    if (m_save)
+        m_save->cancelNow();
+    if (m_open)
+        m_open->cancelNow();
+}
+
 void MainController::end()
 {
     m_ending = true;
-    // A transcoder still writing would outlive the program and keep writing.
-    for (ProcessRunner *runner : {m_decodeRunner.get(), m_cutRunner.get()}) {
-        if (runner && runner->isRunning())
-            runner->stop();
-    }
+    stopJobs();
     m_seams.device.send(playback_command::stop());
     m_seams.device.send(playback_command::close());
     m_seams.device.send(playback_command::stopChime());
     m_seams.device.send(playback_command::closeChime());
-    // Nothing can start a job or reopen the device any more: m_ending is set
-    // and every flow that returns from a job checks it.
-    QCoreApplication::processEvents();
     const QString workWav = m_paths.workWav();
     if (QFileInfo::exists(workWav))
         QFile::remove(workWav);

@@ -62,6 +62,7 @@ private:
     void readSettings();
     void makeFlows();
     void end();
+    void stopJobs();
 
     EditorModel m_model;
     TimelineFace m_timelineFace;

@@ -54,7 +54,11 @@ int runWithoutWindow(int argc, char *argv[])
     HeadlessCut cut(Paths::forThisProgram(), err);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &cut, &HeadlessCut::stop);
-    return cut.run(request);
+    // Queued, so that a cut refused before the loop turns still ends it.
+    QObject::connect(&cut, &HeadlessCut::finished, &app, [](int exitCode) { QCoreApplication::exit(exitCode); },
+                     Qt::QueuedConnection);
+    cut.start(request);
+    return QCoreApplication::exec();
 }
 
 }  // namespace

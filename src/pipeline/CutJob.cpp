@@ -16,10 +16,15 @@
 #include <cstring>
 #include <QCoreApplication>
 
-CutJob::CutJob(ProcessRunner &cutRunner, ProcessRunner &probeRunner, const Paths &paths)
-    : m_cutRunner(cutRunner), m_probeRunner(probeRunner), m_paths(paths)
+CutJob::CutJob(ProcessRunner &cutRunner, ProcessRunner &probeRunner, const Paths &paths, QObject *parent)
+    : QObject(parent), m_cutRunner(cutRunner), m_probeRunner(probeRunner), m_paths(paths)
 {
+    connect(&m_cutRunner, &ProcessRunner::finished, this, &CutJob::onCutFinished);
+    connect(&m_probeRunner, &ProcessRunner::finished, this, &CutJob::onProbeFinished);
 }
+
+// A job still running leaves no file: the output goes with it.
+CutJob::~CutJob() = default;
 
 namespace {
 
@@ -47,39 +52,18 @@ CutJob::Result failedWith(int error)
 
 }  // namespace
 
-CutJob::Result CutJob::run(const Selection &selection, const CutShaping &shaping, const QString &destination,
-                           const bool &ending)
+void CutJob::start(const Selection &selection, const CutShaping &shaping, const QString &destination)
 {
     m_cancelled = false;
-    OutputFile output;
-    if (!output.create(destination, m_paths.ledgerFile()))
-        return failedWith(output.error());
-    m_running = true;
-    Result result = writeAndProve(selection, shaping, output, destination, ending);
-    m_running = false;
-    if (result.kind != Result::Whole) {
-        // The user chose the destination; the path the transcoder wrote to means nothing to them.
-        const QString writer = output.writerPath();
-        output.discard();
-        result.reason.replace(QStringLiteral("file:") + writer, destination).replace(writer, destination);
-        return result;
+    m_selection = selection;
+    m_destination = destination;
+    auto output = std::make_unique<OutputFile>();
+    if (!output->create(destination, m_paths.ledgerFile())) {
+        emit finished(failedWith(output->error()));
+        return;
     }
-    switch (output.publish()) {
-    case OutputFile::Outcome::Published:
-        return result;
-    case OutputFile::Outcome::LostRace:
-        return {Result::Failed,
-                QCoreApplication::translate("CutJob", "这次保存进行时，另一次保存已经把文件写到了这个名字上。"
-                                                      "为了不覆盖它，这次剪出的铃声没有保存；请换一个文件名再保存。")};
-    case OutputFile::Outcome::Failed:
-        break;
-    }
-    return failedWith(output.error());
-}
+    m_output = std::move(output);
 
-CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShaping &shaping, OutputFile &output,
-                                     const QString &destination, const bool &ending)
-{
     QString loudness;
     if (shaping.normalize) {
         // A silent stretch has no loudness to bring anywhere: it is cut as it is.
@@ -88,55 +72,106 @@ CutJob::Result CutJob::writeAndProve(const Selection &selection, const CutShapin
         if (gain)
             loudness = loudnessFilter(*gain);
     }
-    const QString written = output.writerPath();
+    const QString written = m_output->writerPath();
     Command cut = CutCommand(m_paths, selection, destination, shapingFilter(selection, shaping, loudness), written);
-    cut.passedFds = {output.fd()};
+    cut.passedFds = {m_output->fd()};
+    m_step = Step::Cutting;
     m_cutRunner.setCommandLine(cut);
-    m_cutRunner.run();
+    if (!m_cutRunner.start())
+        conclude({Result::Untold, {}});  // the runner has told the user why
+}
+
+void CutJob::onCutFinished()
+{
+    if (m_step != Step::Cutting)
+        return;
     if (m_cancelled)
-        return {Result::Cancelled, {}};
-    if (ending || !m_cutRunner.lastStarted())
-        return {Result::Untold, {}};  // ending, or the runner has told the user why
+        return conclude({Result::Cancelled, {}});
+    const QString written = m_output->writerPath();
     if (!m_cutRunner.exitedNormally() || m_cutRunner.exitCode() != 0 || !holdsMedia(written, 1)) {
         const FailureReport report =
             explainFailure(m_cutRunner.output(), m_cutRunner.exitedNormally(), m_cutRunner.exitCode());
-        return {Result::Failed, failureText(report)};
+        return conclude({Result::Failed, failureText(report)});
     }
 
     // An exit status of 0 proves nothing of the file: ffmpeg may have said that
     // it could not finish writing it, and then the file is decoded whole.
     const FailureReport said = explainFailure(m_cutRunner.output(), true, 0);
     if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
-        return {Result::Failed, failureText(said)};
+        return conclude({Result::Failed, failureText(said)});
     Command probe = ProbeCommand(m_paths, written);
-    probe.passedFds = {output.fd()};
+    probe.passedFds = {m_output->fd()};
+    m_step = Step::Proving;
     m_probeRunner.setCommandLine(probe);
-    const QString probed = m_probeRunner.run();
+    if (!m_probeRunner.start())
+        conclude({Result::Untold, {}});
+}
+
+void CutJob::onProbeFinished()
+{
+    if (m_step != Step::Proving)
+        return;
     if (m_cancelled)
-        return {Result::Cancelled, {}};
-    if (ending || !m_probeRunner.lastStarted())
-        return {Result::Untold, {}};
+        return conclude({Result::Cancelled, {}});
+    const QString probed = m_probeRunner.output();
     if (!m_probeRunner.exitedNormally() || m_probeRunner.exitCode() != 0) {
         // whatever ffprobe found wrong, it is the written file that is at fault
         FailureReport report = explainFailure(probed, m_probeRunner.exitedNormally(), m_probeRunner.exitCode());
         report.sentence = QCoreApplication::translate("CutJob", "转换程序写出的文件无法读取，不是完整的铃声。");
-        return {Result::Failed, failureText(report)};
+        return conclude({Result::Failed, failureText(report)});
     }
     const ProbedFile file = parseProbe(probed);
-    const QString problem = cutProblem(file, cutFormatOf(destination), selection.seconds());
+    const QString problem = cutProblem(file, cutFormatOf(m_destination), m_selection.seconds());
     if (!problem.isEmpty())
-        return {Result::Failed, QCoreApplication::translate("CutJob", "转换程序写出的文件不是所要的铃声：") + problem};
-    return {Result::Whole, {}, file.duration};
+        return conclude({Result::Failed, QCoreApplication::translate("CutJob", "转换程序写出的文件不是所要的铃声：") + problem});
+    conclude({Result::Whole, {}, file.duration});
+}
+
+void CutJob::conclude(Result result)
+{
+    m_step = Step::Idle;
+    const std::unique_ptr<OutputFile> output = std::move(m_output);
+    if (result.kind != Result::Whole) {
+        // The user chose the destination; the path the transcoder wrote to means nothing to them.
+        const QString writer = output->writerPath();
+        output->discard();
+        result.reason.replace(QStringLiteral("file:") + writer, m_destination).replace(writer, m_destination);
+    } else {
+        switch (output->publish()) {
+        case OutputFile::Outcome::Published:
+            break;
+        case OutputFile::Outcome::LostRace:
+            result = {Result::Failed,
+                      QCoreApplication::translate("CutJob", "这次保存进行时，另一次保存已经把文件写到了这个名字上。"
+                                                            "为了不覆盖它，这次剪出的铃声没有保存；请换一个文件名再保存。")};
+            break;
+        case OutputFile::Outcome::Failed:
+            result = failedWith(output->error());
+            break;
+        }
+    }
+    emit finished(result);
+}
+
+ProcessRunner &CutJob::runnerOfStep()
+{
+    return m_step == Step::Cutting ? m_cutRunner : m_probeRunner;
 }
 
 bool CutJob::cancel()
 {
-    if (!m_running || m_cancelled)
+    if (!isRunning() || m_cancelled)
         return false;
     m_cancelled = true;
-    if (m_cutRunner.isRunning())
-        m_cutRunner.stop();
-    if (m_probeRunner.isRunning())
-        m_probeRunner.stop();
+    runnerOfStep().stop();
+    return true;
+}
+
+bool CutJob::cancelNow()
+{
+    if (!isRunning())
+        return false;
+    m_cancelled = true;
+    runnerOfStep().stopNow();
     return true;
 }

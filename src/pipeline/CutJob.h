@@ -4,7 +4,10 @@
 #include "files/Paths.h"
 #include "model/Selection.h"
 
+#include <QObject>
 #include <QString>
+
+#include <memory>
 
 class ProcessRunner;
 class OutputFile;
@@ -17,7 +20,11 @@ class OutputFile;
 // no file behind; a file already under the destination's name is untouched
 // until the new one is proven, and one that another save put there while this
 // job ran is never replaced.
-class CutJob {
+//
+// The job runs on the event loop: start() returns at once and finished is
+// raised once for every start, when the job is over.
+class CutJob : public QObject {
+    Q_OBJECT
 public:
     struct Result {
         enum Kind {
@@ -31,25 +38,42 @@ public:
     };
 
     // The cut runs on cutRunner (its output is raised there piece by piece,
-    // for progress) and the proof on probeRunner.
-    CutJob(ProcessRunner &cutRunner, ProcessRunner &probeRunner, const Paths &paths);
+    // for progress) and the proof on probeRunner. Both outlive the job.
+    CutJob(ProcessRunner &cutRunner, ProcessRunner &probeRunner, const Paths &paths,
+           QObject *parent = nullptr);
+    ~CutJob() override;
 
-    // Runs the whole job; returns when it is over. `ending` is read after each
-    // step: once it is set, the job stops there and reports Untold.
-    Result run(const Selection &selection, const CutShaping &shaping, const QString &destination,
-               const bool &ending);
+    // Begins the job and returns. When it cannot begin (no file can be made at
+    // the destination, the cut cannot start) finished is raised before start
+    // returns. Not to be called while the job runs.
+    void start(const Selection &selection, const CutShaping &shaping, const QString &destination);
 
-    // Stops a running job, which then reports Cancelled. False when none runs.
+    // Stops a running job, which then reports Cancelled once its child has
+    // ended (see ProcessRunner::stop). False when none runs.
     bool cancel();
-    bool isRunning() const { return m_running; }
+    // The same, ending the child for sure before returning: the job's
+    // finished (Cancelled) is raised before this returns.
+    bool cancelNow();
+    // From start until finished is raised.
+    bool isRunning() const { return m_step != Step::Idle; }
+
+signals:
+    void finished(const CutJob::Result &result);
 
 private:
-    Result writeAndProve(const Selection &selection, const CutShaping &shaping, OutputFile &output,
-                         const QString &destination, const bool &ending);
+    enum class Step { Idle, Cutting, Proving };
+
+    void onCutFinished();
+    void onProbeFinished();
+    void conclude(Result result);
+    ProcessRunner &runnerOfStep();
 
     ProcessRunner &m_cutRunner;
     ProcessRunner &m_probeRunner;
     Paths m_paths;
-    bool m_running = false;
+    std::unique_ptr<OutputFile> m_output;
+    Selection m_selection;
+    QString m_destination;
+    Step m_step = Step::Idle;
     bool m_cancelled = false;
 };

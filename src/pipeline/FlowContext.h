@@ -24,5 +24,5 @@ struct FlowContext {
     PlaybackController &playback;
     ProcessRunner &decodeRunner;
     ProcessRunner &cutRunner;
-    const bool &ending;        // the program is closing: jobs that return now report nothing
+    const bool &ending;        // the program is closing: jobs that end now report nothing
 };

@@ -22,7 +22,13 @@
 #include <optional>
 #include <QCoreApplication>
 
-OpenFlow::OpenFlow(FlowContext &context) : c(context) {}
+OpenFlow::OpenFlow(FlowContext &context) : c(context)
+{
+    m_finishedConnection =
+        QObject::connect(&c.decodeRunner, &ProcessRunner::finished, &c.decodeRunner, [this] { onDecodeFinished(); });
+}
+
+OpenFlow::~OpenFlow() { QObject::disconnect(m_finishedConnection); }
 
 QStringList OpenFlow::openFilter()
 {
@@ -71,18 +77,16 @@ void OpenFlow::setDecodeShown(bool shown)
 void OpenFlow::openPath(const QString &path)
 {
     c.model.setNotice({});
+    // A decode still running for an earlier choice would write the same working
+    // WAV: end it first, and let its end pass unnoticed.
+    const unsigned generation = ++m_generation;
+    c.decodeRunner.stopNow();
     m_path = path;
     // whatever was known of an earlier working WAV goes with it
     c.model.setMedia(std::nullopt);
     setDecodeShown(true);
     m_totalSeconds = 0;
     m_cancelled = false;
-
-    // A decode still running for an earlier choice would write the same working
-    // WAV: end it first, and let its late end pass unnoticed.
-    if (c.decodeRunner.isRunning())
-        c.decodeRunner.stop();
-    const unsigned generation = ++m_generation;
     if (const QString problem = c.paths.workFolderProblem(); !problem.isEmpty()) {
         setDecodeShown(false);
         reportFailure(path, problem);
@@ -90,10 +94,21 @@ void OpenFlow::openPath(const QString &path)
     }
 
     m_progress.reset();
+    m_decodeGeneration = generation;
     c.decodeRunner.setCommandLine(DecodeCommand(c.paths, path));
-    c.decodeRunner.run();
-    if (generation != m_generation || c.ending)
+    if (!c.decodeRunner.start())
+        onDecodeFinished();
+}
+
+void OpenFlow::onDecodeFinished()
+{
+    // Only the end of the decode of the latest choice counts, and only once.
+    if (m_decodeGeneration != m_generation)
         return;
+    m_decodeGeneration = 0;
+    if (c.ending)
+        return;
+    const QString path = m_path;
     if (m_cancelled) {
         // Back to where the open began: nothing open, nothing half-decoded.
         m_cancelled = false;
@@ -130,6 +145,15 @@ bool OpenFlow::cancel()
         return false;
     m_cancelled = true;
     c.decodeRunner.stop();
+    return true;
+}
+
+bool OpenFlow::cancelNow()
+{
+    if (!c.decodeRunner.isRunning())
+        return false;
+    m_cancelled = true;
+    c.decodeRunner.stopNow();
     return true;
 }
 

@@ -3,21 +3,31 @@
 #include "pipeline/FlowContext.h"
 #include "pipeline/JobProgress.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
 // Toolbar button 0: open a media file and decode it into the working WAV, or
-// close the open one.
+// close the open one. The open ends with the decode job: the model then holds
+// the new file, or nothing and the user is told why.
 class OpenFlow {
 public:
     explicit OpenFlow(FlowContext &context);
+    ~OpenFlow();
+    OpenFlow(const OpenFlow &) = delete;
+    OpenFlow &operator=(const OpenFlow &) = delete;
 
     void run();                          // open, or close when a file is open
-    void openPath(const QString &path);  // the decode job for a chosen path
+    // Starts the decode job for a chosen path; the open is completed when the
+    // job ends (the decode runner's finished).
+    void openPath(const QString &path);
     void close();                        // the close question and its reset
     // Stops a running decode; the program returns to where the open began and
     // the status strip says so. False when no decode runs.
     bool cancel();
+    // The same, the decode's child ended for sure before this returns; what
+    // the flow then reports depends on FlowContext::ending as for any end.
+    bool cancelNow();
 
     // outputReceived of the decode runner
     void onDecodeOutput(const QString &piece);
@@ -26,15 +36,18 @@ public:
     static QString tabCaption(const QString &path);
 
 private:
+    void onDecodeFinished();
     // The decode's bar and its file name tab, shown while the decode runs.
     void setDecodeShown(bool shown);
     void showProgress(const std::optional<ProgressDisplay> &display);
     void reportFailure(const QString &path, const QString &reason);
 
     FlowContext &c;
-    QString m_path;                 // the file the decode runs for
+    unsigned m_generation = 0;        // of the latest open
+    unsigned m_decodeGeneration = 0;  // of the decode whose end is awaited; 0: none
+    QString m_path;                   // that decode's source
     std::int32_t m_totalSeconds = 0;  // its duration, as the decoder said it
-    unsigned m_generation = 0;
+    QMetaObject::Connection m_finishedConnection;
     bool m_cancelled = false;
     JobProgress m_progress{ProgressJob::Decode};
 };

@@ -2,26 +2,21 @@
 
 #include "pipeline/PipedChild.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <csignal>
-#include <memory>
-#include <poll.h>
 #include <sys/ioctl.h>
+#include <type_traits>
+#include <utility>
 
 namespace {
 
 constexpr long PieceBytes = 1024;
 constexpr int StopGraceMilliseconds = 2000;
-constexpr int StopPollMilliseconds = 10;
 // Only where the kernel offers no pidfd: how often to look whether the child ended.
 constexpr int ExitPollMilliseconds = 20;
-// What one pass of a stop may read from a child that keeps writing.
-constexpr long StopDrainBudget = 64 * 1024;
 
 // Bytes at the end that begin a UTF-8 character whose remaining bytes have not
 // been read yet; they are held back so that the character arrives whole.
@@ -46,30 +41,57 @@ long bytesWaiting(int fd)
     return ::ioctl(fd, FIONREAD, &count) == 0 ? count : PieceBytes;
 }
 
+// The watchers may be the very objects whose signal is being handled when a
+// job ends, so they go once control is back in the event loop.
+template <typename T>
+void retire(T *&watcher)
+{
+    if (!watcher)
+        return;
+    watcher->disconnect();
+    if constexpr (std::is_same_v<T, QTimer>)
+        watcher->stop();
+    else
+        watcher->setEnabled(false);
+    watcher->deleteLater();
+    watcher = nullptr;
+}
+
 }  // namespace
 
 struct ProcessRunner::Job {
+    quint64 serial = 0;
     pid_t pid = -1;
     int readFd = -1;
     int exitFd = -1;
     QByteArray carry;
-    BoundedText collected;
     piped_child::ExitStatus status;
     bool childGone = false;
     bool pipeClosed = false;
-    bool finished = false;
-    std::unique_ptr<QSocketNotifier> outputNotifier;
-    std::unique_ptr<QSocketNotifier> exitNotifier;
-    std::unique_ptr<QTimer> exitPoll;
-    QEventLoop loop;
+    bool stopping = false;
+    QSocketNotifier *outputNotifier = nullptr;
+    QSocketNotifier *exitNotifier = nullptr;
+    QTimer *exitPoll = nullptr;
+    QTimer *grace = nullptr;
+
+    ~Job()
+    {
+        retire(outputNotifier);
+        retire(exitNotifier);
+        retire(exitPoll);
+        retire(grace);
+        piped_child::closeFd(readFd);
+        piped_child::closeFd(exitFd);
+    }
 
     // Paused while the owner handles a piece, so that a handler which turns the
-    // event loop never gets a later piece of the same job nested inside it.
+    // event loop (a message box) never gets a later piece of the same job
+    // nested inside it.
     void listen(bool on)
     {
         if (outputNotifier)
-            outputNotifier->setEnabled(on && !pipeClosed && !finished);
-        const bool watchExit = on && !childGone && !finished;
+            outputNotifier->setEnabled(on && !pipeClosed);
+        const bool watchExit = on && !childGone;
         if (exitNotifier)
             exitNotifier->setEnabled(watchExit);
         if (exitPoll) {
@@ -81,6 +103,10 @@ struct ProcessRunner::Job {
     }
 };
 
+namespace {
+quint64 nextSerial = 0;
+}
+
 ProcessRunner::ProcessRunner(MessageSeam &messages, QObject *parent)
     : QObject(parent), m_messages(messages)
 {
@@ -88,9 +114,10 @@ ProcessRunner::ProcessRunner(MessageSeam &messages, QObject *parent)
 
 ProcessRunner::~ProcessRunner()
 {
-    // The jobs' run calls are still on the stack; they return as
-    // soon as control gets back to them and touch nothing of this runner.
-    terminate(m_activeJobs, false);
+    if (!m_job)
+        return;
+    killAndCollect();
+    m_job.reset();
 }
 
 void ProcessRunner::setCommandLine(const Command &commandLine) { m_commandLine = commandLine; }
@@ -105,79 +132,79 @@ void ProcessRunner::showFailure(const QString &text)
                     MessageIcon::Critical);
 }
 
-QString ProcessRunner::run(const Command &commandLine)
+bool ProcessRunner::start(const Command &commandLine)
 {
     if (!commandLine.isEmpty())
         m_commandLine = commandLine;
+    while (m_job)
+        stopNow();
     m_lastStarted = false;
     if (m_commandLine.isEmpty()) {
         showFailure(QStringLiteral("Command Line empty"));
-        return {};
+        return false;
     }
 
-    const piped_child::Started started = piped_child::start(m_commandLine);
-    if (started.failure == piped_child::StartFailure::Pipe) {
-        showFailure(QStringLiteral("CreatePipe failed. Error: ") + QString::number(started.error));
-        return {};
+    const piped_child::Started child = piped_child::start(m_commandLine);
+    if (child.failure == piped_child::StartFailure::Pipe) {
+        showFailure(QStringLiteral("CreatePipe failed. Error: ") + QString::number(child.error));
+        return false;
     }
-    if (started.failure == piped_child::StartFailure::Spawn) {
+    if (child.failure == piped_child::StartFailure::Spawn) {
         showFailure(QStringLiteral("File or command not found"));
-        return {};
+        return false;
     }
 
     m_lastStarted = true;
     m_outputs.clear();
-    Job job;
-    job.pid = started.pid;
-    job.readFd = started.readFd;
-    job.exitFd = started.exitFd;
-    m_latestJob = &job;
-    m_activeJobs.append(&job);
+    m_job = std::make_unique<Job>();
+    Job &job = *m_job;
+    job.serial = ++nextSerial;
+    job.pid = child.pid;
+    job.readFd = child.readFd;
+    job.exitFd = child.exitFd;
 
-    job.outputNotifier = std::make_unique<QSocketNotifier>(job.readFd, QSocketNotifier::Read);
-    connect(job.outputNotifier.get(), &QSocketNotifier::activated, this,
-            [this, &job] { onOutputReady(job); });
+    // Every watcher speaks for its own job only.
+    const quint64 serial = job.serial;
+    const auto forThisJob = [this, serial](void (ProcessRunner::*handler)()) {
+        return [this, serial, handler] {
+            if (m_job && m_job->serial == serial)
+                (this->*handler)();
+        };
+    };
+    job.outputNotifier = new QSocketNotifier(job.readFd, QSocketNotifier::Read);
+    connect(job.outputNotifier, &QSocketNotifier::activated, this,
+            forThisJob(&ProcessRunner::onOutputReady));
     if (job.exitFd >= 0) {
-        job.exitNotifier = std::make_unique<QSocketNotifier>(job.exitFd, QSocketNotifier::Read);
-        connect(job.exitNotifier.get(), &QSocketNotifier::activated, this,
-                [this, &job] { onChildMaybeExited(job); });
+        job.exitNotifier = new QSocketNotifier(job.exitFd, QSocketNotifier::Read);
+        connect(job.exitNotifier, &QSocketNotifier::activated, this,
+                forThisJob(&ProcessRunner::onChildMaybeExited));
     } else {
-        job.exitPoll = std::make_unique<QTimer>();
+        job.exitPoll = new QTimer;
         job.exitPoll->setInterval(ExitPollMilliseconds);
-        connect(job.exitPoll.get(), &QTimer::timeout, this,
-                [this, &job] { onChildMaybeExited(job); });
+        connect(job.exitPoll, &QTimer::timeout, this, forThisJob(&ProcessRunner::onChildMaybeExited));
         job.exitPoll->start();
     }
-
-    const QPointer<ProcessRunner> self(this);
-    job.loop.exec();
-
-    // The loop can also be ended from outside, when the application quits:
-    // then the child must not be left running on its own.
-    if (self && !job.finished)
-        terminate({&job}, true);
-    if (!self)
-        return job.collected.text();
-    if (m_latestJob == &job)
-        m_latestJob = nullptr;
-    return job.collected.text();
+    emit started();
+    return true;
 }
 
-void ProcessRunner::deliver(Job &job, const QString &piece, Delivery delivery)
+bool ProcessRunner::deliver(Job &job, const QString &piece, Delivery delivery)
 {
     if (piece.isEmpty())
-        return;
-    job.collected.append(piece);
-    if (m_latestJob == &job)
-        m_outputs.append(piece);
-    if (delivery == Delivery::Quiet)
-        return;
+        return true;
+    m_outputs.append(piece);
+    if (delivery == Delivery::Quiet || job.stopping)
+        return true;
     job.listen(false);
+    const QPointer<ProcessRunner> self(this);
+    const quint64 serial = job.serial;
     emit outputReceived(piece);
-    // The handler may have stopped the job or destroyed this runner; either
-    // way the job is finished then and nothing of it may be touched again.
-    if (!job.finished)
-        job.listen(true);
+    // The handler may have ended the job (stopNow) or destroyed this runner;
+    // then nothing of the job may be touched again.
+    if (!self || !m_job || m_job->serial != serial)
+        return false;
+    job.listen(true);
+    return true;
 }
 
 ProcessRunner::ReadResult ProcessRunner::readPiece(Job &job, Delivery delivery)
@@ -189,128 +216,116 @@ ProcessRunner::ReadResult ProcessRunner::readPiece(Job &job, Delivery delivery)
     if (n < 0)
         return ReadResult::Nothing;
     if (n == 0) {
-        const QString rest = QString::fromUtf8(job.carry);
-        job.carry.clear();
-        deliver(job, rest, delivery);
-        return ReadResult::Closed;
+        const QString rest = QString::fromUtf8(std::exchange(job.carry, {}));
+        return deliver(job, rest, delivery) ? ReadResult::Closed : ReadResult::Abandoned;
     }
     QByteArray bytes = job.carry;
     bytes.append(buffer, n);
     const qsizetype held = incompleteUtf8Tail(bytes);
     job.carry = bytes.right(held);
     bytes.chop(held);
-    deliver(job, QString::fromUtf8(bytes), delivery);
-    return ReadResult::Piece;
+    return deliver(job, QString::fromUtf8(bytes), delivery) ? ReadResult::Piece : ReadResult::Abandoned;
 }
 
-void ProcessRunner::onOutputReady(Job &job)
+void ProcessRunner::onOutputReady()
 {
-    if (job.finished)
-        return;
-    const ReadResult result = readPiece(job, Delivery::Raise);
-    if (job.finished || result != ReadResult::Closed)
+    Job &job = *m_job;
+    if (readPiece(job, Delivery::Raise) != ReadResult::Closed)
         return;
     job.pipeClosed = true;
     job.listen(true);
     if (job.childGone)
-        finish(job, Delivery::Raise, true);
+        finish(true);
 }
 
-void ProcessRunner::onChildMaybeExited(Job &job)
+void ProcessRunner::onChildMaybeExited()
 {
-    if (job.finished || job.childGone)
-        return;
-    if (!piped_child::reapIfExited(job.pid, job.status))
+    Job &job = *m_job;
+    if (job.childGone || !piped_child::reapIfExited(job.pid, job.status))
         return;
     job.childGone = true;
     job.listen(true);
-    drainAvailable(job, Delivery::Raise);
-    if (!job.finished)
-        finish(job, Delivery::Raise, true);
+    if (drainAvailable(job, Delivery::Raise))
+        finish(true);
 }
 
-void ProcessRunner::drainAvailable(Job &job, Delivery delivery)
+void ProcessRunner::onGraceOver()
+{
+    if (!m_job->childGone)
+        ::kill(m_job->pid, SIGKILL);
+}
+
+bool ProcessRunner::drainAvailable(Job &job, Delivery delivery)
 {
     // Once the child has gone, everything it wrote is in the pipe already. A
     // grandchild that inherited the pipe may write on, so the drain reads what
     // is waiting now and does not wait for the end of the stream.
-    long budget = job.childGone ? bytesWaiting(job.readFd) : StopDrainBudget;
-    while (!job.finished && !job.pipeClosed && budget > 0) {
+    long budget = bytesWaiting(job.readFd);
+    while (!job.pipeClosed && budget > 0) {
         const qsizetype before = job.carry.size();
         const ReadResult result = readPiece(job, delivery);
+        if (result == ReadResult::Abandoned)
+            return false;
         if (result == ReadResult::Nothing)
             break;
         if (result == ReadResult::Closed)
             job.pipeClosed = true;
         budget -= PieceBytes - before;
     }
+    return true;
 }
 
-void ProcessRunner::finish(Job &job, Delivery delivery, bool raiseOver)
+void ProcessRunner::finish(bool raise)
 {
-    if (job.finished)
-        return;
+    Job &job = *m_job;
     if (!job.carry.isEmpty()) {
-        const QString rest = QString::fromUtf8(job.carry);
-        job.carry.clear();
-        deliver(job, rest, delivery);
-        if (job.finished)
+        const QString rest = QString::fromUtf8(std::exchange(job.carry, {}));
+        if (!deliver(job, rest, raise ? Delivery::Raise : Delivery::Quiet))
             return;
     }
-    job.finished = true;
-    job.listen(false);
-    piped_child::closeFd(job.readFd);
-    piped_child::closeFd(job.exitFd);
-    m_activeJobs.removeOne(&job);
     m_exitCode = job.status.exitCode;
     m_exitedNormally = job.status.exitedNormally;
-    job.loop.quit();
-    if (raiseOver)
+    m_job.reset();
+    if (raise)
         emit finished();
 }
 
 void ProcessRunner::stop()
 {
-    terminate(m_activeJobs, true);
+    if (!m_job || m_job->stopping)
+        return;
+    Job &job = *m_job;
+    job.stopping = true;
+    if (job.childGone)
+        return;
+    ::kill(job.pid, SIGTERM);
+    job.grace = new QTimer;
+    job.grace->setSingleShot(true);
+    const quint64 serial = job.serial;
+    connect(job.grace, &QTimer::timeout, this, [this, serial] {
+        if (m_job && m_job->serial == serial)
+            onGraceOver();
+    });
+    job.grace->start(StopGraceMilliseconds);
 }
 
-void ProcessRunner::terminate(QList<Job *> jobs, bool raiseOver)
+void ProcessRunner::killAndCollect()
 {
-    QList<Job *> living;
-    for (Job *job : jobs) {
-        if (!job->finished && !job->childGone) {
-            ::kill(job->pid, SIGTERM);
-            living.append(job);
-        }
+    Job &job = *m_job;
+    job.stopping = true;
+    job.listen(false);
+    if (!job.childGone) {
+        ::kill(job.pid, SIGKILL);
+        job.status = piped_child::reap(job.pid);
+        job.childGone = true;
     }
+    drainAvailable(job, Delivery::Quiet);
+}
 
-    // The child may be blocked writing into a full pipe; keep reading so that
-    // it can get on to handling the signal.
-    QElapsedTimer grace;
-    grace.start();
-    while (!living.isEmpty() && grace.elapsed() < StopGraceMilliseconds) {
-        QList<pollfd> watched;
-        for (Job *job : living) {
-            drainAvailable(*job, Delivery::Quiet);
-            if (piped_child::reapIfExited(job->pid, job->status))
-                job->childGone = true;
-            else if (!job->pipeClosed)
-                watched.append(pollfd{job->readFd, POLLIN, 0});
-        }
-        living.removeIf([](const Job *job) { return job->childGone; });
-        if (!living.isEmpty())
-            ::poll(watched.data(), static_cast<nfds_t>(watched.size()), StopPollMilliseconds);
-    }
-    for (Job *job : living) {
-        ::kill(job->pid, SIGKILL);
-        job->status = piped_child::reap(job->pid);
-        job->childGone = true;
-    }
-
-    for (Job *job : jobs) {
-        if (job->finished)
-            continue;
-        drainAvailable(*job, Delivery::Quiet);
-        finish(*job, Delivery::Quiet, raiseOver);
-    }
+void ProcessRunner::stopNow()
+{
+    if (!m_job)
+        return;
+    killAndCollect();
+    finish(true);
 }

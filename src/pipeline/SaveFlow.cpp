@@ -26,6 +26,8 @@
 SaveFlow::SaveFlow(FlowContext &context)
     : c(context), m_probe(context.messages), m_job(context.cutRunner, m_probe, context.paths)
 {
+    QObject::connect(&m_job, &CutJob::finished, &m_job,
+                     [this](const CutJob::Result &result) { onJobFinished(result); });
 }
 
 QStringList SaveFlow::saveFilter()
@@ -74,6 +76,8 @@ void SaveFlow::warn(const QString &text)
 
 void SaveFlow::run()
 {
+    if (m_job.isRunning())
+        return;  // one cut at a time; its buttons are disabled meanwhile
     const auto problem = save_target::checkSelection(c.model.lengthMs(), c.model.marks());
     if (problem != save_target::SelectionProblem::None) {
         warn(selectionProblemText(problem, c.model.lengthMs()));
@@ -143,8 +147,14 @@ void SaveFlow::cut(const QString &destination, const Selection &selection)
 {
     m_progress.reset();
     m_seconds = selection.seconds();
+    m_destination = destination;
     setJobRunning(true, destination);
-    const CutJob::Result result = m_job.run(selection, c.model.shaping(), destination, c.ending);
+    m_job.start(selection, c.model.shaping(), destination);
+}
+
+void SaveFlow::onJobFinished(const CutJob::Result &result)
+{
+    const QString destination = m_destination;
     std::int32_t unusedTotal = 0;  // the cut job neither reads nor sets the duration
     showProgress(m_progress.finish(unusedTotal, m_seconds));
     setJobRunning(false, destination);
@@ -168,6 +178,11 @@ void SaveFlow::cut(const QString &destination, const Selection &selection)
 bool SaveFlow::cancel()
 {
     return m_job.cancel();
+}
+
+bool SaveFlow::cancelNow()
+{
+    return m_job.cancelNow();
 }
 
 QString SaveFlow::sizeText(qint64 bytes)

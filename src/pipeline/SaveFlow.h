@@ -23,6 +23,11 @@ public:
     // Stops a running cut: nothing is written, and the status strip says so.
     // False when no cut runs.
     bool cancel();
+    // The same, the cut's child ended for sure before this returns; what the
+    // flow then reports depends on FlowContext::ending as for any end.
+    bool cancelNow();
+    // From the start of a cut until its end is reported.
+    bool isCutting() const { return m_job.isRunning(); }
     // The completion notice's two actions, on the file it names.
     void openSavedFolder();
     void playSaved();
@@ -38,6 +43,9 @@ public:
 
 private:
     void cut(const QString &destination, const Selection &selection);
+    // The end of every cut: the progress ends, the buttons come back, and
+    // unless the program is ending the user learns the outcome.
+    void onJobFinished(const CutJob::Result &result);
     void afterSuccessfulSave(const QString &destination, double seconds);
     void reportFailure(const QString &destination, const QString &reason);
     void setJobRunning(bool running, const QString &destination);
@@ -49,4 +57,5 @@ private:
     ProcessRunner m_probe;  // asks ffprobe, through the adapter, what a cut wrote
     CutJob m_job;
     double m_seconds = 0.0;  // the length of the stretch being cut
+    QString m_destination;   // of the running cut
 };

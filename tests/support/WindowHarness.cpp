@@ -74,6 +74,16 @@ void WindowHarness::click(const QString &key)
     QVERIFY2(w, qPrintable(key));
     QTest::mouseMove(w, w->rect().center());
     QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+    waitForJobs();
+}
+
+void WindowHarness::waitForJobs()
+{
+    // A job's end is handled in the slot that its runner's finished calls, so
+    // a runner at rest means that its end has been dealt with.
+    MainController &c = controller();
+    QVERIFY2(waitFor([&c] { return !c.decodeRunner().isRunning() && !c.saveFlow().isCutting(); }, 300000),
+             "a job is still running");
 }
 
 void WindowHarness::drag(const QString &key, QPoint at, int dx)

@@ -47,10 +47,14 @@ public:
     bool shown(const QString &key) const;
 
     SkinImage *image(const QString &key) const;
-    // A left click at the middle of an element, as the user makes it.
+    // A left click at the middle of an element, as the user makes it. Returns
+    // once no job runs any more (see waitForJobs), as a user waits for one.
     void click(const QString &key);
     // Press on an element at a pixel offset, drag by dx pixels, release.
     void drag(const QString &key, QPoint at, int dx);
+    // Waits (pumping events) until neither a decode nor a cut runs and the
+    // end of the last one has been handled.
+    void waitForJobs();
     // Waits (pumping events) until the condition holds or the time runs out.
     static bool waitFor(const std::function<bool()> &condition, int milliseconds);
 
