@@ -65,7 +65,49 @@ private slots:
     void setAtPlayPosition_data();
     void setAtPlayPosition();
     void randomSelectionStepsUseTheLastGrabPoint();
+    void modelTakesOnlyMarksWithinTheOpenFile_data();
+    void modelTakesOnlyMarksWithinTheOpenFile();
 };
+
+void TestSelectionHandles::modelTakesOnlyMarksWithinTheOpenFile_data()
+{
+    QTest::addColumn<qint64>("lengthMs");  // 0: nothing open
+    QTest::addColumn<qint64>("start");
+    QTest::addColumn<qint64>("end");  // -1: no end
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("nothing open, unset") << qint64(0) << qint64(0) << qint64(-1) << true;
+    QTest::newRow("nothing open, a start") << qint64(0) << qint64(1000) << qint64(-1) << false;
+    QTest::newRow("start at the file's end") << qint64(10000) << qint64(10000) << qint64(-1) << true;
+    QTest::newRow("start past the file's end") << qint64(10000) << qint64(10001) << qint64(-1) << false;
+    QTest::newRow("start before the file") << qint64(10000) << qint64(-1) << qint64(-1) << false;
+    QTest::newRow("end on the start") << qint64(10000) << qint64(5000) << qint64(5000) << true;
+    QTest::newRow("end before the start") << qint64(10000) << qint64(5000) << qint64(4999) << false;
+    QTest::newRow("end at the file's end") << qint64(10000) << qint64(0) << qint64(10000) << true;
+    QTest::newRow("end past the file's end") << qint64(10000) << qint64(0) << qint64(10001) << false;
+}
+
+void TestSelectionHandles::modelTakesOnlyMarksWithinTheOpenFile()
+{
+    QFETCH(qint64, lengthMs);
+    QFETCH(qint64, start);
+    QFETCH(qint64, end);
+    QFETCH(bool, taken);
+    EditorModel model;
+    model.setMedia(OpenMedia{{}, {}, lengthMs, nullptr});
+    const Marks before = model.marks();
+    const Marks asked{start, end < 0 ? std::nullopt : std::optional<std::int64_t>(end)};
+    QSignalSpy changed(&model, &EditorModel::marksChanged);
+    QCOMPARE(model.setMarks(asked), taken);
+    QCOMPARE(model.marks(), taken ? asked : before);
+    QCOMPARE(changed.count(), taken && asked != before ? 1 : 0);
+
+    // Another file puts the marks back, unset, and shows all of it.
+    model.setMedia(OpenMedia{QStringLiteral("other.wav"), {}, 20000, nullptr});
+    QCOMPARE(model.marks(), Marks{});
+    QCOMPARE(model.view(), (VisibleSpan{0.0, 20000.0}));
+    model.setView({-500.0, 25000.0});
+    QCOMPARE(model.view(), (VisibleSpan{0.0, 20000.0}));
+}
 
 void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder_data()
 {

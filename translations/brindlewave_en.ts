@@ -973,7 +973,7 @@ It is the working file the program is using. Please choose another name.</transl
         <translation>Cannot save to this place:
 %1
 
-It is inside the program's working folder, where files are deleted at any time. Please choose another folder.</translation>
+It is inside the program&apos;s working folder, where files are deleted at any time. Please choose another folder.</translation>
     </message>
 </context>
 <context>

@@ -95,9 +95,7 @@ void MainController::setShaping(const CutShaping &shaping)
 
 bool MainController::cancelJob()
 {
-    if (m_ending)
-        return false;
-    return (m_save && m_save->cancel()) || (m_open && m_open->cancel());
+    return !m_ending && stopJobs(JobStop::Gently);
 }
 
 bool MainController::shutDown()
@@ -121,21 +119,23 @@ void MainController::endWithoutQuestion()
         end();
 }
 
-void MainController::stopJobs()
+bool MainController::stopJobs(JobStop how)
 {
-    // A transcoder still writing would outlive the program and keep writing:
-    // every child is gone when this returns. The flows see m_ending in their
-    // jobs' ends and report nothing; a cut leaves no file.
-    if (m_save)
-        m_save->cancelNow();
-    if (m_open)
-        m_open->cancelNow();
+    // The one way a running job ends early. Cancel and Escape ask it to stop;
+    // the program's end (Exit, a termination signal) stops it at once, since a
+    // transcoder still writing would outlive the program. Either way the flow
+    // learns it at its job's end: a cancelled open or cut leaves nothing, and
+    // with m_ending set nothing is reported.
+    const auto stop = [how](auto &flow) { return how == JobStop::Now ? flow.cancelNow() : flow.cancel(); };
+    const bool cut = m_save && stop(*m_save);
+    const bool decode = m_open && stop(*m_open);
+    return cut || decode;
 }
 
 void MainController::end()
 {
     m_ending = true;
-    stopJobs();
+    stopJobs(JobStop::Now);
     m_seams.device.send(playback_command::stop());
     m_seams.device.send(playback_command::close());
     m_seams.device.send(playback_command::stopChime());

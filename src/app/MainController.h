@@ -62,7 +62,8 @@ private:
     void readSettings();
     void makeFlows();
     void end();
-    void stopJobs();
+    enum class JobStop { Gently, Now };
+    bool stopJobs(JobStop how);
 
     EditorModel m_model;
     TimelineFace m_timelineFace;

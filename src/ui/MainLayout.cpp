@@ -79,10 +79,9 @@ const Table &designRows()
         {.name = "imgSelectTop2", .kind = Image, .parent = "picOpened", .twips = {10920, 780, 195, 120}, .shown = false, .pointer = Hand, .picture = "imgSelectTop"},
         {.name = "imgSelectLine2", .kind = Image, .parent = "picOpened", .twips = {11010, 870, 15, 4260}, .shown = false, .picture = "imgSelectLine"},
         {.name = "imgSelectBottom2", .kind = Image, .parent = "picOpened", .twips = {10920, 5130, 195, 120}, .shown = false, .pointer = Hand, .picture = "imgSelectBottom"},
-        {.name = "lblFileName", .kind = Label, .parent = "picOpened", .twips = {2340, 120, 765, 210}, .text = "C:\\1.MP3", .colour = PanelCaptionColour, .centred = true, .autoSize = true},
+        {.name = "lblFileName", .kind = Label, .parent = "picOpened", .twips = {2340, 120, 765, 210}, .colour = PanelCaptionColour, .centred = true, .autoSize = true},
         {.name = "lblTimeLeft", .kind = Label, .parent = "picOpened", .twips = {70, 4800, 360, 195}, .text = QT_TRANSLATE_NOOP("Layout", "Start"), .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
         {.name = "lblTimeRight", .kind = Label, .parent = "picOpened", .twips = {10770, 4800, 270, 195}, .text = QT_TRANSLATE_NOOP("Layout", "End"), .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
-        {.name = "txtFullTime", .kind = Holder, .twips = {6300, 4950, 2655, 315}, .shown = false, .text = "0"},
 
         {.name = "picPBBack", .kind = Panel, .twips = {1990, 6000, 6935, 555}, .shown = false, .picture = "picPBBack"},
         {.name = "imgPB", .kind = Image, .parent = "picPBBack", .twips = {1350, 195, 15, 195}, .picture = "imgPB", .stretch = true},
@@ -94,10 +93,7 @@ const Table &designRows()
         {.name = "imgPro", .kind = Image, .parent = "picPro", .twips = {0, 0, 15, 225}, .picture = "imgPro", .stretch = true},
         {.name = "lblPro", .kind = Label, .parent = "picPro", .twips = {1890, -15, 255, 195}, .text = "0%", .font = {8.25}, .centred = true, .autoSize = true},
 
-        // hidden value holders
-        {.name = "txtAction", .kind = Holder, .twips = {7980, 630, 1545, 345}, .shown = false, .text = "Text1"},
-        {.name = "txtSave", .kind = Holder, .twips = {7050, 360, 705, 315}, .shown = false},
-        {.name = "lstFile", .kind = Holder, .twips = {9780, 2460, 525, 480}, .shown = false},
+        // hidden
         {.name = "wb", .kind = Holder, .twips = {6060, -4420, 30, 105}, .shown = false},
     };
     return rows;
