@@ -53,107 +53,132 @@ QString helpText()
         .arg(MaxFadeMs);
 }
 
-CommandLineRequest parseCommandLine(const QStringList &arguments)
-{
-    CommandLineRequest request;
-    auto invalid = [&request](const QString &error) {
-        request.kind = CommandLineRequest::Invalid;
-        request.error = error;
-        return request;
-    };
+namespace {
+
+// What the arguments say, before they are checked against each other.
+struct Arguments {
+    CommandLineRequest request;  // with the shaping, the source and the output as given
     std::optional<std::int64_t> start;
     std::optional<std::int64_t> end;
     bool cut = false;
     bool help = false;
     bool version = false;
-    QStringList plain;
+    QStringList plain;  // everything that is not an option
+};
+
+bool takesValue(const QString &name)
+{
+    return name == u"--cut" || name == u"--output" || name == u"--start" || name == u"--end"
+           || name == u"--fade-in" || name == u"--fade-out";
+}
+
+// Takes the value of an option that has one. Returns why it cannot, or nothing.
+QString takeValue(Arguments &a, const QString &name, const QString &given)
+{
+    if (name == u"--cut") {
+        a.cut = true;
+        a.request.source = given;
+    } else if (name == u"--output") {
+        a.request.output = given;
+    } else if (name == u"--start" || name == u"--end") {
+        const std::optional<std::int64_t> ms = timeline::parseTypedTime(given);
+        if (!ms)
+            return QCoreApplication::translate("CommandLine", "%1 的时间“%2”看不懂。\n请写成 00:00:41.500、1:02.5 或 41.5 这样的时间。")
+                .arg(name, given);
+        (name == u"--start" ? a.start : a.end) = ms;
+    } else {
+        const std::optional<std::int64_t> ms = fadeMs(given);
+        if (!ms)
+            return QCoreApplication::translate("CommandLine", "%1 的长度“%2”不对：应当是 0 到 %3 之间的整毫秒数。")
+                .arg(name, given)
+                .arg(MaxFadeMs);
+        (name == u"--fade-in" ? a.request.shaping.fadeInMs : a.request.shaping.fadeOutMs) = *ms;
+    }
+    return {};
+}
+
+// Reads every argument. Returns why one cannot be read, or nothing.
+QString readArguments(const QStringList &arguments, Arguments &a)
+{
     bool onlyNames = false;  // after "--" every argument is a file name
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         QString name = arguments.at(i);
-        if (onlyNames) {
-            plain << name;
-            continue;
-        }
-        if (name == u"--") {
+        if (onlyNames || name == u"--") {
+            if (onlyNames)
+                a.plain << name;
             onlyNames = true;
             continue;
         }
-        QString value;
-        bool hasValue = false;
+        std::optional<QString> value;  // given as --name=value
         if (name.startsWith(QStringLiteral("--")) && name.contains(u'=')) {
             value = name.mid(name.indexOf(u'=') + 1);
             name = name.left(name.indexOf(u'='));
-            hasValue = true;
         }
-        auto takeValue = [&]() -> std::optional<QString> {
-            if (hasValue)
-                return value;
-            if (i + 1 >= arguments.size())
-                return std::nullopt;
-            return arguments.at(++i);
-        };
         if (name == u"--help" || name == u"-h") {
-            help = true;
+            a.help = true;
         } else if (name == u"--version" || name == u"-v") {
-            version = true;
+            a.version = true;
         } else if (name == u"--normalize") {
-            request.shaping.normalize = true;
-        } else if (name == u"--cut" || name == u"--output" || name == u"--start" || name == u"--end"
-                   || name == u"--fade-in" || name == u"--fade-out") {
-            const std::optional<QString> given = takeValue();
-            if (!given)
-                return invalid(QCoreApplication::translate("CommandLine", "选项 %1 后面缺少值。").arg(name));
-            if (name == u"--cut") {
-                cut = true;
-                request.source = *given;
-            } else if (name == u"--output") {
-                request.output = *given;
-            } else if (name == u"--start" || name == u"--end") {
-                const std::optional<std::int64_t> ms = timeline::parseTypedTime(*given);
-                if (!ms)
-                    return invalid(QCoreApplication::translate("CommandLine", "%1 的时间“%2”看不懂。\n请写成 00:00:41.500、1:02.5 或 41.5 这样的时间。")
-                                       .arg(name, *given));
-                (name == u"--start" ? start : end) = ms;
-            } else {
-                const std::optional<std::int64_t> ms = fadeMs(*given);
-                if (!ms)
-                    return invalid(QCoreApplication::translate("CommandLine", "%1 的长度“%2”不对：应当是 0 到 %3 之间的整毫秒数。")
-                                       .arg(name, *given)
-                                       .arg(MaxFadeMs));
-                (name == u"--fade-in" ? request.shaping.fadeInMs : request.shaping.fadeOutMs) = *ms;
-            }
+            a.request.shaping.normalize = true;
+        } else if (takesValue(name)) {
+            if (!value && i + 1 < arguments.size())
+                value = arguments.at(++i);
+            if (!value)
+                return QCoreApplication::translate("CommandLine", "选项 %1 后面缺少值。").arg(name);
+            if (const QString problem = takeValue(a, name, *value); !problem.isEmpty())
+                return problem;
         } else if (name.startsWith(u'-') && name.size() > 1) {
-            return invalid(QCoreApplication::translate("CommandLine", "不认识的选项：%1\n请用 --help 查看用法。").arg(name));
+            return QCoreApplication::translate("CommandLine", "不认识的选项：%1\n请用 --help 查看用法。").arg(name);
         } else {
-            plain << arguments.at(i);
+            a.plain << arguments.at(i);
         }
     }
-    if (help) {
-        request.kind = CommandLineRequest::Help;
+    return {};
+}
+
+// What a cut needs and lacks. Returns why it cannot run, or nothing.
+QString cutProblem(const Arguments &a)
+{
+    if (!a.plain.isEmpty())
+        return QCoreApplication::translate("CommandLine", "多余的参数：%1").arg(a.plain.join(u' '));
+    if (a.request.source.isEmpty())
+        return QCoreApplication::translate("CommandLine", "--cut 后面要写源文件。");
+    if (!a.start || !a.end)
+        return QCoreApplication::translate("CommandLine", "截取时要用 --start 和 --end 写明开始和结束位置。");
+    if (a.request.output.isEmpty())
+        return QCoreApplication::translate("CommandLine", "截取时要用 --output 写明保存的文件。");
+    return {};
+}
+
+}  // namespace
+
+CommandLineRequest parseCommandLine(const QStringList &arguments)
+{
+    Arguments a;
+    CommandLineRequest &request = a.request;
+    auto invalid = [&request](const QString &error) {
+        request.kind = CommandLineRequest::Invalid;
+        request.error = error;
+        return request;
+    };
+    if (const QString problem = readArguments(arguments, a); !problem.isEmpty())
+        return invalid(problem);
+    if (a.help || a.version) {
+        request.kind = a.help ? CommandLineRequest::Help : CommandLineRequest::Version;
         return request;
     }
-    if (version) {
-        request.kind = CommandLineRequest::Version;
-        return request;
-    }
-    const bool cutOptions = start || end || !request.output.isEmpty() || !request.shaping.isPlain();
-    if (!cut) {
+    const bool cutOptions = a.start || a.end || !request.output.isEmpty() || !request.shaping.isPlain();
+    if (!a.cut) {
         if (cutOptions)
             return invalid(QCoreApplication::translate("CommandLine", "--start、--end、--output 等选项只能和 --cut 一起用。"));
-        if (plain.size() > 1)
+        if (a.plain.size() > 1)
             return invalid(QCoreApplication::translate("CommandLine", "一次只能打开一个文件。"));
-        request.file = plain.value(0);
+        request.file = a.plain.value(0);
         return request;
     }
-    if (!plain.isEmpty())
-        return invalid(QCoreApplication::translate("CommandLine", "多余的参数：%1").arg(plain.join(u' ')));
-    if (request.source.isEmpty())
-        return invalid(QCoreApplication::translate("CommandLine", "--cut 后面要写源文件。"));
-    if (!start || !end)
-        return invalid(QCoreApplication::translate("CommandLine", "截取时要用 --start 和 --end 写明开始和结束位置。"));
-    if (request.output.isEmpty())
-        return invalid(QCoreApplication::translate("CommandLine", "截取时要用 --output 写明保存的文件。"));
+    if (const QString problem = cutProblem(a); !problem.isEmpty())
+        return invalid(problem);
     request.kind = CommandLineRequest::Cut;
-    request.selection = Selection{*start, *end};
+    request.selection = Selection{*a.start, *a.end};
     return request;
 }

@@ -199,7 +199,6 @@ OutputFile::Outcome OutputFile::publish()
         discard();
         return Outcome::LostRace;
     }
-    const char *destination = m_destinationName.constData();
     if (m_unnamed && !now.exists) {
         if (linkUnnamedAs(m_destinationName)) {
             m_published = true;
@@ -210,28 +209,41 @@ OutputFile::Outcome OutputFile::publish()
             return Outcome::LostRace;
         }
     }
+    // Replacing a file in one step takes a name to rename from.
     if (m_unnamed) {
-        // Replacing a file in one step takes a name to rename from.
-        QByteArray name;
-        bool linked = false;
-        for (int attempt = 0; attempt < NameAttempts && !linked; ++attempt) {
-            name = randomHiddenName(m_destinationName.size());
-            if (!record(name, nullptr))
-                return fail(errno ? errno : EIO);
-            linked = linkUnnamedAs(name);
-            if (!linked && errno != EEXIST)
-                break;
-        }
-        if (linked) {
-            m_temporaryName = name;
-            m_unnamed = false;
-        } else if (!copyToNamed(name)) {
-            return fail(m_error ? m_error : errno);
-        }
+        if (const int error = nameUnnamed())
+            return fail(error);
     }
+    return renameOver(now.exists);
+}
+
+int OutputFile::nameUnnamed()
+{
+    QByteArray name;
+    bool linked = false;
+    for (int attempt = 0; attempt < NameAttempts && !linked; ++attempt) {
+        name = randomHiddenName(m_destinationName.size());
+        if (!record(name, nullptr))
+            return errno ? errno : EIO;
+        linked = linkUnnamedAs(name);
+        if (!linked && errno != EEXIST)
+            break;
+    }
+    if (linked) {
+        m_temporaryName = name;
+        m_unnamed = false;
+    } else if (!copyToNamed(name)) {
+        return m_error ? m_error : errno;
+    }
+    return 0;
+}
+
+OutputFile::Outcome OutputFile::renameOver(bool replace)
+{
+    const char *destination = m_destinationName.constData();
     const char *temporary = m_temporaryName.constData();
     int renamed;
-    if (now.exists) {
+    if (replace) {
         renamed = ::renameat(m_folder.get(), temporary, m_folder.get(), destination);
     } else {
         renamed = ::renameat2(m_folder.get(), temporary, m_folder.get(), destination, RENAME_NOREPLACE);

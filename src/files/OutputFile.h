@@ -68,6 +68,12 @@ private:
     bool linkUnnamedAs(const QByteArray &name);
     bool copyToNamed(QByteArray &name);
     bool record(const QByteArray &name, const UniqueFd *file);
+    // Gives the unnamed file a hidden name of its own (a link, else a copy);
+    // 0, or the error that kept it from one.
+    int nameUnnamed();
+    // The hidden name becomes the destination's, over an existing file only
+    // when `replace` says one is there.
+    Outcome renameOver(bool replace);
     Outcome fail(int error);
 
     UniqueFd m_folder;

@@ -167,6 +167,60 @@ using Meter = std::unique_ptr<ebur128_state, MeterDeleter>;
 
 // Reads the selection through the fades, the ramp, the gain and the limiter
 // into an R128 meter.
+// The fades of the shaped stretch [first, ...) in frames of a file at rate.
+Fades fadesOf(const Selection &selection, const Shaping &shaping, std::int64_t first, int rate)
+{
+    Fades fades;
+    if (shaping.fadeInMs > 0)
+        fades.in[0] = {first, std::max<std::int64_t>(1, msToFrames(shaping.fadeInMs, rate))};
+    if (shaping.rampMs > 0)
+        fades.in[1] = {msToFrames(shaping.rampStartMs, rate), std::max<std::int64_t>(1, msToFrames(shaping.rampMs, rate))};
+    if (shaping.fadeOutMs > 0) {
+        fades.outFrames = std::max<std::int64_t>(1, msToFrames(shaping.fadeOutMs, rate));
+        fades.outEnd = msToFrames(selection.endMs - shaping.fadeOutMs, rate) + fades.outFrames;
+    }
+    return fades;
+}
+
+// Multiplies got frames that begin at frame `at` by the fades and the gain.
+void shapeChunk(std::vector<float> &chunk, std::int64_t at, std::int64_t got, int channels, const Fades &fades,
+                float scale)
+{
+    if (fades.isFlatFrom(at, got)) {
+        if (scale != 1.0f) {
+            for (std::int64_t i = 0; i < got * channels; ++i)
+                chunk[std::size_t(i)] *= scale;
+        }
+        return;
+    }
+    for (std::int64_t f = 0; f < got; ++f) {
+        const float g = float(fades.gainAt(at + f)) * scale;
+        for (int c = 0; c < channels; ++c)
+            chunk[std::size_t(f * channels + c)] *= g;
+    }
+}
+
+// The meter's integrated loudness and, when it measured them, its true peak.
+std::optional<LoudnessMeasure> readMeter(ebur128_state *meter, int channels, bool truePeak)
+{
+    LoudnessMeasure result;
+    if (ebur128_loudness_global(meter, &result.integratedLufs) != EBUR128_SUCCESS
+        || !std::isfinite(result.integratedLufs))
+        return std::nullopt;
+    if (!truePeak) {
+        result.truePeakDbtp = std::numeric_limits<double>::quiet_NaN();
+        return result;
+    }
+    double peak = 0.0;
+    for (int c = 0; c < channels; ++c) {
+        double channelPeak = 0.0;
+        if (ebur128_true_peak(meter, unsigned(c), &channelPeak) == EBUR128_SUCCESS)
+            peak = std::max(peak, channelPeak);
+    }
+    result.truePeakDbtp = peak > 0.0 ? 20.0 * std::log10(peak) : -std::numeric_limits<double>::infinity();
+    return result;
+}
+
 std::optional<LoudnessMeasure> measure(const QString &wavPath, const Selection &selection, const Shaping &shaping)
 {
     string_device::WavSource source;
@@ -178,16 +232,7 @@ std::optional<LoudnessMeasure> measure(const QString &wavPath, const Selection &
     const std::int64_t end = std::min(msToFrames(selection.endMs, rate), source.frames());
     if (end <= first || !source.seek(first))
         return std::nullopt;
-
-    Fades fades;
-    if (shaping.fadeInMs > 0)
-        fades.in[0] = {first, std::max<std::int64_t>(1, msToFrames(shaping.fadeInMs, rate))};
-    if (shaping.rampMs > 0)
-        fades.in[1] = {msToFrames(shaping.rampStartMs, rate), std::max<std::int64_t>(1, msToFrames(shaping.rampMs, rate))};
-    if (shaping.fadeOutMs > 0) {
-        fades.outFrames = std::max<std::int64_t>(1, msToFrames(shaping.fadeOutMs, rate));
-        fades.outEnd = msToFrames(selection.endMs - shaping.fadeOutMs, rate) + fades.outFrames;
-    }
+    const Fades fades = fadesOf(selection, shaping, first, rate);
     const LoudnessGain *gain = shaping.gain;
 
     Meter meter(ebur128_init(unsigned(channels), unsigned(rate),
@@ -206,18 +251,7 @@ std::optional<LoudnessMeasure> measure(const QString &wavPath, const Selection &
         const std::int64_t got = source.read(chunk.data(), std::min(ChunkFrames, end - at));
         if (got <= 0)
             break;
-        if (fades.isFlatFrom(at, got)) {
-            if (scale != 1.0f) {
-                for (std::int64_t i = 0; i < got * channels; ++i)
-                    chunk[std::size_t(i)] *= scale;
-            }
-        } else {
-            for (std::int64_t f = 0; f < got; ++f) {
-                const float g = float(fades.gainAt(at + f)) * scale;
-                for (int c = 0; c < channels; ++c)
-                    chunk[std::size_t(f * channels + c)] *= g;
-            }
-        }
+        shapeChunk(chunk, at, got, channels, fades, scale);
         if (limiter) {
             limiter->push(chunk.data(), got, limited);
             ebur128_add_frames_float(meter.get(), limited.data(), limited.size() / std::size_t(channels));
@@ -232,23 +266,7 @@ std::optional<LoudnessMeasure> measure(const QString &wavPath, const Selection &
         limiter->finish(limited);
         ebur128_add_frames_float(meter.get(), limited.data(), limited.size() / std::size_t(channels));
     }
-
-    LoudnessMeasure result;
-    if (ebur128_loudness_global(meter.get(), &result.integratedLufs) != EBUR128_SUCCESS
-        || !std::isfinite(result.integratedLufs))
-        return std::nullopt;
-    if (!shaping.truePeak) {
-        result.truePeakDbtp = std::numeric_limits<double>::quiet_NaN();
-        return result;
-    }
-    double peak = 0.0;
-    for (int c = 0; c < channels; ++c) {
-        double channelPeak = 0.0;
-        if (ebur128_true_peak(meter.get(), unsigned(c), &channelPeak) == EBUR128_SUCCESS)
-            peak = std::max(peak, channelPeak);
-    }
-    result.truePeakDbtp = peak > 0.0 ? 20.0 * std::log10(peak) : -std::numeric_limits<double>::infinity();
-    return result;
+    return readMeter(meter.get(), channels, shaping.truePeak);
 }
 
 }  // namespace

@@ -78,6 +78,27 @@ SettingsDialog::SettingsDialog(EditorModel &model, const QString &settingsFile,
     if (auto *cross = qobject_cast<SkinImage *>(elements.value(QStringLiteral("Image1"))))
         connect(cross, &SkinImage::clicked, this, &QWidget::close);
 
+    describeForScreenReaders(elements);
+
+    shapeByKeyColour(skin);
+    selectStoredChoices();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void SettingsDialog::shapeByKeyColour(const Skin &skin)
+{
+    const QImage picture = skin.image(QString::fromLatin1(SettingsBackground));
+    if (picture.isNull())
+        return;
+    setMask(regionWithoutKeyColour(picture, picture.deviceIndependentSize().toSize(), SkinKeyColour));
+    // where a mask only shapes input (Wayland), the margin is drawn see-through
+    m_background = QPixmap::fromImage(withKeyColourTransparent(picture, SkinKeyColour));
+}
+
+void SettingsDialog::describeForScreenReaders(const QHash<QString, QWidget *> &elements)
+{
     // For screen readers: the lists carry the captions painted beside them,
     // the two link buttons and the close cross are push buttons.
     // A list's caption is painted into the background; a see-through label
@@ -108,22 +129,6 @@ SettingsDialog::SettingsDialog(EditorModel &model, const QString &settingsFile,
         skin_access::describe(cross, {.role = QAccessible::Button,
                                       .name = [] { return QCoreApplication::translate("Accessible", "关闭"); },
                                       .press = [cross] { cross->activate(); }});
-
-    shapeByKeyColour(skin);
-    selectStoredChoices();
-
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-}
-
-void SettingsDialog::shapeByKeyColour(const Skin &skin)
-{
-    const QImage picture = skin.image(QString::fromLatin1(SettingsBackground));
-    if (picture.isNull())
-        return;
-    setMask(regionWithoutKeyColour(picture, picture.deviceIndependentSize().toSize(), SkinKeyColour));
-    // where a mask only shapes input (Wayland), the margin is drawn see-through
-    m_background = QPixmap::fromImage(withKeyColourTransparent(picture, SkinKeyColour));
 }
 
 void SettingsDialog::selectStoredChoices()

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <QHash>
 #include <QWidget>
 
 class QComboBox;
@@ -31,6 +32,7 @@ protected:
 private:
     void shapeByKeyColour(const Skin &skin);
     void selectStoredChoices();
+    void describeForScreenReaders(const QHash<QString, QWidget *> &elements);
     void confirm();
 
     EditorModel &m_model;
