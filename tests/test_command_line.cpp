@@ -77,16 +77,16 @@ private slots:
         QTest::addColumn<qint64>("endMs");
         QTest::addColumn<QString>("said");  // part of the error, for Invalid
 
-        const int window = CommandLineRequest::Window;
-        const int cut = CommandLineRequest::Cut;
-        const int invalid = CommandLineRequest::Invalid;
+        const int window = int(CommandLineRequest::Kind::Window);
+        const int cut = int(CommandLineRequest::Kind::Cut);
+        const int invalid = int(CommandLineRequest::Kind::Invalid);
         QTest::newRow("nothing") << QStringList{} << window << qint64(0) << qint64(0) << "";
         QTest::newRow("a file") << QStringList{"song.mp3"} << window << qint64(0) << qint64(0) << "";
         QTest::newRow("a file named like an option") << QStringList{"--", "-song.mp3"} << window << qint64(0)
                                                      << qint64(0) << "";
-        QTest::newRow("help wins") << QStringList{"--cut", "x", "--help"} << int(CommandLineRequest::Help)
+        QTest::newRow("help wins") << QStringList{"--cut", "x", "--help"} << int(CommandLineRequest::Kind::Help)
                                    << qint64(0) << qint64(0) << "";
-        QTest::newRow("version") << QStringList{"--version"} << int(CommandLineRequest::Version) << qint64(0)
+        QTest::newRow("version") << QStringList{"--version"} << int(CommandLineRequest::Kind::Version) << qint64(0)
                                  << qint64(0) << "";
         QTest::newRow("cut") << QStringList{"--cut", "s.mp3", "--start", "00:00:41.500", "--end", "1:02.5",
                                             "--output", "r.m4r"}
@@ -122,11 +122,11 @@ private slots:
         QFETCH(QString, said);
         const CommandLineRequest request = parseCommandLine(arguments);
         QCOMPARE(int(request.kind), kind);
-        if (kind == CommandLineRequest::Cut)
+        if (kind == int(CommandLineRequest::Kind::Cut))
             QCOMPARE(request.selection, (Selection{startMs, endMs}));
-        if (kind == CommandLineRequest::Invalid)
+        if (kind == int(CommandLineRequest::Kind::Invalid))
             QVERIFY2(request.error.contains(said), qPrintable(request.error));
-        if (arguments.size() == 1 && kind == CommandLineRequest::Window)
+        if (arguments.size() == 1 && kind == int(CommandLineRequest::Kind::Window))
             QCOMPARE(request.file, arguments.first());
         if (arguments.value(0) == u"--")
             QCOMPARE(request.file, QStringLiteral("-song.mp3"));
@@ -137,7 +137,7 @@ private slots:
         const CommandLineRequest request = parseCommandLine(
             {"--cut", "s.mp3", "--start", "1", "--end", "9", "--fade-in", "500", "--fade-out=2000", "--normalize",
              "--output", "r.ogg"});
-        QCOMPARE(request.kind, CommandLineRequest::Cut);
+        QCOMPARE(request.kind, CommandLineRequest::Kind::Cut);
         QCOMPARE(request.shaping, (CutShaping{500, 2000, true}));
         QCOMPARE(request.source, QStringLiteral("s.mp3"));
         QCOMPARE(request.output, QStringLiteral("r.ogg"));

@@ -269,7 +269,7 @@ private slots:
                  QStringLiteral("The disk is full; the file does not fit. Free some space and try again."));
         QVERIFY2(helpText().startsWith(QStringLiteral("Usage: brindlewave")), qPrintable(helpText()));
         const CommandLineRequest bad = parseCommandLine({QStringLiteral("--bogus")});
-        QCOMPARE(bad.kind, CommandLineRequest::Invalid);
+        QCOMPARE(bad.kind, CommandLineRequest::Kind::Invalid);
         QVERIFY2(bad.error.startsWith(QStringLiteral("Unknown option: --bogus")), qPrintable(bad.error));
         QVERIFY2(!Chinese.match(bad.error).hasMatch(), qPrintable(bad.error));
     }

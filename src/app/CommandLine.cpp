@@ -157,14 +157,14 @@ CommandLineRequest parseCommandLine(const QStringList &arguments)
     Arguments a;
     CommandLineRequest &request = a.request;
     auto invalid = [&request](const QString &error) {
-        request.kind = CommandLineRequest::Invalid;
+        request.kind = CommandLineRequest::Kind::Invalid;
         request.error = error;
         return request;
     };
     if (const QString problem = readArguments(arguments, a); !problem.isEmpty())
         return invalid(problem);
     if (a.help || a.version) {
-        request.kind = a.help ? CommandLineRequest::Help : CommandLineRequest::Version;
+        request.kind = a.help ? CommandLineRequest::Kind::Help : CommandLineRequest::Kind::Version;
         return request;
     }
     const bool cutOptions = a.start || a.end || !request.output.isEmpty() || !request.shaping.isPlain();
@@ -178,7 +178,7 @@ CommandLineRequest parseCommandLine(const QStringList &arguments)
     }
     if (const QString problem = cutProblem(a); !problem.isEmpty())
         return invalid(problem);
-    request.kind = CommandLineRequest::Cut;
+    request.kind = CommandLineRequest::Kind::Cut;
     request.selection = Selection{*a.start, *a.end};
     return request;
 }

@@ -14,7 +14,7 @@
 //                                      a cut without a window, for scripts
 // Options take their value as the next argument or after '=' ("--start=41.5").
 struct CommandLineRequest {
-    enum Kind { Window, Help, Version, Cut, Invalid } kind = Window;
+    enum class Kind { Window, Help, Version, Cut, Invalid } kind = Kind::Window;
     QString file;        // Window: the file to open; empty for none
     QString source;      // Cut
     QString output;      // Cut

@@ -129,17 +129,17 @@ void HeadlessCut::onDecodeFinished()
 void HeadlessCut::onCutFinished(const CutJob::Result &result)
 {
     switch (result.kind) {
-    case CutJob::Result::Whole:
+    case CutJob::Result::Kind::Whole:
         m_err << QCoreApplication::translate("HeadlessCut", "已保存 %1（%2 秒，%3）")
                      .arg(m_destination, QString::number(result.seconds, 'f', 1),
                           SaveFlow::sizeText(QFileInfo(m_destination).size()))
               << Qt::endl;
         return conclude(ExitDone);
-    case CutJob::Result::Cancelled:
+    case CutJob::Result::Kind::Cancelled:
         return fail(QCoreApplication::translate("HeadlessCut", "已取消保存，没有写出文件。"));
-    case CutJob::Result::Failed:
+    case CutJob::Result::Kind::Failed:
         return fail(QCoreApplication::translate("HeadlessCut", "铃声没有保存：\n%1\n\n%2").arg(m_destination, result.reason));
-    case CutJob::Result::Untold:
+    case CutJob::Result::Kind::Untold:
         break;
     }
     conclude(ExitFailed);

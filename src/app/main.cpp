@@ -37,17 +37,17 @@ int runWithoutWindow(int argc, char *argv[])
     const LanguageInstall language(languageOfThisProcess());
     const CommandLineRequest request = parseCommandLine(argumentsOf(argc, argv));
     switch (request.kind) {
-    case CommandLineRequest::Help:
+    case CommandLineRequest::Kind::Help:
         QTextStream(stdout) << helpText();
         return ExitDone;
-    case CommandLineRequest::Version:
+    case CommandLineRequest::Kind::Version:
         QTextStream(stdout) << versionText();
         return ExitDone;
-    case CommandLineRequest::Invalid:
+    case CommandLineRequest::Kind::Invalid:
         QTextStream(stderr) << request.error << Qt::endl;
         return ExitUsage;
-    case CommandLineRequest::Cut:
-    case CommandLineRequest::Window:
+    case CommandLineRequest::Kind::Cut:
+    case CommandLineRequest::Kind::Window:
         break;
     }
     QTextStream err(stderr);
@@ -66,7 +66,7 @@ int runWithoutWindow(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     const CommandLineRequest request = parseCommandLine(argumentsOf(argc, argv));
-    if (request.kind != CommandLineRequest::Window)
+    if (request.kind != CommandLineRequest::Kind::Window)
         return runWithoutWindow(argc, argv);
 
     QApplication app(argc, argv);

@@ -46,7 +46,7 @@ FailureCause causeOfError(int error)
 CutJob::Result failedWith(int error)
 {
     const FailureCause cause = causeOfError(error);
-    return {CutJob::Result::Failed,
+    return {CutJob::Result::Kind::Failed,
             failureText({cause, failureSentence(cause), QString::fromLocal8Bit(std::strerror(error))})};
 }
 
@@ -78,7 +78,7 @@ void CutJob::start(const Selection &selection, const CutShaping &shaping, const 
     m_step = Step::Cutting;
     m_cutRunner.setCommandLine(cut);
     if (!m_cutRunner.start())
-        conclude({Result::Untold, {}});  // the runner has told the user why
+        conclude({Result::Kind::Untold, {}});  // the runner has told the user why
 }
 
 void CutJob::onCutFinished()
@@ -86,25 +86,25 @@ void CutJob::onCutFinished()
     if (m_step != Step::Cutting)
         return;
     if (m_cancelled)
-        return conclude({Result::Cancelled, {}});
+        return conclude({Result::Kind::Cancelled, {}});
     const QString written = m_output->writerPath();
     if (!m_cutRunner.exitedNormally() || m_cutRunner.exitCode() != 0 || !holdsMedia(written, 1)) {
         const FailureReport report =
             explainFailure(m_cutRunner.output(), m_cutRunner.exitedNormally(), m_cutRunner.exitCode());
-        return conclude({Result::Failed, failureText(report)});
+        return conclude({Result::Kind::Failed, failureText(report)});
     }
 
     // An exit status of 0 proves nothing of the file: ffmpeg may have said that
     // it could not finish writing it, and then the file is decoded whole.
     const FailureReport said = explainFailure(m_cutRunner.output(), true, 0);
     if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
-        return conclude({Result::Failed, failureText(said)});
+        return conclude({Result::Kind::Failed, failureText(said)});
     Command probe = ProbeCommand(m_paths, written);
     probe.passedFds = {m_output->fd()};
     m_step = Step::Proving;
     m_probeRunner.setCommandLine(probe);
     if (!m_probeRunner.start())
-        conclude({Result::Untold, {}});
+        conclude({Result::Kind::Untold, {}});
 }
 
 void CutJob::onProbeFinished()
@@ -112,26 +112,26 @@ void CutJob::onProbeFinished()
     if (m_step != Step::Proving)
         return;
     if (m_cancelled)
-        return conclude({Result::Cancelled, {}});
+        return conclude({Result::Kind::Cancelled, {}});
     const QString probed = m_probeRunner.output();
     if (!m_probeRunner.exitedNormally() || m_probeRunner.exitCode() != 0) {
         // whatever ffprobe found wrong, it is the written file that is at fault
         FailureReport report = explainFailure(probed, m_probeRunner.exitedNormally(), m_probeRunner.exitCode());
         report.sentence = QCoreApplication::translate("CutJob", "转换程序写出的文件无法读取，不是完整的铃声。");
-        return conclude({Result::Failed, failureText(report)});
+        return conclude({Result::Kind::Failed, failureText(report)});
     }
     const ProbedFile file = parseProbe(probed);
     const QString problem = cutProblem(file, cutFormatOf(m_destination), m_selection.seconds());
     if (!problem.isEmpty())
-        return conclude({Result::Failed, QCoreApplication::translate("CutJob", "转换程序写出的文件不是所要的铃声：") + problem});
-    conclude({Result::Whole, {}, file.duration});
+        return conclude({Result::Kind::Failed, QCoreApplication::translate("CutJob", "转换程序写出的文件不是所要的铃声：") + problem});
+    conclude({Result::Kind::Whole, {}, file.duration});
 }
 
 void CutJob::conclude(Result result)
 {
     m_step = Step::Idle;
     const std::unique_ptr<OutputFile> output = std::move(m_output);
-    if (result.kind != Result::Whole) {
+    if (result.kind != Result::Kind::Whole) {
         // The user chose the destination; the path the transcoder wrote to means nothing to them.
         const QString writer = output->writerPath();
         output->discard();
@@ -141,7 +141,7 @@ void CutJob::conclude(Result result)
         case OutputFile::Outcome::Published:
             break;
         case OutputFile::Outcome::LostRace:
-            result = {Result::Failed,
+            result = {Result::Kind::Failed,
                       QCoreApplication::translate("CutJob", "这次保存进行时，另一次保存已经把文件写到了这个名字上。"
                                                             "为了不覆盖它，这次剪出的铃声没有保存；请换一个文件名再保存。")};
             break;

@@ -27,12 +27,12 @@ class CutJob : public QObject {
     Q_OBJECT
 public:
     struct Result {
-        enum Kind {
+        enum class Kind {
             Whole,      // the destination holds the proven ringtone
             Failed,     // `reason` says why, naming the destination
             Cancelled,  // cancel() was called: nothing was written
             Untold,     // a runner could not start and has said why itself
-        } kind = Untold;
+        } kind = Kind::Untold;
         QString reason;
         double seconds = 0.0;  // length of a whole cut, as ffprobe reads it
     };

@@ -161,15 +161,15 @@ void SaveFlow::onJobFinished(const CutJob::Result &result)
     if (c.ending)
         return;
     switch (result.kind) {
-    case CutJob::Result::Untold:
+    case CutJob::Result::Kind::Untold:
         return;
-    case CutJob::Result::Cancelled:
+    case CutJob::Result::Kind::Cancelled:
         c.model.setNotice(Notice{Notice::Kind::SaveCancelled});
         return;
-    case CutJob::Result::Failed:
+    case CutJob::Result::Kind::Failed:
         reportFailure(destination, result.reason);
         return;
-    case CutJob::Result::Whole:
+    case CutJob::Result::Kind::Whole:
         afterSuccessfulSave(destination, result.seconds);
         return;
     }
