@@ -19,6 +19,9 @@ struct OpenMedia {
     QString title;       // its title tag; empty: none
     std::int64_t lengthMs = 0;  // the working WAV's length, above 0
     std::shared_ptr<const PeakSummary> peaks;  // its waveform; null: none could be read
+    QString workingWav;  // the decoded copy that plays and is cut
+    int sampleRate = 0;  // of the working WAV
+    int channels = 0;
 
     bool operator==(const OpenMedia &) const = default;
 };

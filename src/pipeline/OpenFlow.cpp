@@ -132,7 +132,9 @@ void OpenFlow::onDecodeFinished()
     }
     // The length is known from here on, before anything is played, and the
     // waveform shows as the decode ends.
-    OpenMedia media{path, readWorkTitle(c.paths.workWav()), outcome.facts->lengthMs(), nullptr};
+    const WavFacts &facts = *outcome.facts;
+    OpenMedia media{path,           readWorkTitle(c.paths.workWav()), facts.lengthMs(), nullptr, c.paths.workWav(),
+                    facts.sampleRate, facts.channels};
     if (auto peaks = summariseWav(c.paths.workWav()))
         media.peaks = std::make_shared<const PeakSummary>(std::move(*peaks));
     setDecodeShown(false);
