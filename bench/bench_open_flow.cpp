@@ -69,7 +69,9 @@ int main(int argc, char **argv)
     for (int run = 0; run < Runs; ++run) {
         clock.start();
         controller.toolbar().press(ToolbarActions::Button::Open);
-        bench::waitUntil([&controller] { return !controller.model().job().running(); });
+        bench::waitUntil([&controller] {
+            return !controller.model().job().running() && !controller.openFlow().isReadingPeaks();
+        });
         if (!controller.model().isFileOpen()) {
             std::fprintf(stderr, "the time line was not shown\n");
             return 1;

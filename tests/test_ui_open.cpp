@@ -4,6 +4,7 @@
 #include "pipeline/FailureReport.h"
 #include "pipeline/OpenFlow.h"
 #include "pipeline/SaveFlow.h"
+#include "playback/PeakSummary.h"
 #include "playback/Timeline.h"
 #include "support/Media.h"
 #include "support/WindowHarness.h"
@@ -61,6 +62,11 @@ private slots:
         QCOMPARE(h.model().isFileOpen(), true);
         QCOMPARE(h.caption(QStringLiteral("lblFileName")), OpenFlow::tabCaption(song));
         QVERIFY(h.messages.messages.isEmpty());
+        // the waveform, read after the open, is the whole working WAV's
+        const auto peaks = h.model().media()->peaks;
+        QVERIFY(peaks);
+        QCOMPARE(peaks->channels(), 2);
+        QCOMPARE(qlonglong(peaks->frames() * 1000 / peaks->sampleRate()), qlonglong(h.model().lengthMs()));
     }
 
     void handlesKeepTheirOrderAndBounds()

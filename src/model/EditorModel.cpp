@@ -31,6 +31,14 @@ void EditorModel::setMedia(std::optional<OpenMedia> media)
         emit viewChanged();
 }
 
+void EditorModel::setPeaks(std::shared_ptr<const PeakSummary> peaks)
+{
+    if (!m_media || m_media->peaks == peaks)
+        return;
+    m_media->peaks = std::move(peaks);
+    emit peaksChanged();
+}
+
 bool EditorModel::marksFit(const Marks &marks, std::int64_t lengthMs)
 {
     if (marks.startMs < 0 || marks.startMs > lengthMs)

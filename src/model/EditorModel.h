@@ -18,7 +18,7 @@ struct OpenMedia {
     QString sourcePath;  // the file the user opened
     QString title;       // its title tag; empty: none
     std::int64_t lengthMs = 0;  // the working WAV's length, above 0
-    std::shared_ptr<const PeakSummary> peaks;  // its waveform; null: none could be read
+    std::shared_ptr<const PeakSummary> peaks;  // its waveform; null: not (yet) read
     QString workingWav;  // the decoded copy that plays and is cut
     int sampleRate = 0;  // of the working WAV
     int channels = 0;
@@ -91,6 +91,9 @@ public:
     // Opening or closing a file puts the marks back at its start, unset, and
     // the view on the whole file (empty without one).
     void setMedia(std::optional<OpenMedia> media);
+    // The open file's waveform, once it has been read (it is read after the
+    // file opens); ignored while nothing is open.
+    void setPeaks(std::shared_ptr<const PeakSummary> peaks);
 
     const Marks &marks() const { return m_marks; }
     // Refused (false, nothing changes) unless 0 <= start <= end <= the open
@@ -122,6 +125,7 @@ public:
 
 signals:
     void mediaChanged();
+    void peaksChanged();
     void marksChanged();
     void viewChanged();
     void playChanged();

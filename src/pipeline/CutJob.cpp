@@ -10,6 +10,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
 #include <cstdio>
@@ -63,17 +65,35 @@ void CutJob::start(const Selection &selection, const CutShaping &shaping, const 
         return;
     }
     m_output = std::move(output);
-
-    QString loudness;
-    if (shaping.normalize) {
-        // A silent stretch has no loudness to bring anywhere: it is cut as it is.
-        const std::optional<LoudnessGain> gain =
-            normalizingGainFor(m_paths.workWav(), selection, shaping.fadeInMs, shaping.fadeOutMs);
-        if (gain)
-            loudness = loudnessFilter(*gain);
+    m_shaping = shaping;
+    if (!shaping.normalize) {
+        startCut({});
+        return;
     }
+    // Measuring reads the whole stretch: a worker does it, so that the window
+    // answers meanwhile, and the cut starts when it is done.
+    m_step = Step::Measuring;
+    auto *measure = new QFutureWatcher<std::optional<LoudnessGain>>(this);
+    m_measure = measure;
+    connect(measure, &QFutureWatcherBase::finished, this, [this, measure] {
+        measure->deleteLater();
+        if (m_measure != measure || m_step != Step::Measuring)
+            return;  // the job ended meanwhile
+        m_measure = nullptr;
+        // A silent stretch has no loudness to bring anywhere: it is cut as it is.
+        const std::optional<LoudnessGain> gain = measure->result();
+        startCut(gain ? loudnessFilter(*gain) : QString());
+    });
+    measure->setFuture(QtConcurrent::run([wav = m_paths.workWav(), selection, shaping] {
+        return normalizingGainFor(wav, selection, shaping.fadeInMs, shaping.fadeOutMs);
+    }));
+}
+
+void CutJob::startCut(const QString &loudness)
+{
+    const Selection &selection = m_selection;
     const QString written = m_output->writerPath();
-    Command cut = CutCommand(m_paths, selection, destination, shapingFilter(selection, shaping, loudness), written);
+    Command cut = CutCommand(m_paths, selection, m_destination, shapingFilter(selection, m_shaping, loudness), written);
     cut.passedFds = {m_output->fd()};
     m_step = Step::Cutting;
     m_cutRunner.setCommandLine(cut);
@@ -163,7 +183,10 @@ bool CutJob::cancel()
     if (!isRunning() || m_cancelled)
         return false;
     m_cancelled = true;
-    runnerOfStep().stop();
+    if (m_step == Step::Measuring)
+        stopMeasuring();
+    else
+        runnerOfStep().stop();
     return true;
 }
 
@@ -172,6 +195,16 @@ bool CutJob::cancelNow()
     if (!isRunning())
         return false;
     m_cancelled = true;
-    runnerOfStep().stopNow();
+    if (m_step == Step::Measuring)
+        stopMeasuring();
+    else
+        runnerOfStep().stopNow();
     return true;
+}
+
+void CutJob::stopMeasuring()
+{
+    // Nothing has been written yet: the measure's result is not waited for.
+    m_measure = nullptr;
+    conclude({Result::Kind::Cancelled, {}});
 }

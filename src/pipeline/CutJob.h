@@ -61,8 +61,10 @@ signals:
     void finished(const CutJob::Result &result);
 
 private:
-    enum class Step { Idle, Cutting, Proving };
+    enum class Step { Idle, Measuring, Cutting, Proving };
 
+    void startCut(const QString &loudness);
+    void stopMeasuring();
     void onCutFinished();
     void onProbeFinished();
     void conclude(Result result);
@@ -73,6 +75,8 @@ private:
     Paths m_paths;
     std::unique_ptr<OutputFile> m_output;
     Selection m_selection;
+    CutShaping m_shaping;
+    QObject *m_measure = nullptr;  // the loudness being measured for this job
     QString m_destination;
     Step m_step = Step::Idle;
     bool m_cancelled = false;

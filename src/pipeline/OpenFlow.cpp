@@ -17,6 +17,8 @@
 #include "settings/FileDialogs.h"
 
 #include <QFile>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QFileInfo>
 
 #include <optional>
@@ -77,6 +79,7 @@ void OpenFlow::setDecodeShown(bool shown)
 void OpenFlow::openPath(const QString &path)
 {
     c.model.setNotice({});
+    m_peaksPending = false;
     // A decode still running for an earlier choice would write the same working
     // WAV: end it first, and let its end pass unnoticed.
     const unsigned generation = ++m_generation;
@@ -135,10 +138,31 @@ void OpenFlow::onDecodeFinished()
     const WavFacts &facts = *outcome.facts;
     OpenMedia media{path,           readWorkTitle(c.paths.workWav()), facts.lengthMs(), nullptr, c.paths.workWav(),
                     facts.sampleRate, facts.channels};
-    if (auto peaks = summariseWav(c.paths.workWav()))
-        media.peaks = std::make_shared<const PeakSummary>(std::move(*peaks));
     setDecodeShown(false);
     c.model.setMedia(std::move(media));
+    readPeaks();
+}
+
+void OpenFlow::readPeaks()
+{
+    // Reading a long file takes a while: a worker reads it, and the waveform
+    // appears when it is done, if this file is still the open one.
+    const unsigned generation = m_generation;
+    const QString wav = c.paths.workWav();
+    auto *watcher = new QFutureWatcher<std::shared_ptr<const PeakSummary>>(&c.decodeRunner);
+    m_peaksPending = true;
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &c.decodeRunner, [this, watcher, generation] {
+        watcher->deleteLater();
+        if (generation != m_generation)
+            return;
+        m_peaksPending = false;
+        c.model.setPeaks(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run([wav]() -> std::shared_ptr<const PeakSummary> {
+        if (auto peaks = summariseWav(wav))
+            return std::make_shared<const PeakSummary>(std::move(*peaks));
+        return nullptr;
+    }));
 }
 
 bool OpenFlow::cancel()
@@ -190,6 +214,8 @@ void OpenFlow::close()
     // A closed file is closed: nothing of it plays, and the transport, the
     // marks and the save find nothing open, as at start-up.
     c.playback.stop();
+    ++m_generation;  // a waveform still being read is of no use now
+    m_peaksPending = false;
     QFile::remove(c.paths.workWav());
     c.model.setMedia(std::nullopt);
 }

@@ -31,12 +31,15 @@ public:
 
     // outputReceived of the decode runner
     void onDecodeOutput(const QString &piece);
+    // The open file's waveform is still being read.
+    bool isReadingPeaks() const { return m_peaksPending; }
 
     static QStringList openFilter();
     static QString tabCaption(const QString &path);
 
 private:
     void onDecodeFinished();
+    void readPeaks();
     // The decode's bar and its file name tab, shown while the decode runs.
     void setDecodeShown(bool shown);
     void showProgress(const std::optional<ProgressDisplay> &display);
@@ -49,5 +52,6 @@ private:
     std::int32_t m_totalSeconds = 0;  // its duration, as the decoder said it
     QMetaObject::Connection m_finishedConnection;
     bool m_cancelled = false;
+    bool m_peaksPending = false;
     JobProgress m_progress{ProgressJob::Decode};
 };

@@ -69,7 +69,7 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
     connect(&m_controls->chrome(), &Chrome::changed, this, &MainWindow::syncFromModel);
     connect(&m_controls->timelineFace(), &TimelineFace::changed, this, &MainWindow::syncFromModel);
     const EditorModel *model = &m_controls->model();
-    for (auto changed : {&EditorModel::mediaChanged, &EditorModel::marksChanged, &EditorModel::viewChanged,
+    for (auto changed : {&EditorModel::mediaChanged, &EditorModel::peaksChanged, &EditorModel::marksChanged, &EditorModel::viewChanged,
                          &EditorModel::playChanged, &EditorModel::jobChanged, &EditorModel::shapingChanged,
                          &EditorModel::noticeChanged})
         connect(model, changed, this, &MainWindow::syncFromModel);

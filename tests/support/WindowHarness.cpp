@@ -82,7 +82,9 @@ void WindowHarness::waitForJobs()
     // A job's end is handled in the slot that its runner's finished calls, so
     // a runner at rest means that its end has been dealt with.
     MainController &c = controller();
-    QVERIFY2(waitFor([&c] { return !c.decodeRunner().isRunning() && !c.saveFlow().isCutting(); }, 300000),
+    QVERIFY2(waitFor([&c] {
+                 return !c.decodeRunner().isRunning() && !c.openFlow().isReadingPeaks() && !c.saveFlow().isCutting();
+             }, 300000),
              "a job is still running");
 }
 

@@ -1,0 +1,97 @@
+// The longest time the GUI thread does not answer while a long file opens:
+// from "open confirmed" until the file's waveform is there. A timer asks to run
+// every 5 ms; the longest gap between its runs is the stall. For comparison the
+// same timer's longest gap while the program idles, in the same run.
+#include "BenchCommon.h"
+#include "app/MainController.h"
+#include "model/Seams.h"
+#include "playback/PlaybackDevice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+struct Quiet : MessageSeam, ShellSeam, WindowSeam, FileChooserSeam, PlaybackDevice {
+    QString chosen;
+    MessageAnswer show(const QString &text, const QString &, MessageButtons, MessageIcon) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return MessageAnswer::Ok;
+    }
+    bool openUrl(const QUrl &) override { return true; }
+    void showSettingsDialog() override {}
+    void requestClose() override {}
+    void minimise() override {}
+    QString choose(const FileChoice &) override { return chosen; }
+    QString send(const QString &, bool *ok) override
+    {
+        if (ok)
+            *ok = false;
+        return {};
+    }
+};
+
+// The longest gap between runs of a 5 ms timer while `busy` holds.
+double longestGapMs(const std::function<bool()> &busy)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer beat;
+    beat.setInterval(5);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    beat.start();
+    bench::waitUntil([&] { return !busy(); });
+    longest = std::max(longest, clock.nsecsElapsed() - last);
+    return longest / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir folder;
+    Paths paths;
+    paths.programFolder = QStringLiteral(BRINDLEWAVE_BUILD_DIR);
+    paths.workFolder = folder.filePath(QStringLiteral("work"));
+    paths.configFolder = folder.filePath(QStringLiteral("config"));
+    const QString source = folder.filePath(QStringLiteral("one hour.wav"));
+    std::printf("generating a 1-hour stereo WAV...\n");
+    if (!bench::runFfmpegDirectly({"-f", "lavfi", "-i", "sine=frequency=440:duration=3600:sample_rate=44100",
+                                   "-ac", "2", "-y", source}))
+        return 1;
+
+    Quiet desktop;
+    desktop.chosen = source;
+    MainController controller(paths, {desktop, desktop, desktop, desktop, desktop});
+
+    QElapsedTimer idleFor;
+    idleFor.start();
+    const double idleMs = longestGapMs([&idleFor] { return idleFor.elapsed() < 2000; });
+    QTimer::singleShot(0, [&controller] { controller.toolbar().press(ToolbarActions::Button::Open); });
+    bool pressed = false;
+    QTimer::singleShot(0, [&pressed] { pressed = true; });
+    const double openMs = longestGapMs([&] {
+        return !pressed || controller.model().job().running() || controller.openFlow().isReadingPeaks();
+    });
+    if (!controller.model().media() || !controller.model().media()->peaks) {
+        std::fprintf(stderr, "the file did not open with its waveform\n");
+        return 1;
+    }
+    std::printf("longest GUI stall, 1-hour WAV, open to waveform\n");
+    std::printf("    while opening    : %8.1f ms   (target < 100)\n", openMs);
+    std::printf("    while idle       : %8.1f ms\n", idleMs);
+    return 0;
+}
