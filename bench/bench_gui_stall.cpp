@@ -4,8 +4,7 @@
 // same timer's longest gap while the program idles, in the same run.
 #include "BenchCommon.h"
 #include "app/MainController.h"
-#include "model/Seams.h"
-#include "playback/PlaybackDevice.h"
+#include "QuietDesktop.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,26 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-struct Quiet : MessageSeam, ShellSeam, WindowSeam, FileChooserSeam, PlaybackDevice {
-    QString chosen;
-    MessageAnswer show(const QString &text, const QString &, MessageButtons, MessageIcon) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MessageAnswer::Ok;
-    }
-    bool openUrl(const QUrl &) override { return true; }
-    void showSettingsDialog() override {}
-    void requestClose() override {}
-    void minimise() override {}
-    QString choose(const FileChoice &) override { return chosen; }
-    QString send(const QString &, bool *ok) override
-    {
-        if (ok)
-            *ok = false;
-        return {};
-    }
-};
 
 // The longest gap between runs of a 5 ms timer while `busy` holds.
 double longestGapMs(const std::function<bool()> &busy)
@@ -63,17 +42,14 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
-    Paths paths;
-    paths.programFolder = QStringLiteral(BRINDLEWAVE_BUILD_DIR);
-    paths.workFolder = folder.filePath(QStringLiteral("work"));
-    paths.configFolder = folder.filePath(QStringLiteral("config"));
+    const Paths paths = bench::pathsIn(folder);
     const QString source = folder.filePath(QStringLiteral("one hour.wav"));
     std::printf("generating a 1-hour stereo WAV...\n");
     if (!bench::runFfmpegDirectly({"-f", "lavfi", "-i", "sine=frequency=440:duration=3600:sample_rate=44100",
                                    "-ac", "2", "-y", source}))
         return 1;
 
-    Quiet desktop;
+    bench::QuietDesktop desktop;
     desktop.chosen = source;
     MainController controller(paths, {desktop, desktop, desktop, desktop, desktop});
 

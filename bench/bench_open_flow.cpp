@@ -3,8 +3,7 @@
 // directly; medians of 5 interleaved runs.
 #include "BenchCommon.h"
 #include "app/MainController.h"
-#include "model/Seams.h"
-#include "playback/PlaybackDevice.h"
+#include "QuietDesktop.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,50 +15,22 @@ namespace {
 
 constexpr int Runs = 5;
 
-struct Quiet : MessageSeam, ShellSeam, WindowSeam, FileChooserSeam, PlaybackDevice {
-    QString chosen;
-    qint64 confirmedAt = 0;
-    QElapsedTimer *clock = nullptr;
-    MessageAnswer show(const QString &text, const QString &, MessageButtons, MessageIcon) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MessageAnswer::Ok;
-    }
-    bool openUrl(const QUrl &) override { return true; }
-    void showSettingsDialog() override {}
-    void requestClose() override {}
-    void minimise() override {}
-    QString choose(const FileChoice &) override
-    {
-        confirmedAt = clock->nsecsElapsed();  // the user has just pressed Open
-        return chosen;
-    }
-    QString send(const QString &, bool *ok) override
-    {
-        if (ok)
-            *ok = false;
-        return {};
-    }
-};
-
 }  // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
-    Paths paths;
-    paths.programFolder = QStringLiteral(BRINDLEWAVE_BUILD_DIR);
-    paths.workFolder = folder.filePath(QStringLiteral("work"));
-    paths.configFolder = folder.filePath(QStringLiteral("config"));
+    const Paths paths = bench::pathsIn(folder);
     const QString source = folder.filePath(QStringLiteral("ten minutes.mp3"));
     std::printf("generating a 10-minute stereo MP3...\n");
     if (!bench::makeTenMinuteMp3(source))
         return 1;
 
-    Quiet desktop;
+    bench::QuietDesktop desktop;
     QElapsedTimer clock;
-    desktop.clock = &clock;
+    qint64 confirmedAt = 0;
+    desktop.onChoose = [&] { confirmedAt = clock.nsecsElapsed(); };
     desktop.chosen = source;
     MainController controller(paths, {desktop, desktop, desktop, desktop, desktop});
 
@@ -76,7 +47,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "the time line was not shown\n");
             return 1;
         }
-        flow.push_back((clock.nsecsElapsed() - desktop.confirmedAt) / 1e6);
+        flow.push_back((clock.nsecsElapsed() - confirmedAt) / 1e6);
         controller.openFlow().close();  // answered OK: ready for the next open
 
         clock.restart();

@@ -242,9 +242,7 @@ int fallbackProbe(const char *wavPath)
     if (started.sampleRate <= 0)
         return 3;
     // A quarter of a second of sound handed over.
-    const QDeadlineTimer deadline(HangMs);
-    while (statsOf(device).framesHanded < started.sampleRate / 4 && !deadline.hasExpired())
-        QThread::msleep(5);
+    QTest::qWaitFor([&] { return statsOf(device).framesHanded >= started.sampleRate / 4; }, HangMs);
     const Reading r = readPosition(device);
     std::printf("driver=%s rate=%d buffer=%d before=%lld position=%lld after=%lld\n",
                 qPrintable(statsOf(device).driver), r.rate, r.bufferFrames,

@@ -69,6 +69,60 @@ private slots:
         QCOMPARE(qlonglong(peaks->frames() * 1000 / peaks->sampleRate()), qlonglong(h.model().lengthMs()));
     }
 
+    // What the window shows is worked out from the model alone: each step sets
+    // model values and reads the captions and panels they give.
+    void theWindowShowsTheModel()
+    {
+        WindowHarness h;
+        EditorModel &m = h.model();
+        const QString song = QStringLiteral("/music/a song whose name goes on and on and on.mp3");
+        const auto shown = [&h](const char *key) { return h.shown(QLatin1String(key)); };
+        const auto enabled = [&h](const char *key) { return h.window().element(QLatin1String(key))->isEnabled(); };
+
+        m.setJob(JobState{JobKind::Decode, song, std::nullopt});
+        QCOMPARE(h.caption(QStringLiteral("lblFileName")), QStringLiteral("/music/a song whose name goes on..."));
+        QCOMPARE(h.caption(QStringLiteral("lblPB")), QStringLiteral("0%"));
+        QVERIFY(shown("picPBBack") && shown("cmdCancelDecode") && !shown("picPro") && !shown("picOpened"));
+        m.setJob(JobState{JobKind::Decode, song, 0.375});
+        QCOMPARE(h.caption(QStringLiteral("lblPB")), QStringLiteral("37.5%"));
+
+        m.setJob({});
+        m.setMedia(OpenMedia{QStringLiteral("/music/other.mp3"), {}, 180000, nullptr});
+        QVERIFY(shown("picOpened") && !shown("picPBBack") && !shown("cmdCancelDecode"));
+        QCOMPARE(h.caption(QStringLiteral("lblFileName")), QStringLiteral("/music/other.mp3"));
+        QCOMPARE(h.caption(QStringLiteral("lblViewEnd")), QStringLiteral("00:03:00.0"));
+        PlayState play;
+        play.positionMs = 83300;
+        m.setPlay(play);
+        QCOMPARE(h.caption(QStringLiteral("lblTime")), QStringLiteral("00:01:23.3"));
+
+        m.setJob(JobState{JobKind::Cut, QStringLiteral("/tmp/ring.mp3"), 0.5});
+        QCOMPARE(h.caption(QStringLiteral("lblPro")), QStringLiteral("50%"));
+        QVERIFY(shown("picPro") && shown("cmdCancelCut") && !enabled("imgButton(0)") && !enabled("imgCtrlButton(0)"));
+        m.setJob({});
+        QVERIFY(!shown("picPro") && enabled("imgButton(0)") && enabled("imgCtrlButton(0)"));
+
+        // the notice, in the words of its kind; only a saved file has the links
+        const struct {
+            Notice notice;
+            const char *text;
+            bool links;
+        } notices[] = {{{Notice::Kind::Saved, QStringLiteral("/tmp/ring.mp3"), 3.0, 48 * 1024}, "已保存 ring.mp3（3.0 秒，48 KB）", true},
+                       {{Notice::Kind::OpenCancelled, song}, "已取消打开 a song whose name goes on and on and on.mp3", false},
+                       {{Notice::Kind::SaveCancelled}, "已取消保存，没有写出文件。", false},
+                       {{}, "", false}};
+        for (const auto &n : notices) {
+            m.setNotice(n.notice);
+            QCOMPARE(h.window().noticeText(), QString::fromUtf8(n.text));
+            QCOMPARE(shown("lblNotice"), *n.text != 0);
+            QCOMPARE(shown("lblNoticeFolder") && shown("lblNoticePlay"), n.links);
+        }
+
+        m.setMedia(std::nullopt);
+        QVERIFY(!shown("picOpened"));
+        QCOMPARE(h.caption(QStringLiteral("lblViewEnd")), QStringLiteral("00:00:00.0"));
+    }
+
     void handlesKeepTheirOrderAndBounds()
     {
         WindowHarness h;

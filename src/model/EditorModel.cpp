@@ -39,12 +39,17 @@ void EditorModel::setPeaks(std::shared_ptr<const PeakSummary> peaks)
     emit peaksChanged();
 }
 
-bool EditorModel::marksFit(const Marks &marks, std::int64_t lengthMs)
+namespace {
+
+// 0 <= start <= end <= lengthMs, the end where there is one.
+bool marksFit(const Marks &marks, std::int64_t lengthMs)
 {
     if (marks.startMs < 0 || marks.startMs > lengthMs)
         return false;
     return !marks.endMs || (*marks.endMs >= marks.startMs && *marks.endMs <= lengthMs);
 }
+
+}  // namespace
 
 bool EditorModel::setMarks(const Marks &marks)
 {

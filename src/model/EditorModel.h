@@ -99,7 +99,6 @@ public:
     // Refused (false, nothing changes) unless 0 <= start <= end <= the open
     // file's length; with nothing open only the unset marks are taken.
     bool setMarks(const Marks &marks);
-    static bool marksFit(const Marks &marks, std::int64_t lengthMs);
 
     const VisibleSpan &view() const { return m_view; }
     // Kept inside the open file; nothing open: the empty span.

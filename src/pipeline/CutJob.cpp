@@ -180,31 +180,27 @@ ProcessRunner &CutJob::runnerOfStep()
 
 bool CutJob::cancel()
 {
-    if (!isRunning() || m_cancelled)
-        return false;
-    m_cancelled = true;
-    if (m_step == Step::Measuring)
-        stopMeasuring();
-    else
-        runnerOfStep().stop();
-    return true;
+    return !m_cancelled && stop(false);
 }
 
 bool CutJob::cancelNow()
 {
+    return stop(true);
+}
+
+bool CutJob::stop(bool now)
+{
     if (!isRunning())
         return false;
     m_cancelled = true;
-    if (m_step == Step::Measuring)
-        stopMeasuring();
-    else
+    if (m_step == Step::Measuring) {
+        // Nothing has been written yet: the measure's result is not waited for.
+        m_measure = nullptr;
+        conclude({Result::Kind::Cancelled, {}});
+    } else if (now) {
         runnerOfStep().stopNow();
+    } else {
+        runnerOfStep().stop();
+    }
     return true;
-}
-
-void CutJob::stopMeasuring()
-{
-    // Nothing has been written yet: the measure's result is not waited for.
-    m_measure = nullptr;
-    conclude({Result::Kind::Cancelled, {}});
 }

@@ -64,7 +64,8 @@ private:
     enum class Step { Idle, Measuring, Cutting, Proving };
 
     void startCut(const QString &loudness);
-    void stopMeasuring();
+    // The cancel of either kind: the running step is stopped, at once or gently.
+    bool stop(bool now);
     void onCutFinished();
     void onProbeFinished();
     void conclude(Result result);

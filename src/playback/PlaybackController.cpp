@@ -129,14 +129,8 @@ void PlaybackController::play()
 void PlaybackController::stop()
 {
     stopAndClose();
-    resetPlayState();
-}
-
-void PlaybackController::resetPlayState()
-{
-    PlayState play;
-    play.loaded = false;
-    m_model.setPlay(play);
+    // Back to the file's start with nothing playing and nothing paused.
+    m_model.setPlay(PlayState{});
 }
 
 void PlaybackController::pause()

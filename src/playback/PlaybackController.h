@@ -120,9 +120,6 @@ private:
     // with the fades of the saved ringtone on; every other playback has none.
     void preview(std::int64_t fromMs, std::int64_t untilMs);
 
-    // Back to the file's start with nothing playing and nothing paused.
-    void resetPlayState();
-
     EditorModel &m_model;
     PlaybackDevice &m_device;
     QString m_workWav;

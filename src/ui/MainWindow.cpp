@@ -65,9 +65,13 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
     wireTypedTimes();
     wireJobControls();
     wireAccessibility();
+    // The lights and the hint change with every move of the pointer, the
+    // time line's positions with every tick and drag: each redraws only its own.
     connect(&m_controls->chrome(), &Chrome::changed, this, &MainWindow::syncLights);
-    connect(&m_controls->chrome(), &Chrome::changed, this, &MainWindow::syncFromModel);
-    connect(&m_controls->timelineFace(), &TimelineFace::changed, this, &MainWindow::syncFromModel);
+    connect(&m_controls->timelineFace(), &TimelineFace::changed, this, [this] {
+        syncTimeTable();
+        syncTimeline();
+    });
     const EditorModel *model = &m_controls->model();
     for (auto changed : {&EditorModel::mediaChanged, &EditorModel::peaksChanged, &EditorModel::marksChanged, &EditorModel::viewChanged,
                          &EditorModel::playChanged, &EditorModel::jobChanged, &EditorModel::shapingChanged,
@@ -75,6 +79,7 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
         connect(model, changed, this, &MainWindow::syncFromModel);
 
     syncFromModel();
+    syncLights();
 
     m_timer3.setSingleShot(true);
     m_timer3.setInterval(50);

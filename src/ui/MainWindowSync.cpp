@@ -154,7 +154,6 @@ void MainWindow::syncFromModel()
                               : model.media()            ? model.media()->sourcePath
                                                          : QString();
     setCaption(label(QStringLiteral("lblFileName")), OpenFlow::tabCaption(shownFile));
-    setCaption(label(QStringLiteral("lblText")), m_controls->chrome().hint());
     syncTimeTable();
 
     const QWidget *decodeBar = element(QStringLiteral("picPBBack"));
@@ -204,6 +203,7 @@ void MainWindow::syncNotice()
 void MainWindow::syncLights()
 {
     const Chrome &chrome = m_controls->chrome();
+    setCaption(label(QStringLiteral("lblText")), chrome.hint());
     auto light = [this](const QString &hotKey, Chrome::Light state, const QString &litStore,
                         const QString &pressedStore) {
         SkinImage *hot = image(hotKey);

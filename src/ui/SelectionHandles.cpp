@@ -109,31 +109,27 @@ std::int64_t SelectionHandles::playPositionMs() const
     return std::clamp<std::int64_t>(m_model.play().positionMs, 0, std::max<std::int64_t>(m_model.lengthMs(), 0));
 }
 
-void SelectionHandles::setStartAtPlayPosition()
-{
-    const std::int64_t p = playPositionMs();
-    Marks marks = m_model.marks();
-    if (marks.endMs && p >= *marks.endMs)
-        return;
-    marks.startMs = p;
-    if (!m_model.setMarks(marks))
-        return;
-    m_face.handleX[Start] = onTimeline(m_face.playHeadX);
-    m_face.handleVisible[Start] = true;
-    m_face.touch();
-}
+void SelectionHandles::setStartAtPlayPosition() { placeAtPlayPosition(Start); }
 
-void SelectionHandles::setEndAtPlayPosition()
+void SelectionHandles::setEndAtPlayPosition() { placeAtPlayPosition(End); }
+
+void SelectionHandles::placeAtPlayPosition(int handle)
 {
     const std::int64_t p = playPositionMs();
     Marks marks = m_model.marks();
-    if (p < marks.startMs)
-        return;
-    marks.endMs = p;
+    if (handle == Start) {
+        if (marks.endMs && p >= *marks.endMs)
+            return;
+        marks.startMs = p;
+    } else {
+        if (p < marks.startMs)
+            return;
+        marks.endMs = p;
+    }
     if (!m_model.setMarks(marks))
         return;
-    m_face.handleX[End] = onTimeline(m_face.playHeadX);
-    m_face.handleVisible[End] = true;
+    m_face.handleX[handle] = onTimeline(m_face.playHeadX);
+    m_face.handleVisible[handle] = true;
     m_face.touch();
 }
 

@@ -62,6 +62,7 @@ public:
 
 private:
     std::int64_t playPositionMs() const;
+    void placeAtPlayPosition(int handle);
     std::int64_t draggedMs(int handle) const;
 
     EditorModel &m_model;
