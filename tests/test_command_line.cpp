@@ -2,9 +2,14 @@
 // run as a user's script runs it (the built program, no display).
 #include "app/CommandLine.h"
 #include "files/WorkSession.h"
+#include "pipeline/CommandLines.h"
+#include "pipeline/CutJob.h"
+#include "pipeline/ProcessRunner.h"
 #include "pipeline/SaveFlow.h"
 #include "support/Files.h"
 #include "support/Media.h"
+#include "support/RecordingMessages.h"
+#include "support/RunToEnd.h"
 
 #include <QDir>
 #include <QProcess>
@@ -13,6 +18,8 @@
 
 #include <algorithm>
 #include <unistd.h>
+
+#include "playback/Timeline.h"
 
 namespace {
 
@@ -196,6 +203,83 @@ private slots:
         QFile::remove(output);
     }
 
+    // The command line decodes only the stretch it cuts, yet its ringtone
+    // holds the very samples of the window's cut of the same selection: the
+    // whole file decoded into a working WAV and cut by the same job.
+    void aCutThatSeeksHoldsTheWindowsSamples_data()
+    {
+        QTest::addColumn<QString>("source");  // "mp3": 40 s at 44.1 kHz; "mp4": AAC beside a picture
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<qint64>("startMs");
+        QTest::addColumn<qint64>("endMs");
+        QTest::addColumn<qint64>("fadeInMs");
+        QTest::addColumn<qint64>("fadeOutMs");
+        QTest::addColumn<bool>("normalize");
+        QTest::newRow("near the file's start, into WAV") << "mp3" << "a.wav" << 400LL << 6001LL << 0LL << 0LL << false;
+        QTest::newRow("fades, resampled into MP3") << "mp3" << "b.mp3" << 21337LL << 30818LL << 1200LL << 2500LL << false;
+        QTest::newRow("a video's sound, into AMR") << "mp4" << "c.amr" << 1500LL << 9500LL << 0LL << 700LL << false;
+        QTest::newRow("loudness, into M4R") << "mp3" << "d.m4r" << 15123LL << 25000LL << 300LL << 1000LL << true;
+    }
+    void aCutThatSeeksHoldsTheWindowsSamples()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, output);
+        QFETCH(qint64, startMs);
+        QFETCH(qint64, endMs);
+        QFETCH(qint64, fadeInMs);
+        QFETCH(qint64, fadeOutMs);
+        QFETCH(bool, normalize);
+        const QString media = m_folder.filePath(QStringLiteral("seek source.") + source);
+        QVERIFY(QFile::exists(media)
+                || (source == u"mp3" ? media::makeStereoMp3(media, 40.0) : media::makeVideoWithSound(media, 12.0)));
+        const Selection selection{startMs, endMs};
+        const CutShaping shaping{fadeInMs, fadeOutMs, normalize};
+
+        QTemporaryDir work;
+        Paths paths;
+        paths.programFolder = QStringLiteral(BRINDLEWAVE_BUILD_DIR);
+        paths.workFolder = work.path();
+        paths.sessionFolder = work.path();
+        RecordingMessages messages;
+        ProcessRunner decodeRunner(messages), cutRunner(messages), probeRunner(messages);
+        runToEnd(decodeRunner, DecodeCommand(paths, media));
+        QCOMPARE(decodeRunner.exitCode(), 0);
+        const QString windows = work.filePath(QStringLiteral("window's ") + output);
+        CutJob job(cutRunner, probeRunner, paths);
+        std::optional<CutJob::Result> result;
+        connect(&job, &CutJob::finished, this, [&](const CutJob::Result &r) { result = r; });
+        job.start(selection, shaping, windows);
+        QVERIFY(QTest::qWaitFor([&] { return result.has_value(); }, 120000));
+        QVERIFY2(result->kind == CutJob::Result::Kind::Whole, qPrintable(result->reason));
+
+        const QString seeking = m_folder.filePath(output);
+        QStringList arguments{"--cut", media, "--start", timeline::secondsText(startMs), "--end",
+                              timeline::secondsText(endMs), "--fade-in", QString::number(fadeInMs), "--fade-out",
+                              QString::number(fadeOutMs), "--output", seeking};
+        if (normalize)
+            arguments << QStringLiteral("--normalize");
+        const Run run = finish(start(arguments, home()));
+        QVERIFY2(run.exitCode == 0 && !run.crashed, qPrintable(run.err));
+        // Only the stretch was decoded: no progress of opening the whole file.
+        QVERIFY2(!run.err.contains(QStringLiteral("打开 100%")) || normalize, qPrintable(run.err));
+
+        const auto samplesOf = [&](const QString &file) {
+            const QString wav = work.filePath(QFileInfo(file).fileName() + QStringLiteral(".pcm.wav"));
+            return media::runFfmpeg({QStringLiteral("-i"), media::asFileUrl(file), QStringLiteral("-c:a"),
+                                     QStringLiteral("pcm_s16le"), media::asFileUrl(wav)})
+                       ? media::readPcm16(wav)
+                       : media::Pcm16{};
+        };
+        const media::Pcm16 expected = samplesOf(windows);
+        const media::Pcm16 got = samplesOf(seeking);
+        QVERIFY(!expected.samples.isEmpty());
+        QCOMPARE(got.sampleRate, expected.sampleRate);
+        QCOMPARE(got.samples.size(), expected.samples.size());
+        const auto firstDifference = std::mismatch(got.samples.cbegin(), got.samples.cend(), expected.samples.cbegin());
+        QCOMPARE(firstDifference.first - got.samples.cbegin(), got.samples.size());
+        QFile::remove(seeking);
+    }
+
     // Any failure: not 0, the window's message, and no file under either name.
     void failuresLeaveNoFile_data()
     {
@@ -331,11 +415,12 @@ private slots:
 
     // SIGKILL at any moment: the transcoders go with the program, no file is
     // left in the destination's folder, and the next start removes the
-    // working copy.
+    // working copy. A cut with loudness decodes its stretch into the working
+    // copy first; one without writes the ringtone straight away.
     void aKillLeavesNothingBehind_data()
     {
         QTest::addColumn<QString>("phase");
-        QTest::newRow("while decoding") << "打开 ";
+        QTest::newRow("while decoding the stretch") << "打开 ";
         QTest::newRow("while saving") << "保存 ";
     }
     void aKillLeavesNothingBehind()
@@ -354,7 +439,10 @@ private slots:
                                                "exec sleep 120"));
         qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(slow));
         const QString output = out.filePath(QStringLiteral("killed.mp3"));
-        QProcess *process = start({"--cut", m_tone, "--start", "1", "--end", "3", "--output", output}, home());
+        QStringList arguments{"--cut", m_tone, "--start", "1", "--end", "3", "--output", output};
+        if (inDecode)
+            arguments << QStringLiteral("--normalize");
+        QProcess *process = start(arguments, home());
         qunsetenv("BRINDLEWAVE_FFMPEG");
         process->setReadChannel(QProcess::StandardError);
         QString err;
@@ -411,7 +499,9 @@ private slots:
             qputenv("BRINDLEWAVE_FFMPEG", QFile::encodeName(standIn));
         }
         const QString output = home.filePath(QStringLiteral("blamed.mp3"));
-        const Run run = finish(start({"--cut", m_tone, "--start", "1", "--end", "3", "--output", output}, home.path()));
+        // With loudness the stretch is decoded into the working folder first.
+        const Run run = finish(start({"--cut", m_tone, "--start", "1", "--end", "3", "--normalize", "--output", output},
+                                     home.path()));
         qunsetenv("BRINDLEWAVE_FFMPEG");
         QCOMPARE(run.exitCode, int(ExitFailed));
         QVERIFY2(run.err.contains(said) && !run.err.contains(notSaid), qPrintable(run.err));

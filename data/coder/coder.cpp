@@ -4,18 +4,16 @@
 // argument reaches ffmpeg exactly as it was given.
 //
 // "coder --probe FILE" instead tells what a written file holds and how much of
-// it can really be decoded. First ffprobe runs on FILE: its output (stream
-// codec_name=, codec_type=, sample_rate= and channels= lines, the container's
-// duration= line, or ffprobe's complaint) passes through unchanged. When
-// ffprobe succeeds, ffmpeg then decodes the first audio stream of FILE whole
-// into nothing; its complaints pass through, its progress is read by the
-// adapter, and the time it reached last is printed as one line
-// "decoded_duration=SECONDS" (six decimals; no line when ffmpeg told no time).
-// A header may promise a length that the file no longer holds; the decoded
+// it can really be decoded. ffprobe runs once on FILE and decodes it whole:
+// its stream codec_name=, codec_type=, sample_rate= and channels= lines, the
+// container's duration= line and its complaints pass through unchanged; the
+// samples of the decoded frames are counted instead of passed, and their sum
+// over the first audio stream's rate is printed as one line
+// "decoded_duration=SECONDS" (six decimals; no line when nothing decoded). A
+// header may promise a length that the file no longer holds; the decoded
 // length is what the file really holds. The adapter exits with ffprobe's
-// status when ffprobe failed, else with ffmpeg's. ffprobe is the program named
-// by BRINDLEWAVE_FFPROBE, else the ffprobe beside the ffmpeg named by
-// BRINDLEWAVE_FFMPEG, else the one on PATH; ffmpeg is found as for a cut.
+// status. ffprobe is the program named by BRINDLEWAVE_FFPROBE, else the
+// ffprobe beside the ffmpeg named by BRINDLEWAVE_FFMPEG, else the one on PATH.
 // FILE is opened by path only, so a descriptor the adapter inherited works as
 // /proc/self/fd/N.
 
@@ -164,10 +162,10 @@ sigset_t forwardedSet()
     return set;
 }
 
-// The tool's stdout goes to progressFd when there is one (>= 0), else with
+// The tool's stdout goes to reportFd when there is one (>= 0), else with
 // its stderr to outputFd.
 [[noreturn]] void becomeTool(const std::string &program, const std::vector<std::string> &arguments,
-                             int outputFd, int progressFd, pid_t adapterPid)
+                             int outputFd, int reportFd, pid_t adapterPid)
 {
     // Should the adapter die without a chance to forward anything (SIGKILL),
     // the tool goes with it instead of writing on into an orphaned file.
@@ -175,7 +173,7 @@ sigset_t forwardedSet()
     if (::getppid() != adapterPid)
         ::_exit(ExitCannotStart);
 
-    ::dup2(progressFd >= 0 ? progressFd : outputFd, STDOUT_FILENO);
+    ::dup2(reportFd >= 0 ? reportFd : outputFd, STDOUT_FILENO);
     ::dup2(outputFd, STDERR_FILENO);
     for (int s : ForwardedSignals)
         ::signal(s, SIG_DFL);
@@ -197,45 +195,61 @@ sigset_t forwardedSet()
     ::_exit(ExitToolMissing);
 }
 
-// ffmpeg's "-progress" stream: blocks of "key=value" lines. Keeps the last
-// out_time_us that is a whole number of microseconds.
-class ProgressWatch {
+// ffprobe's report with the decoded frames in it: "nb_samples=N" lines are
+// summed, every other line is handed on. Lines longer than any report line
+// are handed on as they are.
+class FrameTally {
 public:
     void feed(std::string_view bytes)
     {
         for (const char c : bytes) {
-            if (c != '\n' && c != '\r') {
-                // No progress line comes near this; a longer one is no time.
-                if (line_.size() < LongestLine)
-                    line_ += c;
-                else
-                    tooLong_ = true;
-                continue;
-            }
-            finishLine();
+            if (line_.size() < LongestLine)
+                line_ += c;
+            else
+                tooLong_ = true;
+            if (c == '\n')
+                finishLine();
         }
     }
 
-    // The time ffmpeg reached last, once the stream has ended.
-    std::optional<long long> lastMicroseconds()
+    // The decoded length in microseconds, once the report has ended; none
+    // when no frame was decoded or no audio rate was told.
+    std::optional<long long> decodedMicroseconds()
     {
         finishLine();
-        return last_;
+        if (samples_ == 0 || rate_ <= 0)
+            return std::nullopt;
+        return static_cast<long long>(samples_ * 1000000 / rate_);
     }
 
 private:
     static constexpr std::size_t LongestLine = 256;
-    static constexpr std::string_view Key = "out_time_us=";
+    static constexpr std::string_view SamplesKey = "nb_samples=";
+    static constexpr std::string_view RateKey = "sample_rate=";
+
+    static std::optional<long long> valueAfter(const std::string &line, std::string_view key)
+    {
+        if (line.compare(0, key.size(), key) != 0)
+            return std::nullopt;
+        const char *digits = line.c_str() + key.size();
+        char *end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(digits, &end, 10);
+        if (errno != 0 || end == digits || (*end != '\n' && *end != '\r' && *end != '\0'))
+            return std::nullopt;
+        return value;
+    }
 
     void finishLine()
     {
-        if (!tooLong_ && line_.size() > Key.size() && line_.compare(0, Key.size(), Key) == 0) {
-            const char *digits = line_.c_str() + Key.size();
-            char *end = nullptr;
-            errno = 0;
-            const long long value = std::strtoll(digits, &end, 10);
-            if (errno == 0 && end != digits && *end == '\0')
-                last_ = value;
+        if (line_.empty())
+            return;
+        if (const auto samples = tooLong_ ? std::nullopt : valueAfter(line_, SamplesKey)) {
+            samples_ += *samples;
+        } else {
+            if (const auto rate = valueAfter(line_, RateKey); rate && rate_ == 0)
+                rate_ = *rate;
+            writeAll(line_);
         }
         line_.clear();
         tooLong_ = false;
@@ -243,7 +257,8 @@ private:
 
     std::string line_;
     bool tooLong_ = false;
-    std::optional<long long> last_;
+    long long samples_ = 0;
+    long long rate_ = 0;
 };
 
 // Microseconds as seconds with six decimals.
@@ -258,15 +273,15 @@ std::string asSeconds(long long microseconds)
 }
 
 // Copies the tool's console stream to stdout as it arrives: rewritten when
-// there is a rewriter, byte for byte otherwise. The tool's progress stream,
-// when it has one of its own (progressFd >= 0), goes to progress instead. Once
+// there is a rewriter, byte for byte otherwise. The tool's stdout, when it
+// is a stream of its own (reportFd >= 0), goes to the tally instead. Once
 // nobody reads stdout any more, both streams are still read to their end so
 // that the tool never blocks.
-void passThrough(int readFd, coder::ConsoleRewriter *rewriter, int progressFd, ProgressWatch *progress)
+void passThrough(int readFd, coder::ConsoleRewriter *rewriter, int reportFd, FrameTally *tally)
 {
     char buffer[16 * 1024];
     // poll passes over a negative descriptor: a stream that ended is one.
-    pollfd watch[2] = {{readFd, POLLIN, 0}, {progressFd, POLLIN, 0}};
+    pollfd watch[2] = {{readFd, POLLIN, 0}, {reportFd, POLLIN, 0}};
     while (watch[0].fd >= 0 || watch[1].fd >= 0) {
         const bool pending = rewriter && rewriter->hasPending();
         const int ready = ::poll(watch, 2, pending ? QuietFlushMilliseconds : -1);
@@ -292,7 +307,7 @@ void passThrough(int readFd, coder::ConsoleRewriter *rewriter, int progressFd, P
             }
             const std::string_view piece(buffer, static_cast<std::size_t>(n));
             if (&stream == &watch[1])
-                progress->feed(piece);
+                tally->feed(piece);
             else if (rewriter)
                 writeAll(rewriter->feed(piece));
             else
@@ -319,19 +334,19 @@ int waitForExitStatus(pid_t pid)
 
 // Runs program with arguments, its stdout and stderr merged into one stream
 // that passThrough hands on, and returns its exit status (128 + the signal that
-// ended it). With progress, the tool's stdout is a stream of its own that
-// progress reads. Termination signals sent to the adapter reach the tool.
+// ended it). With a tally, the tool's stdout is a stream of its own that
+// the tally reads. Termination signals sent to the adapter reach the tool.
 int runTool(const std::string &program, const std::string &name,
             const std::vector<std::string> &arguments, coder::ConsoleRewriter *rewriter,
-            ProgressWatch *progress = nullptr)
+            FrameTally *tally = nullptr)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         writeAll(std::string("coder: cannot create a pipe: ") + std::strerror(errno) + "\n");
         return ExitCannotStart;
     }
-    int progressFds[2] = {-1, -1};
-    if (progress && ::pipe2(progressFds, O_CLOEXEC) != 0) {
+    int reportFds[2] = {-1, -1};
+    if (tally && ::pipe2(reportFds, O_CLOEXEC) != 0) {
         writeAll(std::string("coder: cannot create a pipe: ") + std::strerror(errno) + "\n");
         ::close(fds[0]);
         ::close(fds[1]);
@@ -348,7 +363,7 @@ int runTool(const std::string &program, const std::string &name,
     // the two) is not followed by starting it.
     if (const int signalNumber = stopSignal.load()) {
         ::sigprocmask(SIG_SETMASK, &previous, nullptr);
-        for (const int fd : {fds[0], fds[1], progressFds[0], progressFds[1]}) {
+        for (const int fd : {fds[0], fds[1], reportFds[0], reportFds[1]}) {
             if (fd >= 0)
                 ::close(fd);
         }
@@ -358,21 +373,21 @@ int runTool(const std::string &program, const std::string &name,
     const pid_t adapterPid = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0)
-        becomeTool(program, arguments, fds[1], progressFds[1], adapterPid);
+        becomeTool(program, arguments, fds[1], reportFds[1], adapterPid);
     if (pid < 0) {
         writeAll("coder: cannot start " + name + ": " + std::strerror(errno) + "\n");
         return ExitCannotStart;
     }
     childPid.store(pid);
     ::close(fds[1]);
-    if (progress)
-        ::close(progressFds[1]);
+    if (tally)
+        ::close(reportFds[1]);
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 
-    passThrough(fds[0], rewriter, progressFds[0], progress);
+    passThrough(fds[0], rewriter, reportFds[0], tally);
     ::close(fds[0]);
-    if (progress)
-        ::close(progressFds[0]);
+    if (tally)
+        ::close(reportFds[0]);
 
     const int status = waitForExitStatus(pid);
     childPid.store(0);
@@ -391,31 +406,20 @@ int probe(const std::vector<std::string> &given)
                  "BRINDLEWAVE_FFPROBE\n");
         return ExitToolMissing;
     }
-    // "file:" so that no path is taken for a protocol or an option.
+    // "file:" so that no path is taken for a protocol or an option. The
+    // frames come on ffprobe's stdout, its complaints on stderr.
     const std::vector<std::string> arguments = {
         "-v", "error",
         "-show_entries", "stream=codec_type,codec_name,sample_rate,channels",
         "-show_entries", "format=duration",
+        "-show_entries", "frame=nb_samples",
         "-of", "default=noprint_wrappers=1",
         "file:" + given[0]};
-    const int probed = runTool(*ffprobe, "ffprobe", arguments, nullptr);
-    if (probed != 0)
-        return probed;
-
-    std::string complaint;
-    const std::optional<std::string> ffmpeg = locateFfmpeg(complaint);
-    if (!ffmpeg) {
-        writeAll(complaint);
-        return ExitToolMissing;
-    }
-    const std::vector<std::string> decode = {
-        "-nostdin", "-v", "error", "-i", "file:" + given[0],
-        "-map", "0:a:0", "-f", "null", "-progress", "pipe:1", "-nostats", "-"};
-    ProgressWatch progress;
-    const int decoded = runTool(*ffmpeg, "ffmpeg", decode, nullptr, &progress);
-    if (const std::optional<long long> reached = progress.lastMicroseconds())
-        writeAll("decoded_duration=" + asSeconds(*reached) + "\n");
-    return decoded;
+    FrameTally frames;
+    const int probed = runTool(*ffprobe, "ffprobe", arguments, nullptr, &frames);
+    if (const std::optional<long long> decoded = frames.decodedMicroseconds())
+        writeAll("decoded_duration=" + asSeconds(*decoded) + "\n");
+    return probed;
 }
 
 }  // namespace

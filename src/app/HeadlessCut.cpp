@@ -12,6 +12,18 @@
 #include <QFileInfo>
 #include <QCoreApplication>
 
+#include <limits>
+
+namespace {
+
+// The stretch of the source a cut with loudness decodes into the working WAV.
+Selection stretchOf(const Selection &selection)
+{
+    return Selection{seekPointMs(selection), selection.endMs + 1000};
+}
+
+}  // namespace
+
 MessageAnswer HeadlessCut::TextMessages::show(const QString &text, const QString &, MessageButtons, MessageIcon)
 {
     m_err << text << Qt::endl;
@@ -25,7 +37,12 @@ HeadlessCut::HeadlessCut(const Paths &paths, QTextStream &err, QObject *parent)
     m_cutRunner = std::make_unique<ProcessRunner>(m_messages);
     m_probeRunner = std::make_unique<ProcessRunner>(m_messages);
     connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this, [this](const QString &piece) {
-        if (const auto display = m_decodeProgress.feed(piece, m_totalSeconds, 0.0))
+        std::int32_t unused = 0;
+        // A stretch's progress is told against its own length, as a cut's is.
+        const auto display = m_way == Way::Stretch
+                                 ? m_stretchProgress.feed(piece, unused, stretchOf(m_request.selection).seconds())
+                                 : m_decodeProgress.feed(piece, m_totalSeconds, 0.0);
+        if (display)
             progress(QCoreApplication::translate("HeadlessCut", "打开"), display->label);
     });
     connect(m_decodeRunner.get(), &ProcessRunner::finished, this, &HeadlessCut::onDecodeFinished);
@@ -97,14 +114,68 @@ void HeadlessCut::start(const CommandLineRequest &request)
     if (const QString problem = m_paths.workFolderProblem(); !problem.isEmpty())
         return fail(problem);
 
-    if (!m_decodeRunner->start(DecodeCommand(m_paths, source)))
-        return conclude(ExitFailed);  // the runner has said why
+    // What can be told before the file's length is known is told now; a
+    // selection past the end is found by the whole way.
+    const Selection &selection = m_request.selection;
+    const auto problem = save_target::checkSelection(std::numeric_limits<std::int64_t>::max(),
+                                                     Marks{selection.startMs, selection.endMs});
+    if (problem != save_target::SelectionProblem::None && problem != save_target::SelectionProblem::PastEnd)
+        return fail(SaveFlow::selectionProblemText(problem, 0));
+    if (problem == save_target::SelectionProblem::PastEnd)
+        return startWhole();
+    if (cutFormatOf(m_destination) == u"M4R" && selection.lengthMs() > LongestIphoneRingtoneMs)
+        m_err << QCoreApplication::translate("HeadlessCut", "注意：这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。")
+                     .arg(QString::number(selection.seconds(), 'f', 1))
+              << Qt::endl;
+
+    if (m_request.shaping.normalize) {
+        m_way = Way::Stretch;
+        if (!m_decodeRunner->start(StretchDecodeCommand(m_paths, m_source, selection)))
+            return conclude(ExitFailed);  // the runner has said why
+        return;
+    }
+    m_way = Way::Seeking;
+    m_job = std::make_unique<CutJob>(*m_cutRunner, *m_probeRunner, m_paths);
+    connect(m_job.get(), &CutJob::finished, this, &HeadlessCut::onCutFinished);
+    m_job->startFromSource(m_source, selection, m_request.shaping, m_destination);
+}
+
+void HeadlessCut::startWhole()
+{
+    m_way = Way::Whole;
+    m_lastLabel.clear();
+    if (!m_decodeRunner->start(DecodeCommand(m_paths, m_source)))
+        conclude(ExitFailed);  // the runner has said why
 }
 
 void HeadlessCut::onDecodeFinished()
 {
     if (m_stopped)
         return fail(QCoreApplication::translate("HeadlessCut", "已取消，没有写出文件。"));
+    if (m_way == Way::Stretch)
+        onStretchDecoded();
+    else
+        onWholeDecoded();
+}
+
+void HeadlessCut::onStretchDecoded()
+{
+    const Selection &selection = m_request.selection;
+    const std::int64_t seekMs = seekPointMs(selection);
+    const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav(), m_paths.workFolderProblem(false));
+    // A stretch that ends before the selection does means a file that does.
+    if (!decoded.facts || seekMs + decoded.facts->lengthMs() < selection.endMs)
+        return startWhole();
+    m_lastLabel.clear();
+    m_job = std::make_unique<CutJob>(*m_cutRunner, *m_probeRunner, m_paths);
+    connect(m_job.get(), &CutJob::finished, this, &HeadlessCut::onCutFinished);
+    // The working WAV begins at the seek point, a whole second: the
+    // selection moves by whole samples.
+    m_job->start(Selection{selection.startMs - seekMs, selection.endMs - seekMs}, m_request.shaping, m_destination);
+}
+
+void HeadlessCut::onWholeDecoded()
+{
     const DecodeOutcome decoded = proveDecode(*m_decodeRunner, m_paths.workWav(), m_paths.workFolderProblem(false));
     if (!decoded.facts)
         return fail(QCoreApplication::translate("HeadlessCut", "无法打开这个文件：\n%1\n\n%2").arg(m_source, decoded.reason));
@@ -114,10 +185,6 @@ void HeadlessCut::onDecodeFinished()
         save_target::checkSelection(lengthMs, Marks{m_request.selection.startMs, m_request.selection.endMs});
     if (problem != save_target::SelectionProblem::None)
         return fail(SaveFlow::selectionProblemText(problem, lengthMs));
-    if (cutFormatOf(m_destination) == u"M4R" && m_request.selection.lengthMs() > LongestIphoneRingtoneMs)
-        m_err << QCoreApplication::translate("HeadlessCut", "注意：这段铃声长 %1 秒，iPhone 只把不超过 40 秒的 M4R 文件当作铃声。")
-                     .arg(QString::number(m_request.selection.seconds(), 'f', 1))
-              << Qt::endl;
 
     m_lastLabel.clear();
     // Made here: the job learns the paths with this run's working folder.
@@ -138,6 +205,8 @@ void HeadlessCut::onCutFinished(const CutJob::Result &result)
     case CutJob::Result::Kind::Cancelled:
         return fail(QCoreApplication::translate("HeadlessCut", "已取消保存，没有写出文件。"));
     case CutJob::Result::Kind::Failed:
+        if (m_way != Way::Whole && !m_stopped && !result.destinationFault)
+            return startWhole();  // what is wrong with the source, the whole way tells as the window does
         return fail(QCoreApplication::translate("HeadlessCut", "铃声没有保存：\n%1\n\n%2").arg(m_destination, result.reason));
     case CutJob::Result::Kind::Untold:
         break;

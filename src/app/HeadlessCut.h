@@ -13,9 +13,16 @@
 class ProcessRunner;
 class WorkSession;
 
-// The command line's cut: the same decode, cut and proof as the window, with
-// progress and messages written as text instead of shown. Each run has its own
-// working folder, so several can run at once.
+// The command line's cut: the same cut and proof as the window, with progress
+// and messages written as text instead of shown. Each run has its own working
+// folder, so several can run at once.
+//
+// Only the stretch around the selection is decoded: the cut seeks the source
+// (with loudness, the stretch is decoded into the working WAV first, where it
+// is measured). Its samples are those of the window's cut of the same
+// selection. When that quick way fails for any reason, the run goes the
+// window's whole way (decode the whole file, check the selection against its
+// length, cut), which gives the window's own messages.
 class HeadlessCut : public QObject {
     Q_OBJECT
 public:
@@ -47,7 +54,13 @@ private:
         QTextStream &m_err;
     };
 
+    // The ways a run may go, quickest first.
+    enum class Way { Seeking, Stretch, Whole };
+
+    void startWhole();
     void onDecodeFinished();
+    void onStretchDecoded();
+    void onWholeDecoded();
     void onCutFinished(const CutJob::Result &result);
     void fail(const QString &text);
     void conclude(int exitCode);
@@ -66,7 +79,9 @@ private:
     QString m_destination;
     JobProgress m_decodeProgress{ProgressJob::Decode};
     JobProgress m_cutProgress{ProgressJob::Cut};
+    JobProgress m_stretchProgress{ProgressJob::Cut};
     std::int32_t m_totalSeconds = 0;
+    Way m_way = Way::Whole;
     bool m_stopped = false;
     bool m_over = false;
     QString m_lastLabel;

@@ -57,6 +57,33 @@ QString shapingFilter(const Selection &selection, const CutShaping &shaping, con
     return filters.join(u',');
 }
 
+namespace {
+
+// The format's options and the place it is written to close every cut.
+void appendDestination(QStringList &arguments, const CutFormat &format, const QString &destination,
+                       const QString &writeTo)
+{
+    arguments += format.options;
+    if (writeTo.isEmpty()) {
+        arguments += destination;
+    } else {
+        if (!format.options.contains(QStringLiteral("-f")))
+            arguments << QStringLiteral("-f") << format.muxer;
+        arguments += writeTo;
+    }
+}
+
+// "-ss SEEK" before the input, none from the file's start: even a seek to 0
+// changes how ffmpeg converts the decoded samples.
+QStringList seekTo(std::int64_t seekMs)
+{
+    if (seekMs <= 0)
+        return {};
+    return {QStringLiteral("-ss"), timeline::secondsText(seekMs)};
+}
+
+}  // namespace
+
 Command CutCommand(const Paths &paths, const Selection &selection,
                    const QString &destination, const QString &audioFilter,
                    const QString &writeTo)
@@ -69,13 +96,49 @@ Command CutCommand(const Paths &paths, const Selection &selection,
                           timeline::secondsText(selection.lengthMs())};
     if (!audioFilter.isEmpty())
         arguments << QStringLiteral("-af") << audioFilter;
-    arguments += format->options;
-    if (writeTo.isEmpty()) {
-        arguments += destination;
-    } else {
-        if (!format->options.contains(QStringLiteral("-f")))
-            arguments << QStringLiteral("-f") << format->muxer;
-        arguments += writeTo;
-    }
+    appendDestination(arguments, *format, destination, writeTo);
+    return Command{paths.coder(), arguments};
+}
+
+std::int64_t seekPointMs(const Selection &selection)
+{
+    constexpr std::int64_t LeadMs = 2000;
+    return std::max<std::int64_t>(0, (selection.startMs - LeadMs) / 1000 * 1000);
+}
+
+Command SeekingCutCommand(const Paths &paths, const QString &sourcePath, const Selection &selection,
+                          const CutShaping &fades, const QString &destination, const QString &writeTo)
+{
+    const CutFormat *format = cutFormatWithId(cutFormatOf(destination));
+    if (!format)
+        return {};
+    const std::int64_t seekMs = seekPointMs(selection);
+    const Selection inStretch{selection.startMs - seekMs, selection.endMs - seekMs};
+    // The working WAV holds 16-bit samples: the stretch is brought to them
+    // first. The format's rate is reached by a resampler of its own, as the
+    // working WAV's cut reaches it, and not merged into that first conversion.
+    QStringList filters{QStringLiteral("aformat=sample_fmts=s16")};
+    if (const QString shaped = shapingFilter(inStretch, CutShaping{fades.fadeInMs, fades.fadeOutMs, false});
+        !shaped.isEmpty())
+        filters << shaped;
+    if (format->sampleRate > 0)
+        filters << QStringLiteral("aresample=%1").arg(format->sampleRate);
+
+    QStringList arguments = seekTo(seekMs);
+    arguments << QStringLiteral("-i") << sourcePath << QStringLiteral("-vn") << QStringLiteral("-sn")
+              << QStringLiteral("-dn") << QStringLiteral("-ss") << timeline::secondsText(inStretch.startMs)
+              << QStringLiteral("-t") << timeline::secondsText(inStretch.lengthMs()) << QStringLiteral("-af")
+              << filters.join(u',');
+    appendDestination(arguments, *format, destination, writeTo);
+    return Command{paths.coder(), arguments};
+}
+
+Command StretchDecodeCommand(const Paths &paths, const QString &sourcePath, const Selection &selection)
+{
+    const std::int64_t seekMs = seekPointMs(selection);
+    QStringList arguments = seekTo(seekMs);
+    arguments << QStringLiteral("-i") << sourcePath << QStringLiteral("-t")
+              << timeline::secondsText(selection.endMs + 1000 - seekMs) << QStringLiteral("-y")
+              << QStringLiteral("-vn") << paths.workWav();
     return Command{paths.coder(), arguments};
 }

@@ -36,3 +36,24 @@ QString shapingFilter(const Selection &selection, const CutShaping &shaping, con
 Command CutCommand(const Paths &paths, const Selection &selection,
                    const QString &destination, const QString &audioFilter = {},
                    const QString &writeTo = {});
+
+// Where a cut that seeks the source starts decoding: the whole second two
+// seconds before the selection's start, or the file's start. A whole second
+// holds a whole number of samples at every rate, so from there on the decoded
+// samples, and a resampler's phase, are those of the working WAV; the two
+// seconds let the decoder settle before the selection begins.
+std::int64_t seekPointMs(const Selection &selection);
+
+// The cut of CutCommand taken straight from the source, decoding only the
+// stretch from seekPointMs on (shaping holds fades only: the loudness is
+// measured on a WAV). Its samples are those of the working WAV's cut of the
+// same selection:
+// coder [-ss SEEK] -i SOURCE -vn -sn -dn -ss START-SEEK -t LENGTH
+//       -af aformat=sample_fmts=s16[,FADES][,aresample=RATE] <format options> DESTINATION
+Command SeekingCutCommand(const Paths &paths, const QString &sourcePath, const Selection &selection,
+                          const CutShaping &fades, const QString &destination, const QString &writeTo = {});
+
+// The decode of the source from seekPointMs to a second past the selection's
+// end into the working WAV, whose sample 0 is then the source's at seekPointMs:
+// coder [-ss SEEK] -i SOURCE -t END+1-SEEK -y -vn WORKWAV
+Command StretchDecodeCommand(const Paths &paths, const QString &sourcePath, const Selection &selection);

@@ -49,12 +49,26 @@ CutJob::Result failedWith(int error)
 {
     const FailureCause cause = causeOfError(error);
     return {CutJob::Result::Kind::Failed,
-            failureText({cause, failureSentence(cause), QString::fromLocal8Bit(std::strerror(error))})};
+            failureText({cause, failureSentence(cause), QString::fromLocal8Bit(std::strerror(error))}), 0.0, true};
 }
 
 }  // namespace
 
 void CutJob::start(const Selection &selection, const CutShaping &shaping, const QString &destination)
+{
+    m_source.clear();
+    begin(selection, shaping, destination);
+}
+
+void CutJob::startFromSource(const QString &sourcePath, const Selection &selection, const CutShaping &shaping,
+                             const QString &destination)
+{
+    Q_ASSERT(!shaping.normalize);
+    m_source = sourcePath;
+    begin(selection, CutShaping{shaping.fadeInMs, shaping.fadeOutMs, false}, destination);
+}
+
+void CutJob::begin(const Selection &selection, const CutShaping &shaping, const QString &destination)
 {
     m_cancelled = false;
     m_selection = selection;
@@ -93,7 +107,9 @@ void CutJob::startCut(const QString &loudness)
 {
     const Selection &selection = m_selection;
     const QString written = m_output->writerPath();
-    Command cut = CutCommand(m_paths, selection, m_destination, shapingFilter(selection, m_shaping, loudness), written);
+    Command cut = m_source.isEmpty()
+                      ? CutCommand(m_paths, selection, m_destination, shapingFilter(selection, m_shaping, loudness), written)
+                      : SeekingCutCommand(m_paths, m_source, selection, m_shaping, m_destination, written);
     cut.passedFds = {m_output->fd()};
     m_step = Step::Cutting;
     m_cutRunner.setCommandLine(cut);
@@ -118,7 +134,7 @@ void CutJob::onCutFinished()
     // it could not finish writing it, and then the file is decoded whole.
     const FailureReport said = explainFailure(m_cutRunner.output(), true, 0);
     if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
-        return conclude({Result::Kind::Failed, failureText(said)});
+        return conclude({Result::Kind::Failed, failureText(said), 0.0, true});
     Command probe = ProbeCommand(m_paths, written);
     probe.passedFds = {m_output->fd()};
     m_step = Step::Proving;
@@ -163,7 +179,8 @@ void CutJob::conclude(Result result)
         case OutputFile::Outcome::LostRace:
             result = {Result::Kind::Failed,
                       QCoreApplication::translate("CutJob", "这次保存进行时，另一次保存已经把文件写到了这个名字上。"
-                                                            "为了不覆盖它，这次剪出的铃声没有保存；请换一个文件名再保存。")};
+                                                            "为了不覆盖它，这次剪出的铃声没有保存；请换一个文件名再保存。"),
+                      0.0, true};
             break;
         case OutputFile::Outcome::Failed:
             result = failedWith(output->error());

@@ -35,6 +35,9 @@ public:
         } kind = Kind::Untold;
         QString reason;
         double seconds = 0.0;  // length of a whole cut, as ffprobe reads it
+        // Failed because the destination could not be made, written or
+        // named: cutting another way would fail alike.
+        bool destinationFault = false;
     };
 
     // The cut runs on cutRunner (its output is raised there piece by piece,
@@ -47,6 +50,13 @@ public:
     // the destination, the cut cannot start) finished is raised before start
     // returns. Not to be called while the job runs.
     void start(const Selection &selection, const CutShaping &shaping, const QString &destination);
+    // The same job cutting straight from the media file at sourcePath, which
+    // is decoded only around the selection (see SeekingCutCommand): the
+    // ringtone's samples are those the working WAV's cut would hold. Fades
+    // only: loudness is measured on the working WAV, so shaping.normalize
+    // must be false.
+    void startFromSource(const QString &sourcePath, const Selection &selection, const CutShaping &shaping,
+                         const QString &destination);
 
     // Stops a running job, which then reports Cancelled once its child has
     // ended (see ProcessRunner::stop). False when none runs.
@@ -63,6 +73,7 @@ signals:
 private:
     enum class Step { Idle, Measuring, Cutting, Proving };
 
+    void begin(const Selection &selection, const CutShaping &shaping, const QString &destination);
     void startCut(const QString &loudness);
     // The cancel of either kind: the running step is stopped, at once or gently.
     bool stop(bool now);
@@ -79,6 +90,7 @@ private:
     CutShaping m_shaping;
     QObject *m_measure = nullptr;  // the loudness being measured for this job
     QString m_destination;
+    QString m_source;  // empty: the working WAV
     Step m_step = Step::Idle;
     bool m_cancelled = false;
 };
