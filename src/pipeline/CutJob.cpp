@@ -5,6 +5,7 @@
 #include "pipeline/CutCheck.h"
 #include "pipeline/ProcessRunner.h"
 #include "pipeline/FailureReport.h"
+#include "pipeline/FileToPipe.h"
 #include "pipeline/Loudness.h"
 #include "pipeline/TranscoderOutput.h"
 
@@ -16,6 +17,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 #include <QCoreApplication>
 
 CutJob::CutJob(ProcessRunner &cutRunner, ProcessRunner &probeRunner, const Paths &paths, QObject *parent)
@@ -114,7 +118,35 @@ void CutJob::startCut(const QString &loudness)
     m_step = Step::Cutting;
     m_cutRunner.setCommandLine(cut);
     if (!m_cutRunner.start())
-        conclude({Result::Kind::Untold, {}});  // the runner has told the user why
+        return conclude({Result::Kind::Untold, {}});  // the runner has told the user why
+    startProofReader();
+}
+
+void CutJob::startProofReader()
+{
+    m_proofOver = false;
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        m_proofOver = true;  // judged when the cut ends: the reader's own failure says why
+        return;
+    }
+    const UniqueFd readEnd(ends[0]);
+    m_proofPipe.reset(ends[1]);
+    Command probe = ProbeCommand(m_paths, QStringLiteral("/proc/self/fd/%1").arg(readEnd.get()));
+    probe.passedFds = {readEnd.get()};
+    m_probeRunner.setCommandLine(probe);
+    if (!m_probeRunner.start()) {
+        m_proofPipe.reset();
+        m_proofOver = true;
+    }
+}
+
+void CutJob::endProofReader()
+{
+    // Without the rest of its input the reader ends at once.
+    m_proofPipe.reset();
+    if (m_probeRunner.isRunning())
+        m_probeRunner.stopNow();
 }
 
 void CutJob::onCutFinished()
@@ -135,18 +167,28 @@ void CutJob::onCutFinished()
     const FailureReport said = explainFailure(m_cutRunner.output(), true, 0);
     if (said.cause == FailureCause::DiskFull || said.cause == FailureCause::NoPermission)
         return conclude({Result::Kind::Failed, failureText(said), 0.0, true});
-    Command probe = ProbeCommand(m_paths, written);
-    probe.passedFds = {m_output->fd()};
     m_step = Step::Proving;
-    m_probeRunner.setCommandLine(probe);
-    if (!m_probeRunner.start())
-        conclude({Result::Kind::Untold, {}});
+    if (m_proofOver)
+        return judgeProof();
+    // The written file as it is on disk, read through a descriptor of its own.
+    UniqueFd file(::fcntl(m_output->fd(), F_DUPFD_CLOEXEC, 0));
+    if (!file.isValid())
+        return conclude(failedWith(errno));
+    copyFileToPipe(std::move(file), std::move(m_proofPipe));
 }
 
 void CutJob::onProbeFinished()
 {
-    if (m_step != Step::Proving)
+    if (m_step == Step::Cutting) {
+        m_proofOver = true;  // told when the cut has ended
         return;
+    }
+    if (m_step == Step::Proving)
+        judgeProof();
+}
+
+void CutJob::judgeProof()
+{
     if (m_cancelled)
         return conclude({Result::Kind::Cancelled, {}});
     const QString probed = m_probeRunner.output();
@@ -160,12 +202,13 @@ void CutJob::onProbeFinished()
     const QString problem = cutProblem(file, cutFormatOf(m_destination), m_selection.seconds());
     if (!problem.isEmpty())
         return conclude({Result::Kind::Failed, QCoreApplication::translate("CutJob", "转换程序写出的文件不是所要的铃声：") + problem});
-    conclude({Result::Kind::Whole, {}, file.duration});
+    conclude({Result::Kind::Whole, {}, file.decodedDuration});
 }
 
 void CutJob::conclude(Result result)
 {
     m_step = Step::Idle;
+    endProofReader();
     const std::unique_ptr<OutputFile> output = std::move(m_output);
     if (result.kind != Result::Kind::Whole) {
         // The user chose the destination; the path the transcoder wrote to means nothing to them.

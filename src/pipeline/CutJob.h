@@ -3,6 +3,7 @@
 #include "model/CutShaping.h"
 #include "files/Paths.h"
 #include "model/Selection.h"
+#include "files/UniqueFd.h"
 
 #include <QObject>
 #include <QString>
@@ -34,7 +35,7 @@ public:
             Untold,     // a runner could not start and has said why itself
         } kind = Kind::Untold;
         QString reason;
-        double seconds = 0.0;  // length of a whole cut, as ffprobe reads it
+        double seconds = 0.0;  // length of a whole cut, as decoded
         // Failed because the destination could not be made, written or
         // named: cutting another way would fail alike.
         bool destinationFault = false;
@@ -75,6 +76,11 @@ private:
 
     void begin(const Selection &selection, const CutShaping &shaping, const QString &destination);
     void startCut(const QString &loudness);
+    // The proof's reader starts with the cut, so that it is ready when the
+    // cut ends; it reads the written file from a pipe this job fills then.
+    void startProofReader();
+    void endProofReader();
+    void judgeProof();
     // The cancel of either kind: the running step is stopped, at once or gently.
     bool stop(bool now);
     void onCutFinished();
@@ -93,4 +99,6 @@ private:
     QString m_source;  // empty: the working WAV
     Step m_step = Step::Idle;
     bool m_cancelled = false;
+    UniqueFd m_proofPipe;        // the write end of the proof reader's input, until filled
+    bool m_proofOver = false;    // the proof reader ended before it was given the file
 };
