@@ -287,21 +287,34 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<QByteArray>("ffprobe");  // a stand-in for the proof's reader; empty: the real one
         const QString text = m_folder.filePath(QStringLiteral("list.mp3"));
         QFile file(text);
         if (file.open(QIODevice::WriteOnly))
             file.write("milk, eggs, bread\n");
-        QTest::newRow("not media") << text << m_folder.filePath(QStringLiteral("a.mp3")) << "3" << "无法打开这个文件";
+        QTest::newRow("not media") << text << m_folder.filePath(QStringLiteral("a.mp3")) << "3" << "无法打开这个文件" << QByteArray();
         QTest::newRow("no such source") << m_folder.filePath(QStringLiteral("gone.mp3"))
-                                        << m_folder.filePath(QStringLiteral("b.mp3")) << "3" << "无法打开这个文件";
-        QTest::newRow("unwritable folder") << m_tone << QStringLiteral("/proc/c.mp3") << "3" << "铃声没有保存";
+                                        << m_folder.filePath(QStringLiteral("b.mp3")) << "3" << "无法打开这个文件" << QByteArray();
+        QTest::newRow("unwritable folder") << m_tone << QStringLiteral("/proc/c.mp3") << "3" << "铃声没有保存" << QByteArray();
         QTest::newRow("missing folder") << m_tone << m_folder.filePath(QStringLiteral("no/such/d.mp3")) << "3"
-                                        << "铃声没有保存";
-        QTest::newRow("past the end") << m_tone << m_folder.filePath(QStringLiteral("e.mp3")) << "12" << "超出了文件的末尾";
-        QTest::newRow("unknown format") << m_tone << m_folder.filePath(QStringLiteral("f.flac")) << "3" << "不能保存为这种格式";
-        QTest::newRow("over the source") << m_tone << m_tone << "3" << "原文件只读取";
+                                        << "铃声没有保存" << QByteArray();
+        QTest::newRow("past the end") << m_tone << m_folder.filePath(QStringLiteral("e.mp3")) << "12" << "超出了文件的末尾" << QByteArray();
+        QTest::newRow("unknown format") << m_tone << m_folder.filePath(QStringLiteral("f.flac")) << "3" << "不能保存为这种格式" << QByteArray();
+        QTest::newRow("over the source") << m_tone << m_tone << "3" << "原文件只读取" << QByteArray();
         QTest::newRow("into the working folder") << m_tone << home() + QStringLiteral("/cache/brindlewave/g.mp3")
-                                                 << "3" << "工作文件夹里";
+                                                 << "3" << "工作文件夹里" << QByteArray();
+        // The proof's reader is started with the cut and given the file
+        // through a pipe: one that is missing, one that goes away while it is
+        // given the file, and one that reads it all and finds nothing.
+        QTest::newRow("no ffprobe") << m_tone << m_folder.filePath(QStringLiteral("h.mp3")) << "3"
+                                    << "ffprobe was not found" << QByteArray();
+        QTest::newRow("ffprobe leaves early") << m_tone << m_folder.filePath(QStringLiteral("i.wav")) << "3"
+                                              << "不是完整的铃声"
+                                              << QByteArray("for a; do f=$a; done\nhead -c 100 \"${f#file:}\" >/dev/null\n"
+                                                            "echo 'cannot go on' >&2; exit 1");
+        QTest::newRow("ffprobe finds nothing") << m_tone << m_folder.filePath(QStringLiteral("j.mp3")) << "3"
+                                               << "写出的文件里没有声音"
+                                               << QByteArray("for a; do f=$a; done\ncat \"${f#file:}\" >/dev/null");
     }
     void failuresLeaveNoFile()
     {
@@ -309,11 +322,18 @@ private slots:
         QFETCH(QString, output);
         QFETCH(QString, end);
         QFETCH(QString, said);
+        QFETCH(QByteArray, ffprobe);
+        const QString standIn = m_folder.filePath(QStringLiteral("stand-in ffprobe"));
+        if (!ffprobe.isEmpty())
+            QVERIFY(media::writeScript(standIn, ffprobe));
+        if (QByteArray(QTest::currentDataTag()).contains("ffprobe"))
+            qputenv("BRINDLEWAVE_FFPROBE", QFile::encodeName(ffprobe.isEmpty() ? QStringLiteral("/nonexistent/ffprobe") : standIn));
         const QByteArray toneBefore = [this] {
             QFile f(m_tone);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
         const Run run = finish(start({"--cut", source, "--start", "1", "--end", end, "--output", output}, home()));
+        qunsetenv("BRINDLEWAVE_FFPROBE");
         QCOMPARE(run.crashed, false);
         QCOMPARE(run.exitCode, int(ExitFailed));
         QVERIFY2(run.err.contains(said), qPrintable(run.err));
