@@ -57,4 +57,17 @@ inline bool makeTenMinuteMp3(const QString &path)
     return ffmpeg.waitForFinished(-1) && ffmpeg.exitCode() == 0;
 }
 
+// A stereo 44.1 kHz MP3 of a tone over pink noise: something for the coders
+// to work at.
+inline bool makeMp3(const QString &path, int seconds)
+{
+    return runFfmpegDirectly({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                              QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=f=440:d=%1").arg(seconds),
+                              QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                              QStringLiteral("anoisesrc=d=%1:a=0.1:c=pink").arg(seconds),
+                              QStringLiteral("-filter_complex"),
+                              QStringLiteral("[0][1]amix,aformat=channel_layouts=stereo"), QStringLiteral("-ar"),
+                              QStringLiteral("44100"), QStringLiteral("-b:a"), QStringLiteral("192k"), path});
+}
+
 }  // namespace bench

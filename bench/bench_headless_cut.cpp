@@ -26,20 +26,6 @@ struct Cut {
     int endS;
 };
 
-bool makeSong(const QString &path, int seconds)
-{
-    // A tone over pink noise: something for the encoder to work at.
-    return bench::runFfmpegDirectly({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                     QStringLiteral("sine=f=440:d=%1").arg(seconds), QStringLiteral("-f"),
-                                     QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                     QStringLiteral("anoisesrc=d=%1:a=0.1:c=pink").arg(seconds),
-                                     QStringLiteral("-filter_complex"),
-                                     QStringLiteral("[0][1]amix,aformat=channel_layouts=stereo"),
-                                     QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-b:a"),
-                                     QStringLiteral("192k"), path});
-}
-
 // The program's cut, in a home of its own and with no display.
 bool programCut(const QString &program, const QString &home, const QString &source, const Cut &cut,
                 const QString &output)
@@ -124,7 +110,7 @@ int main(int argc, char **argv)
     const QString hour = folder.filePath(QStringLiteral("one hour.mp3"));
     std::printf("generating a 4-minute and a 1-hour MP3...\n");
     std::fflush(stdout);
-    if (!makeSong(song, 240) || !makeSong(hour, 3600)) {
+    if (!bench::makeMp3(song, 240) || !bench::makeMp3(hour, 3600)) {
         std::fprintf(stderr, "ffmpeg could not make the test files\n");
         return 1;
     }

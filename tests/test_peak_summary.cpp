@@ -1,6 +1,7 @@
 // The min/max summary of a file: every answer checked against brute force over
 // the samples, for generated signals fed whole or in odd chunks and for real
 // WAV files read through summariseWav.
+#include "pipeline/LivePeaks.h"
 #include "playback/PeakSummary.h"
 #include "playback/WavSource.h"
 #include "support/Media.h"
@@ -533,6 +534,67 @@ private slots:
         QCOMPARE(summary->sampleRate(), 44100);
         QCOMPARE(summary->frames(), s.frames());
         checkRanges(*summary, s, probeRanges(s.frames(), 17));
+    }
+
+    // The peaks of the working WAV followed while the decode writes it are
+    // those of the finished file; what cannot be followed gives nothing, and
+    // the file is then read whole.
+    void followsAFileAsItIsWritten_data()
+    {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<std::int64_t>("framesTold");  // beyond those written: -1 none
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("16-bit stereo") << QStringLiteral("pcm_s16le") << QStringList{} << std::int64_t(0) << true;
+        QTest::newRow("16-bit, room for RF64") << QStringLiteral("pcm_s16le")
+                                               << QStringList{QStringLiteral("-rf64"), QStringLiteral("auto")}
+                                               << std::int64_t(0) << true;
+        QTest::newRow("one frame more told than written")
+            << QStringLiteral("pcm_s16le") << QStringList{} << std::int64_t(1) << false;
+        QTest::newRow("24-bit") << QStringLiteral("pcm_s24le") << QStringList{} << std::int64_t(0) << false;
+    }
+    void followsAFileAsItIsWritten()
+    {
+        QFETCH(QString, codec);
+        QFETCH(QStringList, extra);
+        QFETCH(std::int64_t, framesTold);
+        QFETCH(bool, followed);
+        QTemporaryDir folder;
+        const QString whole = folder.filePath(QStringLiteral("whole.wav"));
+        QVERIFY(media::makePcmWav(whole, 3.3, 44100, 2, codec, extra));
+        QFile source(whole);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+
+        // Written as the decode writes it: the header first, with the sizes
+        // not yet known, then the samples in pieces that split frames, then
+        // the sizes.
+        const QString growing = folder.filePath(QStringLiteral("open.wav"));
+        LivePeaks live;
+        live.start(growing);
+        QFile out(growing);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QByteArray header = bytes.left(44);
+        header.replace(4, 4, QByteArray(4, '\xff'));
+        out.write(header);
+        for (qsizetype at = header.size(); at < bytes.size(); at += 7777) {
+            out.write(bytes.mid(at, 7777));
+            out.flush();
+        }
+        out.seek(0);
+        out.write(bytes.left(44));
+        out.close();
+
+        const std::optional<PeakSummary> read = summariseWav(whole);
+        QVERIFY(read.has_value());
+        QFuture<std::shared_ptr<const PeakSummary>> result = live.finish(read->frames() + framesTold);
+        result.waitForFinished();
+        const std::shared_ptr<const PeakSummary> summary = result.result();
+        QCOMPARE(bool(summary), followed);
+        if (followed) {
+            QCOMPARE(summary->frames(), read->frames());
+            QCOMPARE(everyBlock(*summary), everyBlock(*read));
+        }
     }
 
     void refusesWhatIsNotAudio()

@@ -1,5 +1,7 @@
 #include "pipeline/FileToPipe.h"
 
+#include "pipeline/WaitingWorkers.h"
+
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
@@ -60,5 +62,5 @@ void copyFileToPipe(UniqueFd file, UniqueFd pipeWrite)
 {
     const int from = file.release();
     const int to = pipeWrite.release();
-    (void)QtConcurrent::run([from, to] { copy(from, to); });
+    (void)QtConcurrent::run(&waitingWorkers(), [from, to] { copy(from, to); });
 }

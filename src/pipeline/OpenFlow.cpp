@@ -98,9 +98,16 @@ void OpenFlow::openPath(const QString &path)
 
     m_progress.reset();
     m_decodeGeneration = generation;
+    // The decode writes a new file: one the peaks' reader could take for it
+    // must not be there.
+    QFile::remove(c.paths.workWav());
     c.decodeRunner.setCommandLine(DecodeCommand(c.paths, path));
-    if (!c.decodeRunner.start())
+    if (!c.decodeRunner.start()) {
+        m_livePeaks.abandon();
         onDecodeFinished();
+        return;
+    }
+    m_livePeaks.start(c.paths.workWav());
 }
 
 void OpenFlow::onDecodeFinished()
@@ -109,12 +116,15 @@ void OpenFlow::onDecodeFinished()
     if (m_decodeGeneration != m_generation)
         return;
     m_decodeGeneration = 0;
-    if (c.ending)
+    if (c.ending) {
+        m_livePeaks.abandon();
         return;
+    }
     const QString path = m_path;
     if (m_cancelled) {
         // Back to where the open began: nothing open, nothing half-decoded.
         m_cancelled = false;
+        m_livePeaks.abandon();
         QFile::remove(c.paths.workWav());
         setDecodeShown(false);
         c.model.setNotice(Notice{Notice::Kind::OpenCancelled, path});
@@ -124,11 +134,13 @@ void OpenFlow::onDecodeFinished()
 
     if (!c.decodeRunner.lastStarted()) {
         // The runner has already told the user why: one message is enough.
+        m_livePeaks.abandon();
         setDecodeShown(false);
         return;
     }
     const DecodeOutcome outcome = proveDecode(c.decodeRunner, c.paths.workWav(), c.paths.workFolderProblem(false));
     if (!outcome.facts) {
+        m_livePeaks.abandon();
         setDecodeShown(false);
         reportFailure(path, outcome.reason);
         return;
@@ -140,7 +152,28 @@ void OpenFlow::onDecodeFinished()
                     facts.sampleRate, facts.channels};
     setDecodeShown(false);
     c.model.setMedia(std::move(media));
-    readPeaks();
+    finishPeaks(facts.frames);
+}
+
+void OpenFlow::finishPeaks(std::int64_t frames)
+{
+    // Most of the file was summarised while it was written: only its end is
+    // left, and the waveform appears a moment after the decode ends.
+    const unsigned generation = m_generation;
+    auto *watcher = new QFutureWatcher<std::shared_ptr<const PeakSummary>>(&c.decodeRunner);
+    m_peaksPending = true;
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &c.decodeRunner, [this, watcher, generation] {
+        watcher->deleteLater();
+        if (generation != m_generation)
+            return;
+        if (std::shared_ptr<const PeakSummary> peaks = watcher->result()) {
+            m_peaksPending = false;
+            c.model.setPeaks(std::move(peaks));
+        } else {
+            readPeaks();
+        }
+    });
+    watcher->setFuture(m_livePeaks.finish(frames));
 }
 
 void OpenFlow::readPeaks()
@@ -215,6 +248,7 @@ void OpenFlow::close()
     // marks and the save find nothing open, as at start-up.
     c.playback.stop();
     ++m_generation;  // a waveform still being read is of no use now
+    m_livePeaks.abandon();
     m_peaksPending = false;
     QFile::remove(c.paths.workWav());
     c.model.setMedia(std::nullopt);

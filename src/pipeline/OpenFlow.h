@@ -2,6 +2,7 @@
 
 #include "pipeline/FlowContext.h"
 #include "pipeline/JobProgress.h"
+#include "pipeline/LivePeaks.h"
 
 #include <QObject>
 #include <QString>
@@ -40,6 +41,9 @@ public:
 private:
     void onDecodeFinished();
     void readPeaks();
+    // The peaks followed while the decode wrote the file, finished at its
+    // `frames` frames; read whole when they could not be followed.
+    void finishPeaks(std::int64_t frames);
     // The decode's bar and its file name tab, shown while the decode runs.
     void setDecodeShown(bool shown);
     void showProgress(const std::optional<ProgressDisplay> &display);
@@ -54,4 +58,5 @@ private:
     bool m_cancelled = false;
     bool m_peaksPending = false;
     JobProgress m_progress{ProgressJob::Decode};
+    LivePeaks m_livePeaks;
 };

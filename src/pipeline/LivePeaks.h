@@ -1,0 +1,40 @@
+#pragma once
+
+#include "playback/PeakSummary.h"
+
+#include <QFuture>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+// The waveform's peaks of the working WAV, summarised while the decode writes
+// it: a worker follows the file as it grows, so that when the decode ends only
+// its last part is left to read. Follows 16-bit PCM WAV files (what the decode
+// writes); anything else it gives up on, and the file is then to be read whole
+// once written.
+class LivePeaks {
+public:
+    LivePeaks() = default;
+    // Stops the worker, as abandon() does.
+    ~LivePeaks();
+    LivePeaks(const LivePeaks &) = delete;
+    LivePeaks &operator=(const LivePeaks &) = delete;
+
+    // Starts following the file at path, which may not exist yet.
+    void start(const QString &path);
+
+    // The writer has written all of the file's `frames` frames: the worker reads
+    // to them and gives the finished summary, or null when it could not follow
+    // the file or found fewer frames. Once per start.
+    QFuture<std::shared_ptr<const PeakSummary>> finish(std::int64_t frames);
+
+    // The file is of no use: the worker stops and gives nothing.
+    void abandon();
+
+    struct State;
+
+private:
+    std::shared_ptr<State> m_state;
+    QFuture<std::shared_ptr<const PeakSummary>> m_result;
+};
