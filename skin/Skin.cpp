@@ -7,9 +7,15 @@
 #include "SkinGeometry.h"
 #include "TimelinePictures.h"
 
+#include <QDataStream>
+#include <QIODevice>
+#include <QResource>
+
+
 namespace {
 
 constexpr int IconSizes[4] = {16, 24, 32, 48};
+constexpr quint32 BundleMagic = 0x42575331;  // "BWS1"
 
 QString indexed(const char *store, int i)
 {
@@ -18,32 +24,60 @@ QString indexed(const char *store, int i)
 
 }  // namespace
 
-Skin::Skin(qreal devicePixelRatio)
+Skin::Skin(qreal devicePixelRatio, Source source)
     : m_dpr(devicePixelRatio > 0 ? devicePixelRatio : 1.0)
 {
-    const QImage bare = mainbg::bare(m_dpr);
-    m_images.insert(QStringLiteral("frmMain"), mainbg::finished(bare));
-    m_images.insert(buttonpics::paint(bare));
-    m_images.insert(QStringLiteral("frmSetting"), settingsbg::paint(m_dpr));
+    const QString resource = source == Source::Prepared ? bundleResource(m_dpr) : QString();
+    if (resource.isEmpty())
+        return;
+    const QResource bundled(resource);
+    if (!bundled.isValid())
+        return;
+    // An uncompressed resource is read in place, from the program's own pages.
+    m_bundle = bundled.compressionAlgorithm() == QResource::NoCompression
+                   ? QByteArray::fromRawData(reinterpret_cast<const char *>(bundled.data()),
+                                             static_cast<qsizetype>(bundled.size()))
+                   : bundled.uncompressedData();
+}
 
-    m_images.insert(QStringLiteral("picOpened"), timelinepics::panel(m_dpr));
-    m_images.insert(QStringLiteral("picPBBack"), timelinepics::loadingBar(m_dpr));
-    m_images.insert(QStringLiteral("imgPB"), timelinepics::loadingFill(m_dpr));
-    m_images.insert(QStringLiteral("imgPro"), timelinepics::cutFill(m_dpr));
-    m_images.insert(QStringLiteral("imgTopPoint"), timelinepics::grip(m_dpr, true, true));
-    m_images.insert(QStringLiteral("imgBottomPoint"), timelinepics::grip(m_dpr, false, true));
-    m_images.insert(QStringLiteral("imgLine"), timelinepics::line(m_dpr, true));
-    m_images.insert(QStringLiteral("imgSelectTop"), timelinepics::grip(m_dpr, true, false));
-    m_images.insert(QStringLiteral("imgSelectBottom"), timelinepics::grip(m_dpr, false, false));
-    m_images.insert(QStringLiteral("imgSelectLine"), timelinepics::line(m_dpr, false));
+QHash<QString, QImage> Skin::paintAll(qreal dpr)
+{
+    QHash<QString, QImage> images;
+    const QImage bare = mainbg::bare(dpr);
+    images.insert(QStringLiteral("frmMain"), mainbg::finished(bare));
+    images.insert(buttonpics::paint(bare));
+    images.insert(QStringLiteral("frmSetting"), settingsbg::paint(dpr));
+
+    images.insert(QStringLiteral("picOpened"), timelinepics::panel(dpr));
+    images.insert(QStringLiteral("picPBBack"), timelinepics::loadingBar(dpr));
+    images.insert(QStringLiteral("imgPB"), timelinepics::loadingFill(dpr));
+    images.insert(QStringLiteral("imgPro"), timelinepics::cutFill(dpr));
+    images.insert(QStringLiteral("imgTopPoint"), timelinepics::grip(dpr, true, true));
+    images.insert(QStringLiteral("imgBottomPoint"), timelinepics::grip(dpr, false, true));
+    images.insert(QStringLiteral("imgLine"), timelinepics::line(dpr, true));
+    images.insert(QStringLiteral("imgSelectTop"), timelinepics::grip(dpr, true, false));
+    images.insert(QStringLiteral("imgSelectBottom"), timelinepics::grip(dpr, false, false));
+    images.insert(QStringLiteral("imgSelectLine"), timelinepics::line(dpr, false));
 
     for (int size : IconSizes)
-        m_images.insert(QStringLiteral("icon%1").arg(size), programicon::paint(size, m_dpr));
+        images.insert(QStringLiteral("icon%1").arg(size), programicon::paint(size, dpr));
+    return images;
+}
+
+void Skin::paintIfNeeded() const
+{
+    if (m_paintedAll)
+        return;
+    m_painted = paintAll(m_dpr);
+    m_paintedAll = true;
 }
 
 QImage Skin::image(const QString &name) const
 {
-    return m_images.value(name);
+    if (isPrepared())
+        return unbundle(m_bundle, name);
+    paintIfNeeded();
+    return m_painted.value(name);
 }
 
 QPixmap Skin::picture(const QString &name) const
@@ -51,13 +85,82 @@ QPixmap Skin::picture(const QString &name) const
     auto cached = m_pixmaps.constFind(name);
     if (cached != m_pixmaps.constEnd())
         return *cached;
-    const auto found = m_images.constFind(name);
-    if (found == m_images.constEnd())
+    QImage found = image(name);
+    if (found.isNull())
         return QPixmap();
-    QPixmap pixmap = QPixmap::fromImage(*found);
-    pixmap.setDevicePixelRatio(found->devicePixelRatio());
+    const qreal dpr = found.devicePixelRatio();
+    QPixmap pixmap = QPixmap::fromImage(std::move(found));
+    pixmap.setDevicePixelRatio(dpr);
     m_pixmaps.insert(name, pixmap);
     return pixmap;
+}
+
+QString Skin::bundleResource(qreal dpr)
+{
+    if (dpr == 1.0)
+        return QStringLiteral(":/skin/pictures@1x");
+    if (dpr == 2.0)
+        return QStringLiteral(":/skin/pictures@2x");
+    return QString();
+}
+
+// A bundle: a header, then for each picture its name, format, sizes, density
+// and its bytes as qCompress gives them.
+QByteArray Skin::bundle(const QHash<QString, QImage> &pictures)
+{
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_4);
+    stream << BundleMagic << static_cast<qint32>(pictures.size());
+    QStringList names = pictures.keys();
+    names.sort();
+    for (const QString &name : names) {
+        const QImage &image = pictures.value(name);
+        const QByteArray pixels = qCompress(image.constBits(), static_cast<qsizetype>(image.sizeInBytes()), 9);
+        stream << name << static_cast<qint32>(image.format()) << static_cast<qint32>(image.width())
+               << static_cast<qint32>(image.height()) << static_cast<qint32>(image.bytesPerLine())
+               << image.devicePixelRatio();
+        stream.writeBytes(pixels.constData(), static_cast<uint>(pixels.size()));
+    }
+    return out;
+}
+
+QImage Skin::unbundle(const QByteArray &bundle, const QString &name)
+{
+    QDataStream stream(bundle);
+    stream.setVersion(QDataStream::Qt_6_4);
+    quint32 magic = 0;
+    qint32 count = 0;
+    stream >> magic >> count;
+    if (magic != BundleMagic)
+        return QImage();
+    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        QString entry;
+        qint32 format = 0, width = 0, height = 0, bytesPerLine = 0;
+        qreal dpr = 1.0;
+        quint32 length = 0;
+        stream >> entry >> format >> width >> height >> bytesPerLine >> dpr >> length;
+        const qint64 at = stream.device()->pos();
+        if (stream.status() != QDataStream::Ok || at + length > bundle.size())
+            return QImage();
+        if (entry != name) {
+            stream.skipRawData(static_cast<int>(length));
+            continue;
+        }
+        // The image takes over the unpacked bytes as they are.
+        auto *pixels = new QByteArray(qUncompress(reinterpret_cast<const uchar *>(bundle.constData() + at),
+                                                  static_cast<qsizetype>(length)));
+        if (width <= 0 || height <= 0 || bytesPerLine <= 0 || pixels->size() != qsizetype(bytesPerLine) * height) {
+            delete pixels;
+            return QImage();
+        }
+        QImage image(reinterpret_cast<uchar *>(pixels->data()), width, height, bytesPerLine,
+                     static_cast<QImage::Format>(format), [](void *bytes) { delete static_cast<QByteArray *>(bytes); },
+                     pixels);
+        image.setDevicePixelRatio(dpr);
+        return image;
+    }
+    return QImage();
 }
 
 QList<SkinPictureSpec> Skin::catalogue()
