@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int IconSizes[4] = {16, 24, 32, 48};
-constexpr quint32 BundleMagic = 0x42575331;  // "BWS1"
+constexpr quint32 BundleMagic = 0x42575332;  // "BWS2"
 
 QString indexed(const char *store, int i)
 {
@@ -106,7 +106,12 @@ QString Skin::bundleResource(qreal dpr)
 
 // A bundle: a header, then for each picture its name, format, sizes, density
 // and its bytes as qCompress gives them.
-QByteArray Skin::bundle(const QHash<QString, QImage> &pictures)
+Skin::Packing Skin::bundlePacking(qreal dpr)
+{
+    return dpr == 1.0 ? Packing::Raw : Packing::Compressed;
+}
+
+QByteArray Skin::bundle(const QHash<QString, QImage> &pictures, Packing packing)
 {
     QByteArray out;
     QDataStream stream(&out, QIODevice::WriteOnly);
@@ -116,10 +121,19 @@ QByteArray Skin::bundle(const QHash<QString, QImage> &pictures)
     names.sort();
     for (const QString &name : names) {
         const QImage &image = pictures.value(name);
-        const QByteArray pixels = qCompress(image.constBits(), static_cast<qsizetype>(image.sizeInBytes()), 9);
+        const auto bits = reinterpret_cast<const char *>(image.constBits());
+        const auto size = static_cast<qsizetype>(image.sizeInBytes());
+        const QByteArray pixels = packing == Packing::Compressed
+                                      ? qCompress(image.constBits(), size, 9)
+                                      : QByteArray::fromRawData(bits, size);
         stream << name << static_cast<qint32>(image.format()) << static_cast<qint32>(image.width())
                << static_cast<qint32>(image.height()) << static_cast<qint32>(image.bytesPerLine())
-               << image.devicePixelRatio();
+               << image.devicePixelRatio() << static_cast<qint8>(packing == Packing::Compressed);
+        // Padding, so that the pixels start 16-byte aligned within the bundle.
+        const auto pad = static_cast<quint8>((16 - (out.size() + 1 + 4) % 16) % 16);
+        stream << pad;
+        for (quint8 i = 0; i < pad; ++i)
+            stream << quint8(0);
         stream.writeBytes(pixels.constData(), static_cast<uint>(pixels.size()));
     }
     return out;
@@ -138,8 +152,12 @@ QImage Skin::unbundle(const QByteArray &bundle, const QString &name)
         QString entry;
         qint32 format = 0, width = 0, height = 0, bytesPerLine = 0;
         qreal dpr = 1.0;
+        qint8 compressed = 0;
+        quint8 pad = 0;
         quint32 length = 0;
-        stream >> entry >> format >> width >> height >> bytesPerLine >> dpr >> length;
+        stream >> entry >> format >> width >> height >> bytesPerLine >> dpr >> compressed >> pad;
+        stream.skipRawData(pad);
+        stream >> length;
         const qint64 at = stream.device()->pos();
         if (stream.status() != QDataStream::Ok || at + length > bundle.size())
             return QImage();
@@ -147,10 +165,24 @@ QImage Skin::unbundle(const QByteArray &bundle, const QString &name)
             stream.skipRawData(static_cast<int>(length));
             continue;
         }
+        if (width <= 0 || height <= 0 || bytesPerLine <= 0)
+            return QImage();
+        if (!compressed) {
+            if (length != quint32(bytesPerLine) * quint32(height))
+                return QImage();
+            const auto *pixels = reinterpret_cast<const uchar *>(bundle.constData() + at);
+            QImage image(pixels, width, height, bytesPerLine, static_cast<QImage::Format>(format));
+            // Pixels that do not sit on a word boundary (a bundle not read in
+            // place) are copied to memory of the image's own.
+            if (reinterpret_cast<quintptr>(pixels) % 4 != 0)
+                image = image.copy();
+            image.setDevicePixelRatio(dpr);
+            return image;
+        }
         // The image takes over the unpacked bytes as they are.
         auto *pixels = new QByteArray(qUncompress(reinterpret_cast<const uchar *>(bundle.constData() + at),
                                                   static_cast<qsizetype>(length)));
-        if (width <= 0 || height <= 0 || bytesPerLine <= 0 || pixels->size() != qsizetype(bytesPerLine) * height) {
+        if (pixels->size() != qsizetype(bytesPerLine) * height) {
             delete pixels;
             return QImage();
         }

@@ -42,7 +42,8 @@ public:
     QPixmap picture(const QString &name) const;
     // A null image for an unknown name. A picture from the bundle is unpacked
     // afresh at each call (the skin keeps only its pixmap), so a caller that
-    // needs it often holds on to it.
+    // needs it often holds on to it. A picture of the raw 100 % bundle is the
+    // program's own read-only bytes, copied only when changed.
     QImage image(const QString &name) const;
 
     qreal devicePixelRatio() const { return m_dpr; }
@@ -55,9 +56,16 @@ public:
 
     // Every picture of the catalogue, painted in code at the density.
     static QHash<QString, QImage> paintAll(qreal devicePixelRatio);
-    // The bundle format: each picture's exact pixels, compressed; and back.
-    static QByteArray bundle(const QHash<QString, QImage> &pictures);
+    // The bundle format: each picture's exact pixels, compressed or as they
+    // are; and back. An uncompressed picture is handed out over the bundle's
+    // own bytes (read-only, copied on change), so the bundle must outlive it.
+    enum class Packing { Compressed, Raw };
+    static QByteArray bundle(const QHash<QString, QImage> &pictures, Packing packing);
     static QImage unbundle(const QByteArray &bundle, const QString &name);
+    // How the build packs the bundle of a density: raw at 100 %, so that a
+    // start paints straight from the program's pages; compressed at 200 %,
+    // where raw pictures would take four times the room.
+    static Packing bundlePacking(qreal devicePixelRatio);
     // The resource the program's build gives for this density, or an empty
     // name when there is none.
     static QString bundleResource(qreal devicePixelRatio);

@@ -35,7 +35,7 @@ int main(int argc, char **argv)
         }
         const QString bundleFile = out.filePath(QFileInfo(Skin::bundleResource(dpr)).fileName());
         QSaveFile bundle(bundleFile);
-        if (!bundle.open(QIODevice::WriteOnly) || bundle.write(Skin::bundle(pictures)) < 0 || !bundle.commit()) {
+        if (!bundle.open(QIODevice::WriteOnly) || bundle.write(Skin::bundle(pictures, Skin::bundlePacking(dpr))) < 0 || !bundle.commit()) {
             QTextStream(stderr) << "cannot write " << bundleFile << '\n';
             ++failures;
         }
