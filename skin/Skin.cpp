@@ -7,9 +7,12 @@
 #include "SkinGeometry.h"
 #include "TimelinePictures.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
 #include <QResource>
+
+#include <utility>
 
 
 namespace {
@@ -22,12 +25,49 @@ QString indexed(const char *store, int i)
     return QStringLiteral("%1(%2)").arg(QLatin1String(store)).arg(i);
 }
 
+// The bundles are painted from the source texts (Chinese). They stand for the
+// pictures only while every text the pictures carry reads as its source; with
+// the texts translated (English), the pictures are painted in code.
+bool skinTextsReadAsSource()
+{
+    static const std::pair<const char *, const char *> texts[] = {
+        {"ButtonFaces", QT_TRANSLATE_NOOP("ButtonFaces", "保存")},
+        {"ButtonFaces", QT_TRANSLATE_NOOP("ButtonFaces", "文件(F)")},
+        {"ButtonFaces", QT_TRANSLATE_NOOP("ButtonFaces", "工具(T)")},
+        {"ButtonFaces", QT_TRANSLATE_NOOP("ButtonFaces", "设置(S)")},
+        {"ButtonFaces", QT_TRANSLATE_NOOP("ButtonFaces", "关于(A)")},
+        {"MainBackground", QT_TRANSLATE_NOOP("MainBackground", "开始位置")},
+        {"MainBackground", QT_TRANSLATE_NOOP("MainBackground", "结束位置")},
+        {"MainBackground", QT_TRANSLATE_NOOP("MainBackground", "长度")},
+        {"MainBackground", QT_TRANSLATE_NOOP("MainBackground", "选择")},
+        {"MainBackground", QT_TRANSLATE_NOOP("MainBackground", "浏览")},
+        {"MainBackground", QT_TRANSLATE_NOOP("MainBackground", "意见反馈")},
+        {"QuickStartPanel", QT_TRANSLATE_NOOP("QuickStartPanel", "快速开始")},
+        {"QuickStartPanel", QT_TRANSLATE_NOOP("QuickStartPanel", "点击按钮")},
+        {"QuickStartPanel", QT_TRANSLATE_NOOP("QuickStartPanel", "打开一个音乐/视频文件.")},
+        {"QuickStartPanel", QT_TRANSLATE_NOOP("QuickStartPanel", "开始播放声音.")},
+        {"QuickStartPanel", QT_TRANSLATE_NOOP("QuickStartPanel", "选择铃声开始位置.")},
+        {"QuickStartPanel", QT_TRANSLATE_NOOP("QuickStartPanel", "选择铃声结束位置.")},
+        {"QuickStartPanel", QT_TRANSLATE_NOOP("QuickStartPanel", "保存制作完毕的铃声.")},
+        {"SettingsBackground", QT_TRANSLATE_NOOP("SettingsBackground", "设置")},
+        {"SettingsBackground", QT_TRANSLATE_NOOP("SettingsBackground", "保存完毕后打开铃声所在文件夹:")},
+        {"SettingsBackground", QT_TRANSLATE_NOOP("SettingsBackground", "保存完毕后播放声音提示:")},
+        {"TimelinePictures", QT_TRANSLATE_NOOP("TimelinePictures", "Loading File:")},
+    };
+    for (const auto &[context, text] : texts) {
+        if (QCoreApplication::translate(context, text) != QString::fromUtf8(text))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Skin::Skin(qreal devicePixelRatio, Source source)
     : m_dpr(devicePixelRatio > 0 ? devicePixelRatio : 1.0)
 {
-    const QString resource = source == Source::Prepared ? bundleResource(m_dpr) : QString();
+    const QString resource =
+        source == Source::Prepared && skinTextsReadAsSource() ? bundleResource(m_dpr) : QString();
     if (resource.isEmpty())
         return;
     const QResource bundled(resource);

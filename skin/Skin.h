@@ -25,9 +25,10 @@ struct SkinPictureSpec {
 // writes them as bundles, which the program carries as the resources
 // :/skin/pictures@1x and :/skin/pictures@2x). A skin at one of those densities
 // unpacks a picture from its bundle when it is first asked for, and nothing
-// else. At any other density, or without the bundle (the render tool itself),
-// or when asked to, the skin paints every picture in code the first time one
-// is needed. Both ways give the same pixels.
+// else. The bundles carry the source (Chinese) texts: with the pictures'
+// texts translated, at any other density, without the bundle (the render tool
+// itself), or when asked to, the skin paints every picture in code the first
+// time one is needed. Both ways give the same pixels.
 class Skin {
 public:
     enum class Source {
