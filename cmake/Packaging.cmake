@@ -73,13 +73,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${BRINDLEWAVE_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
-# The libraries the program links (Qt 6 widgets, SDL2, libsndfile, libebur128)
-# come from dpkg-shlibdeps; ffmpeg is run as a program, so it is named here.
+# The libraries the program links (Qt 6 widgets) come from dpkg-shlibdeps.
+# SDL2, libsndfile and libebur128 are opened when first needed, not linked, so
+# dpkg-shlibdeps does not see them and they are named here; so is ffmpeg,
+# which is run as a program.
 # Debian's plain libavcodec has no AMR-NB encoder: libavcodec-extra brings it.
 # Qt's own texts (file dialogs, message boxes) in Chinese come from
 # qt6-translations-l10n.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "ffmpeg")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ffmpeg, libsdl2-2.0-0, libsndfile1, libebur128-1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libavcodec-extra, qt6-translations-l10n")
 
 include(CPack)

@@ -132,6 +132,43 @@ private slots:
         QCOMPARE(nearKey, 0);
     }
 
+    // The program carries the pictures the build painted; they must be the
+    // very pixels the painting code gives now, at both densities.
+    void preparedPicturesArePainted_data()
+    {
+        QTest::addColumn<qreal>("dpr");
+        QTest::addRow("1x") << 1.0;
+        QTest::addRow("2x") << 2.0;
+    }
+
+    void preparedPicturesArePainted()
+    {
+        QFETCH(qreal, dpr);
+        const Skin prepared(dpr);
+        QVERIFY(prepared.isPrepared());
+        const QHash<QString, QImage> painted = Skin::paintAll(dpr);
+        const QList<SkinPictureSpec> catalogue = Skin::catalogue();
+        QCOMPARE(painted.size(), catalogue.size());
+        for (const SkinPictureSpec &entry : catalogue) {
+            const QImage fromBuild = prepared.image(entry.name);
+            const QImage fromCode = painted.value(entry.name);
+            QVERIFY2(!fromCode.isNull(), qPrintable(entry.name));
+            QCOMPARE(fromBuild.format(), fromCode.format());
+            QCOMPARE(fromBuild.devicePixelRatio(), dpr);
+            QVERIFY2(fromBuild == fromCode, qPrintable(entry.name));
+        }
+    }
+
+    // Densities the build has no pictures for are painted, as is a skin asked to paint.
+    void otherDensitiesArePainted()
+    {
+        QVERIFY(!Skin(1.5).isPrepared());
+        QVERIFY(!Skin(1.0, Skin::Source::Painted).isPrepared());
+        const QImage face = Skin(1.5).image(QStringLiteral("frmMain"));
+        QCOMPARE(face.size(), QSize(qRound(765 * 1.5), qRound(565 * 1.5)));
+        QCOMPARE(face.devicePixelRatio(), 1.5);
+    }
+
     void programIconSizes()
     {
         const QList<QSize> sizes = Skin::programIcon().availableSizes();

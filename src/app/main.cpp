@@ -3,6 +3,7 @@
 #include "app/HeadlessCut.h"
 #include "app/Language.h"
 #include "app/MainController.h"
+#include "app/ShownReport.h"
 #include "files/Paths.h"
 #include "app/TerminationSignals.h"
 #include "files/FileNames.h"
@@ -15,6 +16,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -89,6 +92,9 @@ int main(int argc, char *argv[])
     messages.setParent(&window);
     chooser.setMainWindow(&window);
     window.show();
+    std::unique_ptr<ShownReport> shownReport;
+    if (ShownReport::isAsked())
+        shownReport = std::make_unique<ShownReport>(window.windowHandle());
 
     // A file named on the command line is opened as if chosen in the open dialog.
     if (!request.file.isEmpty()) {

@@ -59,7 +59,7 @@ QWidget *LayoutBuilder::create(const Element &e, QWidget *parent) const
     case Kind::Panel: {
         auto *panel = new SkinPanel(parent);
         if (!e.picture.isEmpty())
-            panel->setBackground(m_skin.picture(e.picture));
+            panel->setBackground([skin = &m_skin, name = e.picture] { return skin->picture(name); });
         return panel;
     }
     case Kind::SmallButton: {

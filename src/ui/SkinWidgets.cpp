@@ -189,6 +189,10 @@ SkinPanel::SkinPanel(QWidget *parent) : QWidget(parent)
 
 void SkinPanel::paintEvent(QPaintEvent *)
 {
+    if (m_makeBackground) {
+        m_background = m_makeBackground();
+        m_makeBackground = nullptr;
+    }
     QPainter painter(this);
     if (!m_background.isNull())
         painter.drawPixmap(0, 0, m_background);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPixmap>
@@ -106,7 +108,20 @@ class SkinPanel : public QWidget {
     Q_OBJECT
 public:
     explicit SkinPanel(QWidget *parent);
-    void setBackground(const QPixmap &picture) { m_background = picture; update(); }
+    void setBackground(const QPixmap &picture)
+    {
+        m_background = picture;
+        m_makeBackground = nullptr;
+        update();
+    }
+    // The background made only when the panel is first painted: a panel that
+    // starts hidden costs nothing until it is shown.
+    void setBackground(std::function<QPixmap()> makePicture)
+    {
+        m_background = QPixmap();
+        m_makeBackground = std::move(makePicture);
+        update();
+    }
     void setFramed(bool framed) { m_framed = framed; update(); }
 
 signals:
@@ -124,5 +139,6 @@ protected:
 
 private:
     QPixmap m_background;
+    std::function<QPixmap()> m_makeBackground;
     bool m_framed = false;
 };
