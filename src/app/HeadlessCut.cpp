@@ -135,9 +135,15 @@ void HeadlessCut::start(const CommandLineRequest &request)
         return;
     }
     m_way = Way::Seeking;
+    newJob();
+    m_job->startFromSource(m_source, selection, m_request.shaping, m_destination);
+}
+
+void HeadlessCut::newJob()
+{
+    // Made once the working folder is known: the job learns the paths with it.
     m_job = std::make_unique<CutJob>(*m_cutRunner, *m_probeRunner, m_paths);
     connect(m_job.get(), &CutJob::finished, this, &HeadlessCut::onCutFinished);
-    m_job->startFromSource(m_source, selection, m_request.shaping, m_destination);
 }
 
 void HeadlessCut::startWhole()
@@ -167,8 +173,7 @@ void HeadlessCut::onStretchDecoded()
     if (!decoded.facts || seekMs + decoded.facts->lengthMs() < selection.endMs)
         return startWhole();
     m_lastLabel.clear();
-    m_job = std::make_unique<CutJob>(*m_cutRunner, *m_probeRunner, m_paths);
-    connect(m_job.get(), &CutJob::finished, this, &HeadlessCut::onCutFinished);
+    newJob();
     // The working WAV begins at the seek point, a whole second: the
     // selection moves by whole samples.
     m_job->start(Selection{selection.startMs - seekMs, selection.endMs - seekMs}, m_request.shaping, m_destination);
@@ -187,9 +192,7 @@ void HeadlessCut::onWholeDecoded()
         return fail(SaveFlow::selectionProblemText(problem, lengthMs));
 
     m_lastLabel.clear();
-    // Made here: the job learns the paths with this run's working folder.
-    m_job = std::make_unique<CutJob>(*m_cutRunner, *m_probeRunner, m_paths);
-    connect(m_job.get(), &CutJob::finished, this, &HeadlessCut::onCutFinished);
+    newJob();
     m_job->start(m_request.selection, m_request.shaping, m_destination);
 }
 

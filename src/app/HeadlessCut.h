@@ -57,6 +57,7 @@ private:
     // The ways a run may go, quickest first.
     enum class Way { Seeking, Stretch, Whole };
 
+    void newJob();
     void startWhole();
     void onDecodeFinished();
     void onStretchDecoded();

@@ -152,50 +152,42 @@ void OpenFlow::onDecodeFinished()
                     facts.sampleRate, facts.channels};
     setDecodeShown(false);
     c.model.setMedia(std::move(media));
-    finishPeaks(facts.frames);
-}
-
-void OpenFlow::finishPeaks(std::int64_t frames)
-{
     // Most of the file was summarised while it was written: only its end is
-    // left, and the waveform appears a moment after the decode ends.
-    const unsigned generation = m_generation;
-    auto *watcher = new QFutureWatcher<std::shared_ptr<const PeakSummary>>(&c.decodeRunner);
-    m_peaksPending = true;
-    QObject::connect(watcher, &QFutureWatcherBase::finished, &c.decodeRunner, [this, watcher, generation] {
-        watcher->deleteLater();
-        if (generation != m_generation)
-            return;
-        if (std::shared_ptr<const PeakSummary> peaks = watcher->result()) {
-            m_peaksPending = false;
-            c.model.setPeaks(std::move(peaks));
-        } else {
-            readPeaks();
-        }
-    });
-    watcher->setFuture(m_livePeaks.finish(frames));
+    // left, and the waveform appears a moment after the decode ends; a file
+    // that could not be followed is read whole.
+    awaitPeaks(m_livePeaks.finish(facts.frames), true);
 }
 
 void OpenFlow::readPeaks()
 {
-    // Reading a long file takes a while: a worker reads it, and the waveform
-    // appears when it is done, if this file is still the open one.
-    const unsigned generation = m_generation;
+    // Reading a long file takes a while: a worker reads it.
     const QString wav = c.paths.workWav();
+    awaitPeaks(QtConcurrent::run([wav]() -> std::shared_ptr<const PeakSummary> {
+                   if (auto peaks = summariseWav(wav))
+                       return std::make_shared<const PeakSummary>(std::move(*peaks));
+                   return nullptr;
+               }),
+               false);
+}
+
+void OpenFlow::awaitPeaks(QFuture<std::shared_ptr<const PeakSummary>> peaks, bool readWholeIfNone)
+{
+    // The waveform appears when the peaks are there, if this file is still the open one.
+    const unsigned generation = m_generation;
     auto *watcher = new QFutureWatcher<std::shared_ptr<const PeakSummary>>(&c.decodeRunner);
     m_peaksPending = true;
-    QObject::connect(watcher, &QFutureWatcherBase::finished, &c.decodeRunner, [this, watcher, generation] {
-        watcher->deleteLater();
-        if (generation != m_generation)
-            return;
-        m_peaksPending = false;
-        c.model.setPeaks(watcher->result());
-    });
-    watcher->setFuture(QtConcurrent::run([wav]() -> std::shared_ptr<const PeakSummary> {
-        if (auto peaks = summariseWav(wav))
-            return std::make_shared<const PeakSummary>(std::move(*peaks));
-        return nullptr;
-    }));
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &c.decodeRunner,
+                     [this, watcher, generation, readWholeIfNone] {
+                         watcher->deleteLater();
+                         if (generation != m_generation)
+                             return;
+                         std::shared_ptr<const PeakSummary> result = watcher->result();
+                         if (!result && readWholeIfNone)
+                             return readPeaks();
+                         m_peaksPending = false;
+                         c.model.setPeaks(std::move(result));
+                     });
+    watcher->setFuture(std::move(peaks));
 }
 
 bool OpenFlow::cancel()

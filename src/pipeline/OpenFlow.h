@@ -4,6 +4,7 @@
 #include "pipeline/JobProgress.h"
 #include "pipeline/LivePeaks.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -41,9 +42,9 @@ public:
 private:
     void onDecodeFinished();
     void readPeaks();
-    // The peaks followed while the decode wrote the file, finished at its
-    // `frames` frames; read whole when they could not be followed.
-    void finishPeaks(std::int64_t frames);
+    // Shows the peaks once they come; when none come and readWholeIfNone,
+    // the working WAV is read whole instead.
+    void awaitPeaks(QFuture<std::shared_ptr<const PeakSummary>> peaks, bool readWholeIfNone);
     // The decode's bar and its file name tab, shown while the decode runs.
     void setDecodeShown(bool shown);
     void showProgress(const std::optional<ProgressDisplay> &display);
