@@ -116,29 +116,28 @@ void CutJob::startCut(const QString &loudness)
                       : SeekingCutCommand(m_paths, m_source, selection, m_shaping, m_destination, written);
     cut.passedFds = {m_output->fd()};
     m_step = Step::Cutting;
+    // The proof's reader first: a cut that could not be proven is not begun.
+    if (const std::optional<Result> refused = startProofReader())
+        return conclude(*refused);
     m_cutRunner.setCommandLine(cut);
     if (!m_cutRunner.start())
-        return conclude({Result::Kind::Untold, {}});  // the runner has told the user why
-    startProofReader();
+        conclude({Result::Kind::Untold, {}});  // the runner has told the user why
 }
 
-void CutJob::startProofReader()
+std::optional<CutJob::Result> CutJob::startProofReader()
 {
     m_proofOver = false;
     int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        m_proofOver = true;  // judged when the cut ends: the reader's own failure says why
-        return;
-    }
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return failedWith(errno);
     const UniqueFd readEnd(ends[0]);
     m_proofPipe.reset(ends[1]);
     Command probe = ProbeCommand(m_paths, QStringLiteral("/proc/self/fd/%1").arg(readEnd.get()));
     probe.passedFds = {readEnd.get()};
     m_probeRunner.setCommandLine(probe);
-    if (!m_probeRunner.start()) {
-        m_proofPipe.reset();
-        m_proofOver = true;
-    }
+    if (!m_probeRunner.start())
+        return Result{Result::Kind::Untold, {}};  // the runner has told the user why
+    return std::nullopt;
 }
 
 void CutJob::endProofReader()

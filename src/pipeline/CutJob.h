@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class ProcessRunner;
 class OutputFile;
@@ -78,7 +79,8 @@ private:
     void startCut(const QString &loudness);
     // The proof's reader starts with the cut, so that it is ready when the
     // cut ends; it reads the written file from a pipe this job fills then.
-    void startProofReader();
+    // Nothing when the reader runs; else how the job ends.
+    std::optional<Result> startProofReader();
     void endProofReader();
     void judgeProof();
     // The cancel of either kind: the running step is stopped, at once or gently.
