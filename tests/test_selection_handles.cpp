@@ -101,6 +101,24 @@ void TestSelectionHandles::modelTakesOnlyMarksWithinTheOpenFile()
     QCOMPARE(model.marks(), taken ? asked : before);
     QCOMPARE(changed.count(), taken && asked != before ? 1 : 0);
 
+    // The decode's end corrects the announced length: the marks stay, cut to
+    // the true length; a view of the whole file stays whole, a zoomed one stays.
+    if (model.isFileOpen()) {
+        const Marks kept = model.marks();
+        OpenMedia whole = *model.media();
+        whole.lengthMs = 9500;
+        model.updateMedia(whole);
+        const auto cut = [](std::int64_t ms) { return std::min<std::int64_t>(ms, 9500); };
+        QCOMPARE(model.marks(), (Marks{cut(kept.startMs), kept.endMs ? std::optional(cut(*kept.endMs)) : std::nullopt}));
+        QCOMPARE(model.view(), (VisibleSpan{0.0, 9500.0}));
+        const Marks cutMarks = model.marks();
+        model.setView({2000.0, 9000.0});
+        whole.lengthMs = 12000;
+        model.updateMedia(whole);
+        QCOMPARE(model.marks(), cutMarks);
+        QCOMPARE(model.view(), (VisibleSpan{2000.0, 9000.0}));
+    }
+
     // Another file puts the marks back, unset, and shows all of it.
     model.setMedia(OpenMedia{QStringLiteral("other.wav"), {}, 20000, nullptr});
     QCOMPARE(model.marks(), Marks{});

@@ -9,6 +9,8 @@
 #include "support/WindowHarness.h"
 #include "ui/MenuHolder.h"
 #include "ui/SkinWidgets.h"
+#include "ui/ToolbarActions.h"
+#include "ui/WaveformView.h"
 
 #include <QDir>
 #include <QFile>
@@ -388,8 +390,11 @@ private slots:
         QFile::remove(destination);
     }
 
-    // A cancelled decode returns the program to where the open began: nothing
-    // open, no working WAV, no message box.
+    // While the decode runs, the file is open as far as it is decoded: its
+    // announced length, the waveform so far, presses that seek only into what
+    // exists, and no save until the decode has ended. A cancel then returns the
+    // program to where the open began: nothing open, nothing playing, no
+    // working WAV, no message box.
     void cancellingADecodeReturnsToBeforeTheOpen_data()
     {
         QTest::addColumn<bool>("byKey");
@@ -401,27 +406,64 @@ private slots:
         QFETCH(bool, byKey);
         const QString song = out.filePath(QStringLiteral("to be cancelled.mp3"));
         QVERIFY(media::makeStereoMp3(song, 5));
+        // What a decoder has written 2.5 s into a 3-minute file: a header whose
+        // sizes are not final yet, and 20,000 frames at 8 kHz, all at 0.25.
+        const QString partial = out.filePath(QStringLiteral("partly decoded.wav"));
+        {
+            QByteArray wav("RIFF\xff\xff\xff\xffWAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0"
+                           "data\xff\xff\xff\xff", 44);
+            for (int i = 0; i < 20000; ++i)
+                wav.append("\0\x20", 2);
+            QFile file(partial);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size());
+        }
         WindowHarness h;
         qputenv("BRINDLEWAVE_FFMPEG",
                 QFile::encodeName(standIn("slow decode", "for a in \"$@\"; do out=\"$a\"; done\n"
-                                                         "head -c 50000 /dev/zero > \"${out#file:}\"\n"
                                                          "echo '  Duration: 00:03:00.00, start: 0.000000, bitrate: 96 kb/s'\n"
-                                                         "printf 'size=   50kB time=00:00:01.00 bitrate=1.0kbits/s\\r'\n"
+                                                         "cat '" + QFile::encodeName(partial) + "' > \"${out#file:}\"\n"
+                                                         "printf 'size=   40kB time=00:00:02.50 bitrate=1.0kbits/s\\r'\n"
                                                          "exec sleep 60")));
-        bool barShown = false;
-        QObject::connect(&h.controller().decodeRunner(), &ProcessRunner::outputReceived, &h.window(), [&] {
-            barShown = barShown || h.window().element(QStringLiteral("cmdCancelDecode"))->isVisible();
-            QTimer::singleShot(0, &h.window(), [&] {
-                if (byKey)
-                    QTest::keyClick(&h.window(), Qt::Key_Escape);
-                else
-                    h.click(QStringLiteral("cmdCancelDecode"));
-            });
-        });
         h.chooser.answers = QStringList{song};
-        h.click(QStringLiteral("imgButton(0)"));
+        h.controller().toolbar().press(ToolbarActions::Button::Open);
+        const auto live = [&h] {
+            const auto &m = h.model().media();
+            return m && m->decodedMs == 2500 && m->lengthMs == 180000;
+        };
+        QVERIFY2(WindowHarness::waitFor(live, 20000), qPrintable(QString::number(h.model().lengthMs())));
+        QCOMPARE(h.model().job().kind, JobKind::Decode);
+        QVERIFY(h.window().element(QStringLiteral("picOpened"))->isVisible());
+        QCOMPARE(h.model().view(), (VisibleSpan{0.0, 180000.0}));
+        const auto peaks = h.model().media()->peaks;
+        QVERIFY(peaks);
+        QCOMPARE(qlonglong(peaks->frames()), 20000);
+        QCOMPARE(peaks->range(0, 0, 20000).max, 0.25f);
+        QCOMPARE(h.window().findChild<WaveformView *>()->decodedUntil(), std::optional<double>(2500.0));
 
-        QVERIFY(barShown);
+        // a press at 1:30 plays from the end of what is decoded
+        QTest::mouseClick(h.window().element(QStringLiteral("picOpened")), Qt::LeftButton, {}, QPoint(364, 30));
+        QCOMPARE(h.device().send(QStringLiteral("status sound position")).toLongLong(), 2500);
+
+        // a stretch within or beyond what is decoded: not saved yet
+        for (const Marks marks : {Marks{500, 2000}, Marks{1000, 60000}}) {
+            h.messages.clear();
+            QVERIFY(h.model().setMarks(marks));
+            h.controller().toolbar().press(ToolbarActions::Button::Save);
+            QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("文件还在解码（已解码 00:00:02.5，共 00:03:00.0）。\n"
+                                                                    "解码结束后才能保存铃声。")});
+            QCOMPARE(h.chooser.requests.size(), 1);  // the open's dialog only
+            QCOMPARE(h.model().job().kind, JobKind::Decode);
+        }
+        h.messages.clear();
+
+        if (byKey)
+            QTest::keyClick(&h.window(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(h.window().element(QStringLiteral("cmdCancelDecode")), Qt::LeftButton);
+        h.waitForJobs();
+        QCOMPARE(h.model().play(), PlayState{});
+        QCOMPARE(h.device().send(QStringLiteral("status sound mode")), QString());
+
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
         QVERIFY2(h.window().noticeText().contains(QStringLiteral("已取消打开")), qPrintable(h.window().noticeText()));
         QVERIFY(!h.controller().decodeRunner().isRunning());
@@ -435,7 +477,6 @@ private slots:
 
         // the same file opens whole afterwards
         qunsetenv("BRINDLEWAVE_FFMPEG");
-        QObject::disconnect(&h.controller().decodeRunner(), &ProcessRunner::outputReceived, &h.window(), nullptr);
         h.chooser.answers = QStringList{song};
         h.click(QStringLiteral("imgButton(0)"));
         QCOMPARE(h.model().isFileOpen(), true);

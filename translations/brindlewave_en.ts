@@ -234,10 +234,6 @@ See --help for the usage.</translation>
         <translation>The written audio has %1 channels; it should have %2.</translation>
     </message>
     <message>
-        <source>读不出写出的文件有多长。</source>
-        <translation>Cannot tell how long the written file is.</translation>
-    </message>
-    <message>
         <source>写出的文件长 %1 秒，选择的是 %2 秒。</source>
         <translation>The written file is %1 seconds long, but the selection is %2 seconds.</translation>
     </message>
@@ -974,6 +970,12 @@ It is the working file the program is using. Please choose another name.</transl
 %1
 
 It is inside the program&apos;s working folder, where files are deleted at any time. Please choose another folder.</translation>
+    </message>
+    <message>
+        <source>文件还在解码（已解码 %1，共 %2）。
+解码结束后才能保存铃声。</source>
+        <translation>The file is still being decoded (%1 of %2 so far).
+The ringtone can be saved once the decode has ended.</translation>
     </message>
 </context>
 <context>

@@ -31,6 +31,34 @@ void EditorModel::setMedia(std::optional<OpenMedia> media)
         emit viewChanged();
 }
 
+void EditorModel::updateMedia(const OpenMedia &media)
+{
+    if (!m_media || m_media->sourcePath != media.sourcePath || media.lengthMs <= 0)
+        return setMedia(media);
+    const bool wholeView = m_view.startMs <= 0.0 && m_view.endMs >= double(m_media->lengthMs);
+    const bool peaksMoved = m_media->peaks != media.peaks;
+    if (!assign(*m_media, media))
+        return;
+    const std::int64_t length = media.lengthMs;
+    Marks fitted = m_marks;
+    fitted.startMs = std::min(fitted.startMs, length);
+    if (fitted.endMs)
+        fitted.endMs = std::min(*fitted.endMs, length);
+    const bool marksMoved = assign(m_marks, fitted);
+    const double file = double(length);
+    VisibleSpan view = wholeView ? VisibleSpan{0.0, file} : m_view;
+    view.startMs = std::clamp(view.startMs, 0.0, file);
+    view.endMs = std::clamp(view.endMs, view.startMs, file);
+    const bool viewMoved = assign(m_view, view);
+    emit mediaChanged();
+    if (peaksMoved)
+        emit peaksChanged();
+    if (marksMoved)
+        emit marksChanged();
+    if (viewMoved)
+        emit viewChanged();
+}
+
 void EditorModel::setPeaks(std::shared_ptr<const PeakSummary> peaks)
 {
     if (!m_media || m_media->peaks == peaks)

@@ -6,23 +6,32 @@
 #include <QObject>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 class PeakSummary;
 
-// The file the editor has open: known once a decode has produced a playable
-// working WAV.
+// The file the editor has open: known once a decode has begun to write a
+// playable working WAV, whole once it has ended.
 struct OpenMedia {
     QString sourcePath;  // the file the user opened
     QString title;       // its title tag; empty: none
-    std::int64_t lengthMs = 0;  // the working WAV's length, above 0
+    // The working WAV's length, above 0; while the decode runs, what the
+    // decoder announced (at least what is written), corrected when it ends.
+    std::int64_t lengthMs = 0;
     std::shared_ptr<const PeakSummary> peaks;  // its waveform; null: not (yet) read
     QString workingWav;  // the decoded copy that plays and is cut
     int sampleRate = 0;  // of the working WAV
     int channels = 0;
+    // While the decode runs: the working WAV holds [0, decodedMs) so far, and
+    // nothing after it can be played or saved yet. None: the whole file.
+    std::optional<std::int64_t> decodedMs;
 
+    bool isWhole() const { return !decodedMs; }
+    // Where playing and seeking must stop: what exists of the working WAV.
+    std::int64_t playableMs() const { return decodedMs ? std::min(*decodedMs, lengthMs) : lengthMs; }
     bool operator==(const OpenMedia &) const = default;
 };
 
@@ -86,11 +95,21 @@ public:
     using QObject::QObject;
 
     const std::optional<OpenMedia> &media() const { return m_media; }
+    // A file is open, whether or not its decode has ended.
     bool isFileOpen() const { return m_media.has_value(); }
+    // A file is open and its working WAV is whole.
+    bool isWholeFileOpen() const { return m_media && m_media->isWhole(); }
     std::int64_t lengthMs() const { return m_media ? m_media->lengthMs : 0; }
+    // What of the open file can be played and seeked to; 0 without one.
+    std::int64_t playableMs() const { return m_media ? m_media->playableMs() : 0; }
     // Opening or closing a file puts the marks back at its start, unset, and
     // the view on the whole file (empty without one).
     void setMedia(std::optional<OpenMedia> media);
+    // The open file, better known: more of it decoded, or its true length once
+    // the decode ends. The marks and the view stay where they are, moved only
+    // as far as the new length makes them (a view of the whole file stays
+    // whole). Another source, or nothing open, is an open: as setMedia.
+    void updateMedia(const OpenMedia &media);
     // The open file's waveform, once it has been read (it is read after the
     // file opens); ignored while nothing is open.
     void setPeaks(std::shared_ptr<const PeakSummary> peaks);

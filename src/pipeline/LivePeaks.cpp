@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -22,11 +23,17 @@ struct LivePeaks::State {
     // Set by the owner; the worker looks at them between reads.
     std::atomic<std::int64_t> framesWritten{-1};  // -1 while the writer writes
     std::atomic<bool> abandoned{false};
+    LivePeaks::SnapshotSink onProgress;
+    // Held while onProgress runs, and by the owner while it ends the follow:
+    // once finish() or abandon() has returned, no report runs or comes.
+    std::mutex sinkLock;
 };
 
 namespace {
 
 constexpr auto Pause = std::chrono::milliseconds(15);
+// How often the peaks so far are handed out while the file grows.
+constexpr auto SnapshotEvery = std::chrono::milliseconds(300);
 
 std::uint32_t le32(const unsigned char *p)
 {
@@ -131,6 +138,28 @@ std::shared_ptr<const PeakSummary> follow(const std::shared_ptr<LivePeaks::State
         return nullptr;
 
     PeakSummary summary(format->channels, format->sampleRate);
+    // The summary so far, finished in a copy of its own.
+    const auto handOut = [&state, &summary, &format] {
+        if (!state->onProgress || state->framesWritten.load() >= 0 || state->abandoned.load())
+            return;
+        auto copy = std::make_shared<PeakSummary>(summary);
+        copy->finish();
+        const std::lock_guard lock(state->sinkLock);
+        if (state->framesWritten.load() < 0 && !state->abandoned.load())
+            state->onProgress({std::move(copy), format->sampleRate, format->channels, summary.frames()});
+    };
+    handOut();
+    // Then new frames, read or waited for, are handed out at most every SnapshotEvery.
+    auto lastHandedOut = std::chrono::steady_clock::now();
+    std::int64_t handedFrames = 0;
+    const auto handOutNew = [&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (summary.frames() == handedFrames || now - lastHandedOut < SnapshotEvery)
+            return;
+        handOut();
+        handedFrames = summary.frames();
+        lastHandedOut = now;
+    };
     const std::size_t frameBytes = static_cast<std::size_t>(format->channels) * 2;
     // The samples read with the header, then the rest as it comes.
     std::vector<unsigned char> pending(bytes.begin() + static_cast<std::ptrdiff_t>(format->dataStart), bytes.end());
@@ -153,6 +182,7 @@ std::shared_ptr<const PeakSummary> follow(const std::shared_ptr<LivePeaks::State
             }
             summary.append(frames.data(), static_cast<std::int64_t>(usable));
             pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(usable * frameBytes));
+            handOutNew();
         }
         if (written >= 0 && summary.frames() == written)
             break;
@@ -164,6 +194,7 @@ std::shared_ptr<const PeakSummary> follow(const std::shared_ptr<LivePeaks::State
         if (n == 0) {
             if (written >= 0)
                 return nullptr;  // the writer is done and the file holds fewer frames than it said
+            handOutNew();
             std::this_thread::sleep_for(Pause);
             continue;
         }
@@ -180,25 +211,30 @@ LivePeaks::~LivePeaks()
     abandon();
 }
 
-void LivePeaks::start(const QString &path)
+void LivePeaks::start(const QString &path, SnapshotSink onProgress)
 {
     abandon();
     m_state = std::make_shared<State>();
     m_state->path = file_names::encode(path);
+    m_state->onProgress = std::move(onProgress);
     m_result = QtConcurrent::run(&waitingWorkers(), [state = m_state] { return follow(state); });
 }
 
 QFuture<std::shared_ptr<const PeakSummary>> LivePeaks::finish(std::int64_t frames)
 {
-    if (m_state)
+    if (m_state) {
+        const std::lock_guard lock(m_state->sinkLock);
         m_state->framesWritten.store(frames);
+    }
     m_state.reset();
     return m_result;
 }
 
 void LivePeaks::abandon()
 {
-    if (m_state)
+    if (m_state) {
+        const std::lock_guard lock(m_state->sinkLock);
         m_state->abandoned.store(true);
+    }
     m_state.reset();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // The waveform's peaks of the working WAV, summarised while the decode writes
@@ -21,8 +22,22 @@ public:
     LivePeaks(const LivePeaks &) = delete;
     LivePeaks &operator=(const LivePeaks &) = delete;
 
-    // Starts following the file at path, which may not exist yet.
-    void start(const QString &path);
+    // What has been summarised so far of the file being written: its format,
+    // the frames read, and the peaks of those frames (a finished summary of
+    // its own, which the follower never touches again).
+    struct Snapshot {
+        std::shared_ptr<const PeakSummary> peaks;
+        int sampleRate = 0;
+        int channels = 0;
+        std::int64_t frames = 0;
+    };
+    using SnapshotSink = std::function<void(Snapshot)>;
+
+    // Starts following the file at path, which may not exist yet. While the
+    // writer writes, onProgress (if given) is called on the worker: once the
+    // header has been read, then every few hundred milliseconds while frames
+    // come; never after finish() or abandon().
+    void start(const QString &path, SnapshotSink onProgress = {});
 
     // The writer has written all of the file's `frames` frames: the worker reads
     // to them and gives the finished summary, or null when it could not follow

@@ -55,7 +55,8 @@ QString OpenFlow::tabCaption(const QString &name)
 
 void OpenFlow::run()
 {
-    if (c.model.isFileOpen()) {
+    // While a decode runs, the button opens another file instead.
+    if (c.model.isWholeFileOpen()) {
         close();
         return;
     }
@@ -98,6 +99,7 @@ void OpenFlow::openPath(const QString &path)
 
     m_progress.reset();
     m_decodeGeneration = generation;
+    m_decodedSoFar = {};
     // The decode writes a new file: one the peaks' reader could take for it
     // must not be there.
     QFile::remove(c.paths.workWav());
@@ -107,7 +109,55 @@ void OpenFlow::openPath(const QString &path)
         onDecodeFinished();
         return;
     }
-    m_livePeaks.start(c.paths.workWav());
+    // The follower's reports come on its worker; they are taken on this
+    // thread, in order, as long as this decode is the awaited one.
+    QObject *receiver = &c.decodeRunner;
+    m_livePeaks.start(c.paths.workWav(), [this, receiver, generation](LivePeaks::Snapshot snapshot) {
+        QMetaObject::invokeMethod(
+            receiver, [this, generation, snapshot = std::move(snapshot)] { onDecodeProgress(generation, snapshot); },
+            Qt::QueuedConnection);
+    });
+}
+
+void OpenFlow::onDecodeProgress(unsigned generation, const LivePeaks::Snapshot &snapshot)
+{
+    if (generation != m_decodeGeneration || m_cancelled || c.ending || snapshot.sampleRate <= 0)
+        return;
+    m_decodedSoFar = snapshot;
+    showDecodedSoFar();
+}
+
+void OpenFlow::showDecodedSoFar()
+{
+    const LivePeaks::Snapshot &sofar = m_decodedSoFar;
+    if (sofar.sampleRate <= 0)
+        return;
+    const std::int64_t decodedMs = sofar.frames * 1000 / sofar.sampleRate;
+    // The decoder announces the length first; a source that announces none,
+    // or too little, is as long as what has been decoded so far.
+    const std::int64_t lengthMs = std::max<std::int64_t>(std::int64_t(m_totalSeconds) * 1000, decodedMs);
+    if (lengthMs <= 0)
+        return;
+    OpenMedia media = c.model.media().value_or(OpenMedia{});
+    media.sourcePath = m_path;
+    media.lengthMs = lengthMs;
+    media.peaks = sofar.peaks;
+    media.workingWav = c.paths.workWav();
+    media.sampleRate = sofar.sampleRate;
+    media.channels = sofar.channels;
+    media.decodedMs = decodedMs;
+    c.model.updateMedia(media);
+}
+
+void OpenFlow::dropPartialFile()
+{
+    m_livePeaks.abandon();
+    m_decodedSoFar = {};
+    if (c.model.isFileOpen()) {
+        // What was played of it goes with it.
+        c.playback.stop();
+        c.model.setMedia(std::nullopt);
+    }
 }
 
 void OpenFlow::onDecodeFinished()
@@ -116,6 +166,7 @@ void OpenFlow::onDecodeFinished()
     if (m_decodeGeneration != m_generation)
         return;
     m_decodeGeneration = 0;
+    m_decodedSoFar = {};
     if (c.ending) {
         m_livePeaks.abandon();
         return;
@@ -124,7 +175,7 @@ void OpenFlow::onDecodeFinished()
     if (m_cancelled) {
         // Back to where the open began: nothing open, nothing half-decoded.
         m_cancelled = false;
-        m_livePeaks.abandon();
+        dropPartialFile();
         QFile::remove(c.paths.workWav());
         setDecodeShown(false);
         c.model.setNotice(Notice{Notice::Kind::OpenCancelled, path});
@@ -134,24 +185,32 @@ void OpenFlow::onDecodeFinished()
 
     if (!c.decodeRunner.lastStarted()) {
         // The runner has already told the user why: one message is enough.
-        m_livePeaks.abandon();
+        dropPartialFile();
         setDecodeShown(false);
         return;
     }
     const DecodeOutcome outcome = proveDecode(c.decodeRunner, c.paths.workWav(), c.paths.workFolderProblem(false));
     if (!outcome.facts) {
-        m_livePeaks.abandon();
+        dropPartialFile();
         setDecodeShown(false);
         reportFailure(path, outcome.reason);
         return;
     }
-    // The length is known from here on, before anything is played, and the
-    // waveform shows as the decode ends.
+    // The file is whole: its true length replaces the announced one, and the
+    // marks set while it was decoded stay. The waveform so far shows until the
+    // whole one is there.
     const WavFacts &facts = *outcome.facts;
-    OpenMedia media{path,           readWorkTitle(c.paths.workWav()), facts.lengthMs(), nullptr, c.paths.workWav(),
-                    facts.sampleRate, facts.channels};
+    const auto sofar = c.model.media();
+    const bool sameFile = sofar && sofar->sourcePath == path;
+    OpenMedia media{path,
+                    readWorkTitle(c.paths.workWav()),
+                    facts.lengthMs(),
+                    sameFile ? sofar->peaks : nullptr,
+                    c.paths.workWav(),
+                    facts.sampleRate,
+                    facts.channels};
     setDecodeShown(false);
-    c.model.setMedia(std::move(media));
+    c.model.updateMedia(media);
     // Most of the file was summarised while it was written: only its end is
     // left, and the waveform appears a moment after the decode ends; a file
     // that could not be followed is read whole.
@@ -212,7 +271,10 @@ void OpenFlow::onDecodeOutput(const QString &piece)
 {
     if (c.model.job().kind != JobKind::Decode)
         return;
+    const std::int32_t announced = m_totalSeconds;
     showProgress(m_progress.feed(piece, m_totalSeconds, 0.0));
+    if (m_totalSeconds != announced && m_decodeGeneration != 0 && !m_cancelled)
+        showDecodedSoFar();
 }
 
 void OpenFlow::showProgress(const std::optional<ProgressDisplay> &display)
@@ -240,6 +302,14 @@ void OpenFlow::close()
     // marks and the save find nothing open, as at start-up.
     c.playback.stop();
     ++m_generation;  // a waveform still being read is of no use now
+    if (c.decodeRunner.isRunning()) {
+        // A file still being decoded is closed with its decode, whose end then
+        // passes unnoticed.
+        m_decodeGeneration = 0;
+        m_decodedSoFar = {};
+        c.decodeRunner.stopNow();
+        setDecodeShown(false);
+    }
     m_livePeaks.abandon();
     m_peaksPending = false;
     QFile::remove(c.paths.workWav());

@@ -10,8 +10,10 @@
 #include <QStringList>
 
 // Toolbar button 0: open a media file and decode it into the working WAV, or
-// close the open one. The open ends with the decode job: the model then holds
-// the new file, or nothing and the user is told why.
+// close the open one. While the decode runs, the model holds the file as far
+// as it is decoded (its announced length, the waveform so far), so that it can
+// be played, seeked and marked; the open ends with the decode job: the model
+// then holds the whole file, or nothing and the user is told why.
 class OpenFlow {
 public:
     explicit OpenFlow(FlowContext &context);
@@ -19,7 +21,7 @@ public:
     OpenFlow(const OpenFlow &) = delete;
     OpenFlow &operator=(const OpenFlow &) = delete;
 
-    void run();                          // open, or close when a file is open
+    void run();                          // open, or close when a whole file is open
     // Starts the decode job for a chosen path; the open is completed when the
     // job ends (the decode runner's finished).
     void openPath(const QString &path);
@@ -41,6 +43,12 @@ public:
 
 private:
     void onDecodeFinished();
+    // The decode of `generation` has written `snapshot` so far.
+    void onDecodeProgress(unsigned generation, const LivePeaks::Snapshot &snapshot);
+    // The model's file as the last snapshot and the announced length have it.
+    void showDecodedSoFar();
+    // Back to nothing open after a decode that did not end whole.
+    void dropPartialFile();
     void readPeaks();
     // Shows the peaks once they come; when none come and readWholeIfNone,
     // the working WAV is read whole instead.
@@ -60,4 +68,5 @@ private:
     bool m_peaksPending = false;
     JobProgress m_progress{ProgressJob::Decode};
     LivePeaks m_livePeaks;
+    LivePeaks::Snapshot m_decodedSoFar;  // of the awaited decode; no rate: none yet
 };

@@ -83,6 +83,12 @@ void SaveFlow::run()
         warn(selectionProblemText(problem, c.model.lengthMs()));
         return;
     }
+    // The cut reads the working WAV, which is whole only once the decode ends.
+    if (const auto &media = c.model.media(); media && !media->isWhole()) {
+        warn(QCoreApplication::translate("SaveFlow", "文件还在解码（已解码 %1，共 %2）。\n解码结束后才能保存铃声。")
+                 .arg(timeline::formatMilliseconds(media->playableMs()), timeline::formatMilliseconds(media->lengthMs)));
+        return;
+    }
     const Selection selection = *c.model.marks().selection();
     // Offered: the type saved last, a name that says which song and which
     // stretch of it, in the song's folder when a file can be written there.

@@ -206,9 +206,9 @@ void MainWindow::mouseReleaseEvent(QMouseEvent *)
 
 void MainWindow::openFromOutside(const QString &path)
 {
-    if (m_controls->model().isFileOpen()) {
+    if (m_controls->model().isWholeFileOpen()) {
         m_controls->openFlow().close();
-        if (m_controls->model().isFileOpen())
+        if (m_controls->model().isWholeFileOpen())
             return;
     }
     m_controls->playback().stop();

@@ -136,6 +136,9 @@ void MainWindow::syncTimeline()
     const auto peaks = model.media() ? model.media()->peaks : nullptr;
     if (m_waveform->summary() != peaks)
         m_waveform->setSummary(peaks);
+    const auto &media = model.media();
+    m_waveform->setDecodedUntil(media && !media->isWhole() ? std::optional<double>(double(media->playableMs()))
+                                                           : std::nullopt);
     const VisibleSpan &view = model.view();
     if (m_waveform->visibleStartMs() != view.startMs || m_waveform->visibleEndMs() != view.endMs)
         m_waveform->setVisibleSpan(view.startMs, view.endMs);

@@ -57,12 +57,16 @@ void PlayMarkers::seekTo(std::int64_t ms)
         return;
     playback::stopAndClose(m_device);
     playback::openUnderAlias(m_device, m_workWav);
-    playback::playFromMs(m_device, std::clamp<std::int64_t>(ms, 0, m_model.lengthMs()));
+    playback::playFromMs(m_device, std::clamp<std::int64_t>(ms, 0, m_model.playableMs()));
 }
 
 void PlayMarkers::playFromPosition(float xTwips)
 {
     // No existence test: a missing file makes the open fail and nothing plays.
+    // While the file is decoded, a press past what exists plays from its end.
+    std::int64_t ms = timeline::positionToMs(xTwips, m_model.view());
+    if (m_model.media() && !m_model.media()->isWhole())
+        ms = std::clamp<std::int64_t>(ms, 0, m_model.playableMs());
     playback::openUnderAlias(m_device, m_workWav);
-    playback::playFromMs(m_device, timeline::positionToMs(xTwips, m_model.view()));
+    playback::playFromMs(m_device, ms);
 }

@@ -156,6 +156,16 @@ void shadeSelection(QPainter &p, const QRectF &area, double fromX, double toX, c
     skinpaint::band(p, QRectF(left, area.top(), right - left, area.height()), colours.selection);
 }
 
+void shadeUndecoded(QPainter &p, const QRectF &area, double fromX, const WaveformColours &colours)
+{
+    const qreal left = std::max(area.left(), fromX);
+    if (left >= area.right())
+        return;
+    const QRectF band(left, area.top(), area.right() - left, area.height());
+    p.fillRect(band, colours.undecoded);
+    p.fillRect(band, QBrush(colours.undecodedHatch, Qt::BDiagPattern));
+}
+
 double rulerStepMs(double msPerPixel, double minSpacing)
 {
     return stepFor(std::abs(msPerPixel) * minSpacing).ms;

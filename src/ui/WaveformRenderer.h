@@ -17,6 +17,8 @@ struct WaveformColours {
     QColor core{190, 255, 205, 170};      // the lighter inner part of each bar
     QColor centreLine{220, 255, 226, 120};
     QColor selection{110, 180, 255, 70};  // laid over the selected stretch
+    QColor undecoded{8, 14, 20, 150};     // laid over what is not decoded yet
+    QColor undecodedHatch{120, 140, 160, 90};
     QColor majorTick{196, 220, 238};      // labelled ruler ticks and their labels
     QColor minorTick = palette::RulerTick;
 };
@@ -45,6 +47,10 @@ void paintWaveform(QPainter &p, const QRectF &field, const PeakSummary &summary,
 // selection colour; nothing when toX <= fromX.
 void shadeSelection(QPainter &p, const QRectF &area, double fromX, double toX,
                     const WaveformColours &colours = {});
+
+// Marks the part of area from fromX to its right end as not decoded yet: a
+// darker, hatched band; nothing when fromX is at or past the end.
+void shadeUndecoded(QPainter &p, const QRectF &area, double fromX, const WaveformColours &colours = {});
 
 // The ticks and time labels of the ruler: startMs stands at ruler.left() and
 // endMs at ruler.right() (left + width); ticks on both ends are drawn. Labelled

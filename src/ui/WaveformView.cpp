@@ -67,6 +67,14 @@ double WaveformView::visibleEndMs() const
     return m_summary->frames() * 1000.0 / m_summary->sampleRate();
 }
 
+void WaveformView::setDecodedUntil(std::optional<double> ms)
+{
+    if (m_decodedUntilMs == ms)
+        return;
+    m_decodedUntilMs = ms;
+    update();
+}
+
 void WaveformView::paintEvent(QPaintEvent *)
 {
     if (!m_summary)
@@ -89,6 +97,8 @@ void WaveformView::paintEvent(QPaintEvent *)
         if (m_selectionEndMs > m_selectionStartMs)
             waveformrender::shadeSelection(p, lanesArea, panelXOf(m_selectionStartMs, startMs, endMs),
                                            panelXOf(m_selectionEndMs, startMs, endMs));
+        if (m_decodedUntilMs && *m_decodedUntilMs < endMs)
+            waveformrender::shadeUndecoded(p, lanesArea, panelXOf(std::max(*m_decodedUntilMs, startMs), startMs, endMs));
     }
     timelinepics::paintFieldSheen(p, field);
 

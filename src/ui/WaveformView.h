@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class PeakSummary;
 
@@ -41,6 +42,10 @@ public:
     void setVisibleSpan(double startMs, double endMs);
     // The selection to shade; end <= start shades nothing.
     void setSelection(double startMs, double endMs);
+    // While the file is still decoded: what exists of it, from its start; the
+    // rest of the time line is drawn as not there yet. None: the whole file.
+    void setDecodedUntil(std::optional<double> ms);
+    std::optional<double> decodedUntil() const { return m_decodedUntilMs; }
 
     const std::shared_ptr<const PeakSummary> &summary() const { return m_summary; }
     // The stretch actually shown: the one set, or the whole file.
@@ -54,4 +59,5 @@ private:
     std::shared_ptr<const PeakSummary> m_summary;
     double m_startMs = 0, m_endMs = 0;
     double m_selectionStartMs = 0, m_selectionEndMs = 0;
+    std::optional<double> m_decodedUntilMs;
 };
