@@ -149,12 +149,14 @@ std::shared_ptr<const PeakSummary> follow(const std::shared_ptr<LivePeaks::State
             state->onProgress({std::move(copy), format->sampleRate, format->channels, summary.frames()});
     };
     handOut();
-    // Then new frames, read or waited for, are handed out at most every SnapshotEvery.
+    // Then the first frames, and new frames, read or waited for, at most every
+    // SnapshotEvery.
     auto lastHandedOut = std::chrono::steady_clock::now();
     std::int64_t handedFrames = 0;
     const auto handOutNew = [&] {
         const auto now = std::chrono::steady_clock::now();
-        if (summary.frames() == handedFrames || now - lastHandedOut < SnapshotEvery)
+        // the first frames at once: they make the file usable
+        if (summary.frames() == handedFrames || (handedFrames > 0 && now - lastHandedOut < SnapshotEvery))
             return;
         handOut();
         handedFrames = summary.frames();

@@ -35,8 +35,8 @@ public:
 
     // Starts following the file at path, which may not exist yet. While the
     // writer writes, onProgress (if given) is called on the worker: once the
-    // header has been read, then every few hundred milliseconds while frames
-    // come; never after finish() or abandon().
+    // header has been read, as soon as the first frames are, then every few
+    // hundred milliseconds while frames come; never after finish() or abandon().
     void start(const QString &path, SnapshotSink onProgress = {});
 
     // The writer has written all of the file's `frames` frames: the worker reads
