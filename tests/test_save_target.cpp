@@ -80,6 +80,24 @@ private slots:
         const auto at = [&dir](const QString &p) { return QDir::isAbsolutePath(p) ? p : dir.filePath(p); };
         QCOMPARE(save_target::isSameFile(at(a), at(b)), same);
     }
+
+    void typedNamesLoseTheBlanksAroundThem_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("blanks around the name") << "/music/  ring tone.mp3  " << "/music/ring tone.mp3";
+        QTest::newRow("blanks before the extension") << "/music/ring \t.m4r" << "/music/ring.m4r";
+        QTest::newRow("a blank folder name is kept") << "/music/ a /ring.mp3" << "/music/ a /ring.mp3";
+        QTest::newRow("two dots") << "/music/ring. 2 .mp3" << "/music/ring. 2.mp3";
+        QTest::newRow("a hidden name") << "/music/ .ring.ogg" << "/music/.ring.ogg";
+        QTest::newRow("blanks only") << "/music/   " << "";
+    }
+    void typedNamesLoseTheBlanksAroundThem()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QCOMPARE(save_target::tidiedDestination(typed), kept);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSaveTarget)

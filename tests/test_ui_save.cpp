@@ -64,12 +64,14 @@ private slots:
         QTest::addColumn<QString>("codec");
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("channels");
-        QTest::newRow("mp3") << "ring tone.mp3" << "mp3" << 48000 << 2;
-        QTest::newRow("wma") << "ring.WMA" << "wmav1" << 44100 << 2;
-        QTest::newRow("wav") << "铃声.wav" << "pcm_s16le" << 44100 << 2;
+        QTest::addColumn<QString>("typed");  // when not the name itself
+        // a folder that is not there yet is made; blanks around the name go
+        QTest::newRow("mp3") << "new folder/ring tone.mp3" << "mp3" << 48000 << 2 << "new folder/ ring tone .mp3";
+        QTest::newRow("wma") << "ring.WMA" << "wmav1" << 44100 << 2 << QString();
+        QTest::newRow("wav") << "铃声.wav" << "pcm_s16le" << 44100 << 2 << QString();
         // quotes, an apostrophe, blanks and Chinese reach the transcoder whole
-        QTest::newRow("quoted wav") << "it's \"q\" 铃.wav" << "pcm_s16le" << 44100 << 2;
-        QTest::newRow("amr") << "ring's.amr" << "amr_nb" << 8000 << 1;
+        QTest::newRow("quoted wav") << "it's \"q\" 铃.wav" << "pcm_s16le" << 44100 << 2 << QString();
+        QTest::newRow("amr") << "ring's.amr" << "amr_nb" << 8000 << 1 << QString();
     }
     void savesEachFormatWithItsOptions()
     {
@@ -77,11 +79,12 @@ private slots:
         QFETCH(QString, codec);
         QFETCH(int, rate);
         QFETCH(int, channels);
+        QFETCH(QString, typed);
         RecordingDevice device;
         WindowHarness h(&device);
         prepare(h, device);
         const QString destination = out.filePath(name);
-        h.chooser.answers = QStringList{QStringLiteral("  ") + destination + QStringLiteral(" ")};
+        h.chooser.answers = QStringList{QStringLiteral("  ") + out.filePath(typed.isEmpty() ? name : typed) + QStringLiteral(" ")};
         bool disabledDuringJob = false;
         QObject::connect(&h.controller().cutRunner(), &ProcessRunner::outputReceived,
                          [&] { disabledDuringJob = disabledDuringJob || !jobButtonsEnabled(h); });
@@ -114,7 +117,7 @@ private slots:
         QCOMPARE(QDir(out.path()).entryList(QStringList{"*.partial.*"}, QDir::Files | QDir::Hidden), QStringList());
 
         // both after-save choices at 0: the folder opens and the sound plays
-        QCOMPARE(h.shell.opened, QList<QUrl>{QUrl::fromLocalFile(out.path() + u'/')});
+        QCOMPARE(h.shell.opened, QList<QUrl>{QUrl::fromLocalFile(QFileInfo(destination).absolutePath() + u'/')});
         QVERIFY(device.commands.contains(QStringLiteral("stop sound")));
         const QStringList sent = sentByFlows(device);
         QCOMPARE(sent.mid(sent.size() - 4),
@@ -205,6 +208,8 @@ private slots:
                                             << failureSentence(FailureCause::Unknown);
         QTest::newRow("folder not writable") << QStringLiteral("/proc/ring.mp3") << QString()
                                              << failureSentence(FailureCause::Vanished);
+        QTest::newRow("folder that cannot be made") << QStringLiteral("/proc/no such folder/ring.mp3") << QString()
+                                                    << "文件夹 /proc/no such folder 不存在，也无法创建。";
         // a whole, plausible file, but the transcoder says it failed
         QTest::newRow("whole file, exit 1") << out.filePath(QStringLiteral("ring.mp3"))
                                             << standIn("exit 1", "ffmpeg \"$@\"\nexit 1")
@@ -420,11 +425,19 @@ private slots:
         QCOMPARE(h.messages.messages.first().title, QStringLiteral("warning"));
         QVERIFY(!h.timeline().handleVisible[0]);
 
+        // Given up, it leaves the selection exactly as it was: marks, handles, fields.
         h.model().setMedia(OpenMedia{{}, {}, 4999, nullptr});
         h.controller().view().showWholeFile();
+        QVERIFY(h.controller().handles().select(Selection{1234, 3456}));
+        const QString fields = h.caption(QStringLiteral("lblSelBegin")) + h.caption(QStringLiteral("lblSelEnd"));
+        const float handleX[2] = {h.timeline().handleX[0], h.timeline().handleX[1]};
         h.click(QStringLiteral("imgButton(2)"));
         QCOMPARE(h.messages.messages.size(), 2);
         QCOMPARE(h.messages.messages.last().title, QStringLiteral("warning"));
+        QCOMPARE(h.model().marks(), (Marks{1234, 3456}));
+        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")) + h.caption(QStringLiteral("lblSelEnd")), fields);
+        QCOMPARE(h.timeline().handleX[0], handleX[0]);
+        QCOMPARE(h.timeline().handleX[1], handleX[1]);
     }
 };
 

@@ -977,6 +977,16 @@ It is inside the program&apos;s working folder, where files are deleted at any t
         <translation>The file is still being decoded (%1 of %2 so far).
 The ringtone can be saved once the decode has ended.</translation>
     </message>
+    <message>
+        <source>不能保存到这个位置：
+%1
+
+文件夹 %2 不存在，也无法创建。请换一个文件夹。</source>
+        <translation>Cannot save to this location:
+%1
+
+The folder %2 does not exist and cannot be created. Please choose another folder.</translation>
+    </message>
 </context>
 <context>
     <name>SelectionHandles</name>

@@ -104,7 +104,7 @@ void SaveFlow::run()
                                                 offered.id.toLower()));
     if (!c.dialogs.showSave())
         return;
-    const QString destination = c.dialogs.fileName().trimmed();
+    const QString destination = save_target::tidiedDestination(c.dialogs.fileName().trimmed());
     if (destination.isEmpty())
         return;
     const QString format = cutFormatOf(destination);
@@ -136,6 +136,12 @@ void SaveFlow::run()
     }
     if (save_target::isSameFile(destination, c.paths.workWav())) {
         warn(QCoreApplication::translate("SaveFlow", "不能保存到这个文件：\n%1\n\n它是程序正在使用的工作文件。请换一个文件名。").arg(destination));
+        return;
+    }
+    // A folder typed into the name that is not there yet is made.
+    if (const QString folder = QFileInfo(destination).absolutePath(); !QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
+        warn(QCoreApplication::translate("SaveFlow", "不能保存到这个位置：\n%1\n\n文件夹 %2 不存在，也无法创建。请换一个文件夹。")
+                 .arg(destination, folder));
         return;
     }
     c.playback.stopAndClose();

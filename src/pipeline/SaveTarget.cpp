@@ -53,4 +53,17 @@ bool isSameFile(const QString &a, const QString &b)
            && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+QString tidiedDestination(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = path.left(slash + 1);
+    QString name = path.mid(slash + 1).trimmed();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > 0)
+        name = name.left(dot).trimmed() + name.mid(dot);
+    if (name.isEmpty())
+        return {};
+    return folder + name;
+}
+
 }  // namespace save_target

@@ -38,4 +38,9 @@ bool isWritableFolder(const QString &folder);
 // of the path or hard links alike. False when either does not exist.
 bool isSameFile(const QString &a, const QString &b);
 
+// The path the user chose with the blanks around its file name taken away,
+// around the name as a whole and around its part before the extension
+// ("/music/  ring .mp3" -> "/music/ring.mp3"); empty when no name is left.
+QString tidiedDestination(const QString &path);
+
 }  // namespace save_target

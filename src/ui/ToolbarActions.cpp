@@ -66,12 +66,20 @@ void ToolbarActions::randomSelection()
                         MessageIcon::Warning);
         return;
     }
+    // A file too short for a random stretch leaves the selection as it was.
+    const Marks before = c.model.marks();
+    const bool shownBefore[2] = {m_face.handleVisible[0], m_face.handleVisible[1]};
     m_face.handleVisible[0] = m_face.handleVisible[1] = true;
     m_face.touch();
     for (int attempt = 0; attempt < RandomSelectionAttempts; ++attempt) {
         if (tryRandomSelectionOnce())
             return;
     }
+    c.model.setMarks(before);
+    m_face.handleVisible[0] = shownBefore[0];
+    m_face.handleVisible[1] = shownBefore[1];
+    m_handles.placeOnView();
+    m_face.touch();
     c.messages.show(QCoreApplication::translate("ToolbarActions", "这段声音太短，无法随机选出超过 5 秒的铃声。\n请拖动选择标记手动选择。"),
                     QStringLiteral("warning"), MessageButtons::Ok, MessageIcon::Warning);
 }
