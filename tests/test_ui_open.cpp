@@ -55,7 +55,14 @@ private slots:
         });
         openAndPlay(h, song);
         QCOMPARE(h.chooser.requests.first().title, QStringLiteral("打开一个媒体文件"));
-        QCOMPARE(h.chooser.requests.first().filters.size(), 11);
+        // every kind of media first, in either case, then one filter per kind
+        const QStringList filters = h.chooser.requests.first().filters;
+        QCOMPARE(filters.size(), 12);
+        QVERIFY2(filters.first().startsWith(QStringLiteral("音频和视频文件 (*.mp3 *.m4a *.m4r *.mp4 *.aac *.ogg *.oga *.opus "
+                                                           "*.flac *.wav *.wma *.amr *.mkv *.webm *.avi *.mov *.wmv *.3gp")),
+                 qPrintable(filters.first()));
+        QVERIFY(filters.first().contains(QStringLiteral(" *.M4A ")));
+        QCOMPARE(filters.at(1), QStringLiteral("MP3 格式(*.mp3)"));
         QCOMPARE(labels.last(), QStringLiteral("100%"));
         QVERIFY(labels.size() >= 2);  // it moved on the way there
         QVERIFY(!h.window().element(QStringLiteral("picPBBack"))->isVisible());
@@ -187,13 +194,36 @@ private slots:
         QVERIFY(!ok);  // the preview closed the device
     }
 
+    // Opening while a file is open replaces it at once: a cancelled dialog
+    // keeps everything, a chosen file comes in without a question.
+    void openingAnotherFileReplacesTheOpenOne()
+    {
+        const QString other = media.filePath(QStringLiteral("other.wav"));
+        QVERIFY(media::makeWav(other, 7.5));
+        WindowHarness h;
+        openAndPlay(h, song);
+        QVERIFY(h.model().setMarks(Marks{3000, 9000}));
+        h.click(QStringLiteral("imgButton(0)"));  // the dialog is cancelled
+        QCOMPARE(h.chooser.requests.size(), 2);
+        QCOMPARE(h.model().marks(), (Marks{3000, 9000}));
+        QCOMPARE(h.model().media().value_or(OpenMedia{}).sourcePath, song);
+        QCOMPARE(h.device().send(QStringLiteral("status sound mode")), QStringLiteral("playing"));
+
+        h.chooser.answers = QStringList{other};
+        h.click(QStringLiteral("imgButton(0)"));
+        QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.texts().join(" | ")));
+        QCOMPARE(h.model().media().value_or(OpenMedia{}).sourcePath, other);
+        QCOMPARE(qlonglong(h.model().lengthMs()), 7500);
+        QCOMPARE(h.model().marks(), Marks{});
+    }
+
     void closingAsksFirstAndResetsTheSelection()
     {
         WindowHarness h;
         openAndPlay(h, song);
         QVERIFY(h.model().setMarks(Marks{3000, 9000}));
         h.messages.defaultAnswer = MessageAnswer::Cancel;
-        h.click(QStringLiteral("imgButton(0)"));
+        h.controller().commands().write(QStringLiteral("CloseFile"));
         QCOMPARE(h.messages.messages.last().text, QStringLiteral("当前的文件将被关闭，确定吗？"));
         QCOMPARE(h.messages.messages.last().title, QStringLiteral("关闭"));
         QCOMPARE(h.messages.messages.last().icon, MessageIcon::None);
@@ -201,7 +231,7 @@ private slots:
         QCOMPARE(h.model().marks().endMs, 9000);
 
         h.messages.defaultAnswer = MessageAnswer::Ok;
-        h.click(QStringLiteral("imgButton(0)"));
+        h.controller().commands().write(QStringLiteral("CloseFile"));
         QVERIFY(!h.window().element(QStringLiteral("picOpened"))->isVisible());
         QCOMPARE(h.model().marks(), Marks{});
         QCOMPARE(h.model().isFileOpen(), false);
@@ -254,8 +284,6 @@ private slots:
         h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -182);
         QCOMPARE(h.model().marks().endMs, std::llround(h.model().lengthMs() * 546.0 / 728.0));
 
-        h.messages.defaultAnswer = MessageAnswer::Ok;
-        h.click(QStringLiteral("imgButton(0)"));  // close
         h.chooser.answers = QStringList{shorter};
         h.click(QStringLiteral("imgButton(0)"));
         QCOMPARE(qlonglong(h.model().lengthMs()), 15250);

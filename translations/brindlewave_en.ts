@@ -689,6 +689,10 @@ It is the source file being edited, which is only ever read, never overwritten. 
         <source>官方网站(&amp;H)</source>
         <translation>&amp;Website</translation>
     </message>
+    <message>
+        <source>关闭文件(&amp;C)</source>
+        <translation>&amp;Close file</translation>
+    </message>
 </context>
 <context>
     <name>OpenFlow</name>
@@ -765,6 +769,10 @@ It is the source file being edited, which is only ever read, never overwritten. 
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>音频和视频文件</source>
+        <translation>Audio and video files</translation>
     </message>
 </context>
 <context>

@@ -79,7 +79,8 @@ void MainController::makeFlows()
                                 [this] { m_view->zoomToSelection(); },
                                 [this](const QString &word) {
                                     setShaping(shaping_choice::chosen(m_model.shaping(), word));
-                                }});
+                                },
+                                [this] { m_open->close(); }});
     connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this,
             [this](const QString &piece) { m_open->onDecodeOutput(piece); });
     connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this,

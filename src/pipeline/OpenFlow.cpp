@@ -34,7 +34,16 @@ OpenFlow::~OpenFlow() { QObject::disconnect(m_finishedConnection); }
 
 QStringList OpenFlow::openFilter()
 {
-    return {QCoreApplication::translate("OpenFlow", "MP3 格式(*.mp3)"), QStringLiteral("*.mp3"),
+    // Every kind of file the decoder is asked to read, first, in either case.
+    static const char *const media[] = {"mp3", "m4a", "m4r", "mp4", "aac", "ogg", "oga", "opus", "flac", "wav",
+                                        "wma", "amr", "mkv", "webm", "avi", "mov", "wmv", "3gp", "mpg", "mpeg"};
+    QStringList patterns;
+    for (const char *extension : media)
+        patterns << QStringLiteral("*.") + QLatin1String(extension);
+    for (const char *extension : media)
+        patterns << QStringLiteral("*.") + QString::fromLatin1(extension).toUpper();
+    return {QCoreApplication::translate("OpenFlow", "音频和视频文件"), patterns.join(u';'),
+            QCoreApplication::translate("OpenFlow", "MP3 格式(*.mp3)"), QStringLiteral("*.mp3"),
             QCoreApplication::translate("OpenFlow", "WMA 格式(*.wma)"), QStringLiteral("*.wma"),
             QCoreApplication::translate("OpenFlow", "WAV 格式(*.wav)"), QStringLiteral("*.wav"),
             QCoreApplication::translate("OpenFlow", "AMR 格式(*.amr)"), QStringLiteral("*.amr"),
@@ -55,20 +64,15 @@ QString OpenFlow::tabCaption(const QString &name)
 
 void OpenFlow::run()
 {
-    // While a decode runs, the button opens another file instead.
-    if (c.model.isWholeFileOpen()) {
-        close();
-        return;
-    }
     c.dialogs.setFileName(QString());
     c.dialogs.setFilter(openFilter().join(u'|'));
     c.dialogs.setTitle(QCoreApplication::translate("OpenFlow", "打开一个媒体文件"));
-    c.playback.stop();
     if (!c.dialogs.showOpen())
         return;
     const QString path = c.dialogs.fileName();
     if (path.isEmpty())
         return;
+    c.playback.stop();
     openPath(path);
 }
 
@@ -294,6 +298,8 @@ void OpenFlow::reportFailure(const QString &path, const QString &reason)
 
 void OpenFlow::close()
 {
+    if (!c.model.isFileOpen() && !c.decodeRunner.isRunning())
+        return;
     if (c.messages.show(QCoreApplication::translate("OpenFlow", "当前的文件将被关闭，确定吗？"), QCoreApplication::translate("OpenFlow", "关闭"),
                         MessageButtons::OkCancel, MessageIcon::None)
         != MessageAnswer::Ok)

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QStringList>
 
-// Toolbar button 0: open a media file and decode it into the working WAV, or
-// close the open one. While the decode runs, the model holds the file as far
+// Toolbar button 0: open a media file and decode it into the working WAV, in
+// place of the open one (nothing is lost: the working copy is derived). While the decode runs, the model holds the file as far
 // as it is decoded (its announced length, the waveform so far), so that it can
 // be played, seeked and marked; the open ends with the decode job: the model
 // then holds the whole file, or nothing and the user is told why.
@@ -21,11 +21,13 @@ public:
     OpenFlow(const OpenFlow &) = delete;
     OpenFlow &operator=(const OpenFlow &) = delete;
 
-    void run();                          // open, or close when a whole file is open
+    // Asks for a file and opens it in place of the open one, if any; a cancel
+    // in the dialog keeps the open file as it is.
+    void run();
     // Starts the decode job for a chosen path; the open is completed when the
     // job ends (the decode runner's finished).
     void openPath(const QString &path);
-    void close();                        // the close question and its reset
+    void close();  // the close question and its reset; nothing when nothing is open
     // Stops a running decode; the program returns to where the open began and
     // the status strip says so. False when no decode runs.
     bool cancel();

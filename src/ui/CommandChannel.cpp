@@ -38,6 +38,8 @@ void CommandChannel::dispatch()
         m_actions.toolbar(ToolbarActions::Button::Website);
     if (slot == QLatin1String("OpenFile"))
         m_actions.toolbar(ToolbarActions::Button::Open);
+    if (slot == QLatin1String("CloseFile") && m_actions.closeFile)
+        m_actions.closeFile();
     if (slot == QLatin1String("SaveRingTone"))
         m_actions.toolbar(ToolbarActions::Button::Save);
     if (slot == QLatin1String("Setting"))

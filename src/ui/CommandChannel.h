@@ -17,6 +17,7 @@ public:
         std::function<void()> viewAll;      // the time line shows the whole file
         std::function<void()> viewSelection;  // the time line shows the selection
         std::function<void(const QString &)> shape;  // a fade or loudness item was chosen
+        std::function<void()> closeFile;    // the open file is closed, with its question
     };
 
     CommandChannel(MessageSeam &messages, Actions actions);

@@ -183,34 +183,27 @@ void MainWindow::showMenu(int index)
 // The bare face moves the window, as a title bar would.
 void MainWindow::mousePressEvent(QMouseEvent *event)
 {
-    QWindow *window = windowHandle();
-    if (window && window->startSystemMove())
-        return;
-    m_manualMove = true;
-    m_manualMoveOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    m_faceDrag.press(*this, *event);
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_manualMove && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - m_manualMoveOffset);
+    if (m_faceDrag.move(*this, *event))
         return;
-    }
     m_controls->chrome().faceMoved();
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent *)
 {
-    m_manualMove = false;
+    m_faceDrag.release();
 }
 
 void MainWindow::openFromOutside(const QString &path)
 {
-    if (m_controls->model().isWholeFileOpen()) {
-        m_controls->openFlow().close();
-        if (m_controls->model().isWholeFileOpen())
-            return;
-    }
+    // In place of the open file, as the open button does; not while a save
+    // runs, when the open button is disabled too.
+    if (isCutRunning())
+        return;
     m_controls->playback().stop();
     m_controls->openFlow().openPath(path);
 }
@@ -229,6 +222,6 @@ void MainWindow::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     const QString path = file_names::fromFileUrl(urls.first());
-    // the open runs a nested job; let the drop finish first
+    // the open starts a job: the drop finishes first
     QTimer::singleShot(0, this, [this, path] { openFromOutside(path); });
 }

@@ -2,6 +2,7 @@
 
 #include "model/EditorModel.h"
 #include "model/Seams.h"
+#include "ui/FaceDrag.h"
 #include "ui/MainControls.h"
 
 #include <QHash>
@@ -128,7 +129,6 @@ private:
     QTimer m_timer3;
     bool m_shaped = false;
     bool m_closing = false;
-    QPoint m_manualMoveOffset;
-    bool m_manualMove = false;
+    FaceDrag m_faceDrag;
     std::function<void()> m_endProcess = [] { QCoreApplication::exit(0); };
 };

@@ -10,6 +10,7 @@ const QList<MenuHolder::Popup> &MenuHolder::tree()
         {"menuFile", QT_TRANSLATE_NOOP("Menu", "File"),
          {{"menuOpen", QT_TRANSLATE_NOOP("Menu", "打开音乐/视频文件(&O)"), "OpenFile"},
           {"menuSave", QT_TRANSLATE_NOOP("Menu", "保存铃声(&S)"), "SaveRingTone"},
+          {"menuClose", QT_TRANSLATE_NOOP("Menu", "关闭文件(&C)"), "CloseFile"},
           {"menuS", "-", nullptr},
           {"menuExit", QT_TRANSLATE_NOOP("Menu", "退出(&E)"), "Exit"}}},
         {"menuTools", QT_TRANSLATE_NOOP("Menu", "Tools"),

@@ -168,29 +168,23 @@ void SettingsDialog::mousePressEvent(QMouseEvent *event)
 {
     // The bare background is the dialog's title bar; a press on a control that
     // passed the event on must not start a move.
-    if (event->button() != Qt::LeftButton || childAt(event->position().toPoint())) {
+    if (childAt(event->position().toPoint())) {
+        m_faceDrag.release();
         QWidget::mousePressEvent(event);
         return;
     }
-    if (QWindow *window = windowHandle(); window && window->startSystemMove())
-        return;
-    m_followingPointer = true;
-    m_grabOffset = event->globalPosition().toPoint() - pos();
+    m_faceDrag.press(*this, *event);
 }
 
 void SettingsDialog::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_followingPointer && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - m_grabOffset);
-        return;
-    }
-    m_followingPointer = false;
-    QWidget::mouseMoveEvent(event);
+    if (!m_faceDrag.move(*this, *event))
+        QWidget::mouseMoveEvent(event);
 }
 
 void SettingsDialog::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_followingPointer = false;
+    m_faceDrag.release();
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/EditorModel.h"
 #include "model/Seams.h"
+#include "ui/FaceDrag.h"
 
 #include <QPixmap>
 #include <QPoint>
@@ -43,8 +44,7 @@ private:
     QComboBox *m_promptSoundList = nullptr;
     bool m_confirming = false;
     // Moving by hand where the window system does not move the window itself.
-    bool m_followingPointer = false;
-    QPoint m_grabOffset;
+    FaceDrag m_faceDrag;
 };
 
 // Keeps the settings dialog single: showing it while it is open brings the
