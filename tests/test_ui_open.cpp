@@ -178,6 +178,19 @@ private slots:
         const qint64 afterPanel = position(h.device());
         QVERIFY2(afterPanel >= 90000 && afterPanel < 90600, qPrintable(QString::number(afterPanel)));
         QVERIFY(WindowHarness::waitFor([&] { return h.window().element(QStringLiteral("imgTopPoint"))->x() >= 364; }, 1000));
+
+        // A drag selects and leaves playback where it was (still past 1:30);
+        // a wobble under the drag distance is a click, which seeks.
+        const VisibleSpan whole = h.model().view();
+        const Marks dragged{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(200 * 15, whole)};
+        h.drag(QStringLiteral("picOpened"), QPoint(100, 30), 100);
+        QCOMPARE(h.model().marks(), dragged);
+        const qint64 afterDrag = position(h.device());
+        QVERIFY2(afterDrag >= afterPanel, qPrintable(QString::number(afterDrag)));
+        h.drag(QStringLiteral("picOpened"), QPoint(182, 30), 3);
+        const qint64 afterWobble = position(h.device());
+        QVERIFY2(afterWobble >= 45000 && afterWobble < 45600, qPrintable(QString::number(afterWobble)));
+        QCOMPARE(h.model().marks(), dragged);
     }
 
     void selectionPreviewStopsAtItsEnd()

@@ -119,10 +119,9 @@ void MainWindow::wireTimeline()
     m_waveform = new WaveformView(panel);
     m_waveform->setGeometry(WaveformView::panelGeometry());
     m_waveform->lower();
-    // The drag watcher hears of a press first: the seek lets pending events
-    // run, and the pointer's first moves may be among them.
-    new TimelineInput(m_controls->model(), m_controls->view(), m_controls->handles(), *panel, this);
-    connect(panel, &SkinPanel::pressed, this, [this](QPointF pos) { m_controls->markers().panelPress(twips(pos)); });
+    // A click seeks; a drag selects or moves the view and leaves playback alone.
+    auto *input = new TimelineInput(m_controls->model(), m_controls->view(), m_controls->handles(), *panel, this);
+    connect(input, &TimelineInput::clicked, this, [this](QPointF pos) { m_controls->markers().panelPress(twips(pos)); });
 }
 
 void MainWindow::wireTypedTimes()

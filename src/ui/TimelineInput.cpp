@@ -64,8 +64,11 @@ void TimelineInput::dragged(QPointF pos)
 
 void TimelineInput::released()
 {
+    const bool click = m_held && !m_dragging;
     m_held = false;
     m_dragging = false;
+    if (click)
+        emit clicked(m_pressAt);
 }
 
 void TimelineInput::wheeled(QPointF pos, QPoint angleDelta, Qt::KeyboardModifiers modifiers)

@@ -8,11 +8,12 @@ class SelectionHandles;
 class SkinPanel;
 class TimelineView;
 
-// The pointer on the time-line panel beyond a press (which seeks, as the
-// markers' flow says): the wheel zooms around the pointer and, with Shift or
-// sideways, scrolls; moving more than a few pixels with the button held
-// selects from the press to the pointer, or, on the ruler, drags the stretch
-// on view along.
+// The pointer on the time-line panel: a press released without moving more
+// than a few pixels is a click, which seeks (the markers' flow plays from
+// there); moving further with the button held selects from the press to the
+// pointer without touching playback, or, on the ruler, drags the stretch on
+// view along. The wheel zooms around the pointer and, with Shift or sideways,
+// scrolls.
 class TimelineInput : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +25,10 @@ public:
 
     TimelineInput(const EditorModel &model, TimelineView &view, SelectionHandles &handles, SkinPanel &panel,
                   QObject *parent = nullptr);
+
+signals:
+    // A press released as a click, at the press's point in panel pixels.
+    void clicked(QPointF pos);
 
 private:
     void pressed(QPointF pos);
