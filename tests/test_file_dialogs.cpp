@@ -250,6 +250,17 @@ private slots:
         QCOMPARE(chooser.calls[0].folder, QDir::currentPath());
         QCOMPARE(chooser.calls[1].folder, QStringLiteral("/media/disc"));
         QCOMPARE(chooser.calls[3].folder, saved.path());
+
+        // a folder and filter the open flow gives are where it starts; the
+        // filter confirmed with is told back
+        QTemporaryDir own;
+        dialogs.setPath(own.path());
+        dialogs.setFilterIndex(3);
+        chooser.answer = {own.filePath(QStringLiteral("a.wma")), 1};
+        QVERIFY(dialogs.showOpen());
+        QCOMPARE(chooser.calls[4].folder, own.path());
+        QCOMPARE(chooser.calls[4].selectedFilter, 2);
+        QCOMPARE(dialogs.filterIndex(), 2);
     }
 
     // Qt's own dialog: what it shows, and a save name typed without extension under the WAV

@@ -37,12 +37,15 @@ private slots:
         config.shaping = {500, 2000, true};
         config.lastFormat = QStringLiteral("M4R");
         config.lastFolder = m_folder.filePath(QStringLiteral("晴天 songs"));
+        config.open = {QStringLiteral("/music/晴天, live"), 3,
+                       {QStringLiteral("/music/a, b.mp3"), QStringLiteral("/music/\"q\"; 铃.m4a"), QStringLiteral("/v/clip.webm")}};
         QVERIFY(writeProgramConfig(m_path, config));
 
         const ProgramConfig back = readProgramConfig(m_path);
         QCOMPARE(back.shaping, config.shaping);
         QCOMPARE(back.lastFormat, config.lastFormat);
         QCOMPARE(back.lastFolder, config.lastFolder);
+        QCOMPARE(back.open, config.open);
 
         const QString text = QString::fromUtf8(contentOf(m_path));
         QVERIFY2(text.contains(QStringLiteral("[cut]")), qPrintable(text));
@@ -123,9 +126,28 @@ private slots:
         if (content.size() > 64 * 1024) {
             QVERIFY(QFileInfo(m_path).size() < 1024);
             const QSettings settings(m_path, QSettings::IniFormat);
-            QCOMPARE(settings.allKeys(), (QStringList{"cut/fadeInMs", "cut/fadeOutMs", "cut/normalize",
-                                                      "save/lastFolder", "save/lastFormat"}));
+            QCOMPARE(settings.allKeys(), (QStringList{"cut/fadeInMs", "cut/fadeOutMs", "cut/normalize", "open/filter",
+                                                      "open/folder", "open/recent", "save/lastFolder", "save/lastFormat"}));
         }
+    }
+
+    // The open history is read leniently too: relative paths, repeats and
+    // entries past the tenth are left out, a filter that is no number is 0.
+    void theOpenHistoryIsReadLeniently()
+    {
+        QFile file(m_path);
+        QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QStringList recent{QStringLiteral("relative.mp3"), QStringLiteral("/a.mp3"), QStringLiteral("/a.mp3")};
+        for (int i = 0; i < 12; ++i)
+            recent << QStringLiteral("/%1.mp3").arg(i);
+        file.write("[open]\nfolder=music\nfilter=two\nrecent=" + recent.join(u',').toUtf8() + "\n");
+        file.close();
+        const OpenHistory history = readProgramConfig(m_path).open;
+        QCOMPARE(history.folder, QString());
+        QCOMPARE(history.filter, 0);
+        QCOMPARE(history.recent, (QStringList{"/a.mp3", "/0.mp3", "/1.mp3", "/2.mp3", "/3.mp3", "/4.mp3", "/5.mp3",
+                                              "/6.mp3", "/7.mp3", "/8.mp3"}));
     }
 
     void aRelativeFolderIsNotRemembered()

@@ -154,7 +154,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             for (QAction *a : h.window().menus().popup(i)->actions())
                 captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(captions, (QStringList{"打开音乐/视频文件(&O)", "保存铃声(&S)", "关闭文件(&C)", "-", "退出(&E)",
+        QCOMPARE(captions, (QStringList{"打开音乐/视频文件(&O)", "保存铃声(&S)", "关闭文件(&C)", "最近打开的文件(&R)", "-", "退出(&E)",
                                         "随机截取铃声(&R)", "给朋友发信分享铃声(&S)", "-", "显示整个文件(&W)",
                                         "放大到选择的段落(&Z)", "系统设置(&S)", "-", "淡入 0.5 秒", "淡入 1 秒",
                                         "淡入 2 秒", "-", "淡出 0.5 秒", "淡出 1 秒", "淡出 2 秒", "淡出 3 秒", "-",
@@ -182,7 +182,7 @@ private slots:
         QStringList written;
         for (int i = 0; i < 4; ++i) {
             for (QAction *entry : h.window().menus().popup(i)->actions()) {
-                if (entry->isSeparator())
+                if (entry->isSeparator() || entry->menu())  // the recent files: see the open tests
                     continue;
                 entry->trigger();
                 written << h.controller().commands().lastWord();

@@ -11,6 +11,7 @@
 #include "ui/SkinWidgets.h"
 
 #include <QFile>
+#include <QMenu>
 #include <QtEndian>
 #include <QtTest>
 
@@ -228,6 +229,43 @@ private slots:
         QCOMPARE(h.model().media().value_or(OpenMedia{}).sourcePath, other);
         QCOMPARE(qlonglong(h.model().lengthMs()), 7500);
         QCOMPARE(h.model().marks(), Marks{});
+    }
+
+    // Where files were opened from survives a restart: the open dialog's
+    // folder, and the recent files in the File menu, newest first; one that
+    // has gone is said so and taken off.
+    void whereFilesWereOpenedIsRemembered()
+    {
+        QTemporaryDir config;
+        const auto shared = [&config](Paths &p) { p.configFolder = config.path(); };
+        const QString gone = media.filePath(QStringLiteral("gone, soon.wav"));
+        QVERIFY(media::makeWav(gone, 2));
+        {
+            WindowHarness h(nullptr, shared);
+            h.chooser.answers = QStringList{gone, song};
+            h.click(QStringLiteral("imgButton(0)"));
+            h.click(QStringLiteral("imgButton(0)"));
+            QCOMPARE(h.model().openHistory().recent, (QStringList{song, gone}));
+        }
+        QVERIFY(QFile::remove(gone));
+
+        WindowHarness h(nullptr, shared);
+        QCOMPARE(h.model().openHistory(), (OpenHistory{media.path(), 0, {song, gone}}));
+        h.click(QStringLiteral("imgButton(0)"));  // cancelled
+        QCOMPARE(h.chooser.requests.last().folder, media.path());
+        auto *recent = h.window().findChild<QMenu *>(QStringLiteral("menuRecent"));
+        QVERIFY(recent);
+        emit recent->aboutToShow();
+        QCOMPARE(recent->actions().size(), 2);
+        QCOMPARE(recent->actions().at(1)->text(), QStringLiteral("&2 gone, soon.wav — ") + media.path());
+
+        recent->actions().at(1)->trigger();
+        QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("这个文件已经不在了：\n%1\n\n已把它从最近打开的文件中去掉。").arg(gone)});
+        QCOMPARE(h.model().openHistory().recent, QStringList{song});
+        QCOMPARE(h.model().isFileOpen(), false);
+        h.controller().commands().write(QStringLiteral("OpenRecent:0"));
+        h.waitForJobs();
+        QCOMPARE(h.model().media().value_or(OpenMedia{}).sourcePath, song);
     }
 
     void closingAsksFirstAndResetsTheSelection()

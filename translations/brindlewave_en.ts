@@ -693,6 +693,14 @@ It is the source file being edited, which is only ever read, never overwritten. 
         <source>关闭文件(&amp;C)</source>
         <translation>&amp;Close file</translation>
     </message>
+    <message>
+        <source>最近打开的文件(&amp;R)</source>
+        <translation>&amp;Recent files</translation>
+    </message>
+    <message>
+        <source>（没有）</source>
+        <translation>(none)</translation>
+    </message>
 </context>
 <context>
     <name>OpenFlow</name>
@@ -773,6 +781,16 @@ It is the source file being edited, which is only ever read, never overwritten. 
     <message>
         <source>音频和视频文件</source>
         <translation>Audio and video files</translation>
+    </message>
+    <message>
+        <source>这个文件已经不在了：
+%1
+
+已把它从最近打开的文件中去掉。</source>
+        <translation>This file is no longer there:
+%1
+
+It has been taken off the recent files.</translation>
     </message>
 </context>
 <context>

@@ -36,6 +36,9 @@ MainController::MainController(const Paths &paths, const Seams &seams, QObject *
             m_timelineFace.reset();
     });
     readSettings();
+    // Where files are opened from is remembered as it changes.
+    connect(&m_model, &EditorModel::openHistoryChanged, this,
+            [this] { writeProgramConfig(m_paths.configFile(), rememberedConfig(m_model)); });
     m_decodeRunner = std::make_unique<ProcessRunner>(m_seams.messages);
     m_cutRunner = std::make_unique<ProcessRunner>(m_seams.messages);
 
@@ -80,7 +83,7 @@ void MainController::makeFlows()
                                 [this](const QString &word) {
                                     setShaping(shaping_choice::chosen(m_model.shaping(), word));
                                 },
-                                [this] { m_open->close(); }});
+                                [this] { m_open->close(); }, [this](int index) { m_open->openRecent(index); }});
     connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this,
             [this](const QString &piece) { m_open->onDecodeOutput(piece); });
     connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this,

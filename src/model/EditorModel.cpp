@@ -135,3 +135,16 @@ void EditorModel::setLastSave(const LastSave &lastSave)
     if (assign(m_lastSave, lastSave))
         emit lastSaveChanged();
 }
+
+void EditorModel::setOpenHistory(OpenHistory history)
+{
+    QStringList recent;
+    for (const QString &path : std::as_const(history.recent)) {
+        if (!path.isEmpty() && !recent.contains(path) && recent.size() < OpenHistory::MostRecent)
+            recent << path;
+    }
+    history.recent = recent;
+    history.filter = std::max(history.filter, 0);
+    if (assign(m_openHistory, history))
+        emit openHistoryChanged();
+}

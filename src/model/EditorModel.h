@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdint>
@@ -86,6 +87,17 @@ struct LastSave {
     bool operator==(const LastSave &) const = default;
 };
 
+// Where the user opens files from, kept across runs: the open dialog's own
+// folder and filter, and the files opened last.
+struct OpenHistory {
+    static constexpr int MostRecent = 10;
+    QString folder;      // empty: none yet
+    int filter = 0;      // the open dialog's filter, counted from 0
+    QStringList recent;  // newest first: at most MostRecent, no path twice
+
+    bool operator==(const OpenHistory &) const = default;
+};
+
 // The editor's truth: every value the flows change and the window shows. Each
 // value has one setter, which checks it and raises that value's signal when it
 // changes; nothing else writes it.
@@ -141,6 +153,11 @@ public:
     const LastSave &lastSave() const { return m_lastSave; }
     void setLastSave(const LastSave &lastSave);
 
+    const OpenHistory &openHistory() const { return m_openHistory; }
+    // Empty and repeated paths are dropped (the first kept), the list cut to
+    // OpenHistory::MostRecent, a negative filter taken as 0.
+    void setOpenHistory(OpenHistory history);
+
 signals:
     void mediaChanged();
     void peaksChanged();
@@ -152,6 +169,7 @@ signals:
     void noticeChanged();
     void afterSaveChanged();
     void lastSaveChanged();
+    void openHistoryChanged();
 
 private:
     std::optional<OpenMedia> m_media;
@@ -163,4 +181,5 @@ private:
     Notice m_notice;
     AfterSave m_afterSave;
     LastSave m_lastSave;
+    OpenHistory m_openHistory;
 };

@@ -64,6 +64,10 @@ QString OpenFlow::tabCaption(const QString &name)
 
 void OpenFlow::run()
 {
+    // The dialog starts where the user last opened from, with the filter last chosen.
+    const OpenHistory &history = c.model.openHistory();
+    c.dialogs.setPath(history.folder);
+    c.dialogs.setFilterIndex(history.filter + 1);
     c.dialogs.setFileName(QString());
     c.dialogs.setFilter(openFilter().join(u'|'));
     c.dialogs.setTitle(QCoreApplication::translate("OpenFlow", "打开一个媒体文件"));
@@ -72,6 +76,27 @@ void OpenFlow::run()
     const QString path = c.dialogs.fileName();
     if (path.isEmpty())
         return;
+    OpenHistory chosen = c.model.openHistory();
+    chosen.folder = QFileInfo(path).absolutePath();
+    chosen.filter = c.dialogs.filterIndex() - 1;
+    c.model.setOpenHistory(chosen);
+    c.playback.stop();
+    openPath(path);
+}
+
+void OpenFlow::openRecent(int index)
+{
+    OpenHistory history = c.model.openHistory();
+    if (index < 0 || index >= history.recent.size() || c.model.job().kind == JobKind::Cut)
+        return;
+    const QString path = history.recent.at(index);
+    if (!QFileInfo(path).isFile()) {
+        history.recent.removeAt(index);
+        c.model.setOpenHistory(history);
+        c.messages.show(QCoreApplication::translate("OpenFlow", "这个文件已经不在了：\n%1\n\n已把它从最近打开的文件中去掉。").arg(path),
+                        QCoreApplication::translate("OpenFlow", "打开失败"), MessageButtons::Ok, MessageIcon::Warning);
+        return;
+    }
     c.playback.stop();
     openPath(path);
 }
@@ -215,6 +240,9 @@ void OpenFlow::onDecodeFinished()
                     facts.channels};
     setDecodeShown(false);
     c.model.updateMedia(media);
+    OpenHistory history = c.model.openHistory();
+    history.recent.prepend(QFileInfo(path).absoluteFilePath());
+    c.model.setOpenHistory(history);
     // Most of the file was summarised while it was written: only its end is
     // left, and the waveform appears a moment after the decode ends; a file
     // that could not be followed is read whole.

@@ -28,6 +28,9 @@ public:
     // job ends (the decode runner's finished).
     void openPath(const QString &path);
     void close();  // the close question and its reset; nothing when nothing is open
+    // Opens entry `index` of the recent files in place of the open file; one
+    // whose file has gone is said so and taken off the list.
+    void openRecent(int index);
     // Stops a running decode; the program returns to where the open began and
     // the status strip says so. False when no decode runs.
     bool cancel();

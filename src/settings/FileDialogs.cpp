@@ -118,15 +118,18 @@ bool FileDialogs::showOpen()
         return false;
     FileChoice choice;
     choice.title = title();
-    choice.folder = m_lastChosenFolder.isEmpty() ? QDir::currentPath() : m_lastChosenFolder;
+    choice.folder = QFileInfo(m_path).isDir()        ? m_path
+                    : m_lastChosenFolder.isEmpty() ? QDir::currentPath()
+                                                   : m_lastChosenFolder;
     choice.initialName = fileName();
     choice.filters = qtNameFilters(m_filter);
-    choice.selectedFilter = 0;
+    choice.selectedFilter = m_filterIndex >= 1 && m_filterIndex <= choice.filters.size() ? m_filterIndex - 1 : 0;
     choice.save = false;
 
     const FileChooserResult result = runChooser(choice);
     if (result.path.isEmpty())
         return false;
+    m_filterIndex = result.selectedFilter + 1;
     takeChosenPath(result.path);
     return true;
 }

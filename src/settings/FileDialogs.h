@@ -55,7 +55,7 @@ public:
     void setFileName(const QString &value) { m_fileName = value; }
     QString title() const;
     void setTitle(const QString &value) { m_title = value; }
-    // The save dialog's selected type, counted from 1 as the dialog lists them.
+    // The dialog's selected filter (the save dialog's type), counted from 1 as the dialog lists them.
     // Input: the type selected when it opens (0 or out of range: the first);
     // output after a confirmed save: the type the user confirmed with.
     int filterIndex() const { return m_filterIndex; }
@@ -64,7 +64,9 @@ public:
     void setDefExt(const QString &value) { m_defExt = value; }
 
     // True when the user confirmed an existing file: FileName is then its full
-    // path, FileTitle its name and Path its folder. False changes nothing.
+    // path, FileTitle its name, Path its folder and FilterIndex the filter
+    // confirmed with. False changes nothing. It starts in Path when that is a
+    // folder, else where the last chosen file was, with FilterIndex selected.
     bool showOpen();
     // True when the user confirmed a name; outputs as for ShowOpen. Path is
     // first settled to the folder the dialog starts in, and keeps that on false.

@@ -15,6 +15,9 @@ const QString FadeOutKey = QStringLiteral("cut/fadeOutMs");
 const QString NormalizeKey = QStringLiteral("cut/normalize");
 const QString LastFormatKey = QStringLiteral("save/lastFormat");
 const QString LastFolderKey = QStringLiteral("save/lastFolder");
+const QString OpenFolderKey = QStringLiteral("open/folder");
+const QString OpenFilterKey = QStringLiteral("open/filter");
+const QString RecentKey = QStringLiteral("open/recent");
 
 std::int64_t fadeValue(const QSettings &settings, const QString &key)
 {
@@ -56,6 +59,16 @@ ProgramConfig readProgramConfig(const QString &path)
     const QString folder = settings.value(LastFolderKey).toString();
     if (QDir::isAbsolutePath(folder))
         config.lastFolder = folder;
+    if (const QString openFolder = settings.value(OpenFolderKey).toString(); QDir::isAbsolutePath(openFolder))
+        config.open.folder = openFolder;
+    bool ok = false;
+    const int filter = settings.value(OpenFilterKey).toString().trimmed().toInt(&ok);
+    config.open.filter = ok && filter >= 0 && filter < 100 ? filter : 0;
+    for (const QString &path : settings.value(RecentKey).toStringList()) {
+        if (QDir::isAbsolutePath(path) && !config.open.recent.contains(path)
+            && config.open.recent.size() < OpenHistory::MostRecent)
+            config.open.recent << path;
+    }
     return config;
 }
 
@@ -78,17 +91,21 @@ bool writeProgramConfig(const QString &path, const ProgramConfig &config)
     settings.setValue(NormalizeKey, config.shaping.normalize ? QStringLiteral("true") : QStringLiteral("false"));
     settings.setValue(LastFormatKey, config.lastFormat);
     settings.setValue(LastFolderKey, config.lastFolder);
+    settings.setValue(OpenFolderKey, config.open.folder);
+    settings.setValue(OpenFilterKey, QString::number(config.open.filter));
+    settings.setValue(RecentKey, config.open.recent);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
 
 ProgramConfig rememberedConfig(const EditorModel &model)
 {
-    return ProgramConfig{model.shaping(), model.lastSave().format, model.lastSave().folder};
+    return ProgramConfig{model.shaping(), model.lastSave().format, model.lastSave().folder, model.openHistory()};
 }
 
 void recallConfig(const ProgramConfig &config, EditorModel &model)
 {
     model.setShaping(config.shaping);
     model.setLastSave(LastSave{config.lastFormat, config.lastFolder});
+    model.setOpenHistory(config.open);
 }

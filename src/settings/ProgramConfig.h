@@ -1,19 +1,21 @@
 #pragma once
 
 #include "model/CutShaping.h"
+#include "model/EditorModel.h"
 
 #include <QString>
 
-class EditorModel;
 
 // What the program remembers in brindlewave.conf (Qt's INI format) between
 // runs, beyond the two after-save choices of setup.ini:
 //   [cut]  fadeInMs, fadeOutMs (0 = off), normalize (true/false)
 //   [save] lastFormat ("MP3", "M4R", ...), lastFolder
+//   [open] folder, filter (counted from 0), recent (absolute paths, newest first)
 struct ProgramConfig {
     CutShaping shaping;
     QString lastFormat;  // format of the last saved ringtone; empty: none yet
     QString lastFolder;  // folder of the last saved ringtone; empty: none yet
+    OpenHistory open;
 };
 
 // The longest fade the program applies or keeps, in milliseconds.

@@ -38,6 +38,13 @@ void CommandChannel::dispatch()
         m_actions.toolbar(ToolbarActions::Button::Website);
     if (slot == QLatin1String("OpenFile"))
         m_actions.toolbar(ToolbarActions::Button::Open);
+    // "OpenRecent:N", N counted from 0, newest first
+    if (slot.startsWith(QLatin1String("OpenRecent:")) && m_actions.openRecent) {
+        bool ok = false;
+        const int index = QStringView(slot).mid(11).toInt(&ok);
+        if (ok)
+            m_actions.openRecent(index);
+    }
     if (slot == QLatin1String("CloseFile") && m_actions.closeFile)
         m_actions.closeFile();
     if (slot == QLatin1String("SaveRingTone"))

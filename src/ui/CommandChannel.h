@@ -18,6 +18,7 @@ public:
         std::function<void()> viewSelection;  // the time line shows the selection
         std::function<void(const QString &)> shape;  // a fade or loudness item was chosen
         std::function<void()> closeFile;    // the open file is closed, with its question
+        std::function<void(int)> openRecent;  // entry N of the recent files is opened
     };
 
     CommandChannel(MessageSeam &messages, Actions actions);

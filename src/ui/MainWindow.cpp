@@ -54,7 +54,8 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
         pro->setFramed(true);
     m_menus = std::make_unique<MenuHolder>(
         this, [this](const QString &word) { m_controls->commands().write(word); },
-        [this](const QString &word) { return shaping_choice::isOn(m_controls->model().shaping(), word); });
+        [this](const QString &word) { return shaping_choice::isOn(m_controls->model().shaping(), word); },
+        [this] { return m_controls->model().openHistory().recent; });
     m_settings = std::make_unique<SettingsDialogHost>(m_controls->model(), m_controls->paths().settingsFile(),
                                                       m_messages, m_skin);
 

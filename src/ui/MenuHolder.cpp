@@ -1,6 +1,7 @@
 #include "ui/MenuHolder.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QWidget>
 
@@ -11,6 +12,7 @@ const QList<MenuHolder::Popup> &MenuHolder::tree()
          {{"menuOpen", QT_TRANSLATE_NOOP("Menu", "打开音乐/视频文件(&O)"), "OpenFile"},
           {"menuSave", QT_TRANSLATE_NOOP("Menu", "保存铃声(&S)"), "SaveRingTone"},
           {"menuClose", QT_TRANSLATE_NOOP("Menu", "关闭文件(&C)"), "CloseFile"},
+          {"menuRecent", QT_TRANSLATE_NOOP("Menu", "最近打开的文件(&R)"), "OpenRecent"},
           {"menuS", "-", nullptr},
           {"menuExit", QT_TRANSLATE_NOOP("Menu", "退出(&E)"), "Exit"}}},
         {"menuTools", QT_TRANSLATE_NOOP("Menu", "Tools"),
@@ -37,8 +39,34 @@ const QList<MenuHolder::Popup> &MenuHolder::tree()
     return popups;
 }
 
+namespace {
+
+// The recent files' submenu, filled from recentFiles each time it opens.
+void addRecentFiles(QMenu *menu, const char *name, const QString &caption,
+                    const std::function<void(const QString &)> &writeCommand,
+                    const std::function<QStringList()> &recentFiles)
+{
+    QMenu *recent = menu->addMenu(caption);
+    recent->setObjectName(QLatin1String(name));
+    QObject::connect(recent, &QMenu::aboutToShow, recent, [recent, writeCommand, recentFiles] {
+        recent->clear();
+        const QStringList files = recentFiles ? recentFiles() : QStringList();
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            const QFileInfo file(files.at(i));
+            QAction *entry = recent->addAction(
+                QStringLiteral("&%1 %2 — %3").arg(QString::number((i + 1) % 10), file.fileName(), file.absolutePath()));
+            const QString word = QStringLiteral("OpenRecent:%1").arg(i);
+            QObject::connect(entry, &QAction::triggered, recent, [writeCommand, word] { writeCommand(word); });
+        }
+        if (files.isEmpty())
+            recent->addAction(QCoreApplication::translate("Menu", "（没有）"))->setEnabled(false);
+    });
+}
+
+}  // namespace
+
 MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand,
-                       std::function<bool(const QString &)> isChecked)
+                       std::function<bool(const QString &)> isChecked, std::function<QStringList()> recentFiles)
     : QObject(owner), m_owner(owner)
 {
     for (const Popup &p : tree()) {
@@ -47,6 +75,10 @@ MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writ
         for (const Entry &e : p.entries) {
             if (!e.commandWord) {
                 menu->addSeparator()->setObjectName(QLatin1String(e.name));
+                continue;
+            }
+            if (QLatin1String(e.commandWord) == QLatin1String("OpenRecent")) {
+                addRecentFiles(menu, e.name, QCoreApplication::translate("Menu", e.caption), writeCommand, recentFiles);
                 continue;
             }
             QAction *action = menu->addAction(QCoreApplication::translate("Menu", e.caption));

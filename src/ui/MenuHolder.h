@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QMenu;
@@ -19,8 +20,12 @@ public:
     struct Popup { const char *name; const char *caption; QList<Entry> entries; };
     static const QList<Popup> &tree();
 
+    // The entry with the command word "OpenRecent" is a submenu of the files
+    // recentFiles names (newest first), filled as its popup opens; choosing
+    // file N writes "OpenRecent:N".
     MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand,
-               std::function<bool(const QString &)> isChecked = {});
+               std::function<bool(const QString &)> isChecked = {},
+               std::function<QStringList()> recentFiles = {});
     ~MenuHolder() override;
 
     QMenu *popup(int index) const;
