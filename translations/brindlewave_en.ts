@@ -691,11 +691,11 @@ It is the source file being edited, which is only ever read, never overwritten. 
     </message>
     <message>
         <source>关闭文件(&amp;C)</source>
-        <translation>&amp;Close file</translation>
+        <translation>&amp;Close File</translation>
     </message>
     <message>
         <source>最近打开的文件(&amp;R)</source>
-        <translation>&amp;Recent files</translation>
+        <translation>&amp;Recent Files</translation>
     </message>
     <message>
         <source>（没有）</source>
