@@ -52,7 +52,9 @@ struct Transport {
     void click(PC button) { controller.press(button); }
 };
 
-// Paused and playing a selection as "P" and "S", each when set.
+// Paused and playing a selection as "P" and "S", each when set (a state to
+// start from may also say "L": the device holds the file, and "R": the head
+// rests at the selection's start).
 QString flags(const EditorModel &m)
 {
     return QString(m.play().paused ? "P" : "") + (m.play().playingSelection ? "S" : "");
@@ -95,16 +97,19 @@ void TestPlaybackController::buttonSequences_data()
     using C = QStringList;
     // No fades in the state: the selection plays as the file has it.
     const C selection{Stop, Close, open(), FadeOff};
-    QTest::newRow("play, pause, play, play: resumes, never restarts")
-        << Clicks{{PC::Play, PC::Pause, PC::Play, PC::Play}, 0, 0, "S",
-                  {Stop, Close, open(), FadeOff, PlayCmd, Pause, Resume, Resume}, "P", true};
-    QTest::newRow("pause with nothing open: play resumes until stop")
-        << Clicks{{PC::Pause, PC::Play, PC::Play, PC::Stop, PC::Play}, 0, 0, "",
-                  {Pause, Resume, Resume, Stop, Close, Stop, Close, open(), FadeOff, PlayCmd}, "", true};
+    const C playFile{Stop, Close, open(), FadeOff, PlayCmd};
+    QTest::newRow("play, pause, play, play: resumes once, then starts again")
+        << Clicks{{PC::Play, PC::Pause, PC::Play, PC::Play}, 0, 0, "S", playFile + C{Pause, Resume} + playFile, "", true};
+    QTest::newRow("stop, pause, play: nothing to pause, play plays")
+        << Clicks{{PC::Stop, PC::Pause, PC::Play}, 0, 0, "L", C{Stop, Close} + playFile, "", true};
+    QTest::newRow("play after a preview ended: from where the head rests")
+        << Clicks{{PC::Play}, 12000, 40000, "R", {Stop, Close, open(), FadeOff, "play sound from 12000"}, "", true};
+    QTest::newRow("pause with nothing held does nothing")
+        << Clicks{{PC::Pause}, 0, 0, "S", {}, "S", false};
     QTest::newRow("pause and resume touch only IsPaused")
-        << Clicks{{PC::Pause, PC::Play}, 0, 0, "S", {Pause, Resume}, "PS", false};
+        << Clicks{{PC::Pause, PC::Play}, 0, 0, "LS", {Pause, Resume}, "S", false};
     QTest::newRow("play selection from 12 s")
-        << Clicks{{PC::PlaySelection}, 12000, 40000, "P", selection + C{"play sound from 12000"}, "PS", false};
+        << Clicks{{PC::PlaySelection}, 12000, 40000, "P", selection + C{"play sound from 12000"}, "S", false};
     QTest::newRow("play selection from 41.5 s")
         << Clicks{{PC::PlaySelection}, 41500, 43000, "", selection + C{"play sound from 41500"}, "S", false};
     QTest::newRow("play selection from 0 s")
@@ -126,6 +131,9 @@ void TestPlaybackController::buttonSequences()
     PlayState play;
     play.paused = c.before.contains(u'P');
     play.playingSelection = c.before.contains(u'S');
+    play.loaded = c.before.contains(u'L');
+    if (c.before.contains(u'R'))
+        play.restMs = c.selStart;
     play.fraction = 0.25f;
     play.positionMs = 5000;
     t.model.setPlay(play);

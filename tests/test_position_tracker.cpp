@@ -63,6 +63,21 @@ void TestPositionTracker::playHeadStandsWhereItsMillisecondIsOnView()
         QCOMPARE(pixels(t.face.playHeadX), c.headPx);
         QCOMPARE(qlonglong(t.model.play().positionMs), c.positionMs);
     }
+
+    // A preview of 40 s to 50 s reaching its end: the head goes back to 40 s,
+    // and stays there once the device holds nothing.
+    Tracking t(180000, 50000);
+    t.open(180000);
+    t.model.setView({30000.0, 60000.0});
+    QVERIFY(t.model.setMarks(Marks{40000, 50000}));
+    PlayState play;
+    play.loaded = play.playingSelection = true;
+    t.model.setPlay(play);
+    t.tracker.tick();
+    QCOMPARE(t.model.play().restMs, std::optional<std::int64_t>(40000));
+    t.device.setReply(Length, QStringLiteral("0"));
+    t.tracker.tick();
+    QCOMPARE(pixels(t.face.playHeadX), 728.0f / 3);
 }
 
 void TestPositionTracker::nothingOpenPutsPlayHeadAtStartOnly()

@@ -304,6 +304,16 @@ private slots:
         h.click(QStringLiteral("lblNoticeFolder"));
         h.click(QStringLiteral("lblNoticePlay"));
         QCOMPARE(h.shell.opened, (QList<QUrl>{QUrl::fromLocalFile(out.path()), QUrl::fromLocalFile(destination)}));
+        QVERIFY(h.messages.isEmpty());
+        // Without a desktop handler, each link says so and names what it was for.
+        h.shell.answer = false;
+        h.click(QStringLiteral("lblNoticeFolder"));
+        h.click(QStringLiteral("lblNoticePlay"));
+        QCOMPARE(h.messages.texts(),
+                 (QStringList{"无法打开这个文件夹：\n" + out.path() + "\n\n桌面上没有能打开它的程序（例如没有安装 xdg-open）。",
+                              "无法播放这个文件：\n" + destination + "\n\n桌面上没有能播放它的程序（例如没有安装 xdg-open）。"}));
+        h.messages.clear();
+        h.shell.answer = true;
 
         // A failed save keeps its box and clears the notice of the last one.
         qputenv("BRINDLEWAVE_FFMPEG", "/bin/false");

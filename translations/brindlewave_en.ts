@@ -1013,6 +1013,32 @@ The ringtone can be saved once the decode has ended.</translation>
 
 The folder %2 does not exist and cannot be created. Please choose another folder.</translation>
     </message>
+    <message>
+        <source>无法打开这个文件夹：
+%1
+
+桌面上没有能打开它的程序（例如没有安装 xdg-open）。</source>
+        <translation>Cannot open this folder:
+%1
+
+No program on this desktop opens it (for example, xdg-open is not installed).</translation>
+    </message>
+    <message>
+        <source>无法播放，这个文件已经不在了：
+%1</source>
+        <translation>Cannot play: this file is no longer there:
+%1</translation>
+    </message>
+    <message>
+        <source>无法播放这个文件：
+%1
+
+桌面上没有能播放它的程序（例如没有安装 xdg-open）。</source>
+        <translation>Cannot play this file:
+%1
+
+No program on this desktop plays it (for example, xdg-open is not installed).</translation>
+    </message>
 </context>
 <context>
     <name>SelectionHandles</name>

@@ -44,6 +44,10 @@ struct PlayState {
     std::optional<std::int64_t> previewEndMs;  // a preview of part of the selection stops here
     std::int64_t positionMs = 0;    // the play position
     float fraction = 0.0f;          // the play position as a share of the device's length
+    // While the device holds nothing: where the play head rests and Play
+    // starts (a preview that reached its end: the selection's start); none:
+    // the file's start.
+    std::optional<std::int64_t> restMs;
 
     bool operator==(const PlayState &) const = default;
 };

@@ -207,15 +207,26 @@ QString SaveFlow::sizeText(qint64 bytes)
 void SaveFlow::openSavedFolder()
 {
     const Notice &notice = c.model.notice();
-    if (notice.kind == Notice::Kind::Saved)
-        c.shell.openUrl(QUrl::fromLocalFile(QFileInfo(notice.file).absolutePath()));
+    if (notice.kind != Notice::Kind::Saved)
+        return;
+    const QString folder = QFileInfo(notice.file).absolutePath();
+    if (!c.shell.openUrl(QUrl::fromLocalFile(folder)))
+        warn(QCoreApplication::translate("SaveFlow", "无法打开这个文件夹：\n%1\n\n桌面上没有能打开它的程序（例如没有安装 xdg-open）。")
+                 .arg(folder));
 }
 
 void SaveFlow::playSaved()
 {
     const Notice &notice = c.model.notice();
-    if (notice.kind == Notice::Kind::Saved && QFileInfo::exists(notice.file))
-        c.shell.openUrl(QUrl::fromLocalFile(notice.file));
+    if (notice.kind != Notice::Kind::Saved)
+        return;
+    if (!QFileInfo::exists(notice.file)) {
+        warn(QCoreApplication::translate("SaveFlow", "无法播放，这个文件已经不在了：\n%1").arg(notice.file));
+        return;
+    }
+    if (!c.shell.openUrl(QUrl::fromLocalFile(notice.file)))
+        warn(QCoreApplication::translate("SaveFlow", "无法播放这个文件：\n%1\n\n桌面上没有能播放它的程序（例如没有安装 xdg-open）。")
+                 .arg(notice.file));
 }
 
 void SaveFlow::afterSuccessfulSave(const QString &destination, double seconds)

@@ -82,7 +82,7 @@ void PlaybackController::togglePlayPause()
 {
     const bool playing = m_device.send(playback_command::statusMode()) == QLatin1String("playing");
     if (playing)
-        pause();
+        holdPlayback();
     else
         play();
 }
@@ -106,24 +106,37 @@ void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
     PlayState play = m_model.play();
     play.playingSelection = true;
     play.previewEndMs = untilMs > 0 ? std::optional<std::int64_t>(untilMs) : std::nullopt;
+    play.paused = false;
+    play.loaded = true;
     m_model.setPlay(play);
     playback::playFromMs(m_device, fromMs);
 }
 
 void PlaybackController::play()
 {
-    // Resuming never clears the pause, so every later Play resumes again until a
-    // Stop: a paused file that then ran to its end is not restarted by Play.
+    // A pause is resumed once; a resumed run that then played to its end, like
+    // any other, is started again by the next Play.
     if (m_model.play().paused) {
+        PlayState play = m_model.play();
+        play.paused = false;
+        m_model.setPlay(play);
         m_device.send(playback_command::resume());
         return;
     }
+    // From where the head rests, if it rests anywhere but the start.
+    const std::optional<std::int64_t> from = m_model.play().loaded ? std::nullopt : m_model.play().restMs;
     stop();
     if (!playback::workFileExists(m_workWav))
         return;
     playback::openUnderAlias(m_device, m_workWav);
     m_device.send(playback_command::fadeOff());
-    m_device.send(playback_command::play());
+    if (from && *from > 0)
+        playback::playFromMs(m_device, *from);
+    else
+        m_device.send(playback_command::play());
+    PlayState play = m_model.play();
+    play.loaded = true;
+    m_model.setPlay(play);
 }
 
 void PlaybackController::stop()
@@ -134,6 +147,13 @@ void PlaybackController::stop()
 }
 
 void PlaybackController::pause()
+{
+    // Nothing held, nothing to pause: a Play after Stop then Pause plays.
+    if (m_model.play().loaded)
+        holdPlayback();
+}
+
+void PlaybackController::holdPlayback()
 {
     PlayState play = m_model.play();
     play.paused = true;

@@ -116,6 +116,8 @@ public:
     void playStretch(std::int64_t fromMs, std::int64_t untilMs);
 
 private:
+    // Pauses what the device plays, and remembers it for Play to resume.
+    void holdPlayback();
     // Plays from fromMs and stops at untilMs, or at the selection's end for 0,
     // with the fades of the saved ringtone on; every other playback has none.
     void preview(std::int64_t fromMs, std::int64_t untilMs);

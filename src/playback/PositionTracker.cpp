@@ -59,6 +59,7 @@ void PositionTracker::tick()
     // open file's length is the model's, known since the decode ended.
     const double position = askNumber(m_device, playback_command::statusPosition());
     play.loaded = true;
+    play.restMs.reset();
     play.fraction = static_cast<float>(position / static_cast<double>(length));
     play.positionMs = std::llround(position);
     m_model.setPlay(play);
@@ -71,6 +72,9 @@ void PositionTracker::tick()
 
 void PositionTracker::stopAtSelectionEnd()
 {
+    // The head goes back to the selection's start, ready to play it again.
     playback::stopAndClose(m_device);
-    m_model.setPlay(PlayState{});
+    PlayState rest;
+    rest.restMs = m_model.marks().startMs;
+    m_model.setPlay(rest);
 }

@@ -2,6 +2,8 @@
 
 #include "model/EditorModel.h"
 
+#include <algorithm>
+
 void TimelineFace::followPlayback(const EditorModel &model)
 {
     const PlayState &play = model.play();
@@ -10,6 +12,9 @@ void TimelineFace::followPlayback(const EditorModel &model)
     if (play.loaded) {
         x = view.lengthMs() > 0 ? static_cast<float>(timeline::msToPosition(double(play.positionMs), view))
                                 : timeline::TimelineSpan * play.fraction;
+    } else if (play.restMs && view.lengthMs() > 0) {
+        x = std::clamp(static_cast<float>(timeline::msToPosition(double(*play.restMs), view)), 0.0f,
+                       timeline::TimelineSpan);
     }
     if (x == playHeadX)
         return;

@@ -15,9 +15,10 @@ public:
     bool openUrl(const QUrl &url) override
     {
         opened.append(url);
-        return true;
+        return answer;
     }
     QList<QUrl> opened;
+    bool answer = true;  // false: no desktop handler took the address
 };
 
 class RecordingWindow : public WindowSeam {
