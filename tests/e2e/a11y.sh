@@ -9,9 +9,12 @@
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
+# Each script under Xvfb searches for a free display from a number of its own
+# (run.sh 110, this 130, the package check 150): a server of the script before
+# that is still going away is never taken for this one's.
 if [ -z "${A11Y_INSIDE_SESSION:-}" ]; then
   export A11Y_INSIDE_SESSION=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" dbus-run-session -- bash "$here/a11y.sh" "$build"
+  exec xvfb-run -a -n 130 -s "-screen 0 1280x900x24" dbus-run-session -- bash "$here/a11y.sh" "$build"
 fi
 
 work="$(mktemp -d)"

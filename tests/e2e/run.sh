@@ -10,7 +10,7 @@ build="$(cd "${1:-build}" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
   export E2E_INSIDE_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$here/run.sh" "$build"
+  exec xvfb-run -a -n 110 -s "-screen 0 1280x900x24" bash "$here/run.sh" "$build"
 fi
 
 work="$(mktemp -d)"

@@ -290,7 +290,7 @@ fi
 wait "$app"
 echo "exit $?"
 EOS
-xvfb-run -a -s "-screen 0 1280x900x24" \
+xvfb-run -a -n 150 -s "-screen 0 1280x900x24" \
   bash "$work/run-window.sh" "$home" "${as_user[@]}" > "$work/run.log" 2>&1 || true
 sed 's/^/  /' "$work/run.log"
 check "the main window 'Brindlewave ' appears" grep -q '^window [0-9]' "$work/run.log"
