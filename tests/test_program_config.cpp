@@ -131,7 +131,7 @@ private slots:
         }
     }
 
-    // The open history is read leniently too: relative paths, repeats and
+    // The open history is recalled leniently too: relative paths, repeats and
     // entries past the tenth are left out, a filter that is no number is 0.
     void theOpenHistoryIsReadLeniently()
     {
@@ -143,7 +143,9 @@ private slots:
             recent << QStringLiteral("/%1.mp3").arg(i);
         file.write("[open]\nfolder=music\nfilter=two\nrecent=" + recent.join(u',').toUtf8() + "\n");
         file.close();
-        const OpenHistory history = readProgramConfig(m_path).open;
+        EditorModel model;
+        recallConfig(readProgramConfig(m_path), model);
+        const OpenHistory history = model.openHistory();
         QCOMPARE(history.folder, QString());
         QCOMPARE(history.filter, 0);
         QCOMPARE(history.recent, (QStringList{"/a.mp3", "/0.mp3", "/1.mp3", "/2.mp3", "/3.mp3", "/4.mp3", "/5.mp3",

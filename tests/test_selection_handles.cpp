@@ -109,9 +109,9 @@ void TestSelectionHandles::modelTakesOnlyMarksWithinTheOpenFile()
         whole.lengthMs = 9500;
         model.updateMedia(whole);
         const auto cut = [](std::int64_t ms) { return std::min<std::int64_t>(ms, 9500); };
-        QCOMPARE(model.marks(), (Marks{cut(kept.startMs), kept.endMs ? std::optional(cut(*kept.endMs)) : std::nullopt}));
+        const Marks cutMarks{cut(kept.startMs), kept.endMs ? std::optional(cut(*kept.endMs)) : std::nullopt};
+        QCOMPARE(model.marks(), cutMarks);
         QCOMPARE(model.view(), (VisibleSpan{0.0, 9500.0}));
-        const Marks cutMarks = model.marks();
         model.setView({2000.0, 9000.0});
         whole.lengthMs = 12000;
         model.updateMedia(whole);

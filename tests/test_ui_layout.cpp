@@ -265,26 +265,6 @@ private slots:
         // control: a press on the bare face does reach the window
         QTest::mouseClick(&h.window(), Qt::LeftButton, {}, QPoint(400, 470));
         QCOMPARE(windowPresses.count, 1);
-
-        // The face moves the window only while dragged: a click leaves it where
-        // it is, and so does a wobble under the drag distance.
-        const auto mouse = [&h](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
-            QMouseEvent event(type, at, h.window().mapToGlobal(at), button, held, Qt::NoModifier);
-            QApplication::sendEvent(&h.window(), &event);
-        };
-        const QPoint grab(400, 470), start = h.window().pos();
-        mouse(QEvent::MouseMove, grab + QPoint(60, 40), Qt::NoButton, Qt::NoButton);
-        QCOMPARE(h.window().pos(), start);
-        mouse(QEvent::MouseButtonPress, grab, Qt::LeftButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, grab + QPoint(1, 0), Qt::NoButton, Qt::LeftButton);
-        QCOMPARE(h.window().pos(), start);
-        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-            QSKIP("the window system moves the window itself here");
-        mouse(QEvent::MouseMove, grab + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
-        QCOMPARE(h.window().pos(), start + QPoint(30, 20));
-        mouse(QEvent::MouseButtonRelease, grab + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
-        mouse(QEvent::MouseMove, grab + QPoint(90, 90), Qt::NoButton, Qt::LeftButton);
-        QCOMPARE(h.window().pos(), start + QPoint(30, 20));
     }
 
     void exitCancelledChangesNothing()

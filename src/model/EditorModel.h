@@ -113,8 +113,6 @@ public:
     const std::optional<OpenMedia> &media() const { return m_media; }
     // A file is open, whether or not its decode has ended.
     bool isFileOpen() const { return m_media.has_value(); }
-    // A file is open and its working WAV is whole.
-    bool isWholeFileOpen() const { return m_media && m_media->isWhole(); }
     std::int64_t lengthMs() const { return m_media ? m_media->lengthMs : 0; }
     // What of the open file can be played and seeked to; 0 without one.
     std::int64_t playableMs() const { return m_media ? m_media->playableMs() : 0; }

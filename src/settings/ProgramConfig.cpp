@@ -64,9 +64,9 @@ ProgramConfig readProgramConfig(const QString &path)
     bool ok = false;
     const int filter = settings.value(OpenFilterKey).toString().trimmed().toInt(&ok);
     config.open.filter = ok && filter >= 0 && filter < 100 ? filter : 0;
+    // repeats and entries past the last kept are the model's to drop
     for (const QString &path : settings.value(RecentKey).toStringList()) {
-        if (QDir::isAbsolutePath(path) && !config.open.recent.contains(path)
-            && config.open.recent.size() < OpenHistory::MostRecent)
+        if (QDir::isAbsolutePath(path))
             config.open.recent << path;
     }
     return config;
