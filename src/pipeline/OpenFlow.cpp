@@ -80,7 +80,6 @@ void OpenFlow::run()
     chosen.folder = QFileInfo(path).absolutePath();
     chosen.filter = c.dialogs.filterIndex() - 1;
     c.model.setOpenHistory(chosen);
-    c.playback.stop();
     openPath(path);
 }
 
@@ -97,7 +96,6 @@ void OpenFlow::openRecent(int index)
                         QCoreApplication::translate("OpenFlow", "打开失败"), MessageButtons::Ok, MessageIcon::Warning);
         return;
     }
-    c.playback.stop();
     openPath(path);
 }
 
@@ -108,6 +106,8 @@ void OpenFlow::setDecodeShown(bool shown)
 
 void OpenFlow::openPath(const QString &path)
 {
+    // What plays is of the file being replaced.
+    c.playback.stop();
     c.model.setNotice({});
     m_peaksPending = false;
     // A decode still running for an earlier choice would write the same working

@@ -24,8 +24,9 @@ public:
     // Asks for a file and opens it in place of the open one, if any; a cancel
     // in the dialog keeps the open file as it is.
     void run();
-    // Starts the decode job for a chosen path; the open is completed when the
-    // job ends (the decode runner's finished).
+    // Stops playback and starts the decode job for a chosen path in place of
+    // the open file; the open is completed when the job ends (the decode
+    // runner's finished).
     void openPath(const QString &path);
     void close();  // the close question and its reset; nothing when nothing is open
     // Opens entry `index` of the recent files in place of the open file; one

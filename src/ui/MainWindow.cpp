@@ -205,7 +205,6 @@ void MainWindow::openFromOutside(const QString &path)
     // runs, when the open button is disabled too.
     if (isCutRunning())
         return;
-    m_controls->playback().stop();
     m_controls->openFlow().openPath(path);
 }
 
