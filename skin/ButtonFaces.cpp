@@ -1,10 +1,12 @@
 #include "ButtonFaces.h"
 
 #include "Glyphs.h"
+#include "SkinGeometry.h"
 #include "SkinPalette.h"
 #include "SkinPaint.h"
 
 #include <QPainterPath>
+#include <iterator>
 #include <QCoreApplication>
 
 namespace faces {
@@ -139,10 +141,12 @@ void toolbarButton(QPainter &p, const QRectF &rect, int index, Look look)
 
 QString menuWord(int index)
 {
-    static const char *const words[4] = {
-        QT_TRANSLATE_NOOP("ButtonFaces", "文件(F)"), QT_TRANSLATE_NOOP("ButtonFaces", "工具(T)"),
-        QT_TRANSLATE_NOOP("ButtonFaces", "设置(S)"), QT_TRANSLATE_NOOP("ButtonFaces", "关于(A)")};
-    return index >= 0 && index < 4 ? QCoreApplication::translate("ButtonFaces", words[index]) : QString();
+    static const char *const words[] = {
+        QT_TRANSLATE_NOOP("ButtonFaces", "文件(F)"), QT_TRANSLATE_NOOP("ButtonFaces", "编辑(E)"),
+        QT_TRANSLATE_NOOP("ButtonFaces", "工具(T)"), QT_TRANSLATE_NOOP("ButtonFaces", "设置(S)"),
+        QT_TRANSLATE_NOOP("ButtonFaces", "关于(A)")};
+    static_assert(std::size(words) == skingeo::MenuCount);
+    return index >= 0 && index < skingeo::MenuCount ? QCoreApplication::translate("ButtonFaces", words[index]) : QString();
 }
 
 void menuButton(QPainter &p, const QRectF &rect, int index, Look look)

@@ -45,11 +45,11 @@ QHash<QString, QImage> paint(const QImage &bare)
                        faces::toolbarButton(p, r, i, Look::Lit);
                    }));
     }
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < MenuCount; ++i)
         out.insert(indexed("imgMenuData", i), overGround(bare, menuRect(i), [i](QPainter &p, const QRectF &r) {
                        faces::menuButton(p, r, i, Look::Lit);
                    }));
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < CtrlCount; ++i) {
         out.insert(indexed("imgCtrlButtonLight", i),
                    overGround(bare, ctrlRect(i), [i](QPainter &p, const QRectF &r) {
                        faces::transportButton(p, r, i, Look::Lit);

@@ -79,6 +79,28 @@ void transport(QPainter &p, int index, const QRectF &box, const QColor &colour)
         p.setPen(roundPen(colour, 1.0));
         p.drawPath(playTriangle(6.4, 4.6, 10.8, 11.4));
         break;
+    case 7: {
+        // loop: two arrows chasing each other round a rounded ring
+        p.setBrush(Qt::NoBrush);
+        p.setPen(roundPen(colour, 1.6));
+        QPainterPath upper;
+        upper.moveTo(3.0, 9.0);
+        upper.lineTo(3.0, 6.5);
+        upper.quadTo(3.0, 4.5, 5.0, 4.5);
+        upper.lineTo(11.5, 4.5);
+        QPainterPath lower;
+        lower.moveTo(13.0, 7.0);
+        lower.lineTo(13.0, 9.5);
+        lower.quadTo(13.0, 11.5, 11.0, 11.5);
+        lower.lineTo(4.5, 11.5);
+        p.drawPath(upper);
+        p.drawPath(lower);
+        p.setBrush(colour);
+        p.setPen(roundPen(colour, 0.8));
+        p.drawPath(skinpaint::polygonPath({{10.5, 2.0}, {14.0, 4.5}, {10.5, 7.0}}));
+        p.drawPath(skinpaint::polygonPath({{5.5, 9.0}, {2.0, 11.5}, {5.5, 14.0}}));
+        break;
+    }
     default:
         break;
     }

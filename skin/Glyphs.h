@@ -15,7 +15,7 @@ void toolIcon(QPainter &p, int index, const QRectF &box);
 // The document picture of the quick-start panel (31 x 36), plain or lit.
 void quickStartDocument(QPainter &p, const QRectF &box, bool lit);
 
-// Transport glyphs by transport index 0..5, on a 16-unit grid scaled to box:
+// Transport glyphs by transport index 0..5 and 7 (loop), on a 16-unit grid scaled to box:
 // play, stop, pause, "{", "}", and a play triangle between braces.
 void transport(QPainter &p, int index, const QRectF &box, const QColor &colour);
 

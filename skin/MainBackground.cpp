@@ -78,7 +78,7 @@ void panelFrame(QPainter &p)
 void readout(QPainter &p)
 {
     // the play-time display behind lblTime
-    const QRectF box(292.5, 485.5, 106, 31);
+    const QRectF box(291.5, 485.5, 98, 31);
     p.setPen(QPen(palette::ReadoutBorder, 1));
     p.setBrush(skinpaint::vertical(box, palette::ReadoutTop, palette::ReadoutBottom));
     p.drawRoundedRect(box, 4, 4);
@@ -97,7 +97,7 @@ void selectionTable(QPainter &p)
     p.setFont(font);
 
     // a light group plate holding the table
-    const QRectF plate(404.5, 468.5, 229, 62);
+    const QRectF plate(394.5, 468.5, 257, 62);
     p.setPen(QPen(QColor(186, 204, 226), 1));
     p.setBrush(QColor(255, 255, 255, 80));
     p.drawRoundedRect(plate, 4, 4);
@@ -107,7 +107,7 @@ void selectionTable(QPainter &p)
                                          QT_TRANSLATE_NOOP("MainBackground", "长度")};
     for (int col = 0; col < 3; ++col) {
         const QRect label = selLabel(col, 0);
-        const QRectF column(label.left() - 4, 0, 58, 0);
+        const QRectF column(label.left() - 4, 0, SelBoxWidth, 0);
         const QString head = QCoreApplication::translate("MainBackground", heads[col]);
         p.setPen(palette::CaptionText);
         p.drawText(QPointF(qRound(column.center().x() - fm.horizontalAdvance(head) / 2),
@@ -115,7 +115,7 @@ void selectionTable(QPainter &p)
                    head);
         for (int row = 0; row < 2; ++row) {
             const QRect cell = selLabel(col, row);
-            const QRectF box(cell.left() - 4 + 0.5, cell.top() - 2 + 0.5, 57, 16);
+            const QRectF box(cell.left() - 4 + 0.5, cell.top() - 2 + 0.5, SelBoxWidth - 1, 16);
             p.setPen(QPen(palette::BoxBorder, 1));
             p.setBrush(palette::BoxFill);
             p.drawRoundedRect(box, 2, 2);
@@ -130,7 +130,7 @@ void selectionTable(QPainter &p)
         const QRect cell = selLabel(0, row);
         const QString head = QCoreApplication::translate("MainBackground", rowHeads[row]);
         const qreal mid = cell.top() + 6.5;
-        p.drawText(QPointF(434 - fm.horizontalAdvance(head),
+        p.drawText(QPointF(cell.left() - 8 - fm.horizontalAdvance(head),
                            qRound(mid + (fm.ascent() - fm.descent()) / 2)),
                    head);
     }
@@ -141,8 +141,8 @@ void transportStrip(QPainter &p)
     bandGradient(p, rows(TransportTop, TransportBottom), palette::TransportTop, palette::TransportBottom);
     band(p, rows(TransportTop, TransportTop), palette::StripLine);
     band(p, rows(TransportTop + 1, TransportTop + 1), palette::StripHighlight);
-    groove(p, 281, 478, 519);
-    groove(p, 636, 478, 519);
+    groove(p, 286, 478, 519);
+    groove(p, 656, 478, 519);
     readout(p);
     selectionTable(p);
 }
@@ -212,13 +212,13 @@ QImage finished(const QImage &bare)
         skinpaint::prepare(p);
         faces::titleButton(p, MinRect, false, faces::Look::Rest);
         faces::titleButton(p, ExitRect, true, faces::Look::Rest);
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < MenuCount; ++i)
             faces::menuButton(p, menuRect(i), i, faces::Look::Rest);
         for (int i = 0; i < 8; ++i)
             if (i != 3)
                 faces::toolbarButton(p, buttonRect(i), i, faces::Look::Rest);
         glyphs::quickStartDocument(p, OpenRect, false);
-        for (int i = 0; i < 7; ++i)
+        for (int i = 0; i < CtrlCount; ++i)
             faces::transportButton(p, ctrlRect(i), i, faces::Look::Rest);
     }
     skinpaint::applyKeyMargin(image, MainOutline, MainRadius);

@@ -254,11 +254,11 @@ QList<SkinPictureSpec> Skin::catalogue()
     };
     for (int i = 0; i < 8; ++i)
         list.append({indexed("imgButtonData", i), QSize(37, 32)});
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < MenuCount; ++i)
         list.append({indexed("imgMenuData", i), QSize(48, 18)});
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < CtrlCount; ++i)
         list.append({indexed("imgCtrlButtonLight", i), ctrlSize(i)});
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < CtrlCount; ++i)
         list.append({indexed("imgCtrlButtonPress", i), ctrlSize(i)});
     list.append({QStringLiteral("imgMinLight"), QSize(22, 22)});
     list.append({QStringLiteral("imgExitLight"), QSize(22, 22)});

@@ -36,22 +36,30 @@ inline constexpr int PanelLeft = 10, PanelRight = 755;  // under picOpened
 inline constexpr QRect MinRect = twipRect(10560, 180, 330, 330);
 inline constexpr QRect ExitRect = twipRect(10940, 180, 330, 330);
 
-inline constexpr int MenuLefts[4] = {320, 1180, 2040, 2910};
+// The menu strip's words, left to right: File, Edit, Tools, Setting, About.
+inline constexpr int MenuCount = 5;
+inline constexpr int MenuLefts[MenuCount] = {320, 1180, 2040, 2900, 3760};
 constexpr QRect menuRect(int i) { return QRect(px(MenuLefts[i]), px(630), 48, 18); }
 
 inline constexpr int ButtonLefts[8] = {360, 990, 1920, 2580, 2560, 3445, 4150, 4780};
 inline constexpr int ButtonTops[8] = {970, 970, 970, -5970, 975, 975, 975, 975};
 constexpr QRect buttonRect(int i) { return QRect(px(ButtonLefts[i]), px(ButtonTops[i]), 37, 32); }
 
-inline constexpr int CtrlLefts[7] = {300, 960, 1620, 2280, 2940, 3600, 9640};
-constexpr QSize ctrlSize(int i) { return i == 6 ? QSize(107, 32) : QSize(34, 32); }
+// The transport bar: play, stop, pause, set start, set end, play selection,
+// save (wide, at the right) and loop (after play selection).
+inline constexpr int CtrlCount = 8;
+inline constexpr int CtrlLefts[CtrlCount] = {210, 795, 1380, 1965, 2550, 3135, 9915, 3720};
+constexpr QSize ctrlSize(int i) { return i == 6 ? QSize(90, 32) : QSize(34, 32); }
 constexpr QRect ctrlRect(int i) { return QRect(QPoint(px(CtrlLefts[i]), px(7240)), ctrlSize(i)); }
 
 inline constexpr QRect OpenRect = twipRect(2190, 3300, 465, 540);
-inline constexpr QRect TimeLabel = twipRect(4515, 7350, 1125, 345);
-inline constexpr int SelColumns[3] = {6630, 7610, 8580};
+// The play time's readout, and the selection table: each field's text starts
+// 4 px into a box 72 px wide, room for "1:01:12.345" in the fonts installed.
+inline constexpr QRect TimeLabel = twipRect(4440, 7350, 1365, 345);
+inline constexpr int SelColumns[3] = {6465, 7590, 8715};
 inline constexpr int SelRows[2] = {7350, 7710};
-constexpr QRect selLabel(int col, int row) { return twipRect(SelColumns[col], SelRows[row], 660, 195); }
+inline constexpr int SelBoxWidth = 72;
+constexpr QRect selLabel(int col, int row) { return twipRect(SelColumns[col], SelRows[row], 1020, 195); }
 
 inline constexpr QRect FeedbackRect = twipRect(9720, 8070, 1245, 255);
 inline constexpr QRect HintLabel = twipRect(270, 8070, 2040, 210);

@@ -158,7 +158,7 @@ private slots:
             QVERIFY2(actionsOf(w).contains(QAccessibleActionInterface::pressAction()), qPrintable(e.key()));
             ++buttons;
         }
-        QCOMPARE(buttons, 7 + 7 + 2 + 1 + 2);  // toolbar, transport, title strip, feedback, notice links
+        QCOMPARE(buttons, 7 + 8 + 2 + 1 + 2);  // toolbar, transport, title strip, feedback, notice links
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgButton(0)"))), QStringLiteral("打开一个音乐/视频文件"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(0)"))), QStringLiteral("播放"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(6)"))), QStringLiteral("保存铃声"));
@@ -166,9 +166,9 @@ private slots:
         QCOMPARE(accessibleOf(h.window().element(QStringLiteral("imgOpen")))->role(), QAccessible::Button);
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgOpen"))), QStringLiteral("打开一个音乐/视频文件"));
 
-        const QStringList words = {QStringLiteral("文件(F)"), QStringLiteral("工具(T)"), QStringLiteral("设置(S)"),
-                                   QStringLiteral("关于(A)")};
-        for (int i = 0; i < 4; ++i) {
+        const QStringList words = {QStringLiteral("文件(F)"), QStringLiteral("编辑(E)"), QStringLiteral("工具(T)"),
+                                   QStringLiteral("设置(S)"), QStringLiteral("关于(A)")};
+        for (int i = 0; i < 5; ++i) {
             QWidget *w = h.window().element(QStringLiteral("imgMenu(%1)").arg(i));
             QCOMPARE(accessibleOf(w)->role(), QAccessible::MenuItem);
             QCOMPARE(nameOf(w), words[i]);
@@ -338,15 +338,15 @@ private slots:
         valueOf(start)->setCurrentValue(4150);
         valueOf(end)->setCurrentValue(6000);
         QCOMPARE(h.model().marks(), (Marks{4150, 6000}));
-        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:00:04.2"));
+        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:04.150"));
         QCOMPARE(valueOf(start)->currentValue().toDouble(), 4150.0);
         QCOMPARE(valueOf(end)->currentValue().toDouble(), 6000.0);
         QCOMPARE(valueOf(end)->maximumValue().toDouble(), 10000.0);
         valueOf(end)->setCurrentValue(3000);  // before the start
         QCOMPARE(h.model().marks(), (Marks{4150, 6000}));
         // the time fields say what they show
-        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("选择 开始位置 00:00:04.2"));
-        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelLength"))), QStringLiteral("选择 长度 00:00:01.9"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("选择 开始位置 00:04.150"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelLength"))), QStringLiteral("选择 长度 00:01.850"));
         QCOMPARE(accessibleOf(h.window().element(QStringLiteral("lblSelEnd")))->role(), QAccessible::StaticText);
         QVERIFY(heardOn(h.window().element(QStringLiteral("lblSelBegin")), QAccessible::NameChanged));
     }
@@ -424,7 +424,8 @@ private slots:
         const QStringList order = {"imgButton(0)",     "imgButton(1)",     "imgButton(2)",     "imgButton(4)",
                                    "imgButton(5)",     "imgButton(6)",     "imgButton(7)",     "imgCtrlButton(0)",
                                    "imgCtrlButton(1)", "imgCtrlButton(2)", "imgCtrlButton(3)", "imgCtrlButton(4)",
-                                   "imgCtrlButton(5)", "lblSelBegin",      "lblSelEnd",        "imgCtrlButton(6)"};
+                                   "imgCtrlButton(5)", "imgCtrlButton(7)", "lblSelBegin",      "lblSelEnd",
+                                   "imgCtrlButton(6)"};
         QStringList walked;
         for (int i = 0; i < order.size() + 1; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -513,7 +514,7 @@ private slots:
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(6)"))), QStringLiteral("Save the ringtone"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgMenu(0)"))), QStringLiteral("File (F)"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("picOpened"))), QStringLiteral("Play position"));
-        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("Selection start 00:00:00.0"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("Selection start 00:00.000"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("picPBBack"))), QStringLiteral("Opening the file"));
     }
 };

@@ -18,10 +18,10 @@ private slots:
         QTest::addColumn<qint64>("startMs");
         QTest::addColumn<qint64>("endMs");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("title") << "晴天" << "/m/07 track.mp3" << qint64(62500) << qint64(91999) << "晴天 1.02-1.31.mp3";
+        QTest::newRow("title") << "晴天" << "/m/07 track.mp3" << qint64(62500) << qint64(91999) << "晴天 1.02.500-1.31.999.mp3";
         QTest::newRow("no title: the file's name") << "" << "/m/Jay - 晴天.live.flac" << qint64(0) << qint64(9000)
                                                   << "Jay - 晴天.live 0.00-0.09.mp3";
-        QTest::newRow("blank title") << "  " << "/m/song.wav" << qint64(59999) << qint64(60000) << "song 0.59-1.00.mp3";
+        QTest::newRow("blank title") << "  " << "/m/song.wav" << qint64(59999) << qint64(60000) << "song 0.59.999-1.00.mp3";
         QTest::newRow("an hour in") << "x" << "" << qint64(3600000) << qint64(3725000) << "x 60.00-62.05.mp3";
         QTest::newRow("slashes are no folders") << "AC/DC \\ live" << "" << qint64(0) << qint64(1000)
                                                 << "AC DC live 0.00-0.01.mp3";

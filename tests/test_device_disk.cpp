@@ -361,6 +361,51 @@ private slots:
         QVERIFY(meanLeft(heard, FrameAt500Ms, SelEnd - ms20, SelEnd) < 0.1 * middle);
     }
 
+    // A loop over the selection plays it again and again with no frame lost
+    // or added at the seams, each pass faded as the saved ringtone is, and the
+    // position goes round with it; a pause holds it where it is.
+    void aLoopRepeatsTheSelectionSeamlessly()
+    {
+        std::int64_t pausedCount = -1;
+        qint64 pausedMs = -1;
+        const auto fileFrame = [](std::int64_t count) {
+            return count < SelEnd ? count : SelStart + (count - SelStart) % (SelEnd - SelStart);
+        };
+        play(QStringLiteral("looped.raw"), [&](StringCommandDevice &device) {
+            QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound loop 1000 2000")));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 1000")));
+            // two and a half passes
+            QVERIFY(playUntilHanded(device, SelStart + 5 * Rate / 2));
+            QVERIFY(accepts(device, QStringLiteral("pause sound")));
+            pausedCount = framesHanded(device);
+            pausedMs = positionOf(device);
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound loop off")));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 3900")));
+        });
+        QVERIFY(m_reachedEnd);
+        QCOMPARE(pausedMs, qint64(fileFrame(pausedCount) * 1000 / Rate));
+        // Every frame handed until the pause is the chirp's through the loop,
+        // faded; each pass's first frame is the fade in's silent one. What
+        // plays after the selection's end is faded out.
+        const Recording r = splitRecording(readFloats(m_recording));
+        std::size_t i = 0;
+        for (std::int64_t count = SelStart; count < pausedCount; ++count) {
+            const std::int64_t file = fileFrame(count);
+            if (file == SelStart)
+                continue;
+            QVERIFY(i * Channels < r.sounding.size());
+            for (int c = 0; c < Channels; ++c) {
+                const float want = float(m_reference[std::size_t(file) * Channels + c] * cutGain(file));
+                const float got = r.sounding[i * Channels + c];
+                QVERIFY2(std::fabs(got - want) <= SampleTolerance,
+                         qPrintable(QStringLiteral("frame %1 (file %2): %3, expected %4").arg(count).arg(file).arg(got).arg(want)));
+            }
+            ++i;
+        }
+        QCOMPARE(r.sounding.size(), i * Channels);
+    }
+
     // The fades belong to positions in the file: seeking into the fade in,
     // pausing in the fade out and resuming leave them where they were.
     void fadesStayInPlaceAcrossPauseAndResume()

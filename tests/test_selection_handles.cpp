@@ -7,7 +7,7 @@
 namespace {
 
 constexpr float px(float pixels) { return pixels * timeline::TwipsPerPixel; }
-const QString Zero = QStringLiteral("00:00:00.0");
+const QString Zero = QStringLiteral("00:00.000");
 
 struct Handles {
     EditorModel model;
@@ -130,26 +130,26 @@ void TestSelectionHandles::modelTakesOnlyMarksWithinTheOpenFile()
 void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder_data()
 {
     QTest::addColumn<Drag>("d");
-    QTest::newRow("start runs into end at 400") << Drag{0, 0, 400, 600, 387, 99000, 95687, "00:01:35.7", "00:00:03.3"};
-    QTest::newRow("start held against the end") << Drag{0, 387, 400, 50, 387, 99000, 95687, "00:01:35.7", "00:00:03.3"};
-    QTest::newRow("start moves freely") << Drag{0, 100, 400, 50, 150, 99000, 37088, "00:00:37.1", "00:01:01.9"};
+    QTest::newRow("start runs into end at 400") << Drag{0, 0, 400, 600, 387, 99000, 95687, "01:35.687", "00:03.313"};
+    QTest::newRow("start held against the end") << Drag{0, 387, 400, 50, 387, 99000, 95687, "01:35.687", "00:03.313"};
+    QTest::newRow("start moves freely") << Drag{0, 100, 400, 50, 150, 99000, 37088, "00:37.088", "01:01.912"};
     QTest::newRow("start stops at 0") << Drag{0, 100, 728, -200, 0, 0, 0, Zero, Zero};
-    QTest::newRow("end stops at 728") << Drag{1, 600, 0, 300, 728, 0, 180000, "00:03:00.0", "00:03:00.0"};
-    QTest::newRow("end runs into start at 100") << Drag{1, 600, 100, -600, 113, 25000, 27940, "00:00:27.9", "00:00:02.9"};
-    QTest::newRow("end moves freely") << Drag{1, 600, 100, -100, 500, 25000, 123626, "00:02:03.6", "00:01:38.6"};
-    QTest::newRow("end released at 364") << Drag{1, 728, 0, -364, 364, 30000, 90000, "00:01:30.0", "00:01:00.0"};
+    QTest::newRow("end stops at 728") << Drag{1, 600, 0, 300, 728, 0, 180000, "03:00.000", "03:00.000"};
+    QTest::newRow("end runs into start at 100") << Drag{1, 600, 100, -600, 113, 25000, 27940, "00:27.940", "00:02.940"};
+    QTest::newRow("end moves freely") << Drag{1, 600, 100, -100, 500, 25000, 123626, "02:03.626", "01:38.626"};
+    QTest::newRow("end released at 364") << Drag{1, 728, 0, -364, 364, 30000, 90000, "01:30.000", "01:00.000"};
     // to the millisecond now: what was 22.5 s rounded to 22 stays 22.5 s
-    QTest::newRow("start at 91 px") << Drag{0, 0, 728, 91, 91, 120000, 22500, "00:00:22.5", "00:01:37.5"};
+    QTest::newRow("start at 91 px") << Drag{0, 0, 728, 91, 91, 120000, 22500, "00:22.500", "01:37.500"};
     QTest::newRow("start at 364 without an end: no length")
-        << Drag{0, 0, 728, 364, 364, 0, 90000, "00:01:30.0", Zero};
+        << Drag{0, 0, 728, 364, 364, 0, 90000, "01:30.000", Zero};
     // Whatever the handles stand at: 0 <= start <= end <= the length, and no
     // handle is pushed off the line by the other standing near an end.
     QTest::newRow("start put left of the line") << Drag{0, -100, 728, 0, -100, 0, 0, Zero, Zero};
-    QTest::newRow("end put right of the line") << Drag{1, 800, 0, 0, 800, 0, 180000, "00:03:00.0", "00:03:00.0"};
-    QTest::newRow("start beyond the set end") << Drag{0, 0, 728, 364, 364, 60000, 60000, "00:01:00.0", Zero};
-    QTest::newRow("end put before the start") << Drag{1, 10, 0, 0, 10, 30000, 30000, "00:00:30.0", Zero};
-    QTest::newRow("start against an end at 5") << Drag{0, 0, 5, 20, 0, 1000, 0, Zero, "00:00:01.0"};
-    QTest::newRow("end against a start at 720") << Drag{1, 728, 720, -5, 728, 178000, 180000, "00:03:00.0", "00:00:02.0"};
+    QTest::newRow("end put right of the line") << Drag{1, 800, 0, 0, 800, 0, 180000, "03:00.000", "03:00.000"};
+    QTest::newRow("start beyond the set end") << Drag{0, 0, 728, 364, 364, 60000, 60000, "01:00.000", Zero};
+    QTest::newRow("end put before the start") << Drag{1, 10, 0, 0, 10, 30000, 30000, "00:30.000", Zero};
+    QTest::newRow("start against an end at 5") << Drag{0, 0, 5, 20, 0, 1000, 0, Zero, "00:01.000"};
+    QTest::newRow("end against a start at 720") << Drag{1, 728, 720, -5, 728, 178000, 180000, "03:00.000", "00:02.000"};
 }
 
 void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
@@ -173,15 +173,15 @@ void TestSelectionHandles::dragKeepsHandlesOnTheLineAndTheSelectionInOrder()
     if (d.landsPx != d.fromPx) {
         const qint64 underHandle = std::clamp<qint64>(timeline::positionToMs(px(d.landsPx), h.model.view()), 0, 180000);
         const TimeTable table = timeTableOf(h.model, h.handles);
-        QCOMPARE(start ? table.selBegin : table.selEnd, timeline::formatMilliseconds(underHandle));
+        QCOMPARE(start ? table.selBegin : table.selEnd, timeline::formatClock(underHandle, false, 3));
     }
 
     h.handles.release(d.handle, px(3 + d.deltaPx));
     QCOMPARE(h.face.dragging, false);
     // the other handle's field shows its mark; the view row the whole file
-    const QString other = timeline::formatMilliseconds(d.otherMs);
+    const QString other = timeline::formatClock(d.otherMs, false, 3);
     const QVariant s = qlonglong(d.ms), o = qlonglong(d.otherMs), l = d.label, z = other, n = d.length,
-                   v = Zero + QStringLiteral("00:03:00.000:03:00.0");
+                   v = Zero + QStringLiteral("03:00.00003:00.000");
     const QVariantList asStart{s, o, l, z, n, v}, asEnd{o, s, z, l, n, v};
     QCOMPARE(h.selection(), start ? asStart : asEnd);
 }
@@ -215,13 +215,13 @@ void TestSelectionHandles::setAtPlayPosition_data()
 {
     QTest::addColumn<Place>("p");
     QTest::newRow("start without an end, anywhere") << Place{0, 180000, 0, 0, 135000, true, 135000, Zero};
-    QTest::newRow("start at the end refused") << Place{0, 180000, 10000, 60000, 60000, false, 10000, "00:00:50.0"};
-    QTest::newRow("start a moment before the end") << Place{0, 180000, 10000, 60000, 59900, true, 59900, "00:00:00.1"};
+    QTest::newRow("start at the end refused") << Place{0, 180000, 10000, 60000, 60000, false, 10000, "00:50.000"};
+    QTest::newRow("start a moment before the end") << Place{0, 180000, 10000, 60000, 59900, true, 59900, "00:00.100"};
     QTest::newRow("start with nothing played") << Place{0, 0, 5000, 0, 0, true, 0, Zero};
     QTest::newRow("end equal to the start") << Place{1, 180000, 30000, 0, 30000, true, 30000, Zero};
     QTest::newRow("end before the start refused") << Place{1, 180000, 30000, 0, 29999, false, 0, Zero};
-    QTest::newRow("end after the start, to the ms") << Place{1, 180000, 30000, 0, 90617, true, 90617, "00:01:00.6"};
-    QTest::newRow("play position past the end") << Place{1, 180000, 30000, 0, 180400, true, 180000, "00:02:30.0"};
+    QTest::newRow("end after the start, to the ms") << Place{1, 180000, 30000, 0, 90617, true, 90617, "01:00.617"};
+    QTest::newRow("play position past the end") << Place{1, 180000, 30000, 0, 180400, true, 180000, "02:30.000"};
 }
 
 void TestSelectionHandles::setAtPlayPosition()
@@ -245,7 +245,7 @@ void TestSelectionHandles::setAtPlayPosition()
     QVERIFY(!h.face.handleVisible[1 - p.handle]);
     QCOMPARE(h.face.handleX[p.handle], p.accepted ? std::min(h.face.playHeadX, timeline::TimelineSpan) : before);
     const TimeTable table = timeTableOf(h.model, h.handles);
-    QCOMPARE(start ? table.selBegin : table.selEnd, timeline::formatMilliseconds(p.ms));
+    QCOMPARE(start ? table.selBegin : table.selEnd, timeline::formatClock(p.ms, false, 3));
     QCOMPARE(table.selLength, p.length);
 }
 

@@ -48,10 +48,10 @@ QList<QPair<QString, QSize>> expectedPictures()
     };
     for (int i = 0; i < 8; ++i)
         list.append({QStringLiteral("imgButtonData(%1)").arg(i), {37, 32}});
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         list.append({QStringLiteral("imgMenuData(%1)").arg(i), {48, 18}});
-    for (int i = 0; i < 7; ++i) {
-        const QSize size = i == 6 ? QSize(107, 32) : QSize(34, 32);
+    for (int i = 0; i < 8; ++i) {
+        const QSize size = i == 6 ? QSize(90, 32) : QSize(34, 32);
         list.append({QStringLiteral("imgCtrlButtonLight(%1)").arg(i), size});
         list.append({QStringLiteral("imgCtrlButtonPress(%1)").arg(i), size});
     }

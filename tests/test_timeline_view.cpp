@@ -79,14 +79,14 @@ private slots:
     void theViewRowShowsTheStretchAndHandlesFollowIt()
     {
         Viewing v(180000);
-        QCOMPARE(v.table().viewEnd, QStringLiteral("00:03:00.0"));
+        QCOMPARE(v.table().viewEnd, QStringLiteral("03:00.000"));
         v.handles.select(Selection{41500, 43000});
-        QCOMPARE(v.table().selBegin, QStringLiteral("00:00:41.5"));
-        QCOMPARE(v.table().selLength, QStringLiteral("00:00:01.5"));
+        QCOMPARE(v.table().selBegin, QStringLiteral("00:41.500"));
+        QCOMPARE(v.table().selLength, QStringLiteral("00:01.500"));
         v.view.zoomToSelection();
-        QCOMPARE(v.table().viewBegin, QStringLiteral("00:00:41.4"));
-        QCOMPARE(v.table().viewEnd, QStringLiteral("00:00:43.1"));
-        QCOMPARE(v.table().viewLength, QStringLiteral("00:00:01.7"));
+        QCOMPARE(v.table().viewBegin, QStringLiteral("00:41.425"));
+        QCOMPARE(v.table().viewEnd, QStringLiteral("00:43.075"));
+        QCOMPARE(v.table().viewLength, QStringLiteral("00:01.650"));
         // the handles stand where the selection is in the new stretch
         QCOMPARE(timeline::positionToMs(v.face.handleX[0], v.model.view()), 41500);
         QCOMPARE(timeline::positionToMs(v.face.handleX[1], v.model.view()), 43000);

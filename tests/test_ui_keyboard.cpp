@@ -7,6 +7,7 @@
 #include "support/Media.h"
 #include "support/RecordingDevice.h"
 #include "support/WindowHarness.h"
+#include "ui/EditHistory.h"
 #include "ui/SkinWidgets.h"
 
 #include <QLineEdit>
@@ -154,6 +155,105 @@ private slots:
         { PlayState play = h.model().play(); play.positionMs = 5000; h.model().setPlay(play); }
         QTest::keyClick(&h.window(), Qt::Key_Right, Qt::ShiftModifier);
         QCOMPARE(device.commands.last(), QStringLiteral("play sound from 5014"));
+
+        // On a focused handle the same keys move its mark instead: 10 ms, with
+        // Shift 100 ms, with Ctrl a second; Home and End to the file's bounds,
+        // never past the other mark. The play position stays.
+        QVERIFY(h.model().setMarks(Marks{10000, 20000}));
+        h.controller().handles().showMarks();
+        const struct { const char *grip; int key; Qt::KeyboardModifiers modifiers; Marks after; } nudges[] = {
+            {"imgSelectTop1", Qt::Key_Right, Qt::NoModifier, {10010, 20000}},
+            {"imgSelectTop1", Qt::Key_Right, Qt::ShiftModifier, {10110, 20000}},
+            {"imgSelectTop1", Qt::Key_Left, Qt::ControlModifier, {9110, 20000}},
+            {"imgSelectTop1", Qt::Key_End, Qt::NoModifier, {20000, 20000}},
+            {"imgSelectTop1", Qt::Key_Home, Qt::NoModifier, {0, 20000}},
+            {"imgSelectTop2", Qt::Key_Left, Qt::NoModifier, {0, 19990}},
+            {"imgSelectTop2", Qt::Key_End, Qt::NoModifier, {0, 60000}},
+            {"imgSelectTop2", Qt::Key_Left, Qt::ControlModifier, {0, 59000}},
+            {"imgSelectTop2", Qt::Key_Home, Qt::NoModifier, {0, 0}},
+        };
+        device.commands.clear();
+        for (const auto &n : nudges) {
+            QWidget *grip = h.window().element(QLatin1String(n.grip));
+            grip->setFocus();
+            QTest::keyClick(grip, Qt::Key(n.key), n.modifiers);
+            QCOMPARE(h.model().marks(), n.after);
+        }
+        QCOMPARE(device.commands, QStringList());
+    }
+
+    // Each change of the marks or the shaping is one step back (Ctrl+Z) and
+    // forward (Ctrl+Shift+Z, Ctrl+Y), however many moves made it; a random
+    // selection is one step, and a new file starts a new history.
+    void everyEditIsOneStepToUndoAndRedo()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window()));
+        h.model().setMedia(OpenMedia{QStringLiteral("/music/a.mp3"), {}, 60000, nullptr});
+        QList<EditState> states{{h.model().marks(), h.model().shaping()}};
+        const auto record = [&] { states << EditState{h.model().marks(), h.model().shaping()}; };
+
+        typeTime(h, "lblSelBegin", QStringLiteral("10"));
+        record();
+        typeTime(h, "lblSelEnd", QStringLiteral("20.5"));
+        record();
+        auto *panel = h.window().element(QStringLiteral("picOpened"));
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(100, 150));
+        for (int x : {150, 200, 300}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(x, 150), panel->mapToGlobal(QPointF(x, 150)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(panel, &move);
+        }
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(300, 150));
+        record();
+        h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), 50);
+        record();
+        // a key held down on a handle, with its repeats
+        QWidget *grip = h.window().element(QStringLiteral("imgSelectTop1"));
+        grip->setFocus();
+        for (bool repeat : {false, true, true}) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), repeat);
+            QCoreApplication::sendEvent(grip, &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), repeat);
+            if (repeat)
+                QCoreApplication::sendEvent(grip, &release);
+        }
+        QKeyEvent letGo(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+        QCoreApplication::sendEvent(grip, &letGo);
+        QCOMPARE(h.model().marks().startMs, states.last().marks.startMs + 30);
+        record();
+        h.window().setFocus();
+        for (const char *word : {"FadeIn1000", "Normalize"}) {
+            h.controller().commands().write(QLatin1String(word));
+            record();
+        }
+        h.click(QStringLiteral("imgButton(2)"));  // random selection
+        record();
+        QCOMPARE(states.size(), 9);
+        for (qsizetype i = 1; i < states.size(); ++i)
+            QVERIFY2(states[i] != states[i - 1], qPrintable(QString::number(i)));
+
+        for (qsizetype i = states.size() - 1; i >= 0; --i) {
+            QCOMPARE(h.model().marks(), states[i].marks);
+            QCOMPARE(h.model().shaping(), states[i].shaping);
+            // the start handle shows what was brought back
+            QCOMPARE(timeline::positionToMs(h.timeline().handleX[0], h.model().view()), states[i].marks.startMs);
+            QTest::keyClick(&h.window(), Qt::Key_Z, Qt::ControlModifier);
+        }
+        QCOMPARE(h.model().marks(), states.first().marks);  // nothing left to undo
+        for (qsizetype i = 1; i < states.size(); ++i) {
+            QTest::keyClick(&h.window(), i % 2 ? Qt::Key_Y : Qt::Key_Z,
+                            i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+            QCOMPARE(h.model().marks(), states[i].marks);
+            QCOMPARE(h.model().shaping(), states[i].shaping);
+        }
+
+        h.model().setMedia(OpenMedia{QStringLiteral("/music/b.mp3"), {}, 60000, nullptr});
+        QTest::keyClick(&h.window(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.model().marks(), Marks{});
+        QCOMPARE(h.model().shaping(), states.last().shaping);
     }
 
     void typedTimesAreTakenOrRefused()
@@ -164,7 +264,7 @@ private slots:
         QVERIFY(box);
         QVERIFY(!box->isVisible());
         QCOMPARE(h.model().marks().startMs, 41500);
-        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:00:41.5"));
+        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:41.500"));
 
         // an end before the start, or past the file, is refused and marked
         for (const char *wrong : {"30", "1:01", "abc"}) {
@@ -177,7 +277,7 @@ private slots:
         }
         box = typeTime(h, "lblSelEnd", QStringLiteral("43"));
         QCOMPARE(h.model().marks(), (Marks{41500, 43000}));
-        QCOMPARE(h.caption(QStringLiteral("lblSelLength")), QStringLiteral("00:00:01.5"));
+        QCOMPARE(h.caption(QStringLiteral("lblSelLength")), QStringLiteral("00:01.500"));
         QVERIFY(h.timeline().handleVisible[0] && h.timeline().handleVisible[1]);
         // keys typed into the box are the box's: Space did not start playback
         QCOMPARE(modeOf(h.device()), QString());
@@ -199,7 +299,7 @@ private slots:
         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(300, 150));
         const VisibleSpan whole{0, 60000};
         QCOMPARE(h.model().marks(), (Marks{timeline::positionToMs(100 * 15, whole), timeline::positionToMs(300 * 15, whole)}));
-        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), timeline::formatMilliseconds(h.model().marks().startMs));
+        QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), timeline::formatClock(h.model().marks().startMs, false, 3));
 
         // a second drag, its moves queued behind the press as the window
         // system delivers them, selects anew
@@ -223,7 +323,7 @@ private slots:
         QCoreApplication::sendEvent(panel, &shifted);
         QCOMPARE(h.model().view().lengthMs(), 48000.0);
         QCOMPARE(h.model().view().startMs, std::min(startBefore + 4800.0, 12000.0));
-        QCOMPARE(h.caption(QStringLiteral("lblViewLength")), QStringLiteral("00:00:48.0"));
+        QCOMPARE(h.caption(QStringLiteral("lblViewLength")), QStringLiteral("00:48.000"));
     }
 
     // 00:00:41.500 to 00:00:43.000 typed, saved with Ctrl+S as a WAV: 1.5 s of

@@ -98,11 +98,11 @@ private slots:
         m.setMedia(OpenMedia{QStringLiteral("/music/other.mp3"), {}, 180000, nullptr});
         QVERIFY(shown("picOpened") && !shown("picPBBack") && !shown("cmdCancelDecode"));
         QCOMPARE(h.caption(QStringLiteral("lblFileName")), QStringLiteral("/music/other.mp3"));
-        QCOMPARE(h.caption(QStringLiteral("lblViewEnd")), QStringLiteral("00:03:00.0"));
+        QCOMPARE(h.caption(QStringLiteral("lblViewEnd")), QStringLiteral("03:00.000"));
         PlayState play;
         play.positionMs = 83300;
         m.setPlay(play);
-        QCOMPARE(h.caption(QStringLiteral("lblTime")), QStringLiteral("00:01:23.3"));
+        QCOMPARE(h.caption(QStringLiteral("lblTime")), QStringLiteral("01:23.3"));
 
         m.setJob(JobState{JobKind::Cut, QStringLiteral("/tmp/ring.mp3"), 0.5});
         QCOMPARE(h.caption(QStringLiteral("lblPro")), QStringLiteral("50%"));
@@ -128,7 +128,7 @@ private slots:
 
         m.setMedia(std::nullopt);
         QVERIFY(!shown("picOpened"));
-        QCOMPARE(h.caption(QStringLiteral("lblViewEnd")), QStringLiteral("00:00:00.0"));
+        QCOMPARE(h.caption(QStringLiteral("lblViewEnd")), QStringLiteral("00:00.000"));
     }
 
     void handlesKeepTheirOrderAndBounds()
@@ -149,18 +149,18 @@ private slots:
         QCOMPARE(h.window().element(QStringLiteral("imgSelectTop2"))->x(), 728);
         QCOMPARE(h.model().marks().endMs, h.model().lengthMs());
         QCOMPARE(h.window().label(QStringLiteral("lblSelEnd"))->text(),
-                 timeline::formatMilliseconds(h.model().lengthMs()));
+                 timeline::formatClock(h.model().lengthMs(), false, 3));
 
         h.drag(QStringLiteral("imgSelectTop1"), QPoint(6, 4), -23);
         // to the millisecond of the decoded file's exact length
         const qint64 middle = std::llround(h.model().lengthMs() * 364.0 / 728.0);
         QCOMPARE(h.model().marks().startMs, middle);
-        QCOMPARE(h.window().label(QStringLiteral("lblSelBegin"))->text(), timeline::formatMilliseconds(middle));
+        QCOMPARE(h.window().label(QStringLiteral("lblSelBegin"))->text(), timeline::formatClock(middle, false, 3));
         QCOMPARE(h.window().label(QStringLiteral("lblSelLength"))->text(),
-                 timeline::formatMilliseconds(h.model().lengthMs() - middle));
+                 timeline::formatClock(h.model().lengthMs() - middle, false, 3));
         // the view row shows the whole file on view
-        QCOMPARE(h.window().label(QStringLiteral("lblViewBegin"))->text(), QStringLiteral("00:00:00.0"));
-        QCOMPARE(h.window().label(QStringLiteral("lblViewEnd"))->text(), timeline::formatMilliseconds(h.model().lengthMs()));
+        QCOMPARE(h.window().label(QStringLiteral("lblViewBegin"))->text(), QStringLiteral("00:00.000"));
+        QCOMPARE(h.window().label(QStringLiteral("lblViewEnd"))->text(), timeline::formatClock(h.model().lengthMs(), false, 3));
     }
 
     void playHeadDragAndPanelPressSeek()
@@ -202,7 +202,7 @@ private slots:
         h.click(QStringLiteral("imgCtrlButton(5)"));
         QCOMPARE(h.model().play().playingSelection, true);
         QVERIFY(WindowHarness::waitFor([&] { return h.model().play().playingSelection == false; }, 3000));
-        QCOMPARE(h.caption(QStringLiteral("lblTime")), QStringLiteral("00:00:00.0"));
+        QCOMPARE(h.caption(QStringLiteral("lblTime")), QStringLiteral("00:00.0"));
         bool ok = true;
         h.device().send(QStringLiteral("status sound position"), &ok);
         QVERIFY(!ok);  // the preview closed the device

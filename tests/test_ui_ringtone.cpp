@@ -56,7 +56,7 @@ class UiRingtoneTest : public QObject {
 
     static QAction *menuEntry(WindowHarness &h, const char *name)
     {
-        return h.window().menus().popup(2)->findChild<QAction *>(QLatin1String(name));
+        return h.window().menus().popup(3)->findChild<QAction *>(QLatin1String(name));
     }
 
     static QStringList hiddenLeftovers(const QString &folder) { return hiddenIn(folder); }
@@ -135,7 +135,7 @@ private slots:
             h.click(QStringLiteral("imgButton(1)"));
             const FileChoice &first = h.chooser.requests.last();
             QCOMPARE(QDir(first.folder).canonicalPath(), QDir(songs.path()).canonicalPath());
-            QCOMPARE(first.initialName, QStringLiteral("晴天 Sunny 1.02-1.31.mp3"));
+            QCOMPARE(first.initialName, QStringLiteral("晴天 Sunny 1.02.500-1.31.mp3"));
             QCOMPARE(first.selectedFilter, 0);
             QCOMPARE(first.filters.size(), 7);
             QCOMPARE(first.filters.mid(4), (QStringList{"iPhone 铃声(*.m4r)", "OGG 格式(*.ogg)", "M4A 格式(*.m4a)"}));
@@ -507,7 +507,7 @@ private slots:
             QFile setup(h.paths.settingsFile());
             if (setup.open(QIODevice::ReadOnly))
                 setupBefore = setup.readAll();
-            QMenu *popup = h.window().menus().popup(2);
+            QMenu *popup = h.window().menus().popup(3);
             auto checkedOf = [&](const char *name) {
                 emit popup->aboutToShow();
                 return menuEntry(h, name)->isChecked();
@@ -528,7 +528,7 @@ private slots:
         }
         WindowHarness h(nullptr, shareConfig);
         QCOMPARE(h.model().shaping(), (CutShaping{500, 0, true}));
-        emit h.window().menus().popup(2)->aboutToShow();
+        emit h.window().menus().popup(3)->aboutToShow();
         QVERIFY(menuEntry(h, "menuFadeIn500")->isChecked());
         QVERIFY(menuEntry(h, "menuNormalize")->isChecked());
         QFile setup(h.paths.settingsFile());

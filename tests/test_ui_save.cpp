@@ -396,7 +396,7 @@ private slots:
         h.timeline().touch();
         h.drag(QStringLiteral("imgSelectTop2"), QPoint(6, 4), -364);
         QCOMPARE(h.model().marks().endMs, 30000);
-        QCOMPARE(h.caption(QStringLiteral("lblSelLength")), QStringLiteral("00:00:26.0"));
+        QCOMPARE(h.caption(QStringLiteral("lblSelLength")), QStringLiteral("00:26.000"));
     }
 
     void randomSelectionPicksMoreThanFiveSeconds()

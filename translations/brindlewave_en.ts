@@ -75,6 +75,10 @@
         <source>关闭</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>编辑(E)</source>
+        <translation>Edit (E)</translation>
+    </message>
 </context>
 <context>
     <name>ButtonFaces</name>
@@ -97,6 +101,10 @@
     <message>
         <source>关于(A)</source>
         <translation>About(A)</translation>
+    </message>
+    <message>
+        <source>编辑(E)</source>
+        <translation>Edit(E)</translation>
     </message>
 </context>
 <context>
@@ -549,6 +557,10 @@ It is the source file being edited, which is only ever read, never overwritten. 
         <source>确  定</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>循环</source>
+        <translation>Loop</translation>
+    </message>
 </context>
 <context>
     <name>MainBackground</name>
@@ -700,6 +712,22 @@ It is the source file being edited, which is only ever read, never overwritten. 
     <message>
         <source>（没有）</source>
         <translation>(none)</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>撤销(&amp;U)	Ctrl+Z</source>
+        <translation>&amp;Undo	Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>重做(&amp;R)	Ctrl+Shift+Z</source>
+        <translation>&amp;Redo	Ctrl+Shift+Z</translation>
+    </message>
+    <message>
+        <source>循环播放选择的段落(&amp;L)	L</source>
+        <translation>&amp;Loop the selection	L</translation>
     </message>
 </context>
 <context>

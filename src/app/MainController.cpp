@@ -36,9 +36,12 @@ MainController::MainController(const Paths &paths, const Seams &seams, QObject *
             m_timelineFace.reset();
     });
     readSettings();
-    // Where files are opened from is remembered as it changes.
-    connect(&m_model, &EditorModel::openHistoryChanged, this,
-            [this] { writeProgramConfig(m_paths.configFile(), rememberedConfig(m_model)); });
+    // Where files are opened from and how ringtones are shaped are remembered
+    // as they change (an undo included). A config file that cannot be written
+    // costs the next run the values only.
+    for (auto changed : {&EditorModel::openHistoryChanged, &EditorModel::shapingChanged})
+        connect(&m_model, changed, this, [this] { writeProgramConfig(m_paths.configFile(), rememberedConfig(m_model)); });
+    m_history = std::make_unique<EditHistory>(m_model, [this] { m_handles->showMarks(); });
     m_decodeRunner = std::make_unique<ProcessRunner>(m_seams.messages);
     m_cutRunner = std::make_unique<ProcessRunner>(m_seams.messages);
 
@@ -74,7 +77,7 @@ void MainController::makeFlows()
                                     m_seams.device, *m_playback, *m_decodeRunner, *m_cutRunner, m_ending});
     m_open = std::make_unique<OpenFlow>(*m_context);
     m_save = std::make_unique<SaveFlow>(*m_context);
-    m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save, *m_handles, m_timelineFace);
+    m_toolbar = std::make_unique<ToolbarActions>(*m_context, *m_open, *m_save, *m_handles, m_timelineFace, *m_history);
     m_commands = std::make_unique<CommandChannel>(
         m_seams.messages,
         CommandChannel::Actions{[this](ToolbarActions::Button b) { m_toolbar->press(b); },
@@ -83,7 +86,9 @@ void MainController::makeFlows()
                                 [this](const QString &word) {
                                     setShaping(shaping_choice::chosen(m_model.shaping(), word));
                                 },
-                                [this] { m_open->close(); }, [this](int index) { m_open->openRecent(index); }});
+                                [this] { m_open->close(); }, [this](int index) { m_open->openRecent(index); },
+                                [this] { m_history->undo(); }, [this] { m_history->redo(); },
+                                [this] { m_playback->loop(); }});
     connect(m_decodeRunner.get(), &ProcessRunner::outputReceived, this,
             [this](const QString &piece) { m_open->onDecodeOutput(piece); });
     connect(m_cutRunner.get(), &ProcessRunner::outputReceived, this,
@@ -93,8 +98,6 @@ void MainController::makeFlows()
 void MainController::setShaping(const CutShaping &shaping)
 {
     m_model.setShaping(shaping);
-    // A config file that cannot be written costs the next run the choice only.
-    writeProgramConfig(m_paths.configFile(), rememberedConfig(m_model));
 }
 
 bool MainController::cancelJob()

@@ -12,6 +12,7 @@
 #include "settings/FileDialogs.h"
 #include "ui/Chrome.h"
 #include "ui/CommandChannel.h"
+#include "ui/EditHistory.h"
 #include "ui/MainControls.h"
 #include "ui/PlayMarkers.h"
 #include "ui/SelectionHandles.h"
@@ -47,6 +48,7 @@ public:
     OpenFlow &openFlow() override { return *m_open; }
     SaveFlow &saveFlow() override { return *m_save; }
     CommandChannel &commands() override { return *m_commands; }
+    EditHistory &history() override { return *m_history; }
     bool shutDown() override;
     void endWithoutQuestion() override;
     bool cancelJob() override;
@@ -84,5 +86,6 @@ private:
     std::unique_ptr<SaveFlow> m_save;
     std::unique_ptr<ToolbarActions> m_toolbar;
     std::unique_ptr<CommandChannel> m_commands;
+    std::unique_ptr<EditHistory> m_history;
     bool m_ending = false;
 };

@@ -41,6 +41,7 @@ struct PlayState {
     bool loaded = false;            // the device holds the working WAV and reports a length
     bool paused = false;            // Play resumes rather than restarts
     bool playingSelection = false;  // a preview of the selection runs and stops at its end
+    bool looping = false;           // the preview repeats the selection until stopped
     std::optional<std::int64_t> previewEndMs;  // a preview of part of the selection stops here
     std::int64_t positionMs = 0;    // the play position
     float fraction = 0.0f;          // the play position as a share of the device's length

@@ -19,8 +19,12 @@ QString readWorkTitle(const QString &wavPath)
 
 QString minuteSecondsText(std::int64_t ms)
 {
-    const std::int64_t seconds = std::max<std::int64_t>(ms, 0) / 1000;
-    return QStringLiteral("%1.%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    const std::int64_t clamped = std::max<std::int64_t>(ms, 0);
+    const std::int64_t seconds = clamped / 1000;
+    QString text = QStringLiteral("%1.%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (clamped % 1000 != 0)
+        text += QStringLiteral(".%1").arg(clamped % 1000, 3, 10, QLatin1Char('0'));
+    return text;
 }
 
 namespace {

@@ -12,7 +12,8 @@
 // cannot be read.
 QString readWorkTitle(const QString &wavPath);
 
-// A time as whole minutes and two-digit seconds, "1.02" for 62,500 ms.
+// A time as minutes and two-digit seconds, then the milliseconds the time
+// table shows unless there are none: "1.02" for 62,000 ms, "1.02.500" for 62,500.
 QString minuteSecondsText(std::int64_t ms);
 
 // "<title, else the source's file name without extension> <start>-<end>.<extension>",

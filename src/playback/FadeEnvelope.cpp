@@ -82,4 +82,24 @@ FadeEnvelope fadeEnvelopeFromMs(std::int64_t startMs, std::int64_t inMs, std::in
     return envelope;
 }
 
+FrameLoop frameLoopFromMs(std::int64_t startMs, std::int64_t endMs, int sampleRate)
+{
+    return FrameLoop{msToFrames(startMs, sampleRate, 999), msToFrames(endMs, sampleRate, 999)};
+}
+
+void applyLoopedFade(const FadeEnvelope &envelope, const FrameLoop &loop, std::int64_t firstCount,
+                     float *frames, std::size_t count, int channels)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const std::int64_t at = firstCount + static_cast<std::int64_t>(done);
+        const std::int64_t file = loop.fileFrame(at);
+        std::size_t run = count - done;
+        if (loop.active() && file < loop.endFrame)
+            run = std::min<std::size_t>(run, static_cast<std::size_t>(loop.endFrame - file));
+        applyFade(envelope, file, frames + done * static_cast<std::size_t>(channels), run, channels);
+        done += run;
+    }
+}
+
 }  // namespace string_device

@@ -51,4 +51,34 @@ void applyFade(const FadeEnvelope &envelope, std::int64_t firstFrame, float *fra
 FadeEnvelope fadeEnvelopeFromMs(std::int64_t startMs, std::int64_t inMs, std::int64_t endMs,
                                 std::int64_t outMs, int sampleRate);
 
+// A stretch [startFrame, endFrame) of the file played over and over. The
+// frames handed out are counted on as if the file went on past endFrame; each
+// count is a file frame again through fileFrame(). Inactive (nothing repeats)
+// while endFrame <= startFrame.
+struct FrameLoop {
+    std::int64_t startFrame = 0;
+    std::int64_t endFrame = 0;
+
+    bool active() const { return endFrame > startFrame; }
+    // The file frame heard at the count: the count itself up to endFrame, then
+    // round and round the stretch.
+    std::int64_t fileFrame(std::int64_t count) const
+    {
+        if (!active() || count < endFrame)
+            return count;
+        return startFrame + (count - startFrame) % (endFrame - startFrame);
+    }
+    friend bool operator==(const FrameLoop &, const FrameLoop &) = default;
+};
+
+// The loop over the milliseconds [startMs, endMs), its ends the frames the
+// fade envelope of the same stretch starts and ends on, so each pass fades in
+// and out exactly as the stretch saved on its own would.
+FrameLoop frameLoopFromMs(std::int64_t startMs, std::int64_t endMs, int sampleRate);
+
+// applyFade for frames counted through a loop: where the count wraps inside
+// the block, the envelope follows the file frame back to the loop's start.
+void applyLoopedFade(const FadeEnvelope &envelope, const FrameLoop &loop, std::int64_t firstCount,
+                     float *frames, std::size_t count, int channels);
+
 }  // namespace string_device

@@ -69,6 +69,7 @@ void PlaybackController::press(Button button)
     case Button::SetStart: call(m_hooks.setStart); break;
     case Button::SetEnd: call(m_hooks.setEnd); break;
     case Button::PlaySelection: playSelection(); break;
+    case Button::Loop: loop(); break;
     case Button::Save: call(m_hooks.save); break;
     }
 }
@@ -93,7 +94,7 @@ void PlaybackController::playStretch(std::int64_t fromMs, std::int64_t untilMs)
         preview(fromMs, untilMs);
 }
 
-void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
+void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs, bool repeat)
 {
     stopAndClose();
     if (!playback::workFileExists(m_workWav))
@@ -101,6 +102,8 @@ void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
     playback::openUnderAlias(m_device, m_workWav);
     // The fades stay anchored to the selection, whichever part of it plays.
     m_device.send(playback::selectionFade(m_model.marks(), m_model.shaping()));
+    if (repeat)
+        m_device.send(playback_command::loop(fromMs, untilMs));
     // Set before the start position is checked: an overflowing start leaves the
     // device open and the flag set, with nothing playing.
     PlayState play = m_model.play();
@@ -108,8 +111,24 @@ void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs)
     play.previewEndMs = untilMs > 0 ? std::optional<std::int64_t>(untilMs) : std::nullopt;
     play.paused = false;
     play.loaded = true;
+    play.looping = repeat;
     m_model.setPlay(play);
     playback::playFromMs(m_device, fromMs);
+}
+
+void PlaybackController::loop()
+{
+    if (m_model.play().looping) {
+        stopAndClose();
+        PlayState rest;
+        rest.restMs = m_model.marks().startMs;
+        m_model.setPlay(rest);
+        return;
+    }
+    const std::optional<Selection> selection = m_model.marks().selection();
+    if (!selection || selection->lengthMs() <= 0)
+        return;
+    preview(selection->startMs, selection->endMs, true);
 }
 
 void PlaybackController::play()

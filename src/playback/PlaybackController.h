@@ -38,6 +38,11 @@ inline QString fade(std::int64_t startMs, std::int64_t inMs, std::int64_t endMs,
              QString::number(outMs));
 }
 inline QString fadeOff() { return QStringLiteral("setaudio sound fade off"); }
+// What "sound" plays from the next run on repeats [startMs, endMs) of the file.
+inline QString loop(std::int64_t startMs, std::int64_t endMs)
+{
+    return QStringLiteral("setaudio sound loop %1 %2").arg(QString::number(startMs), QString::number(endMs));
+}
 
 // The completion sound, on its own alias so that it never changes the open
 // file's device.
@@ -86,8 +91,9 @@ public:
         SetEnd,
         PlaySelection,
         Save,
+        Loop,
     };
-    static constexpr int ButtonCount = 7;
+    static constexpr int ButtonCount = 8;
 
     // What the buttons that are not playback do: put the start or the end mark
     // at the play position, and save.
@@ -105,6 +111,10 @@ public:
     void stop();
     void pause();
     void playSelection();
+    // Plays the selection over and over, with its fades on each pass, until
+    // Stop or Loop again (which leaves the head at the selection's start).
+    // Nothing without a selection that lasts.
+    void loop();
 
     // The stop/close pair on its own, for the flows that must free the device.
     void stopAndClose();
@@ -120,7 +130,7 @@ private:
     void holdPlayback();
     // Plays from fromMs and stops at untilMs, or at the selection's end for 0,
     // with the fades of the saved ringtone on; every other playback has none.
-    void preview(std::int64_t fromMs, std::int64_t untilMs);
+    void preview(std::int64_t fromMs, std::int64_t untilMs, bool repeat = false);
 
     EditorModel &m_model;
     PlaybackDevice &m_device;

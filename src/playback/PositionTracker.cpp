@@ -66,7 +66,7 @@ void PositionTracker::tick()
     emit ticked();
 
     const std::optional<std::int64_t> stopAt = play.previewEndMs ? play.previewEndMs : m_model.marks().endMs;
-    if (play.playingSelection && stopAt && *stopAt != 0 && position >= *stopAt)
+    if (play.playingSelection && !play.looping && stopAt && *stopAt != 0 && position >= *stopAt)
         stopAtSelectionEnd();
 }
 

@@ -92,6 +92,7 @@ bool SdlAudioOutput::open(int sampleRate, int channels, WavFrameRing &ring)
 
     m_ring = &ring;
     m_fade = FadeEnvelope{};
+    m_loop = FrameLoop{};
     m_sampleRate = sampleRate;
     m_channels = channels;
     m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, allowed);
@@ -160,10 +161,21 @@ void SdlAudioOutput::setFade(const FadeEnvelope &envelope)
     SDL_UnlockAudioDevice(m_device);
 }
 
+void SdlAudioOutput::setLoop(const FrameLoop &loop)
+{
+    if (m_device == 0) {
+        m_loop = loop;
+        return;
+    }
+    SDL_LockAudioDevice(m_device);
+    m_loop = loop;
+    SDL_UnlockAudioDevice(m_device);
+}
+
 std::int64_t SdlAudioOutput::heardFrame() const
 {
-    return SdlHandoffClock::heardFrame(m_clock.read(), SdlHandoffClock::steadyNanoseconds(),
-                                       m_sampleRate);
+    return m_loop.fileFrame(SdlHandoffClock::heardFrame(m_clock.read(), SdlHandoffClock::steadyNanoseconds(),
+                                                        m_sampleRate));
 }
 
 SdlOutputStats SdlAudioOutput::stats() const
@@ -193,7 +205,7 @@ void SdlAudioOutput::audioCallback(void *self, std::uint8_t *stream, int length)
     const std::size_t got = output->m_ring->read(out, frames);
     // The cursor is the file frame of the first frame read, so the envelope
     // follows the file across seeks, pauses and resumes.
-    applyFade(output->m_fade, first, out, got, output->m_channels);
+    applyLoopedFade(output->m_fade, output->m_loop, first, out, got, output->m_channels);
     if (got < frames) {
         // Either the end of the file or the reader falling behind; both are
         // heard as silence and neither moves the cursor.

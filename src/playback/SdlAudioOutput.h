@@ -54,8 +54,13 @@ public:
     // file frame; a flat one hands the ring's samples on unchanged. Taken
     // between two callbacks, never in the middle of one.
     void setFade(const FadeEnvelope &envelope);
+    // The loop the ring's frames come through from the next start(): the
+    // envelope and heardFrame() follow each count back to its file frame.
+    void setLoop(const FrameLoop &loop);
 
+    // Counted on through a loop (FrameLoop::fileFrame gives the file frame).
     std::int64_t framesHanded() const { return m_cursor.load(std::memory_order_acquire); }
+    // The file frame the listener hears now.
     std::int64_t heardFrame() const;
     // The ring ran dry after its input was closed: the last frame has been handed over.
     bool reachedEnd() const { return m_reachedEnd.load(std::memory_order_acquire); }
@@ -74,6 +79,7 @@ private:
     // Written only while the callback cannot run (SDL's device lock held, or
     // no device open), read only by the callback.
     FadeEnvelope m_fade;
+    FrameLoop m_loop;
 
     std::atomic<std::int64_t> m_cursor{0};
     std::atomic<bool> m_reachedEnd{false};

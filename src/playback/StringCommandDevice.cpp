@@ -26,6 +26,8 @@ struct Channel {
     SdlAudioOutput output;
     Mode mode = Mode::Closed;
     std::int64_t heldFrame = 0;  // the position whenever the device is not playing
+    FrameLoop loop;               // what the next run repeats, as "setaudio ... loop" set it
+    FrameLoop runLoop;            // what the running (or last) run repeats
 
     ~Channel() { close(); }
 
@@ -70,6 +72,7 @@ struct Channel {
         output.close();
         source.close();
         heldFrame = 0;
+        loop = runLoop = FrameLoop{};
         mode = Mode::Closed;
     }
 
@@ -81,7 +84,7 @@ struct Channel {
         output.halt();
         feeder.stop();
         heldFrame = output.reachedEnd() ? totalFrames()
-                                        : std::min(output.framesHanded(), totalFrames());
+                                        : std::min(runLoop.fileFrame(output.framesHanded()), totalFrames());
     }
 
     bool startAt(std::int64_t frame)
@@ -97,6 +100,10 @@ struct Channel {
             return false;
         }
         ring.reset();
+        // A run that starts past the loop's end plays on to the file's end.
+        runLoop = frame < loop.endFrame ? loop : FrameLoop{};
+        feeder.setLoop(runLoop, frame);
+        output.setLoop(runLoop);
         // A tenth of a second in the ring before the device runs, so the first
         // callback already has sound.
         feeder.fill(source, ring, source.sampleRate() / 10);
@@ -169,6 +176,18 @@ struct Channel {
         }
         case Kind::FadeOff:
             output.setFade(FadeEnvelope{});
+            return true;
+        case Kind::Loop: {
+            const auto &l = command.loop;
+            if (l.startMs < 0 || l.endMs <= l.startMs)
+                return false;
+            FrameLoop wanted = frameLoopFromMs(l.startMs, l.endMs, source.sampleRate());
+            wanted.endFrame = std::min(wanted.endFrame, totalFrames());
+            loop = wanted.active() ? wanted : FrameLoop{};
+            return true;
+        }
+        case Kind::LoopOff:
+            loop = FrameLoop{};
             return true;
         case Kind::StatusLength:
             *reply = QString::number(framesToMilliseconds(totalFrames()));

@@ -29,6 +29,15 @@ struct SdlOutputStats;
 // file is always opened without them. With no fades, and with both fades 0,
 // the frames reach the driver exactly as the file holds them.
 //
+// "setaudio sound loop START_MS END_MS" makes the runs started from then on
+// (play, play from, resume) repeat [START_MS, END_MS) of the file without a
+// gap: past END_MS the next frame is START_MS's again, the fades apply to each
+// pass by position in the file, and the position read back goes round with
+// it. A run started at or past END_MS plays on to the file's end. It is
+// refused for a negative start or END_MS not after START_MS; an end past the
+// file's end is its end. "setaudio sound loop off" ends it from the next run;
+// closing ends it too.
+//
 // A rejected command (unknown text, nothing open, a position outside the file,
 // a missing or unreadable file, a second "open") answers nothing and changes
 // nothing.

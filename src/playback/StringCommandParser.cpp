@@ -70,6 +70,25 @@ bool parseFade(QStringView rest, StringCommand &command)
     return true;
 }
 
+// "off", or the two numbers of a loop; fills command, false when malformed.
+bool parseLoop(QStringView rest, StringCommand &command)
+{
+    if (rest == u"off") {
+        command.kind = StringCommand::Kind::LoopOff;
+        return true;
+    }
+    const auto values = rest.split(u' ');
+    if (values.size() != 2)
+        return false;
+    const auto start = parseMilliseconds(values[0]);
+    const auto end = parseMilliseconds(values[1]);
+    if (!start || !end)
+        return false;
+    command.kind = StringCommand::Kind::Loop;
+    command.loop = {*start, *end};
+    return true;
+}
+
 // Reads text as a command on one alias. False when it is not meant for that
 // alias; else true, with `result` the command or nothing for a malformed one.
 bool parseForAlias(const QString &text, const QString &alias, std::optional<StringCommand> &result)
@@ -95,6 +114,12 @@ bool parseForAlias(const QString &text, const QString &alias, std::optional<Stri
     const QString fadePrefix = QStringLiteral("setaudio ") + alias + QStringLiteral(" fade ");
     if (text.startsWith(fadePrefix)) {
         if (parseFade(QStringView(text).mid(fadePrefix.size()), command))
+            result = command;
+        return true;
+    }
+    const QString loopPrefix = QStringLiteral("setaudio ") + alias + QStringLiteral(" loop ");
+    if (text.startsWith(loopPrefix)) {
+        if (parseLoop(QStringView(text).mid(loopPrefix.size()), command))
             result = command;
         return true;
     }

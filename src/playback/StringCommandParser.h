@@ -28,6 +28,8 @@ struct StringCommand {
         StatusMode,      // "status " ALIAS " mode": "playing", "paused" or "stopped"
         Fade,            // "setaudio " ALIAS " fade " START_MS " " IN_MS " " END_MS " " OUT_MS
         FadeOff,         // "setaudio " ALIAS " fade off"
+        Loop,            // "setaudio " ALIAS " loop " START_MS " " END_MS
+        LoopOff,         // "setaudio " ALIAS " loop off"
     };
     // Fade: linear fades over the stretch [startMs, endMs) of the file, in
     // over its first inMs, out over its last outMs.
@@ -42,13 +44,19 @@ struct StringCommand {
     QString path;                    // Open only
     std::int64_t milliseconds = 0;   // PlayFrom only
     FadeMs fade;                     // Fade only
+    // Loop: the stretch [startMs, endMs) of the file, played over and over.
+    struct LoopMs {
+        std::int64_t startMs = 0;
+        std::int64_t endMs = 0;
+    };
+    LoopMs loop;                     // Loop only
 };
 
 // The command, or nothing when the text is not exactly one of the device's
 // commands. The path of "open" is everything between "open " and the last
 // " alias ALIAS", so it may hold blanks (and even " alias sound" itself).
 // MS is decimal digits with an optional minus sign, nothing else; the four of
-// "fade" are separated by single blanks.
+// "fade" and the two of "loop" are separated by single blanks.
 std::optional<StringCommand> parseStringCommand(const QString &text);
 
 }  // namespace string_device

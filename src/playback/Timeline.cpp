@@ -124,6 +124,25 @@ QString formatMilliseconds(std::int64_t ms, int decimals)
     return text;
 }
 
+QString formatClock(std::int64_t ms, bool withHours, int decimals)
+{
+    const QString full = formatMilliseconds(ms, decimals);  // [-]HH:MM:SS[.d]
+    const bool negative = full.startsWith(u'-');
+    const QString clock = negative ? full.mid(1) : full;
+    const qsizetype hoursEnd = clock.indexOf(u':');
+    QString text;
+    if (withHours) {
+        const QStringView hours = QStringView(clock).left(hoursEnd);
+        text = QString::number(hours.toLongLong()) + clock.mid(hoursEnd);
+    } else {
+        // Beyond an hour without hours the minutes go on counting: 75:00.0.
+        const std::int64_t minutes = QStringView(clock).left(hoursEnd).toLongLong() * 60
+                                     + QStringView(clock).mid(hoursEnd + 1, 2).toLongLong();
+        text = QStringLiteral("%1").arg(minutes, 2, 10, QLatin1Char('0')) + clock.mid(hoursEnd + 3);
+    }
+    return negative ? u'-' + text : text;
+}
+
 QString secondsText(std::int64_t ms)
 {
     const QString sign = ms < 0 ? QStringLiteral("-") : QString();

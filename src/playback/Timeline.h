@@ -42,6 +42,14 @@ double msToPosition(double ms, const VisibleSpan &span);
 // (0 to 3), each field at least two digits: "00:00:41.5" for 41500 and one.
 QString formatMilliseconds(std::int64_t ms, int decimals = 1);
 
+// A time as the readout and the time table show it: minutes:seconds with
+// `decimals` digits of the second ("01:12.345"), after the hours ("1:01:12.345")
+// when withHours, which a file of an hour or more asks for all its times, so
+// one file's fields all have one width.
+QString formatClock(std::int64_t ms, bool withHours, int decimals);
+// Whether a file this long shows hours in formatClock.
+inline bool clockNeedsHours(std::int64_t lengthMs) { return lengthMs >= 3600000; }
+
 // A time as the user types it: "HH:MM:SS.mmm", "MM:SS.mmm", "SS.mmm" or plain
 // seconds, the fraction optional (up to three digits), blanks around ignored.
 // Minutes and seconds after a colon stay below 60. Nothing for anything else.

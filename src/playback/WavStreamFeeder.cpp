@@ -24,6 +24,12 @@ WavStreamFeeder::~WavStreamFeeder()
     stop();
 }
 
+void WavStreamFeeder::setLoop(const FrameLoop &loop, std::int64_t sourceFrame)
+{
+    m_loop = loop;
+    m_sourceFrame = sourceFrame;
+}
+
 void WavStreamFeeder::fill(WavSource &source, WavFrameRing &ring, std::int64_t maxFrames)
 {
     const std::size_t chunkSamples =
@@ -32,13 +38,25 @@ void WavStreamFeeder::fill(WavSource &source, WavFrameRing &ring, std::int64_t m
         m_chunk.resize(chunkSamples);
     std::int64_t done = 0;
     while (done < maxFrames) {
-        const std::int64_t wanted = std::min<std::int64_t>(
+        const bool looping = m_loop.active() && m_sourceFrame <= m_loop.endFrame;
+        if (looping && m_sourceFrame == m_loop.endFrame) {
+            if (!source.seek(m_loop.startFrame)) {
+                qWarning("Playback stops early: %s", qPrintable(source.errorText()));
+                ring.closeInput();
+                return;
+            }
+            m_sourceFrame = m_loop.startFrame;
+        }
+        std::int64_t wanted = std::min<std::int64_t>(
             {ChunkFrames, maxFrames - done, static_cast<std::int64_t>(ring.writableFrames())});
+        if (looping)
+            wanted = std::min(wanted, m_loop.endFrame - m_sourceFrame);
         if (wanted <= 0)
             return;
         const std::int64_t got = source.read(m_chunk.data(), wanted);
         ring.write(m_chunk.data(), static_cast<std::size_t>(got));
         done += got;
+        m_sourceFrame += got;
         if (got < wanted) {
             // A short read is the end of the file or a broken one; either way
             // playback has to end here rather than wait for frames forever.

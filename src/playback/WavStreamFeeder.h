@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/FadeEnvelope.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -21,6 +23,11 @@ public:
     WavStreamFeeder(const WavStreamFeeder &) = delete;
     WavStreamFeeder &operator=(const WavStreamFeeder &) = delete;
 
+    // Where the source stands and the loop it reads through from now on: at
+    // the loop's end it goes back to the loop's start instead of reading on.
+    // Set while the feeder does not run.
+    void setLoop(const FrameLoop &loop, std::int64_t sourceFrame);
+
     // Fills the ring on the calling thread, up to maxFrames; closes the ring's
     // input at the end of the file. For priming the ring before playback starts.
     void fill(WavSource &source, WavFrameRing &ring, std::int64_t maxFrames);
@@ -38,6 +45,8 @@ private:
     std::condition_variable m_wake;
     bool m_stopRequested = false;
     std::vector<float> m_chunk;
+    FrameLoop m_loop;
+    std::int64_t m_sourceFrame = 0;  // the next frame the source reads
 };
 
 }  // namespace string_device

@@ -36,8 +36,8 @@ public:
     void quickStartMoved();
 
     std::array<Light, 8> toolbar{};
-    std::array<Light, 7> transport{};
-    std::array<Light, 4> menu{};
+    std::array<Light, 8> transport{};
+    std::array<Light, 5> menu{};
     Light minimise = Light::Clear;
     Light close = Light::Clear;
     Light quickStart = Light::Clear;

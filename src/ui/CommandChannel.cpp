@@ -51,6 +51,12 @@ void CommandChannel::dispatch()
         m_actions.toolbar(ToolbarActions::Button::Save);
     if (slot == QLatin1String("Setting"))
         m_actions.toolbar(ToolbarActions::Button::Settings);
+    if (slot == QLatin1String("Loop") && m_actions.loop)
+        m_actions.loop();
+    if (slot == QLatin1String("Undo") && m_actions.undo)
+        m_actions.undo();
+    if (slot == QLatin1String("Redo") && m_actions.redo)
+        m_actions.redo();
     if (slot == QLatin1String("ViewAll") && m_actions.viewAll)
         m_actions.viewAll();
     if (slot == QLatin1String("ViewSelection") && m_actions.viewSelection)

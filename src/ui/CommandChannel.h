@@ -19,6 +19,9 @@ public:
         std::function<void(const QString &)> shape;  // a fade or loudness item was chosen
         std::function<void()> closeFile;    // the open file is closed, with its question
         std::function<void(int)> openRecent;  // entry N of the recent files is opened
+        std::function<void()> undo;         // the last change of the marks or shaping is taken back
+        std::function<void()> redo;         // the last change taken back is made again
+        std::function<void()> loop;         // the selection loops, or stops looping
     };
 
     CommandChannel(MessageSeam &messages, Actions actions);

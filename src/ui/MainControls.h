@@ -8,6 +8,7 @@
 
 class Chrome;
 class CommandChannel;
+class EditHistory;
 class EditorModel;
 class OpenFlow;
 class PlayMarkers;
@@ -50,6 +51,7 @@ public:
     virtual OpenFlow &openFlow() = 0;
     virtual SaveFlow &saveFlow() = 0;
     virtual CommandChannel &commands() = 0;
+    virtual EditHistory &history() = 0;
 
     // The shutdown question and its end. False when the user keeps the
     // program running.

@@ -30,7 +30,8 @@ const Table &designRows()
         {.name = "imgMenu", .index = 0, .kind = Image, .twips = {320, 630, 720, 270}},
         {.name = "imgMenu", .index = 1, .kind = Image, .twips = {1180, 630, 720, 270}},
         {.name = "imgMenu", .index = 2, .kind = Image, .twips = {2040, 630, 720, 270}},
-        {.name = "imgMenu", .index = 3, .kind = Image, .twips = {2910, 630, 720, 270}},
+        {.name = "imgMenu", .index = 3, .kind = Image, .twips = {2900, 630, 720, 270}},
+        {.name = "imgMenu", .index = 4, .kind = Image, .twips = {3760, 630, 720, 270}},
         {.name = "imgButton", .index = 0, .kind = Image, .twips = {360, 970, 555, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "打开一个音乐/视频文件")},
         {.name = "imgButton", .index = 1, .kind = Image, .twips = {990, 970, 555, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "保存铃声")},
         {.name = "imgButton", .index = 2, .kind = Image, .twips = {1920, 970, 555, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "随机选择一段铃声")},
@@ -44,20 +45,21 @@ const Table &designRows()
         {.name = "imgOpen", .kind = Image, .twips = {2190, 3300, 465, 540}, .pointer = Hand},
 
         // transport strip
-        {.name = "imgCtrlButton", .index = 0, .kind = Image, .twips = {300, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "播放")},
-        {.name = "imgCtrlButton", .index = 1, .kind = Image, .twips = {960, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "停止")},
-        {.name = "imgCtrlButton", .index = 2, .kind = Image, .twips = {1620, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "暂停")},
-        {.name = "imgCtrlButton", .index = 3, .kind = Image, .twips = {2280, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "选择铃声起始位置")},
-        {.name = "imgCtrlButton", .index = 4, .kind = Image, .twips = {2940, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "选择铃声结束位置")},
-        {.name = "imgCtrlButton", .index = 5, .kind = Image, .twips = {3600, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "播放选择的段落")},
-        {.name = "imgCtrlButton", .index = 6, .kind = Image, .twips = {9640, 7240, 1620, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "保存铃声")},
-        {.name = "lblTime", .kind = Label, .twips = {4515, 7350, 1125, 345}, .text = "00:00:00.0", .font = {14.25}, .colour = TimeColour, .autoSize = true},
-        {.name = "lblSelBegin", .kind = Label, .twips = {6630, 7350, 660, 195}, .text = "00:00:00.0", .font = {8.25}, .colour = TimeColour, .autoSize = true},
-        {.name = "lblSelEnd", .kind = Label, .twips = {7610, 7350, 660, 195}, .text = "00:00:00.0", .font = {8.25}, .colour = TimeColour, .autoSize = true},
-        {.name = "lblSelLength", .kind = Label, .twips = {8580, 7350, 660, 195}, .text = "00:00:00.0", .font = {8.25}, .colour = TimeColour, .autoSize = true},
-        {.name = "lblViewBegin", .kind = Label, .twips = {6630, 7710, 660, 195}, .text = "00:00:00.0", .font = {8.25}, .colour = TimeColour, .autoSize = true},
-        {.name = "lblViewEnd", .kind = Label, .twips = {7610, 7710, 660, 195}, .text = "00:00:00.0", .font = {8.25}, .colour = TimeColour, .autoSize = true},
-        {.name = "lblViewLength", .kind = Label, .twips = {8580, 7710, 660, 195}, .text = "00:00:00.0", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "imgCtrlButton", .index = 0, .kind = Image, .twips = {210, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "播放")},
+        {.name = "imgCtrlButton", .index = 1, .kind = Image, .twips = {795, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "停止")},
+        {.name = "imgCtrlButton", .index = 2, .kind = Image, .twips = {1380, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "暂停")},
+        {.name = "imgCtrlButton", .index = 3, .kind = Image, .twips = {1965, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "选择铃声起始位置")},
+        {.name = "imgCtrlButton", .index = 4, .kind = Image, .twips = {2550, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "选择铃声结束位置")},
+        {.name = "imgCtrlButton", .index = 5, .kind = Image, .twips = {3135, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "播放选择的段落")},
+        {.name = "imgCtrlButton", .index = 6, .kind = Image, .twips = {9915, 7240, 1350, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "保存铃声")},
+        {.name = "imgCtrlButton", .index = 7, .kind = Image, .twips = {3720, 7240, 510, 480}, .toolTip = QT_TRANSLATE_NOOP("Layout", "循环")},
+        {.name = "lblTime", .kind = Label, .twips = {4440, 7350, 1365, 345}, .text = "00:00.0", .font = {14.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblSelBegin", .kind = Label, .twips = {6465, 7350, 1020, 195}, .text = "00:00.000", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblSelEnd", .kind = Label, .twips = {7590, 7350, 1020, 195}, .text = "00:00.000", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblSelLength", .kind = Label, .twips = {8715, 7350, 1020, 195}, .text = "00:00.000", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblViewBegin", .kind = Label, .twips = {6465, 7710, 1020, 195}, .text = "00:00.000", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblViewEnd", .kind = Label, .twips = {7590, 7710, 1020, 195}, .text = "00:00.000", .font = {8.25}, .colour = TimeColour, .autoSize = true},
+        {.name = "lblViewLength", .kind = Label, .twips = {8715, 7710, 1020, 195}, .text = "00:00.000", .font = {8.25}, .colour = TimeColour, .autoSize = true},
 
         // status strip
         {.name = "lblText", .kind = Label, .twips = {270, 8070, 2040, 210}, .font = {9, true}, .colour = TimeColour, .autoSize = true},
@@ -103,11 +105,12 @@ const Table &designRows()
 // shown; only their pictures are used, to light the hot spot of the same index.
 void addStores(Table &t)
 {
-    struct Set { const char *name; int count; QSize size; QSize lastSize; };
-    const Set sets[] = {{"imgButtonData", 8, {37, 32}, {37, 32}},
-                        {"imgMenuData", 4, {48, 18}, {48, 18}},
-                        {"imgCtrlButtonLight", 7, {34, 32}, {107, 32}},
-                        {"imgCtrlButtonPress", 7, {34, 32}, {107, 32}},
+    // One picture of `wideSize` in each set: the save button's.
+    struct Set { const char *name; int count; QSize size; QSize wideSize = {}; int wide = -1; };
+    const Set sets[] = {{"imgButtonData", 8, {37, 32}},
+                        {"imgMenuData", 5, {48, 18}},
+                        {"imgCtrlButtonLight", 8, {34, 32}, {90, 32}, 6},
+                        {"imgCtrlButtonPress", 8, {34, 32}, {90, 32}, 6},
                         {"imgMinLight", 0, {22, 22}, {}},
                         {"imgExitLight", 0, {22, 22}, {}},
                         {"imgGettingStartedLight", 0, {31, 36}, {}}};
@@ -115,7 +118,7 @@ void addStores(Table &t)
     for (const Set &set : sets) {
         for (int i = 0; i < std::max(set.count, 1); ++i) {
             const bool indexed = set.count > 0;
-            const QSize size = indexed && i == set.count - 1 ? set.lastSize : set.size;
+            const QSize size = i == set.wide ? set.wideSize : set.size;
             Element e{.name = set.name, .index = indexed ? i : -1, .kind = Image,
                       .twips = {11700 + column * 1800, 600 + i * 600, size.width() * TwipsPerPixel,
                                 size.height() * TwipsPerPixel},

@@ -13,11 +13,13 @@
 #include "ui/KeyColourShape.h"
 #include "ui/LayoutBuilder.h"
 #include "ui/MainLayout.h"
+#include "ui/EditHistory.h"
 #include "ui/MenuHolder.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SkinWidgets.h"
 
 #include <QApplication>
+#include <utility>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -47,15 +49,26 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
     setFont(windowFont);
 
     m_elements = LayoutBuilder(skin, windowFont).build(this, mainLayout());
-    for (const auto &[set, count] : {std::pair{"imgButton", 8}, {"imgCtrlButton", 7}, {"imgMenu", 4}})
+    for (const auto &[set, count] : {std::pair{"imgButton", 8}, {"imgCtrlButton", 8}, {"imgMenu", 5}})
         for (int i = 0; i < count; ++i)
             m_jobButtons.append(element(QStringLiteral("%1(%2)").arg(QLatin1String(set)).arg(i)));
     if (auto *pro = qobject_cast<SkinPanel *>(element("picPro")))
         pro->setFramed(true);
     m_menus = std::make_unique<MenuHolder>(
         this, [this](const QString &word) { m_controls->commands().write(word); },
-        [this](const QString &word) { return shaping_choice::isOn(m_controls->model().shaping(), word); },
-        [this] { return m_controls->model().openHistory().recent; });
+        [this](const QString &word) {
+            if (word == QLatin1String("Loop"))
+                return m_controls->model().play().looping;
+            return shaping_choice::isOn(m_controls->model().shaping(), word);
+        },
+        [this] { return m_controls->model().openHistory().recent; },
+        [this](const QString &word) {
+            if (word == QLatin1String("Undo"))
+                return m_controls->history().canUndo();
+            if (word == QLatin1String("Redo"))
+                return m_controls->history().canRedo();
+            return true;
+        });
     m_settings = std::make_unique<SettingsDialogHost>(m_controls->model(), m_controls->paths().settingsFile(),
                                                       m_messages, m_skin);
 
@@ -78,6 +91,11 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
                          &EditorModel::playChanged, &EditorModel::jobChanged, &EditorModel::shapingChanged,
                          &EditorModel::noticeChanged})
         connect(model, changed, this, &MainWindow::syncFromModel);
+    // The loop button shows whether the selection loops.
+    connect(model, &EditorModel::playChanged, this, [this, model, looping = false]() mutable {
+        if (std::exchange(looping, model->play().looping) != model->play().looping)
+            syncLights();
+    });
 
     syncFromModel();
     syncLights();

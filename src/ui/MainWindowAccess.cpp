@@ -5,6 +5,9 @@
 // save button; the end of a decode and the status strip's notices are spoken.
 #include "ui/MainWindow.h"
 
+#include <iterator>
+
+#include "playback/PlaybackController.h"
 #include "playback/Timeline.h"
 #include "ui/PlayMarkers.h"
 #include "ui/SelectionHandles.h"
@@ -72,7 +75,7 @@ void MainWindow::describeButtons()
         if (hot && !hot->toolTip().isEmpty())
             button(hot);
     }
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < PlaybackController::ButtonCount; ++i)
         button(image(QStringLiteral("imgCtrlButton(%1)").arg(i)));
     button(image(QStringLiteral("imgMin")));
     button(image(QStringLiteral("imgExit")));
@@ -82,10 +85,11 @@ void MainWindow::describeButtons()
 
     // The menu strip's painted words open their popups.
     static const char *const menuWords[] = {QT_TRANSLATE_NOOP("Accessible", "文件(F)"),
+                                           QT_TRANSLATE_NOOP("Accessible", "编辑(E)"),
                                            QT_TRANSLATE_NOOP("Accessible", "工具(T)"),
                                            QT_TRANSLATE_NOOP("Accessible", "设置(S)"),
                                            QT_TRANSLATE_NOOP("Accessible", "关于(A)")};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < int(std::size(menuWords)); ++i) {
         if (SkinImage *word = image(QStringLiteral("imgMenu(%1)").arg(i)))
             skin_access::describe(word, {.role = QAccessible::MenuItem, .name = [i] { return spoken(menuWords[i]); },
                                          .press = [word] { word->activate(); }});
@@ -197,8 +201,10 @@ void MainWindow::wireFocusChain()
     QList<QWidget *> chain;
     for (int i : {0, 1, 2, 4, 5, 6, 7})
         chain << element(QStringLiteral("imgButton(%1)").arg(i));
-    for (int i = 0; i < 6; ++i)
+    for (int i : {0, 1, 2, 3, 4, 5, 7})
         chain << element(QStringLiteral("imgCtrlButton(%1)").arg(i));
+    // The handles' grips, when shown, then the typed times.
+    chain << element(QStringLiteral("imgSelectTop1")) << element(QStringLiteral("imgSelectTop2"));
     chain << element(QStringLiteral("lblSelBegin")) << element(QStringLiteral("lblSelEnd"))
           << element(QStringLiteral("imgCtrlButton(6)"));
     chain.removeAll(nullptr);

@@ -5,6 +5,7 @@
 
 #include "playback/Timeline.h"
 #include "playback/PlaybackController.h"
+#include "ui/EditHistory.h"
 #include "ui/PlayMarkers.h"
 #include "ui/TimelineFace.h"
 #include "ui/TimelineView.h"
@@ -50,6 +51,7 @@ void MainWindow::wireKeyboard()
         {Qt::Key_End, [&c, &m] { c.markers().seekTo(m.lengthMs()); }},
         {Qt::Key_BracketLeft, [&c] { c.playback().press(PlaybackController::Button::SetStart); }},
         {Qt::Key_BracketRight, [&c] { c.playback().press(PlaybackController::Button::SetEnd); }},
+        {Qt::Key_L, [&c] { c.playback().loop(); }},
         {Qt::Key_Left, [&c, &m] { c.markers().seekTo(m.play().positionMs - StepMs); }},
         {Qt::Key_Right, [&c, &m] { c.markers().seekTo(m.play().positionMs + StepMs); }},
         {Qt::SHIFT | Qt::Key_Left, [&c, &m, fineStep] { c.markers().seekTo(m.play().positionMs - fineStep()); }},
@@ -72,9 +74,13 @@ void MainWindow::wireKeyboard()
         {Qt::CTRL | Qt::Key_S, [&c] { c.toolbar().press(ToolbarActions::Button::Save); }},
         {Qt::CTRL | Qt::Key_Q, [this] { requestClose(); }},
         {Qt::ALT | Qt::Key_F, [this] { showMenu(0); }},
-        {Qt::ALT | Qt::Key_T, [this] { showMenu(1); }},
-        {Qt::ALT | Qt::Key_S, [this] { showMenu(2); }},
-        {Qt::ALT | Qt::Key_A, [this] { showMenu(3); }},
+        {Qt::ALT | Qt::Key_E, [this] { showMenu(1); }},
+        {Qt::ALT | Qt::Key_T, [this] { showMenu(2); }},
+        {Qt::ALT | Qt::Key_S, [this] { showMenu(3); }},
+        {Qt::ALT | Qt::Key_A, [this] { showMenu(4); }},
+        {Qt::CTRL | Qt::Key_Z, [&c] { c.history().undo(); }},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, [&c] { c.history().redo(); }},
+        {Qt::CTRL | Qt::Key_Y, [&c] { c.history().redo(); }},
     };
     for (const auto &entry : table) {
         auto *shortcut = new QShortcut(entry.keys, this);

@@ -5,6 +5,7 @@
 #include "pipeline/OpenFlow.h"
 #include "pipeline/ProgressReport.h"
 #include "pipeline/SaveFlow.h"
+#include "playback/PlaybackController.h"
 #include "playback/Timeline.h"
 #include "ui/Chrome.h"
 #include "ui/SelectionHandles.h"
@@ -220,10 +221,13 @@ void MainWindow::syncLights()
     for (int i = 0; i < 8; ++i)
         light(QStringLiteral("imgButton(%1)").arg(i), chrome.toolbar[i],
               QStringLiteral("imgButtonData(%1)").arg(i), {});
-    for (int i = 0; i < 7; ++i)
-        light(QStringLiteral("imgCtrlButton(%1)").arg(i), chrome.transport[i],
+    // The loop button stays down while the selection loops.
+    const bool looping = m_controls->model().play().looping;
+    for (int i = 0; i < PlaybackController::ButtonCount; ++i)
+        light(QStringLiteral("imgCtrlButton(%1)").arg(i),
+              looping && i == int(PlaybackController::Button::Loop) ? Chrome::Light::Pressed : chrome.transport[i],
               QStringLiteral("imgCtrlButtonLight(%1)").arg(i), QStringLiteral("imgCtrlButtonPress(%1)").arg(i));
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < int(chrome.menu.size()); ++i)
         light(QStringLiteral("imgMenu(%1)").arg(i), chrome.menu[i], QStringLiteral("imgMenuData(%1)").arg(i), {});
     light(QStringLiteral("imgMin"), chrome.minimise, QStringLiteral("imgMinLight"), {});
     light(QStringLiteral("imgExit"), chrome.close, QStringLiteral("imgExitLight"), {});

@@ -5,6 +5,8 @@
 #include "playback/Timeline.h"
 #include "playback/PlaybackController.h"
 #include "ui/Chrome.h"
+#include "ui/HandleKeys.h"
+#include "ui/MenuHolder.h"
 #include "ui/PlayMarkers.h"
 #include "ui/SelectionHandles.h"
 #include "ui/ToolbarActions.h"
@@ -65,7 +67,7 @@ void MainWindow::wireToolbarAndTransport()
                    [&chrome](int i, const QString &tip) { chrome.transportMoved(i, tip); },
                    [&chrome](int i) { chrome.transportReleased(i); },
                    [this](int i) { m_controls->playback().press(PlaybackController::Button(i)); }});
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < int(MenuHolder::tree().size()); ++i) {
         SkinImage *hot = image(QStringLiteral("imgMenu(%1)").arg(i));
         connect(hot, &SkinImage::moved, this, [&chrome](int index) { chrome.menuMoved(index); });
         connect(hot, &SkinImage::clicked, this, [this](int index) { showMenu(index); });
@@ -114,13 +116,17 @@ void MainWindow::wireTimeline()
             connect(grip, &SkinImage::released, this, [this, handle](int, QPointF pos) { m_controls->handles().release(handle, twips(pos)); });
         }
     }
+    // A focused handle's grip takes the nudge keys.
+    new HandleKeys(m_controls->handles(), m_controls->history(), element(QStringLiteral("imgSelectTop1")),
+                   element(QStringLiteral("imgSelectTop2")), this);
     auto *panel = qobject_cast<SkinPanel *>(element(QStringLiteral("picOpened")));
     // The open file's own waveform over the panel's field, under the markers.
     m_waveform = new WaveformView(panel);
     m_waveform->setGeometry(WaveformView::panelGeometry());
     m_waveform->lower();
     // A click seeks; a drag selects or moves the view and leaves playback alone.
-    auto *input = new TimelineInput(m_controls->model(), m_controls->view(), m_controls->handles(), *panel, this);
+    auto *input = new TimelineInput(m_controls->model(), m_controls->view(), m_controls->handles(), *panel,
+                                    m_controls->history(), this);
     connect(input, &TimelineInput::clicked, this, [this](QPointF pos) { m_controls->markers().panelPress(twips(pos)); });
 }
 

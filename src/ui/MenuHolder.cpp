@@ -15,9 +15,13 @@ const QList<MenuHolder::Popup> &MenuHolder::tree()
           {"menuRecent", QT_TRANSLATE_NOOP("Menu", "最近打开的文件(&R)"), "OpenRecent"},
           {"menuS", "-", nullptr},
           {"menuExit", QT_TRANSLATE_NOOP("Menu", "退出(&E)"), "Exit"}}},
+        {"menuEdit", QT_TRANSLATE_NOOP("Menu", "Edit"),
+         {{"menuUndo", QT_TRANSLATE_NOOP("Menu", "撤销(&U)\tCtrl+Z"), "Undo"},
+          {"menuRedo", QT_TRANSLATE_NOOP("Menu", "重做(&R)\tCtrl+Shift+Z"), "Redo"}}},
         {"menuTools", QT_TRANSLATE_NOOP("Menu", "Tools"),
          {{"menuRRC", QT_TRANSLATE_NOOP("Menu", "随机截取铃声(&R)"), "RRC"},
           {"menuSR", QT_TRANSLATE_NOOP("Menu", "给朋友发信分享铃声(&S)"), "SR"},
+          {"menuLoop", QT_TRANSLATE_NOOP("Menu", "循环播放选择的段落(&L)\tL"), "Loop", true},
           {"menuViewS", "-", nullptr},
           {"menuViewAll", QT_TRANSLATE_NOOP("Menu", "显示整个文件(&W)"), "ViewAll"},
           {"menuViewSelection", QT_TRANSLATE_NOOP("Menu", "放大到选择的段落(&Z)"), "ViewSelection"}}},
@@ -66,7 +70,8 @@ void addRecentFiles(QMenu *menu, const char *name, const QString &caption,
 }  // namespace
 
 MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand,
-                       std::function<bool(const QString &)> isChecked, std::function<QStringList()> recentFiles)
+                       std::function<bool(const QString &)> isChecked, std::function<QStringList()> recentFiles,
+                       std::function<bool(const QString &)> isEnabled)
     : QObject(owner), m_owner(owner)
 {
     for (const Popup &p : tree()) {
@@ -85,6 +90,9 @@ MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writ
             action->setObjectName(QLatin1String(e.name));
             const QString word = QLatin1String(e.commandWord);
             connect(action, &QAction::triggered, this, [writeCommand, word] { writeCommand(word); });
+            if (isEnabled)
+                connect(menu, &QMenu::aboutToShow, action,
+                        [action, isEnabled, word] { action->setEnabled(isEnabled(word)); });
             if (e.checkable && isChecked) {
                 action->setCheckable(true);
                 // The marks show the model as it is when the popup opens.

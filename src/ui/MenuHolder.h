@@ -22,10 +22,12 @@ public:
 
     // The entry with the command word "OpenRecent" is a submenu of the files
     // recentFiles names (newest first), filled as its popup opens; choosing
-    // file N writes "OpenRecent:N".
+    // file N writes "OpenRecent:N". An entry is greyed while isEnabled says
+    // its word would do nothing (Undo with nothing to undo).
     MenuHolder(QWidget *owner, std::function<void(const QString &)> writeCommand,
                std::function<bool(const QString &)> isChecked = {},
-               std::function<QStringList()> recentFiles = {});
+               std::function<QStringList()> recentFiles = {},
+               std::function<bool(const QString &)> isEnabled = {});
     ~MenuHolder() override;
 
     QMenu *popup(int index) const;

@@ -181,6 +181,31 @@ void SelectionHandles::placeOnView()
     m_face.touch();
 }
 
+bool SelectionHandles::moveMark(int handle, std::int64_t ms)
+{
+    const Marks &marks = m_model.marks();
+    const std::int64_t length = std::max<std::int64_t>(m_model.lengthMs(), 0);
+    Marks next = marks;
+    if (handle == Start) {
+        next.startMs = std::clamp<std::int64_t>(ms, 0, marks.endMs.value_or(length));
+    } else if (handle == End && marks.endMs) {
+        next.endMs = std::clamp<std::int64_t>(ms, std::min(marks.startMs, length), length);
+    }
+    if (next == marks || !m_model.setMarks(next))
+        return false;
+    m_face.handleVisible[handle] = true;
+    placeOnView();
+    return true;
+}
+
+void SelectionHandles::showMarks()
+{
+    const Marks &marks = m_model.marks();
+    m_face.handleVisible[Start] = marks.startMs > 0 || marks.hasEnd();
+    m_face.handleVisible[End] = marks.hasEnd();
+    placeOnView();
+}
+
 std::int64_t SelectionHandles::shownStartMs() const
 {
     return m_face.dragging && m_face.draggedHandle == Start ? draggedMs(Start) : m_model.marks().startMs;

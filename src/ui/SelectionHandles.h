@@ -54,6 +54,17 @@ public:
     // Puts the handles where the selection stands in the stretch the time
     // line shows, after that stretch has changed.
     void placeOnView();
+    // Moves a mark as far towards ms as it may go: the start within [0, the
+    // end or the file's length], the end within [the start, the length]; the
+    // end only once it is set. False when nothing moved.
+    bool moveMark(int handle, std::int64_t ms);
+
+    const EditorModel &model() const { return m_model; }
+
+    // Shows the marks as the model has them now, after undo or redo: the end
+    // handle where there is an end, the start handle where the start was
+    // moved or there is an end.
+    void showMarks();
 
     // The millisecond a handle stands for now: while it is dragged, where the
     // drag has it; else its mark (the end: nothing until one is set).

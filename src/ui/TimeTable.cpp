@@ -8,11 +8,14 @@
 
 TimeTable timeTableOf(const EditorModel &model, const SelectionHandles &handles)
 {
-    const auto text = [](std::int64_t ms) { return timeline::formatMilliseconds(ms); };
+    // The selection to the millisecond it is kept in, so start + length = end
+    // as shown; the play time to the tenth.
+    const bool hours = timeline::clockNeedsHours(model.lengthMs());
+    const auto text = [hours](std::int64_t ms) { return timeline::formatClock(ms, hours, 3); };
     const std::int64_t start = handles.shownStartMs();
     const std::optional<std::int64_t> end = handles.shownEndMs();
     const VisibleSpan &view = model.view();
-    return {text(model.play().positionMs),
+    return {timeline::formatClock(model.play().positionMs, hours, 1),
             text(start),
             text(end.value_or(0)),
             text(end && *end >= start ? *end - start : 0),

@@ -22,14 +22,16 @@ constexpr double ScrollStep = 0.1;
 }  // namespace
 
 TimelineInput::TimelineInput(const EditorModel &model, TimelineView &view, SelectionHandles &handles,
-                             SkinPanel &panel, QObject *parent)
-    : QObject(parent), m_model(model), m_view(view), m_handles(handles)
+                             SkinPanel &panel, EditHistory &history, QObject *parent)
+    : QObject(parent), m_model(model), m_view(view), m_handles(handles), m_history(history)
 {
     connect(&panel, &SkinPanel::pressed, this, &TimelineInput::pressed);
     connect(&panel, &SkinPanel::dragged, this, &TimelineInput::dragged);
     connect(&panel, &SkinPanel::released, this, &TimelineInput::released);
     connect(&panel, &SkinPanel::wheeled, this, &TimelineInput::wheeled);
 }
+
+TimelineInput::~TimelineInput() = default;
 
 void TimelineInput::pressed(QPointF pos)
 {
@@ -59,6 +61,8 @@ void TimelineInput::dragged(QPointF pos)
     }
     const std::int64_t here =
         std::clamp<std::int64_t>(timeline::positionToMs(twips(pos.x()), view), 0, m_model.lengthMs());
+    if (!m_selecting)
+        m_selecting = std::make_unique<EditHistory::Gesture>(m_history);
     m_handles.select(Selection{std::min(m_pressMs, here), std::max(m_pressMs, here)});
 }
 
@@ -67,6 +71,7 @@ void TimelineInput::released()
     const bool click = m_held && !m_dragging;
     m_held = false;
     m_dragging = false;
+    m_selecting.reset();
     if (click)
         emit clicked(m_pressAt);
 }

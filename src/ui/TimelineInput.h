@@ -3,6 +3,10 @@
 #include <QObject>
 #include <QPointF>
 
+#include "ui/EditHistory.h"
+
+#include <memory>
+
 class EditorModel;
 class SelectionHandles;
 class SkinPanel;
@@ -23,8 +27,10 @@ public:
     static constexpr double RulerTopPx = 297.0;
     static constexpr double RulerBottomPx = 317.0;
 
+    // A drag that selects is one step of history.
     TimelineInput(const EditorModel &model, TimelineView &view, SelectionHandles &handles, SkinPanel &panel,
-                  QObject *parent = nullptr);
+                  EditHistory &history, QObject *parent = nullptr);
+    ~TimelineInput() override;
 
 signals:
     // A press released as a click, at the press's point in panel pixels.
@@ -39,6 +45,8 @@ private:
     const EditorModel &m_model;
     TimelineView &m_view;
     SelectionHandles &m_handles;
+    EditHistory &m_history;
+    std::unique_ptr<EditHistory::Gesture> m_selecting;  // held while a drag selects
     bool m_held = false;
     bool m_dragging = false;
     bool m_onRuler = false;

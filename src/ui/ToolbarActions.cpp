@@ -1,5 +1,7 @@
 #include "ui/ToolbarActions.h"
 
+#include "ui/EditHistory.h"
+
 #include "model/EditorModel.h"
 #include "model/Seams.h"
 #include "settings/Vendor.h"
@@ -20,8 +22,8 @@ constexpr float RandomPointerX = 45.0f;
 }
 
 ToolbarActions::ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &save,
-                               SelectionHandles &handles, TimelineFace &face)
-    : c(context), m_open(open), m_save(save), m_handles(handles), m_face(face)
+                               SelectionHandles &handles, TimelineFace &face, EditHistory &history)
+    : c(context), m_open(open), m_save(save), m_handles(handles), m_face(face), m_history(history)
 {
 }
 
@@ -66,7 +68,9 @@ void ToolbarActions::randomSelection()
                         MessageIcon::Warning);
         return;
     }
-    // A file too short for a random stretch leaves the selection as it was.
+    // The tries are one step to undo; a file too short for a random stretch
+    // leaves the selection as it was, and no step.
+    const EditHistory::Gesture oneStep(m_history);
     const Marks before = c.model.marks();
     const bool shownBefore[2] = {m_face.handleVisible[0], m_face.handleVisible[1]};
     m_face.handleVisible[0] = m_face.handleVisible[1] = true;

@@ -2,6 +2,7 @@
 
 #include "pipeline/FlowContext.h"
 
+class EditHistory;
 class OpenFlow;
 class SaveFlow;
 class SelectionHandles;
@@ -24,7 +25,7 @@ public:
     static constexpr int ButtonCount = 8;
 
     ToolbarActions(FlowContext &context, OpenFlow &open, SaveFlow &save, SelectionHandles &handles,
-                   TimelineFace &face);
+                   TimelineFace &face, EditHistory &history);
 
     // What a press of the button does; a place without a button does nothing.
     void press(Button button);
@@ -42,4 +43,5 @@ private:
     SaveFlow &m_save;
     SelectionHandles &m_handles;
     TimelineFace &m_face;
+    EditHistory &m_history;
 };

@@ -75,13 +75,13 @@ def named(app, role, name):
 
 app = wait("the program on the AT-SPI bus", program)
 buttons = ["打开一个音乐/视频文件", "保存铃声", "随机选择一段铃声", "系统设置", "退出程序",
-           "播放", "停止", "暂停", "选择铃声起始位置", "选择铃声结束位置", "播放选择的段落"]
+           "播放", "停止", "暂停", "选择铃声起始位置", "选择铃声结束位置", "播放选择的段落", "循环"]
 for name in buttons:
     button = wait("the push button " + name, lambda: named(app, pyatspi.ROLE_PUSH_BUTTON, name), 30)
     actions = button.queryAction()
     if "Press" not in [actions.getName(i) for i in range(actions.nActions)]:
         sys.exit("a11y: %s has no Press action" % name)
-for word in ["文件(F)", "工具(T)", "设置(S)", "关于(A)"]:
+for word in ["文件(F)", "编辑(E)", "工具(T)", "设置(S)", "关于(A)"]:
     wait("the menu item " + word, lambda: named(app, pyatspi.ROLE_MENU_ITEM, word), 30)
 
 # the decode is over when the time line knows the file's length

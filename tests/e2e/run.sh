@@ -99,15 +99,15 @@ work_wav() { ls "$XDG_CACHE_HOME"/brindlewave/session-"$1"-*/open.wav 2>/dev/nul
 [ ! -e "$XDG_CACHE_HOME/brindlewave/session-999999-0" ] || fail "the killed program's working copy is still there"
 
 step "play, seek by pressing the time line, set start 2 s later and end 4 s after it, preview"
-click $((20 + 17)) $((483 + 16)) 1
+click $((14 + 17)) $((483 + 16)) 1
 click $((10 + 250)) $((104 + 30)) 2
-click $((152 + 17)) $((483 + 16)) 4
-click $((196 + 17)) $((483 + 16)) 0.5
-click $((240 + 17)) $((483 + 16)) 1.5
+click $((131 + 17)) $((483 + 16)) 4
+click $((170 + 17)) $((483 + 16)) 0.5
+click $((209 + 17)) $((483 + 16)) 1.5
 shot timeline "$wx" "$wy" 764 564
 
 save_as() {
-  click $((643 + 54)) $((483 + 16)) 1
+  click $((661 + 45)) $((483 + 16)) 1
   wait_window '^Save As$' >/dev/null || fail "the save dialog did not appear"
   type_path "$1"
   if [ -n "${E2E_SHOTS:-}" ] && [ "$1" = "$media/ring 1.mp3" ]; then sleep 0.15; shot saving "$wx" "$wy" 764 564; fi
@@ -131,7 +131,7 @@ save_as "$media/ring 2.amr"; check "$media/ring 2.amr" amr_nb 8000 1
 
 step "fade in and loudness from the settings menu, remembered; save as M4R with them"
 settings_item() {  # how many entries down the settings popup
-  click $((136 + 24)) $((42 + 9)) 0.6
+  click $((193 + 24)) $((42 + 9)) 0.6
   for _ in $(seq 1 "$1"); do xdotool key Down; done
   xdotool key Return; sleep 0.4
 }
@@ -140,7 +140,7 @@ settings_item 9   # 统一音量
 conf="$XDG_CONFIG_HOME/brindlewave/brindlewave.conf"
 grep -q '^fadeInMs=1000' "$conf" && grep -q '^normalize=true' "$conf" || fail "brindlewave.conf holds: $(cat "$conf" 2>&1)"
 if [ -n "${E2E_SHOTS:-}" ]; then
-  click $((136 + 24)) $((42 + 9)) 0.8
+  click $((193 + 24)) $((42 + 9)) 0.8
   shot menu-options "$wx" "$wy" 764 564
   xdotool key Escape; sleep 0.3
 fi
@@ -197,10 +197,10 @@ win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
 eval "$(xdotool getwindowgeometry --shell "$win")"; wx=$X; wy=$Y
 for _ in $(seq 1 100); do [ -s "$(work_wav "$app")" ] && break; sleep 0.2; done
 sleep 1  # the decode of a 14 s song is over by now
-click $((20 + 17)) $((483 + 16)) 1     # play
-click $((152 + 17)) $((483 + 16)) 2    # start
-click $((196 + 17)) $((483 + 16)) 0.5  # end
-click $((643 + 54)) $((483 + 16)) 1
+click $((14 + 17)) $((483 + 16)) 1     # play
+click $((131 + 17)) $((483 + 16)) 2    # start
+click $((170 + 17)) $((483 + 16)) 0.5  # end
+click $((661 + 45)) $((483 + 16)) 1
 wait_window '^Save As$' >/dev/null || fail "the save dialog did not appear"
 type_path "$media/killed.mp3"
 for _ in $(seq 1 100); do [ -s "$work/stalling.pid" ] && break; sleep 0.1; done
