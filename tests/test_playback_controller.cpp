@@ -57,7 +57,7 @@ struct Transport {
 // rests at the selection's start).
 QString flags(const EditorModel &m)
 {
-    return QString(m.play().paused ? "P" : "") + (m.play().playingSelection ? "S" : "");
+    return QString(m.play().paused ? "P" : "") + (m.play().playingSelection ? "S" : "") + (m.play().looping ? "O" : "");
 }
 
 // Marks with an end of 0 as no end.
@@ -121,6 +121,14 @@ void TestPlaybackController::buttonSequences_data()
         << Clicks{{PC::PlaySelection}, 2147483647, 0, "", selection + C{"play sound from 2147483647"}, "S", false};
     QTest::newRow("one millisecond more") << Clicks{{PC::PlaySelection}, 2147483648, 0, "", selection, "S", false};
     QTest::newRow("save") << Clicks{{PC::Save}, 12000, 0, "P", {}, "P", false};
+    // Loop: the selection over and over from its start, until Loop again (the
+    // head then rests at the start) or Stop; nothing without a selection.
+    QTest::newRow("loop the selection")
+        << Clicks{{PC::Loop}, 12000, 40000, "", selection + C{"setaudio sound loop 12000 40000", "play sound from 12000"}, "SO", false};
+    QTest::newRow("loop again ends it at the start")
+        << Clicks{{PC::Loop}, 12000, 40000, "LSO", C{Stop, Close}, "", true};
+    QTest::newRow("stop ends a loop") << Clicks{{PC::Stop}, 12000, 40000, "LSO", C{Stop, Close}, "", true};
+    QTest::newRow("an empty selection does not loop") << Clicks{{PC::Loop}, 12000, 12000, "", {}, "", false};
 }
 
 void TestPlaybackController::buttonSequences()
@@ -132,6 +140,7 @@ void TestPlaybackController::buttonSequences()
     play.paused = c.before.contains(u'P');
     play.playingSelection = c.before.contains(u'S');
     play.loaded = c.before.contains(u'L');
+    play.looping = c.before.contains(u'O');
     if (c.before.contains(u'R'))
         play.restMs = c.selStart;
     play.fraction = 0.25f;

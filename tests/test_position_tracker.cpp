@@ -36,6 +36,7 @@ struct Tick {
     float headPx;
     QString time;
     bool stops;
+    bool looping = false;  // the preview loops
 };
 
 }  // namespace
@@ -117,6 +118,7 @@ void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd_dat
         << Tick{180000, 19999, 20000, true, 728.f * 19999 / 180000, "00:00:20.0", false};
     // reaching the end counts, not only passing it
     QTest::newRow("preview exactly at its end") << Tick{160000, 20000, 20000, true, 91, "00:00:00.0", true};
+    QTest::newRow("a loop at its end goes on") << Tick{160000, 20000, 20000, true, 91, "00:00:20.0", false, true};
     QTest::newRow("preview a millisecond before a fractional end")
         << Tick{180000, 41499, 41500, true, 728.f * 41499 / 180000, "00:00:41.5", false};
     QTest::newRow("preview past its end") << Tick{180000, 22000, 20000, true, 728.f * 22 / 180, "00:00:00.0", true};
@@ -137,6 +139,7 @@ void TestPositionTracker::tickFollowsThePlayPositionAndStopsAPreviewAtItsEnd()
     QVERIFY(t.model.setMarks(Marks{0, d.selEndMs ? std::optional<std::int64_t>(d.selEndMs) : std::nullopt}));
     PlayState play;
     play.playingSelection = d.preview;
+    play.looping = d.looping;
     play.paused = true;
     t.model.setPlay(play);
     t.tracker.tick();

@@ -121,8 +121,23 @@ private slots:
     {
         RecordingDevice device;
         WindowHarness h(&device);
+        // A saved notice gives way to the hint while the hint is up.
+        h.model().setNotice(Notice{Notice::Kind::Saved, QStringLiteral("/tmp/a ringtone.mp3"), 3.0, 4096});
+        const auto noticeShown = [&] {
+            return h.window().element(QStringLiteral("lblNotice"))->isVisible()
+                   + h.window().element(QStringLiteral("lblNoticeFolder"))->isVisible()
+                   + h.window().element(QStringLiteral("lblNoticePlay"))->isVisible();
+        };
+        QCOMPARE(noticeShown(), 3);
         SkinImage *save = h.image(QStringLiteral("imgButton(1)"));
         QTest::mouseMove(save, QPoint(5, 5));
+        QCOMPARE(noticeShown(), 0);
+        // leaving for the time line takes the hint and the light away
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(save, &leave);
+        QVERIFY(h.window().label(QStringLiteral("lblText"))->text().isEmpty() && !save->hasPicture());
+        QCOMPARE(noticeShown(), 3);
+        QTest::mouseMove(save, QPoint(6, 6));
         QVERIFY(save->hasPicture());
         QCOMPARE(save->picture().cacheKey(), h.image(QStringLiteral("imgButtonData(1)"))->picture().cacheKey());
         QCOMPARE(h.window().label(QStringLiteral("lblText"))->text(), QStringLiteral("保存铃声"));
@@ -145,6 +160,7 @@ private slots:
         QVERIFY(!save->hasPicture());
         QVERIFY(!stop->hasPicture());
         QVERIFY(h.window().label(QStringLiteral("lblText"))->text().isEmpty());
+        QCOMPARE(noticeShown(), 3);
     }
 
     void menuTreeAndPopupCorners()

@@ -48,8 +48,9 @@ void PositionTracker::tick()
     PlayState play = m_model.play();
     const float length = askNumber(m_device, playback_command::statusLength());
     if (length == 0.0f) {
-        // Nothing loaded: the play head stands at the start.
+        // Nothing loaded: the play head stands at the start, and nothing loops.
         play.loaded = false;
+        play.looping = false;
         m_model.setPlay(play);
         emit ticked();
         return;

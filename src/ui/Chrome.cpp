@@ -29,6 +29,12 @@ void Chrome::faceMoved()
     emit changed();
 }
 
+void Chrome::pointerLeft()
+{
+    if (!m_buttonPressed)
+        faceMoved();
+}
+
 void Chrome::toolbarPressed(int index)
 {
     if (index < 0 || index >= int(toolbar.size()))

@@ -21,6 +21,9 @@ public:
 
     // pointer movement over the bare window face
     void faceMoved();
+    // The pointer left a lit element for somewhere that says nothing (the
+    // time line): as faceMoved, unless a button is held.
+    void pointerLeft();
 
     void toolbarPressed(int index);
     void toolbarMoved(int index, const QString &toolTip);

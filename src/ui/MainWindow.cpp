@@ -82,6 +82,8 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
     // The lights and the hint change with every move of the pointer, the
     // time line's positions with every tick and drag: each redraws only its own.
     connect(&m_controls->chrome(), &Chrome::changed, this, &MainWindow::syncLights);
+    for (SkinImage *element : findChildren<SkinImage *>())
+        connect(element, &SkinImage::left, &m_controls->chrome(), &Chrome::pointerLeft);
     connect(&m_controls->timelineFace(), &TimelineFace::changed, this, [this] {
         syncTimeTable();
         syncTimeline();

@@ -99,6 +99,7 @@ private:
     bool isCutRunning() const;
     void syncLights();
     void syncNotice();
+    void showNotice();
     void wireJobControls();
     void wireAccessibility();
     void describeButtons();

@@ -195,19 +195,30 @@ void MainWindow::syncNotice()
     if (noticeLabel->text() != shown)
         noticeLabel->setCaption(shown);
     noticeLabel->setToolTip(withFile ? notice.file : QString());
-    setShown(noticeLabel, !text.isEmpty());
     if (withFile) {
         folder->move(noticeLabel->x() + noticeLabel->width() + gap, folder->y());
         play->move(folder->x() + folder->width() + gap, play->y());
     }
-    setShown(folder, withFile);
-    setShown(play, withFile);
+    showNotice();
+}
+
+// The hint and the notice share the status strip's left: while the pointer's
+// hint is up, the notice and its links give way to it.
+void MainWindow::showNotice()
+{
+    const QString hint = m_controls->chrome().hint();
+    const bool shown = hint.isEmpty() && !m_noticeText.isEmpty();
+    const bool withFile = shown && m_notice.kind == Notice::Kind::Saved;
+    setShown(element(QStringLiteral("lblNotice")), shown);
+    setShown(element(QStringLiteral("lblNoticeFolder")), withFile);
+    setShown(element(QStringLiteral("lblNoticePlay")), withFile);
 }
 
 void MainWindow::syncLights()
 {
     const Chrome &chrome = m_controls->chrome();
     setCaption(label(QStringLiteral("lblText")), chrome.hint());
+    showNotice();
     auto light = [this](const QString &hotKey, Chrome::Light state, const QString &litStore,
                         const QString &pressedStore) {
         SkinImage *hot = image(hotKey);

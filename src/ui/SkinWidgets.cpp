@@ -64,6 +64,8 @@ void SkinImage::paintEvent(QPaintEvent *)
 
 bool SkinImage::event(QEvent *event)
 {
+    if (event->type() == QEvent::Leave)
+        emit left();
     if (event->type() == QEvent::ShortcutOverride && hasFocus() && isActivationKey(static_cast<QKeyEvent *>(event))) {
         event->accept();
         return true;

@@ -33,6 +33,7 @@ signals:
     void moved(int index, QPointF pos, Qt::MouseButtons buttons);  // with or without a button held
     void released(int index, QPointF pos);
     void clicked(int index);
+    void left();  // the pointer has left it
 
 protected:
     void paintEvent(QPaintEvent *) override;
