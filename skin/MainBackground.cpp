@@ -78,7 +78,7 @@ void panelFrame(QPainter &p)
 void readout(QPainter &p)
 {
     // the play-time display behind lblTime
-    const QRectF box(291.5, 485.5, 98, 31);
+    const QRectF box = ReadoutBox;
     p.setPen(QPen(palette::ReadoutBorder, 1));
     p.setBrush(skinpaint::vertical(box, palette::ReadoutTop, palette::ReadoutBottom));
     p.drawRoundedRect(box, 4, 4);

@@ -56,6 +56,7 @@ inline constexpr QRect OpenRect = twipRect(2190, 3300, 465, 540);
 // The play time's readout, and the selection table: each field's text starts
 // 4 px into a box 72 px wide, room for "1:01:12.345" in the fonts installed.
 inline constexpr QRect TimeLabel = twipRect(4440, 7350, 1365, 345);
+inline constexpr QRectF ReadoutBox{291.5, 485.5, 98, 31};  // framed behind TimeLabel
 inline constexpr int SelColumns[3] = {6465, 7590, 8715};
 inline constexpr int SelRows[2] = {7350, 7710};
 inline constexpr int SelBoxWidth = 72;

@@ -6,6 +6,8 @@
 #include "ui/MenuHolder.h"
 #include "ui/SkinWidgets.h"
 #include "settings/Vendor.h"
+#include "playback/Timeline.h"
+#include "SkinGeometry.h"
 
 #include <QMenu>
 #include <QtTest>
@@ -88,6 +90,42 @@ private slots:
         }
         for (int i = 0; i < 8; ++i)
             QVERIFY(!h.image(QStringLiteral("imgButton(%1)").arg(i))->hasPicture());
+    }
+
+    // Every time field shows all its digits inside its frame, for the longest
+    // times a file can have (hours shown), in the window's own fonts; and the
+    // table's start and length add up to its end, to the millisecond.
+    void timeFieldsShowEveryDigitAndAddUp()
+    {
+        RecordingDevice device;
+        WindowHarness h(&device);
+        h.model().setMedia(OpenMedia{QStringLiteral("/music/long.mp3"), {}, 9 * 3600000 + 3599999, nullptr});
+        QVERIFY(h.model().setMarks(Marks{1040, 9 * 3600000 + 3599998}));
+        PlayState play;
+        play.positionMs = 9 * 3600000 + 3599949;
+        h.model().setPlay(play);
+        QCOMPARE(h.caption(QStringLiteral("lblSelEnd")), QStringLiteral("9:59:59.998"));
+        QCOMPARE(h.caption(QStringLiteral("lblTime")), QStringLiteral("9:59:59.9"));
+        const auto rightOfText = [&](const char *key) {
+            const SkinLabel *l = h.window().label(QLatin1String(key));
+            return l->x() + l->fontMetrics().horizontalAdvance(l->text());
+        };
+        const char *const fields[2][3] = {{"lblSelBegin", "lblSelEnd", "lblSelLength"},
+                                          {"lblViewBegin", "lblViewEnd", "lblViewLength"}};
+        for (int row = 0; row < 2; ++row) {
+            for (int col = 0; col < 3; ++col) {
+                // the field stands where the picture frames it, its text inside the frame
+                const QRect cell = skingeo::selLabel(col, row);
+                QCOMPARE(h.window().element(QLatin1String(fields[row][col]))->pos(), cell.topLeft());
+                QVERIFY2(rightOfText(fields[row][col]) <= cell.left() - 4 + skingeo::SelBoxWidth - 1, fields[row][col]);
+            }
+        }
+        QVERIFY(rightOfText("lblTime") <= skingeo::ReadoutBox.right() - 1);
+
+        QVERIFY(h.model().setMarks(Marks{1040, 3080}));
+        const auto ms = [&](const char *key) { return timeline::parseTypedTime(h.caption(QLatin1String(key))).value_or(-1); };
+        QCOMPARE(ms("lblSelBegin") + ms("lblSelLength"), ms("lblSelEnd"));
+        QCOMPARE(ms("lblSelEnd"), 3080);
     }
 
     void toolTipsOfTheButtonSets()
