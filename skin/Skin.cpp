@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int IconSizes[4] = {16, 24, 32, 48};
+constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 constexpr quint32 BundleMagic = 0x42575332;  // "BWS2"
 
 QString indexed(const char *store, int i)

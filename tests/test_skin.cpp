@@ -44,7 +44,8 @@ QList<QPair<QString, QSize>> expectedPictures()
         {"imgSelectTop", {13, 8}},    {"imgSelectBottom", {13, 8}}, {"imgSelectLine", {1, 284}},
         {"imgMinLight", {22, 22}},    {"imgExitLight", {22, 22}},   {"imgGettingStartedLight", {31, 36}},
         {"icon16", {16, 16}},         {"icon24", {24, 24}},         {"icon32", {32, 32}},
-        {"icon48", {48, 48}},
+        {"icon48", {48, 48}},         {"icon64", {64, 64}},         {"icon128", {128, 128}},
+        {"icon256", {256, 256}},
     };
     for (int i = 0; i < 8; ++i)
         list.append({QStringLiteral("imgButtonData(%1)").arg(i), {37, 32}});
@@ -172,7 +173,7 @@ private slots:
     void programIconSizes()
     {
         const QList<QSize> sizes = Skin::programIcon().availableSizes();
-        for (int s : {16, 24, 32, 48}) {
+        for (int s : {16, 24, 32, 48, 64, 128, 256}) {
             QVERIFY2(sizes.contains(QSize(s, s)), qPrintable(QString::number(s)));
             const QImage image = Skin::programIconImage(s);
             QCOMPARE(image.size(), QSize(s, s));
