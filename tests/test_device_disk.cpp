@@ -400,8 +400,8 @@ private slots:
                             zero.sounding.size() * sizeof(float)) == 0);
     }
 
-    // "fade off" after a faded selection, and a new open of the file, both
-    // play the file as it is.
+    // "fade off" and "gain off" after a faded selection, and a new open of the
+    // file, both play the file as it is.
     void offAndReopeningPlayTheFileUnfaded()
     {
         std::int64_t stoppedFrame = -1;
@@ -413,6 +413,8 @@ private slots:
             stoppedFrame = framesHanded(device);
             QVERIFY(recordSilence(device, Rate / 4));
             QVERIFY(accepts(device, QStringLiteral("setaudio sound fade off")));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound gain -6.00 limit -9.00 ramp 0 50")));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound gain off")));
             QVERIFY(accepts(device, QStringLiteral("play sound from 500")));
         }, m_level);
         QVERIFY(m_reachedEnd);
@@ -427,6 +429,7 @@ private slots:
 
         const Recording reopened = play(QStringLiteral("reopened.raw"), [&](StringCommandDevice &device) {
             QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound gain -6.00 limit -9.00")));
             QVERIFY(accepts(device, QStringLiteral("close sound")));
             QVERIFY(accepts(device, QStringLiteral("open ") + m_level + QStringLiteral(" alias sound")));
             QVERIFY(accepts(device, QStringLiteral("play sound from 500")));

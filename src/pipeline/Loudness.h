@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Selection.h"
+#include "playback/LookaheadLimiter.h"
 
 #include <QString>
 #include <cstdint>
@@ -32,12 +33,9 @@ inline constexpr double LimiterCeilingDbfs = UnlimitedPeakDbtp - 3.0;
 // The lowest ceiling the limiter is given, however far a stretch's peaks
 // between samples stick out over its sample peaks.
 inline constexpr double LowestLimiterCeilingDbfs = -9.0;
-// The limiter's timing: gain reduction starts this long before a peak (the
-// limiter looks ahead and compensates its delay, so nothing moves in time) and
-// goes back to none over the release. A slower release takes more loudness
-// away, and the gain that makes up for it makes the limiting deeper.
-inline constexpr double LimiterAttackMs = 5.0;
-inline constexpr double LimiterReleaseMs = 50.0;
+// The limiter's timing (attack and release), shared with the preview's device.
+using string_device::LimiterAttackMs;
+using string_device::LimiterReleaseMs;
 // A normalised cut that does not fade in over at least this long rises over
 // this long anyway: ffmpeg's AAC encoder overshoots by up to 4-5 dB in its
 // first frames when the stream begins at full level.
@@ -100,3 +98,4 @@ std::optional<LoudnessGain> normalizingGainFor(const QString &wavPath, const Sel
 // anything; latency compensated, so the output keeps its length and timing).
 // Always '.' as decimal point, whatever the locale.
 QString loudnessFilter(const LoudnessGain &gain);
+

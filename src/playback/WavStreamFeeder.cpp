@@ -1,5 +1,6 @@
 #include "playback/WavStreamFeeder.h"
 
+#include "playback/GainStage.h"
 #include "playback/WavFrameRing.h"
 #include "playback/WavSource.h"
 
@@ -30,24 +31,41 @@ void WavStreamFeeder::fill(WavSource &source, WavFrameRing &ring, std::int64_t m
         static_cast<std::size_t>(ChunkFrames) * static_cast<std::size_t>(ring.channels());
     if (m_chunk.size() < chunkSamples)
         m_chunk.resize(chunkSamples);
+    // Room is kept for what the stage holds back, which comes out on top of
+    // a later read.
+    const std::int64_t heldBack = m_stage ? m_stage->heldBackFrames() : 0;
     std::int64_t done = 0;
     while (done < maxFrames) {
         const std::int64_t wanted = std::min<std::int64_t>(
-            {ChunkFrames, maxFrames - done, static_cast<std::int64_t>(ring.writableFrames())});
+            {ChunkFrames, maxFrames - done, static_cast<std::int64_t>(ring.writableFrames()) - heldBack});
         if (wanted <= 0)
             return;
         const std::int64_t got = source.read(m_chunk.data(), wanted);
-        ring.write(m_chunk.data(), static_cast<std::size_t>(got));
+        put(m_chunk.data(), got, ring);
         done += got;
         if (got < wanted) {
             // A short read is the end of the file or a broken one; either way
             // playback has to end here rather than wait for frames forever.
             if (!source.errorText().isEmpty())
                 qWarning("Playback stops early: %s", qPrintable(source.errorText()));
+            if (m_stage) {
+                m_stage->finish(m_shaped);
+                ring.write(m_shaped.data(), m_shaped.size() / static_cast<std::size_t>(ring.channels()));
+            }
             ring.closeInput();
             return;
         }
     }
+}
+
+void WavStreamFeeder::put(float *frames, std::int64_t count, WavFrameRing &ring)
+{
+    if (!m_stage) {
+        ring.write(frames, static_cast<std::size_t>(count));
+        return;
+    }
+    m_stage->push(frames, count, m_shaped);
+    ring.write(m_shaped.data(), m_shaped.size() / static_cast<std::size_t>(ring.channels()));
 }
 
 void WavStreamFeeder::start(WavSource &source, WavFrameRing &ring)
