@@ -293,3 +293,21 @@ QString loudnessFilter(const LoudnessGain &gain)
     }
     return text;
 }
+
+string_device::GainSetting playbackGain(const LoudnessGain &gain)
+{
+    string_device::GainSetting setting;
+    setting.gainDb = gain.gainDb;
+    if (gain.limit)
+        setting.limitDbfs = limiterCeilingDbfs(gain);
+    setting.rampStartMs = gain.rampStartMs;
+    setting.rampMs = gain.rampMs;
+    return setting;
+}
+
+std::optional<string_device::GainSetting> previewGainFor(const QString &wavPath, const Selection &selection,
+                                                         std::int64_t fadeInMs, std::int64_t fadeOutMs)
+{
+    const std::optional<LoudnessGain> gain = normalizingGainFor(wavPath, selection, fadeInMs, fadeOutMs);
+    return gain ? std::optional(playbackGain(*gain)) : std::nullopt;
+}

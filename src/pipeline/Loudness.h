@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Selection.h"
+#include "playback/GainStage.h"
 #include "playback/LookaheadLimiter.h"
 
 #include <QString>
@@ -99,3 +100,11 @@ std::optional<LoudnessGain> normalizingGainFor(const QString &wavPath, const Sel
 // Always '.' as decimal point, whatever the locale.
 QString loudnessFilter(const LoudnessGain &gain);
 
+// The gain as the playback device puts it on a preview ("setaudio sound
+// gain"): the same ramp, gain and limiter ceiling as loudnessFilter(gain).
+string_device::GainSetting playbackGain(const LoudnessGain &gain);
+
+// normalizingGainFor as playbackGain gives it to the device: what the preview
+// of a normalised ringtone plays with (the PlaybackController's normalizedGain).
+std::optional<string_device::GainSetting> previewGainFor(const QString &wavPath, const Selection &selection,
+                                                         std::int64_t fadeInMs, std::int64_t fadeOutMs);
