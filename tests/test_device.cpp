@@ -427,7 +427,8 @@ private slots:
         for (const char *command :
              {"play sound", "status sound position", "open alias sound",
               "open /no/such/file.wav alias sound", "open /tmp alias sound", "open %1 alias music",
-              "open %2 alias sound", "setaudio sound fade off", "setaudio sound fade 0 10 100 10"})
+              "open %2 alias sound", "setaudio sound fade off", "setaudio sound fade 0 10 100 10",
+              "setaudio sound gain off", "setaudio sound gain 3.50"})
             QTest::addRow("closed: %s", command) << false << QString::fromLatin1(command);
         for (const char *command :
              {"", "PLAY SOUND", "play sound from ", "play sound from 1.5", "play sound from -1",
@@ -435,7 +436,10 @@ private slots:
               "status sound volume", "resume sound", "open %1 alias sound",
               "setaudio sound fade -1 0 5000 0", "setaudio sound fade 0 -1 5000 0",
               "setaudio sound fade 0 0 5000 -1", "setaudio sound fade 5000 0 4999 0",
-              "setaudio sound fade 0 10 5000", "setaudio sound fade"})
+              "setaudio sound fade 0 10 5000", "setaudio sound fade", "setaudio sound gain 100.01",
+              "setaudio sound gain 3.50 limit 0.01", "setaudio sound gain 3.50 ramp -1 50",
+              "setaudio sound gain 3.50 ramp 0 -1", "setaudio sound gain 3.50 ramp 0 50 limit -5.00",
+              "setaudio sound gain 3. limit -5.00", "setaudio sound gain 3.50 limit", "setaudio sound gain"})
             QTest::addRow("open: %s", command) << true << QString::fromLatin1(command);
     }
 

@@ -11,8 +11,12 @@
 // handed over, silence written), never for a stretch of time, so the outcome
 // does not depend on how busy the machine is; time limits only catch a hang.
 
+#include "pipeline/CommandLines.h"
+#include "pipeline/Loudness.h"
+#include "playback/PlaybackController.h"
 #include "playback/SdlAudioOutput.h"
 #include "playback/StringCommandDevice.h"
+#include "playback/Timeline.h"
 
 #include "support/Media.h"
 
@@ -20,6 +24,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <ebur128.h>
 
 #include <algorithm>
 #include <cmath>
@@ -167,6 +173,17 @@ Recording splitRecording(const std::vector<float> &samples)
         r.sounding.insert(r.sounding.end(), frame, frame + Channels);
     }
     return r;
+}
+
+// libebur128's integrated loudness of interleaved frames.
+double integratedLufs(std::vector<float>::const_iterator begin, std::size_t frames)
+{
+    ebur128_state *meter = ebur128_init(Channels, Rate, EBUR128_MODE_I);
+    double lufs = NAN;
+    if (meter && ebur128_add_frames_float(meter, &*begin, frames) == EBUR128_SUCCESS)
+        ebur128_loudness_global(meter, &lufs);
+    ebur128_destroy(&meter);
+    return lufs;
 }
 
 bool accepts(StringCommandDevice &device, const QString &command)
@@ -404,6 +421,24 @@ private slots:
             ++i;
         }
         QCOMPARE(r.sounding.size(), i * Channels);
+
+        // With a loudness gain and its limiter each pass is shaped from rest,
+        // as the saved ringtone is: the second pass is the first, sample for sample.
+        play(QStringLiteral("looped-gain.raw"), [&](StringCommandDevice &device) {
+            QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound gain 9.00 limit -6.00")));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound loop 1000 2000")));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 1000")));
+            QVERIFY(playUntilHanded(device, SelStart + 5 * Rate / 2));
+            QVERIFY(accepts(device, QStringLiteral("stop sound")));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound loop off")));
+            QVERIFY(accepts(device, QStringLiteral("play sound from 3900")));
+        });
+        const Recording g = splitRecording(readFloats(m_recording));
+        const std::size_t pass = std::size_t(SelEnd - SelStart - 1) * Channels;  // its silent first frame left out
+        QVERIFY(g.sounding.size() >= 2 * pass);
+        QVERIFY(std::memcmp(g.sounding.data(), g.sounding.data() + pass, pass * sizeof(float)) == 0);
+        QVERIFY(*std::max_element(g.sounding.begin(), g.sounding.begin() + std::ptrdiff_t(pass)) <= 0.502f);
     }
 
     // The fades belong to positions in the file: seeking into the fade in,
@@ -445,8 +480,8 @@ private slots:
                             zero.sounding.size() * sizeof(float)) == 0);
     }
 
-    // "fade off" after a faded selection, and a new open of the file, both
-    // play the file as it is.
+    // "fade off" and "gain off" after a faded selection, and a new open of the
+    // file, both play the file as it is.
     void offAndReopeningPlayTheFileUnfaded()
     {
         std::int64_t stoppedFrame = -1;
@@ -458,6 +493,8 @@ private slots:
             stoppedFrame = framesHanded(device);
             QVERIFY(recordSilence(device, Rate / 4));
             QVERIFY(accepts(device, QStringLiteral("setaudio sound fade off")));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound gain -6.00 limit -9.00 ramp 0 50")));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound gain off")));
             QVERIFY(accepts(device, QStringLiteral("play sound from 500")));
         }, m_level);
         QVERIFY(m_reachedEnd);
@@ -472,6 +509,7 @@ private slots:
 
         const Recording reopened = play(QStringLiteral("reopened.raw"), [&](StringCommandDevice &device) {
             QVERIFY(accepts(device, SetFades));
+            QVERIFY(accepts(device, QStringLiteral("setaudio sound gain -6.00 limit -9.00")));
             QVERIFY(accepts(device, QStringLiteral("close sound")));
             QVERIFY(accepts(device, QStringLiteral("open ") + m_level + QStringLiteral(" alias sound")));
             QVERIFY(accepts(device, QStringLiteral("play sound from 500")));
@@ -480,6 +518,73 @@ private slots:
         QVERIFY(reopened.gapsAt.empty());
         VERIFY_LEVEL(reopened.sounding.cbegin(), reopened.sounding.cend(), FrameAt500Ms, LevelFrames,
                      noFade);
+    }
+
+    void normalisedPreviewIsAsLoudAsTheSavedRingtone_data()
+    {
+        QTest::addColumn<QString>("sound");  // aevalsrc's expression for both channels
+        QTest::addColumn<CutShaping>("shaping");
+        QTest::addColumn<bool>("limit");
+        QTest::newRow("quiet: gain up, fades")
+            << "0.02*sin(2*PI*330*t)+0.015*(2*random(0)-1)" << CutShaping{300, 700, true} << false;
+        // A kick every half second and a snare between: 14 dB of peak over
+        // loudness. No fade in: the onset ramp is on.
+        QTest::newRow("drums: limited, onset ramp")
+            << "0.5*exp(-40*mod(t+0.25\\,0.5))*(2*random(0)-1)+0.8*exp(-18*mod(t\\,0.5))*sin(2*PI*(45*mod(t\\,0.5)"
+               "+3*(1-exp(-35*mod(t\\,0.5)))))+0.01*sin(2*PI*110*t)"
+            << CutShaping{0, 500, true} << true;
+    }
+
+    // Play selection with loudness normalisation is heard as loud as the
+    // saved ringtone: libebur128 on what the device handed to the driver and
+    // on the cut made with the save's own filter.
+    void normalisedPreviewIsAsLoudAsTheSavedRingtone()
+    {
+        QFETCH(QString, sound);
+        QFETCH(CutShaping, shaping);
+        QFETCH(bool, limit);
+        const QString work = m_dir.filePath(QStringLiteral("normalised.wav"));
+        QVERIFY(media::runFfmpeg({"-f", "lavfi", "-i", QStringLiteral("aevalsrc=%1:s=%2:d=5:c=stereo").arg(sound).arg(Rate),
+                                  "-c:a", "pcm_s16le", work}));
+        const Selection selection{1000, 4000};
+        const std::int64_t frames = 3 * Rate;
+        const std::optional<LoudnessGain> gain =
+            normalizingGainFor(work, selection, shaping.fadeInMs, shaping.fadeOutMs);
+        QVERIFY(gain);
+        QCOMPARE(gain->limit, limit);
+        const QString cut = m_dir.filePath(QStringLiteral("saved.f32"));
+        QVERIFY(media::runFfmpeg({"-i", work, "-ss", timeline::secondsText(selection.startMs), "-t",
+                                  timeline::secondsText(selection.lengthMs()), "-af",
+                                  shapingFilter(selection, shaping, loudnessFilter(*gain)), "-c:a", "pcm_f32le",
+                                  "-f", "f32le", cut}));
+        const std::vector<float> saved = readFloats(cut);
+        QCOMPARE(saved.size(), std::size_t(frames * Channels));
+
+        m_recording = m_dir.filePath(QStringLiteral("preview.raw"));
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_recording));
+        {
+            EditorModel model;
+            model.setMedia(OpenMedia{{}, {}, 5000, nullptr, work, Rate, Channels, {}});
+            QVERIFY(model.setMarks(Marks{selection.startMs, selection.endMs}));
+            model.setShaping(shaping);
+            StringCommandDevice device;
+            PlaybackController controller(model, device, work, {}, &previewGainFor);
+            controller.playSelection();
+            QVERIFY(playUntilHanded(device, Rate * 4));
+            controller.stop();
+        }
+        // The selection's first frame is silent (the fade in or the onset ramp
+        // starts from 0): the selection is heard from the frame before the
+        // first sound on.
+        const std::vector<float> heard = readFloats(m_recording);
+        const std::size_t first = std::size_t(std::find_if(heard.cbegin(), heard.cend(), [](float s) { return s != 0; })
+                                              - heard.cbegin()) / Channels;
+        QVERIFY(first >= 1 && heard.size() >= (first - 1 + std::size_t(frames)) * Channels);
+        const double preview = integratedLufs(heard.cbegin() + std::ptrdiff_t((first - 1) * Channels), std::size_t(frames));
+        const double ringtone = integratedLufs(saved.cbegin(), std::size_t(frames));
+        qInfo("preview %.3f LUFS, saved %.3f LUFS", preview, ringtone);
+        QVERIFY2(std::abs(preview - ringtone) <= 0.5, qPrintable(QStringLiteral("preview %1 LUFS, saved %2 LUFS")
+                                                                      .arg(preview).arg(ringtone)));
     }
 };
 

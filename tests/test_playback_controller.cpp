@@ -4,8 +4,11 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTimer>
 #include <QtTest>
+
+#include <atomic>
 
 namespace {
 
@@ -32,10 +35,12 @@ struct Transport {
     RecordingDevice device;
     int saves = 0;
     QStringList marked;  // "start" and "end", as the mark buttons asked for them
+    PreviewGain::Measure measure;  // the normalised gain; none unless given
     PlaybackController controller{model, device, workWav(),
-                                  {[this] { marked << "start"; }, [this] { marked << "end"; }, [this] { ++saves; }}};
+                                  {[this] { marked << "start"; }, [this] { marked << "end"; }, [this] { ++saves; }},
+                                  measure};
 
-    Transport()
+    explicit Transport(PreviewGain::Measure normalizedGain = {}) : measure(std::move(normalizedGain))
     {
         // long enough for every start the device can be asked to play from
         model.setMedia(OpenMedia{{}, {}, 4000000000LL, nullptr});
@@ -89,6 +94,7 @@ private slots:
     void selectionPlaysWithTheFadesOfTheCut_data();
     void selectionPlaysWithTheFadesOfTheCut();
     void otherPlaybackHasNoFades();
+    void normalisedSelectionPlaysWithTheSavedGain();
 };
 
 void TestPlaybackController::buttonSequences_data()
@@ -290,6 +296,42 @@ void TestPlaybackController::otherPlaybackHasNoFades()
     t.click(PC::Play);
     QCOMPARE(t.device.commands, (QStringList{Stop, Close, open(), FadeOff, PlayCmd}));
     QCOMPARE(t.model.play().playingSelection, false);
+}
+
+// With loudness normalisation the selection plays with the gain the save
+// measures, once it is measured: a Stop meanwhile starts nothing, and the
+// same stretch plays again at once, measured once.
+void TestPlaybackController::normalisedSelectionPlaysWithTheSavedGain()
+{
+    std::atomic<int> measures{0};
+    Transport t([&measures](const QString &wav, const Selection &selection, std::int64_t fadeInMs,
+                            std::int64_t fadeOutMs) -> PreviewGain::Gain {
+        ++measures;
+        if (wav != workWav() || selection != Selection{41500, 47000} || fadeInMs != 0 || fadeOutMs != 700)
+            return std::nullopt;
+        return string_device::GainSetting{6.5, -5.25, 41500, 50};
+    });
+    QVERIFY(t.model.setMarks(Marks{41500, 47000}));
+    t.model.setShaping({0, 700, true});
+    t.click(PC::PlaySelection);
+    t.click(PC::Stop);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(60000));
+    QCoreApplication::sendPostedEvents();  // the measure's answer
+    QCOMPARE(t.device.commands, (QStringList{Stop, Close, Stop, Close}));
+
+    QStringList preview{Stop, Close, open(), "setaudio sound fade 41500 0 47000 700",
+                        "setaudio sound gain 6.50 limit -5.25 ramp 41500 50", "play sound from 41500"};
+    t.device.commands.clear();
+    t.click(PC::PlaySelection);
+    QCOMPARE(t.device.commands, preview);
+    QCOMPARE(measures.load(), 1);
+
+    t.model.setShaping({0, 700, false});
+    t.device.commands.clear();
+    t.click(PC::PlaySelection);
+    preview.removeAt(4);
+    QCOMPARE(t.device.commands, preview);
+    QCOMPARE(measures.load(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackController)

@@ -1,6 +1,7 @@
 #include "app/MainController.h"
 
 #include "model/Seams.h"
+#include "pipeline/Loudness.h"
 #include "playback/PlaybackDevice.h"
 #include "settings/ShapingChoices.h"
 #include "settings/ProgramConfig.h"
@@ -23,7 +24,8 @@ MainController::MainController(const Paths &paths, const Seams &seams, QObject *
         m_model, seams.device, m_paths.workWav(),
         PlaybackController::Hooks{[this] { m_handles->setStartAtPlayPosition(); },
                                   [this] { m_handles->setEndAtPlayPosition(); },
-                                  [this] { m_toolbar->press(ToolbarActions::Button::Save); }});
+                                  [this] { m_toolbar->press(ToolbarActions::Button::Save); }},
+        &previewGainFor);
     m_tracker = std::make_unique<PositionTracker>(m_model, seams.device);
     m_markers = std::make_unique<PlayMarkers>(m_model, m_timelineFace, seams.device, *m_tracker, m_paths.workWav());
     connect(m_tracker.get(), &PositionTracker::ticked, this, [this] {

@@ -23,6 +23,13 @@ double dbToLinear(double db)
     return std::pow(10.0, db / 20.0);
 }
 
+// The limiter's ceiling as the cut gives it to alimiter, whose limit goes
+// from 0.0625 to 1.
+double limiterCeilingDbfs(const LoudnessGain &gain)
+{
+    return std::clamp(gain.limitDbfs, 20.0 * std::log10(0.0625), 0.0);
+}
+
 // Nearest frame to a time, as ffmpeg turns a time in seconds into a sample
 // position (halves away from zero).
 std::int64_t msToFrames(std::int64_t ms, int sampleRate)
@@ -75,90 +82,7 @@ struct Shaping {
     bool truePeak = true;                // false: integrated loudness only (several times faster)
 };
 
-// A look-ahead limiter with linked channels, after ffmpeg's alimiter with
-// latency compensation: wherever a frame's largest sample would exceed the
-// ceiling, the gain reaches ceiling / peak exactly at that frame, falling to it
-// linearly over the attack before it and rising back to 1 linearly over the
-// release after it. Frames come out aligned with the frames that went in; the
-// last attack's worth is held back until more frames (or finish()) arrive.
-class LookaheadLimiter {
-public:
-    LookaheadLimiter(int channels, int sampleRate, double ceiling)
-        : m_channels(channels),
-          m_ceiling(ceiling),
-          m_attackFrames(std::max<std::int64_t>(1, std::llround(sampleRate * LimiterAttackMs / 1000.0))),
-          m_releaseFrames(std::max<std::int64_t>(1, std::llround(sampleRate * LimiterReleaseMs / 1000.0)))
-    {
-    }
-
-    // Appends count frames; out receives (replacing its content) the frames
-    // whose look-ahead is complete.
-    void push(const float *frames, std::int64_t count, std::vector<float> &out)
-    {
-        m_samples.insert(m_samples.end(), frames, frames + count * m_channels);
-        for (std::int64_t f = 0; f < count; ++f) {
-            float peak = 0.0f;
-            for (int c = 0; c < m_channels; ++c)
-                peak = std::max(peak, std::abs(frames[f * m_channels + c]));
-            m_targets.push_back(peak > m_ceiling ? m_ceiling / peak : 1.0);
-        }
-        const std::int64_t pending = std::int64_t(m_targets.size());
-        handOut(std::max<std::int64_t>(0, pending - m_attackFrames), out);
-    }
-
-    void finish(std::vector<float> &out) { handOut(std::int64_t(m_targets.size()), out); }
-
-private:
-    void handOut(std::int64_t count, std::vector<float> &out)
-    {
-        out.clear();
-        if (count == 0)
-            return;
-        // Attack: walking back from the newest frame, the lowest of the ramps
-        // that lead down to each later peak (one ramp is below another over
-        // the whole stretch where it starts lower, so following the lowest is
-        // exact).
-        const std::int64_t pending = std::int64_t(m_targets.size());
-        m_attack.resize(std::size_t(pending));
-        double level = 1.0;
-        double step = 0.0;
-        for (std::int64_t f = pending - 1; f >= 0; --f) {
-            level = std::min(1.0, level + step);
-            const double target = m_targets[std::size_t(f)];
-            if (target < level) {
-                level = target;
-                step = (1.0 - target) / double(m_attackFrames);
-            }
-            m_attack[std::size_t(f)] = level;
-        }
-        out.resize(std::size_t(count * m_channels));
-        for (std::int64_t f = 0; f < count; ++f) {
-            m_release = std::min(1.0, m_release + m_releaseStep);
-            const double target = m_targets[std::size_t(f)];
-            if (target < m_release) {
-                m_release = target;
-                m_releaseStep = (1.0 - target) / double(m_releaseFrames);
-            }
-            const double gain = std::min(m_attack[std::size_t(f)], m_release);
-            for (int c = 0; c < m_channels; ++c) {
-                const std::size_t i = std::size_t(f * m_channels + c);
-                out[i] = std::clamp(float(m_samples[i] * gain), -m_ceiling, m_ceiling);
-            }
-        }
-        m_samples.erase(m_samples.begin(), m_samples.begin() + count * m_channels);
-        m_targets.erase(m_targets.begin(), m_targets.begin() + count);
-    }
-
-    const int m_channels;
-    const float m_ceiling;
-    const std::int64_t m_attackFrames;
-    const std::int64_t m_releaseFrames;
-    std::vector<float> m_samples;   // interleaved, not yet handed out
-    std::vector<double> m_targets;  // per frame of m_samples: ceiling / peak, at most 1
-    std::vector<double> m_attack;
-    double m_release = 1.0;
-    double m_releaseStep = 0.0;
-};
+using string_device::LookaheadLimiter;
 
 struct MeterDeleter {
     void operator()(ebur128_state *state) const { ebur128_destroy(&state); }
@@ -361,11 +285,29 @@ QString loudnessFilter(const LoudnessGain &gain)
                + timeline::secondsText(gain.rampMs) + u',';
     text += QStringLiteral("volume=") + QString::number(gain.gainDb, 'f', 2) + QStringLiteral("dB");
     if (gain.limit) {
-        const double limit = std::clamp(dbToLinear(gain.limitDbfs), 0.0625, 1.0);
+        const double limit = dbToLinear(limiterCeilingDbfs(gain));
         text += QStringLiteral(",alimiter=limit=") + QString::number(limit, 'f', 5)
                 + QStringLiteral(":attack=") + QString::number(LimiterAttackMs, 'g', 6)
                 + QStringLiteral(":release=") + QString::number(LimiterReleaseMs, 'g', 6)
                 + QStringLiteral(":level=disabled:latency=1");
     }
     return text;
+}
+
+string_device::GainSetting playbackGain(const LoudnessGain &gain)
+{
+    string_device::GainSetting setting;
+    setting.gainDb = gain.gainDb;
+    if (gain.limit)
+        setting.limitDbfs = limiterCeilingDbfs(gain);
+    setting.rampStartMs = gain.rampStartMs;
+    setting.rampMs = gain.rampMs;
+    return setting;
+}
+
+std::optional<string_device::GainSetting> previewGainFor(const QString &wavPath, const Selection &selection,
+                                                         std::int64_t fadeInMs, std::int64_t fadeOutMs)
+{
+    const std::optional<LoudnessGain> gain = normalizingGainFor(wavPath, selection, fadeInMs, fadeOutMs);
+    return gain ? std::optional(playbackGain(*gain)) : std::nullopt;
 }

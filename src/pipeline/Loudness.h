@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/Selection.h"
+#include "playback/GainStage.h"
+#include "playback/LookaheadLimiter.h"
 
 #include <QString>
 #include <cstdint>
@@ -32,12 +34,9 @@ inline constexpr double LimiterCeilingDbfs = UnlimitedPeakDbtp - 3.0;
 // The lowest ceiling the limiter is given, however far a stretch's peaks
 // between samples stick out over its sample peaks.
 inline constexpr double LowestLimiterCeilingDbfs = -9.0;
-// The limiter's timing: gain reduction starts this long before a peak (the
-// limiter looks ahead and compensates its delay, so nothing moves in time) and
-// goes back to none over the release. A slower release takes more loudness
-// away, and the gain that makes up for it makes the limiting deeper.
-inline constexpr double LimiterAttackMs = 5.0;
-inline constexpr double LimiterReleaseMs = 50.0;
+// The limiter's timing (attack and release), shared with the preview's device.
+using string_device::LimiterAttackMs;
+using string_device::LimiterReleaseMs;
 // A normalised cut that does not fade in over at least this long rises over
 // this long anyway: ffmpeg's AAC encoder overshoots by up to 4-5 dB in its
 // first frames when the stream begins at full level.
@@ -100,3 +99,12 @@ std::optional<LoudnessGain> normalizingGainFor(const QString &wavPath, const Sel
 // anything; latency compensated, so the output keeps its length and timing).
 // Always '.' as decimal point, whatever the locale.
 QString loudnessFilter(const LoudnessGain &gain);
+
+// The gain as the playback device puts it on a preview ("setaudio sound
+// gain"): the same ramp, gain and limiter ceiling as loudnessFilter(gain).
+string_device::GainSetting playbackGain(const LoudnessGain &gain);
+
+// normalizingGainFor as playbackGain gives it to the device: what the preview
+// of a normalised ringtone plays with (the PlaybackController's normalizedGain).
+std::optional<string_device::GainSetting> previewGainFor(const QString &wavPath, const Selection &selection,
+                                                         std::int64_t fadeInMs, std::int64_t fadeOutMs);

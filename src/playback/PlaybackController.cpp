@@ -51,8 +51,10 @@ bool workFileExists(const QString &path)
 
 }  // namespace playback
 
-PlaybackController::PlaybackController(EditorModel &model, PlaybackDevice &device, QString workWav, Hooks hooks)
-    : m_model(model), m_device(device), m_workWav(std::move(workWav)), m_hooks(std::move(hooks))
+PlaybackController::PlaybackController(EditorModel &model, PlaybackDevice &device, QString workWav, Hooks hooks,
+                                       PreviewGain::Measure normalizedGain)
+    : m_model(model), m_device(device), m_workWav(std::move(workWav)), m_hooks(std::move(hooks)),
+      m_gain(std::move(normalizedGain))
 {
 }
 
@@ -76,6 +78,7 @@ void PlaybackController::press(Button button)
 
 void PlaybackController::stopAndClose()
 {
+    m_gain.cancel();  // a preview still waiting for its gain never starts
     playback::stopAndClose(m_device);
 }
 
@@ -99,9 +102,28 @@ void PlaybackController::preview(std::int64_t fromMs, std::int64_t untilMs, bool
     stopAndClose();
     if (!playback::workFileExists(m_workWav))
         return;
-    playback::openUnderAlias(m_device, m_workWav);
     // The fades stay anchored to the selection, whichever part of it plays.
-    m_device.send(playback::selectionFade(m_model.marks(), m_model.shaping()));
+    const QString fade = playback::selectionFade(m_model.marks(), m_model.shaping());
+    const CutShaping shaping = m_model.shaping();
+    const std::optional<Selection> selection = m_model.marks().selection();
+    if (!shaping.normalize || !selection || !m_gain.canMeasure()) {
+        startPreview(fromMs, untilMs, fade, std::nullopt, repeat);
+        return;
+    }
+    // The gain the save would measure for this stretch, with these fades.
+    m_gain.request(m_workWav, *selection, shaping.fadeInMs, shaping.fadeOutMs,
+                   [this, fromMs, untilMs, fade, repeat](const PreviewGain::Gain &gain) {
+                       startPreview(fromMs, untilMs, fade, gain, repeat);
+                   });
+}
+
+void PlaybackController::startPreview(std::int64_t fromMs, std::int64_t untilMs, const QString &fade,
+                                      const PreviewGain::Gain &gain, bool repeat)
+{
+    playback::openUnderAlias(m_device, m_workWav);
+    m_device.send(fade);
+    if (gain)
+        m_device.send(playback_command::gain(*gain));
     if (repeat)
         m_device.send(playback_command::loop(fromMs, untilMs));
     // Set before the start position is checked: an overflowing start leaves the

@@ -2,6 +2,7 @@
 
 #include "model/EditorModel.h"
 #include "playback/PlaybackDevice.h"
+#include "playback/PreviewGain.h"
 
 #include <QString>
 #include <cstdint>
@@ -42,6 +43,20 @@ inline QString fadeOff() { return QStringLiteral("setaudio sound fade off"); }
 inline QString loop(std::int64_t startMs, std::int64_t endMs)
 {
     return QStringLiteral("setaudio sound loop %1 %2").arg(QString::number(startMs), QString::number(endMs));
+}
+// A loudness normalisation's level on what "sound" plays from then on, after
+// the fades: a linear rise from silence over [rampStartMs, rampStartMs +
+// rampMs) when rampMs > 0, the gain, and a look-ahead limiter holding sample
+// peaks to limitDbfs when there is one. Decibels with two decimals, as the
+// saved ringtone's filter has them. Closing the file takes it away too.
+inline QString gain(const string_device::GainSetting &setting)
+{
+    QString text = QStringLiteral("setaudio sound gain ") + QString::number(setting.gainDb, 'f', 2);
+    if (setting.limitDbfs)
+        text += QStringLiteral(" limit ") + QString::number(*setting.limitDbfs, 'f', 2);
+    if (setting.rampMs > 0)
+        text += QStringLiteral(" ramp %1 %2").arg(QString::number(setting.rampStartMs), QString::number(setting.rampMs));
+    return text;
 }
 
 // The completion sound, on its own alias so that it never changes the open
@@ -103,7 +118,10 @@ public:
         std::function<void()> save;
     };
 
-    PlaybackController(EditorModel &model, PlaybackDevice &device, QString workWav, Hooks hooks);
+    // normalizedGain: the gain a save with loudness normalisation gives a
+    // selection, for its preview; none: previews never have one.
+    PlaybackController(EditorModel &model, PlaybackDevice &device, QString workWav, Hooks hooks,
+                       PreviewGain::Measure normalizedGain = {});
 
     // What a press of the button does.
     void press(Button button);
@@ -129,11 +147,16 @@ private:
     // Pauses what the device plays, and remembers it for Play to resume.
     void holdPlayback();
     // Plays from fromMs and stops at untilMs, or at the selection's end for 0,
-    // with the fades of the saved ringtone on; every other playback has none.
+    // with the fades of the saved ringtone on, and its gain when it is
+    // normalised (once that is measured); every other playback has none. With
+    // repeat, it loops [fromMs, untilMs) until stopped.
     void preview(std::int64_t fromMs, std::int64_t untilMs, bool repeat = false);
+    void startPreview(std::int64_t fromMs, std::int64_t untilMs, const QString &fade,
+                      const PreviewGain::Gain &gain, bool repeat);
 
     EditorModel &m_model;
     PlaybackDevice &m_device;
     QString m_workWav;
     Hooks m_hooks;
+    PreviewGain m_gain;
 };

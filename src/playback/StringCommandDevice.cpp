@@ -1,6 +1,7 @@
 #include "playback/StringCommandDevice.h"
 
 #include "playback/FadeEnvelope.h"
+#include "playback/GainStage.h"
 #include "playback/SdlAudioOutput.h"
 #include "playback/StringCommandParser.h"
 #include "playback/WavFacts.h"
@@ -11,12 +12,17 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 using namespace string_device;
 
 namespace {
 
 enum class Mode { Closed, Stopped, Playing, Paused };
+
+// More than any normalisation asks for, short of what would overflow a sample.
+constexpr double MaxGainDb = 100.0;
 
 // One alias: a file, its reader and its own audio output.
 struct Channel {
@@ -28,6 +34,9 @@ struct Channel {
     std::int64_t heldFrame = 0;  // the position whenever the device is not playing
     FrameLoop loop;               // what the next run repeats, as "setaudio ... loop" set it
     FrameLoop runLoop;            // what the running (or last) run repeats
+    FadeEnvelope fade;                // as last set; flat: none
+    std::optional<GainSetting> gain;  // as last set
+    std::unique_ptr<GainStage> stage;  // with a gain: the feeder's shaping
 
     ~Channel() { close(); }
 
@@ -74,6 +83,29 @@ struct Channel {
         heldFrame = 0;
         loop = runLoop = FrameLoop{};
         mode = Mode::Closed;
+        // The next file opens without fades and gain.
+        fade = FadeEnvelope{};
+        gain.reset();
+        feeder.shapeWith(nullptr);
+        stage.reset();
+    }
+
+    // Puts the fades and the gain where they act. Without a gain the output
+    // scales by the fades as it hands frames over, from its next callback on.
+    // With one, the feeder shapes the frames before they reach the ring, the
+    // fades with the rest, in the order of the saved ringtone's filters (the
+    // limiter must see the faded frames); playing then goes on from where the
+    // listener is, so that the new shaping is heard from there on.
+    void reshape()
+    {
+        const bool restart = mode == Mode::Playing && (stage || gain);
+        if (restart)
+            halt();
+        stage = gain ? std::make_unique<GainStage>(fade, *gain, source.channels(), source.sampleRate()) : nullptr;
+        feeder.shapeWith(stage.get());
+        output.setFade(stage ? FadeEnvelope{} : fade);
+        if (restart)
+            startAt(heldFrame);
     }
 
     // Freezes playback where the callback has got to. Everything handed to the
@@ -104,6 +136,8 @@ struct Channel {
         runLoop = frame < loop.endFrame ? loop : FrameLoop{};
         feeder.setLoop(runLoop, frame);
         output.setLoop(runLoop);
+        if (stage)
+            stage->restart(frame);
         // A tenth of a second in the ring before the device runs, so the first
         // callback already has sound.
         feeder.fill(source, ring, source.sampleRate() / 10);
@@ -170,12 +204,26 @@ struct Channel {
             const auto &f = command.fade;
             if (f.startMs < 0 || f.inMs < 0 || f.outMs < 0 || f.endMs < f.startMs)
                 return false;
-            output.setFade(fadeEnvelopeFromMs(f.startMs, f.inMs, f.endMs, f.outMs,
-                                              source.sampleRate()));
+            fade = fadeEnvelopeFromMs(f.startMs, f.inMs, f.endMs, f.outMs, source.sampleRate());
+            reshape();
             return true;
         }
         case Kind::FadeOff:
-            output.setFade(FadeEnvelope{});
+            fade = FadeEnvelope{};
+            reshape();
+            return true;
+        case Kind::Gain: {
+            const GainSetting &g = command.gain;
+            if (std::abs(g.gainDb) > MaxGainDb || (g.limitDbfs && *g.limitDbfs > 0.0) || g.rampStartMs < 0
+                || g.rampMs < 0)
+                return false;
+            gain = g;
+            reshape();
+            return true;
+        }
+        case Kind::GainOff:
+            gain.reset();
+            reshape();
             return true;
         case Kind::Loop: {
             const auto &l = command.loop;

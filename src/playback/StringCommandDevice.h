@@ -38,6 +38,17 @@ struct SdlOutputStats;
 // file's end is its end. "setaudio sound loop off" ends it from the next run;
 // closing ends it too.
 //
+// "setaudio sound gain DB [limit DBFS] [ramp START_MS MS]" puts a loudness
+// normalisation's level on what the alias plays from then on, after the fades:
+// a linear rise from silence over [START_MS, START_MS + MS) of the file (frames
+// before it keep their level), a fixed gain of DB decibels and, with "limit",
+// a look-ahead limiter holding sample peaks to DBFS (LookaheadLimiter.h, the
+// model the loudness measure uses), all in the order of the saved ringtone's
+// filters. Set while playing, playing goes on from after the last frame handed
+// to the driver with the new level. It is refused for a gain beyond
+// 100 dB either way, a ceiling over 0 dBFS or a negative ramp value.
+// "setaudio sound gain off" takes it away again, as does closing.
+//
 // A rejected command (unknown text, nothing open, a position outside the file,
 // a missing or unreadable file, a second "open") answers nothing and changes
 // nothing.

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -25,6 +26,20 @@ std::optional<std::int64_t> parseMilliseconds(QStringView text)
     if (!ok)
         return std::nullopt;  // does not fit: certainly no position in any file
     return value;
+}
+
+// -?DIGITS(.DIGITS)?
+std::optional<double> parseDecimal(QStringView text)
+{
+    QStringView digits = text.startsWith(u'-') ? text.mid(1) : text;
+    const qsizetype point = digits.indexOf(u'.');
+    for (const QStringView part : {digits.left(point), point < 0 ? QStringView(u"0") : digits.mid(point + 1)}) {
+        if (part.isEmpty() || !std::all_of(part.begin(), part.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const double value = text.toDouble(&ok);  // always the C locale's point
+    return ok ? std::optional<double>(value) : std::nullopt;
 }
 
 // The exact command words of one alias.
@@ -89,6 +104,43 @@ bool parseLoop(QStringView rest, StringCommand &command)
     return true;
 }
 
+// "off", or a gain with its optional limiter and ramp; fills command, false
+// when malformed.
+bool parseGain(QStringView rest, StringCommand &command)
+{
+    if (rest == u"off") {
+        command.kind = StringCommand::Kind::GainOff;
+        return true;
+    }
+    const auto words = rest.split(u' ');
+    GainSetting gain;
+    const std::optional<double> db = parseDecimal(words.value(0));
+    if (!db)
+        return false;
+    gain.gainDb = *db;
+    qsizetype next = 1;
+    if (words.value(next) == u"limit") {
+        gain.limitDbfs = parseDecimal(words.value(next + 1));
+        if (!gain.limitDbfs)
+            return false;
+        next += 2;
+    }
+    if (words.value(next) == u"ramp") {
+        const auto start = parseMilliseconds(words.value(next + 1));
+        const auto length = parseMilliseconds(words.value(next + 2));
+        if (!start || !length)
+            return false;
+        gain.rampStartMs = *start;
+        gain.rampMs = *length;
+        next += 3;
+    }
+    if (next != words.size())
+        return false;
+    command.kind = StringCommand::Kind::Gain;
+    command.gain = gain;
+    return true;
+}
+
 // Reads text as a command on one alias. False when it is not meant for that
 // alias; else true, with `result` the command or nothing for a malformed one.
 bool parseForAlias(const QString &text, const QString &alias, std::optional<StringCommand> &result)
@@ -120,6 +172,12 @@ bool parseForAlias(const QString &text, const QString &alias, std::optional<Stri
     const QString loopPrefix = QStringLiteral("setaudio ") + alias + QStringLiteral(" loop ");
     if (text.startsWith(loopPrefix)) {
         if (parseLoop(QStringView(text).mid(loopPrefix.size()), command))
+            result = command;
+        return true;
+    }
+    const QString gainPrefix = QStringLiteral("setaudio ") + alias + QStringLiteral(" gain ");
+    if (text.startsWith(gainPrefix)) {
+        if (parseGain(QStringView(text).mid(gainPrefix.size()), command))
             result = command;
         return true;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/GainStage.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -30,6 +32,8 @@ struct StringCommand {
         FadeOff,         // "setaudio " ALIAS " fade off"
         Loop,            // "setaudio " ALIAS " loop " START_MS " " END_MS
         LoopOff,         // "setaudio " ALIAS " loop off"
+        Gain,            // "setaudio " ALIAS " gain " DB [" limit " DBFS] [" ramp " START_MS " " MS]
+        GainOff,         // "setaudio " ALIAS " gain off"
     };
     // Fade: linear fades over the stretch [startMs, endMs) of the file, in
     // over its first inMs, out over its last outMs.
@@ -50,13 +54,17 @@ struct StringCommand {
         std::int64_t endMs = 0;
     };
     LoopMs loop;                     // Loop only
+    GainSetting gain;                // Gain only
 };
 
 // The command, or nothing when the text is not exactly one of the device's
 // commands. The path of "open" is everything between "open " and the last
 // " alias ALIAS", so it may hold blanks (and even " alias sound" itself).
 // MS is decimal digits with an optional minus sign, nothing else; the four of
-// "fade" and the two of "loop" are separated by single blanks.
+// "fade" and the two of "loop" are separated by single blanks. DB and DBFS
+// are decimals: digits with an optional minus sign and an optional '.'
+// followed by more digits; the parts of "gain" are separated by single
+// blanks, in the order shown.
 std::optional<StringCommand> parseStringCommand(const QString &text);
 
 }  // namespace string_device

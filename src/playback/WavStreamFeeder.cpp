@@ -1,5 +1,6 @@
 #include "playback/WavStreamFeeder.h"
 
+#include "playback/GainStage.h"
 #include "playback/WavFrameRing.h"
 #include "playback/WavSource.h"
 
@@ -40,6 +41,15 @@ void WavStreamFeeder::fill(WavSource &source, WavFrameRing &ring, std::int64_t m
     while (done < maxFrames) {
         const bool looping = m_loop.active() && m_sourceFrame <= m_loop.endFrame;
         if (looping && m_sourceFrame == m_loop.endFrame) {
+            // Each pass is shaped as the saved ringtone is: what the stage
+            // still holds comes out, and the next pass starts it from rest.
+            if (m_stage) {
+                if (static_cast<std::int64_t>(ring.writableFrames()) < m_stage->heldBackFrames())
+                    return;  // again once the device has taken some
+                m_stage->finish(m_shaped);
+                ring.write(m_shaped.data(), m_shaped.size() / static_cast<std::size_t>(ring.channels()));
+                m_stage->restart(m_loop.startFrame);
+            }
             if (!source.seek(m_loop.startFrame)) {
                 qWarning("Playback stops early: %s", qPrintable(source.errorText()));
                 ring.closeInput();
@@ -47,14 +57,17 @@ void WavStreamFeeder::fill(WavSource &source, WavFrameRing &ring, std::int64_t m
             }
             m_sourceFrame = m_loop.startFrame;
         }
+        // Room is kept for what the stage holds back, which comes out on top
+        // of a later read.
+        const std::int64_t heldBack = m_stage ? m_stage->heldBackFrames() : 0;
         std::int64_t wanted = std::min<std::int64_t>(
-            {ChunkFrames, maxFrames - done, static_cast<std::int64_t>(ring.writableFrames())});
+            {ChunkFrames, maxFrames - done, static_cast<std::int64_t>(ring.writableFrames()) - heldBack});
         if (looping)
             wanted = std::min(wanted, m_loop.endFrame - m_sourceFrame);
         if (wanted <= 0)
             return;
         const std::int64_t got = source.read(m_chunk.data(), wanted);
-        ring.write(m_chunk.data(), static_cast<std::size_t>(got));
+        put(m_chunk.data(), got, ring);
         done += got;
         m_sourceFrame += got;
         if (got < wanted) {
@@ -62,10 +75,24 @@ void WavStreamFeeder::fill(WavSource &source, WavFrameRing &ring, std::int64_t m
             // playback has to end here rather than wait for frames forever.
             if (!source.errorText().isEmpty())
                 qWarning("Playback stops early: %s", qPrintable(source.errorText()));
+            if (m_stage) {
+                m_stage->finish(m_shaped);
+                ring.write(m_shaped.data(), m_shaped.size() / static_cast<std::size_t>(ring.channels()));
+            }
             ring.closeInput();
             return;
         }
     }
+}
+
+void WavStreamFeeder::put(float *frames, std::int64_t count, WavFrameRing &ring)
+{
+    if (!m_stage) {
+        ring.write(frames, static_cast<std::size_t>(count));
+        return;
+    }
+    m_stage->push(frames, count, m_shaped);
+    ring.write(m_shaped.data(), m_shaped.size() / static_cast<std::size_t>(ring.channels()));
 }
 
 void WavStreamFeeder::start(WavSource &source, WavFrameRing &ring)

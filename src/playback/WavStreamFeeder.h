@@ -10,6 +10,7 @@
 
 namespace string_device {
 
+class GainStage;
 class WavFrameRing;
 class WavSource;
 
@@ -32,6 +33,11 @@ public:
     // input at the end of the file. For priming the ring before playback starts.
     void fill(WavSource &source, WavFrameRing &ring, std::int64_t maxFrames);
 
+    // The frames read from now on go through stage before they reach the ring
+    // (nullptr: they go in as the file holds them). The stage stays the
+    // caller's; set only while the thread does not run.
+    void shapeWith(GainStage *stage) { m_stage = stage; }
+
     void start(WavSource &source, WavFrameRing &ring);
     // Returns once the thread has ended; the source and ring are then free.
     void stop();
@@ -39,6 +45,7 @@ public:
 
 private:
     void run(WavSource *source, WavFrameRing *ring);
+    void put(float *frames, std::int64_t count, WavFrameRing &ring);
 
     std::thread m_thread;
     std::mutex m_mutex;
@@ -47,6 +54,8 @@ private:
     std::vector<float> m_chunk;
     FrameLoop m_loop;
     std::int64_t m_sourceFrame = 0;  // the next frame the source reads
+    GainStage *m_stage = nullptr;
+    std::vector<float> m_shaped;
 };
 
 }  // namespace string_device
