@@ -81,7 +81,10 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 # Qt's own texts (file dialogs, message boxes) in Chinese come from
 # qt6-translations-l10n.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "ffmpeg, libsdl2-2.0-0, libsndfile1, libebur128-1")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libavcodec-extra, qt6-translations-l10n")
+# A font with Chinese glyphs, without which the Chinese window shows boxes;
+# xdg-open for the saved notice's "play" and "open folder".
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "ffmpeg, libsdl2-2.0-0, libsndfile1, libebur128-1, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libavcodec-extra, qt6-translations-l10n, xdg-utils")
 
 include(CPack)

@@ -70,7 +70,19 @@ private slots:
         WindowHarness h(&device);
         MainWindow &win = h.window();
         QCOMPARE(win.size(), QSize(764, 564));
-        QCOMPARE(win.windowTitle(), QStringLiteral("Brindlewave "));
+        QCOMPARE(win.windowTitle(), QStringLiteral("Brindlewave"));
+        // no caption, tip or menu entry begins or ends in a blank
+        QStringList texts;
+        for (const QWidget *w : win.findChildren<QWidget *>()) {
+            texts << w->toolTip();
+            if (const auto *l = qobject_cast<const QLabel *>(w))
+                texts << l->text();
+        }
+        for (int i = 0; i < 5; ++i)
+            for (const QAction *a : win.menus().popup(i)->actions())
+                texts << a->text();
+        for (const QString &text : std::as_const(texts))
+            QVERIFY2(text == text.trimmed(), qPrintable(QLatin1Char('"') + text + QLatin1Char('"')));
         QVERIFY(win.windowFlags() & Qt::FramelessWindowHint);
         for (const char *hidden : {"picOpened", "picPBBack", "picPro"})
             QVERIFY2(!win.element(QLatin1String(hidden))->isVisible(), hidden);

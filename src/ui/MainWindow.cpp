@@ -36,7 +36,7 @@ MainWindow::MainWindow(const MainControls::Factory &makeControls, MainWindowServ
       m_shell(services.shell),
       m_controls(makeControls({services.messages, services.shell, *this, services.chooser, services.device}))
 {
-    setWindowTitle(QStringLiteral("Brindlewave "));
+    setWindowTitle(QStringLiteral("Brindlewave"));
     setWindowIcon(Skin::programIcon());
     setFixedSize(MainClientWidth, MainClientHeight);
     setAttribute(Qt::WA_NoSystemBackground);

@@ -47,7 +47,7 @@ mkdir -p "$XDG_CACHE_HOME/brindlewave/session-999999-0"
 
 "$prefix/bin/brindlewave" &
 app=$!
-win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
+win=$(xdotool search --sync --onlyvisible --name '^Brindlewave$' | head -n1)
 [ -n "$win" ] || fail "the main window did not appear"
 eval "$(xdotool getwindowgeometry --shell "$win")"   # X Y WIDTH HEIGHT
 [ "$WIDTH" = 764 ] && [ "$HEIGHT" = 564 ] || fail "window is ${WIDTH}x${HEIGHT}, not 764x564"
@@ -165,7 +165,7 @@ BRINDLEWAVE_FFMPEG="$slow" "$prefix/bin/brindlewave" "$media/song 1.mp3" &
 app=$!
 for _ in $(seq 1 100); do [ -e "$(work_wav "$app")" ] && break; sleep 0.1; done
 [ -e "$(work_wav "$app")" ] || fail "the decode did not start"
-win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
+win=$(xdotool search --sync --onlyvisible --name '^Brindlewave$' | head -n1)
 eval "$(xdotool getwindowgeometry --shell "$win")"; wx=$X; wy=$Y
 xdotool mousemove --sync $((wx + 380)) $((wy + 20)) click 1; sleep 0.3
 xdotool key Escape
@@ -193,7 +193,7 @@ printf '#!/bin/sh\nfor a in "$@"; do out="$a"; done\ncase "$out" in *open.wav) e
 chmod +x "$stalling"
 BRINDLEWAVE_FFMPEG="$stalling" "$prefix/bin/brindlewave" "$media/song 1.mp3" &
 app=$!
-win=$(xdotool search --sync --onlyvisible --name '^Brindlewave $' | head -n1)
+win=$(xdotool search --sync --onlyvisible --name '^Brindlewave$' | head -n1)
 eval "$(xdotool getwindowgeometry --shell "$win")"; wx=$X; wy=$Y
 for _ in $(seq 1 100); do [ -s "$(work_wav "$app")" ] && break; sleep 0.2; done
 sleep 1  # the decode of a 14 s song is over by now

@@ -127,12 +127,25 @@ icons_match() {
     fi
     [ "$n" -gt "$largest" ] && largest=$n
   done
-  # software centres and menus want at least 48x48
-  [ "$largest" -ge 48 ] || { echo "largest icon is ${largest}x${largest}" >&2; ok=1; }
+  # software centres and launchers want them sharp at 256x256
+  [ "$largest" -ge 256 ] || { echo "largest icon is ${largest}x${largest}" >&2; ok=1; }
   echo "icon sizes: ${sizes[*]}"
   return $ok
 }
 check "the icons at every rendered size in /usr/share/icons/hicolor" icons_match
+svg=/usr/share/icons/hicolor/scalable/apps/brindlewave.svg
+check "the scalable icon $svg, an SVG that draws" \
+  bash -c 'grep -q "^- [^ ]* $1\$" "$2" && rsvg-convert -w 64 -o /dev/null "$3"' _ "$svg" "$work/entries" "$tree$svg"
+
+# The desktop entry claims every kind of file the open dialog offers, and
+# asks for startup notification.
+desktop="$tree/usr/share/applications/brindlewave.desktop"
+check "the desktop entry asks for startup notification" grep -qx "StartupNotify=true" "$desktop"
+for type in audio/mpeg audio/mp4 audio/x-m4a audio/aac audio/ogg audio/x-vorbis+ogg audio/opus audio/flac \
+            audio/x-wav audio/x-ms-wma audio/amr video/mp4 video/webm video/x-matroska video/x-msvideo \
+            video/quicktime video/x-ms-wmv video/3gpp; do
+  check "the desktop entry opens $type" bash -c 'grep "^MimeType=" "$1" | tr ";=" "\n\n" | grep -qx "$2"' _ "$desktop" "$type"
+done
 
 check "everything lies under /usr" \
   bash -c '! awk "\$3 != \"/\" && \$3 !~ /^\/usr\//" "$1" | grep .' _ "$work/entries"
@@ -159,6 +172,8 @@ for dep in ffmpeg libqt6widgets6 libqt6gui6 libqt6core6 libsdl2-2.0-0 libsndfile
   check "Depends names $dep" grep -qx "$dep" "$work/depends"
 done
 check "Recommends names libavcodec-extra" grep -qx libavcodec-extra "$work/recommends"
+check "Recommends names xdg-utils (the notice's links)" grep -qx xdg-utils "$work/recommends"
+check "Depends names a font with Chinese glyphs" grep -qx fonts-noto-cjk "$work/depends"
 
 # --- versions agree ---------------------------------------------------------
 changelog_version="$(zcat "$tree/usr/share/doc/brindlewave/changelog.gz" | dpkg-parsechangelog -l- -SVersion || true)"
@@ -199,8 +214,18 @@ validator "desktop-file-validate finds no error in the desktop entry" \
   desktop-file-validate "$tree/usr/share/applications/brindlewave.desktop"
 # appstreamcli fails on warnings too; validate-tree also checks that the
 # launchable desktop entry is in the package.
-validator "appstreamcli validate passes the metainfo" \
-  appstreamcli validate --no-net "$tree$metainfo"
+validator "appstreamcli validate --pedantic passes the metainfo" \
+  appstreamcli validate --pedantic --no-net "$tree$metainfo"
+# Its screenshots are pictures kept in docs/ (made by scripts/appstream-shots.sh
+# from music in a user's folder).
+screenshots_ok() {
+  local ok=0 name
+  for name in $(grep -o '<image[^>]*>[^<]*</image>' "$1" | sed 's|.*/docs/\([^<]*\)</image>|\1|'); do
+    [ -f "docs/$name" ] || { echo "no docs/$name" >&2; ok=1; }
+  done
+  return $ok
+}
+check "the metainfo's screenshots are pictures in docs/" screenshots_ok "$tree$metainfo"
 validator "appstreamcli validate-tree passes the package's files" \
   appstreamcli validate-tree --no-net "$tree"
 validator "lintian finds no error" lintian --fail-on error "$deb"
@@ -257,7 +282,7 @@ cp "${XAUTHORITY:?}" "$home/Xauthority"
   XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/runtime" \
   QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy BRINDLEWAVE_LANG=zh /usr/bin/brindlewave &
 app=$!
-win="$(timeout 90 xdotool search --sync --onlyvisible --name '^Brindlewave $' 2>/dev/null | head -n1)"
+win="$(timeout 90 xdotool search --sync --onlyvisible --name '^Brindlewave$' 2>/dev/null | head -n1)"
 if [ -n "$win" ]; then
   echo "window $win"
   # The settings dialog (the monitor button in the tool bar), closed with OK,
