@@ -135,7 +135,7 @@ icons_match() {
 check "the icons at every rendered size in /usr/share/icons/hicolor" icons_match
 svg=/usr/share/icons/hicolor/scalable/apps/brindlewave.svg
 check "the scalable icon $svg, an SVG that draws" \
-  bash -c 'grep -q "^- [^ ]* $1\$" "$2" && rsvg-convert -w 64 -o /dev/null "$3"' _ "$svg" "$work/entries" "$tree$svg"
+  bash -c 'grep -q "^- [^ ]* $1\$" "$2" && rsvg-convert -w 64 "$3" | file - | grep -q "PNG image data, 64 x 64"' _ "$svg" "$work/entries" "$tree$svg"
 
 # The desktop entry claims every kind of file the open dialog offers, and
 # asks for startup notification.
