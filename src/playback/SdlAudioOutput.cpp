@@ -147,29 +147,28 @@ void SdlAudioOutput::halt()
         SDL_PauseAudioDevice(m_device, 1);
 }
 
-void SdlAudioOutput::setFade(const FadeEnvelope &envelope)
+void SdlAudioOutput::betweenCallbacks(const std::function<void()> &change)
 {
-    // SDL runs the callback under the device lock: holding it, the envelope
-    // changes between two callbacks and the callback itself never waits on a
+    // SDL runs the callback under the device lock: holding it, the change
+    // comes between two callbacks and the callback itself never waits on a
     // lock of ours.
     if (m_device == 0) {
-        m_fade = envelope;
+        change();
         return;
     }
     SDL_LockAudioDevice(m_device);
-    m_fade = envelope;
+    change();
     SDL_UnlockAudioDevice(m_device);
+}
+
+void SdlAudioOutput::setFade(const FadeEnvelope &envelope)
+{
+    betweenCallbacks([&] { m_fade = envelope; });
 }
 
 void SdlAudioOutput::setLoop(const FrameLoop &loop)
 {
-    if (m_device == 0) {
-        m_loop = loop;
-        return;
-    }
-    SDL_LockAudioDevice(m_device);
-    m_loop = loop;
-    SDL_UnlockAudioDevice(m_device);
+    betweenCallbacks([&] { m_loop = loop; });
 }
 
 std::int64_t SdlAudioOutput::heardFrame() const

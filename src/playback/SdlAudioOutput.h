@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <cstdint>
 
 namespace string_device {
@@ -69,6 +70,8 @@ public:
 
 private:
     static void audioCallback(void *self, std::uint8_t *stream, int length);
+    // Runs change where the callback cannot run: under SDL's device lock.
+    void betweenCallbacks(const std::function<void()> &change);
 
     std::uint32_t m_device = 0;
     WavFrameRing *m_ring = nullptr;

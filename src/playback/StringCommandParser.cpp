@@ -63,6 +63,23 @@ std::optional<StringCommand::Kind> fixedKind(const QString &text, const QString 
     return std::nullopt;
 }
 
+// Exactly N millisecond values separated by single blanks.
+template <std::size_t N>
+std::optional<std::array<std::int64_t, N>> parseMillisecondValues(QStringView rest)
+{
+    const auto values = rest.split(u' ');
+    if (values.size() != qsizetype(N))
+        return std::nullopt;
+    std::array<std::int64_t, N> ms{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto value = parseMilliseconds(values[qsizetype(i)]);
+        if (!value)
+            return std::nullopt;
+        ms[i] = *value;
+    }
+    return ms;
+}
+
 // "off", or the four numbers of a fade; fills command, false when malformed.
 bool parseFade(QStringView rest, StringCommand &command)
 {
@@ -70,18 +87,11 @@ bool parseFade(QStringView rest, StringCommand &command)
         command.kind = StringCommand::Kind::FadeOff;
         return true;
     }
-    const auto values = rest.split(u' ');
-    if (values.size() != 4)
+    const auto ms = parseMillisecondValues<4>(rest);
+    if (!ms)
         return false;
-    std::int64_t ms[4] = {};
-    for (qsizetype i = 0; i < 4; ++i) {
-        const auto value = parseMilliseconds(values[i]);
-        if (!value)
-            return false;
-        ms[i] = *value;
-    }
     command.kind = StringCommand::Kind::Fade;
-    command.fade = {ms[0], ms[1], ms[2], ms[3]};
+    command.fade = {(*ms)[0], (*ms)[1], (*ms)[2], (*ms)[3]};
     return true;
 }
 
@@ -92,15 +102,11 @@ bool parseLoop(QStringView rest, StringCommand &command)
         command.kind = StringCommand::Kind::LoopOff;
         return true;
     }
-    const auto values = rest.split(u' ');
-    if (values.size() != 2)
-        return false;
-    const auto start = parseMilliseconds(values[0]);
-    const auto end = parseMilliseconds(values[1]);
-    if (!start || !end)
+    const auto ms = parseMillisecondValues<2>(rest);
+    if (!ms)
         return false;
     command.kind = StringCommand::Kind::Loop;
-    command.loop = {*start, *end};
+    command.loop = {(*ms)[0], (*ms)[1]};
     return true;
 }
 
