@@ -53,13 +53,13 @@ inline const QColor GlyphPress{16, 56, 104};
 inline const QColor Accent{232, 86, 38};
 
 // the wide save button
-inline const QColor SaveTop{74, 152, 228};
-inline const QColor SaveBottom{26, 94, 176};
-inline const QColor SaveBorder{18, 66, 128};
-inline const QColor SaveLitTop{100, 178, 250};
-inline const QColor SaveLitBottom{32, 112, 206};
-inline const QColor SavePressTop{22, 80, 150};
-inline const QColor SavePressBottom{52, 120, 196};
+inline const QColor SaveTop{30, 98, 176};
+inline const QColor SaveBottom{16, 66, 136};
+inline const QColor SaveBorder{12, 46, 96};
+inline const QColor SaveLitTop{26, 88, 164};
+inline const QColor SaveLitBottom{14, 60, 124};
+inline const QColor SavePressTop{14, 52, 104};
+inline const QColor SavePressBottom{26, 80, 146};
 
 // read-outs: play time and the selection table
 inline const QColor ReadoutTop{236, 246, 252};

@@ -153,31 +153,50 @@ private slots:
             QAccessibleInterface *a = accessibleOf(w);
             QVERIFY2(a, qPrintable(e.key()));
             QCOMPARE(a->role(), QAccessible::Button);
-            // a link is named by its words, a picture by its tool tip
-            QCOMPARE(a->text(QAccessible::Name), layoutText(e.kind == layout::Kind::LabelButton ? e.text : e.toolTip));
+            // a link is named by its words, a picture by its tool tip, unless
+            // another button has that name or the tip says it in other words
+            static const QHash<QString, QString> ownNames = {
+                {QStringLiteral("imgButton(4)"), QStringLiteral("给朋友发邮件分享你的铃声")},
+                {QStringLiteral("imgCtrlButton(6)"), QStringLiteral("把选择的段落保存为铃声")},
+                {QStringLiteral("lblNoticeFolder"), QStringLiteral("打开铃声所在的文件夹")},
+                {QStringLiteral("lblNoticePlay"), QStringLiteral("播放保存的铃声")}};
+            QCOMPARE(a->text(QAccessible::Name),
+                     ownNames.value(e.key(), layoutText(e.kind == layout::Kind::LabelButton ? e.text : e.toolTip)));
             QVERIFY2(actionsOf(w).contains(QAccessibleActionInterface::pressAction()), qPrintable(e.key()));
             ++buttons;
         }
         QCOMPARE(buttons, 7 + 8 + 2 + 1 + 2);  // toolbar, transport, title strip, feedback, notice links
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgButton(0)"))), QStringLiteral("打开一个音乐/视频文件"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(0)"))), QStringLiteral("播放"));
-        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(6)"))), QStringLiteral("保存铃声"));
-        // the quick-start picture opens a file, as the first button does
-        QCOMPARE(accessibleOf(h.window().element(QStringLiteral("imgOpen")))->role(), QAccessible::Button);
-        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgOpen"))), QStringLiteral("打开一个音乐/视频文件"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgMin"))), QStringLiteral("最小化"));
 
         const QStringList words = {QStringLiteral("文件(F)"), QStringLiteral("编辑(E)"), QStringLiteral("工具(T)"),
                                    QStringLiteral("设置(S)"), QStringLiteral("关于(A)")};
+        // the words are the items of a menu bar, each with its popup of entries
+        QAccessibleInterface *bar = accessibleOf(h.window().element(QStringLiteral("imgMenu(0)")))->parent();
+        QCOMPARE(bar->role(), QAccessible::MenuBar);
+        QCOMPARE(bar->childCount(), 5);
         for (int i = 0; i < 5; ++i) {
             QWidget *w = h.window().element(QStringLiteral("imgMenu(%1)").arg(i));
+            QCOMPARE(bar->child(i), accessibleOf(w));
             QCOMPARE(accessibleOf(w)->role(), QAccessible::MenuItem);
             QCOMPARE(nameOf(w), words[i]);
             QVERIFY(actionsOf(w).contains(QAccessibleActionInterface::pressAction()));
+            QCOMPARE(accessibleOf(w)->child(0), accessibleOf(h.window().menus().popup(i)));
         }
-        // the small cancel buttons are Qt's own buttons, named by their caption
+        // the fades are check items with their state
+        QAccessibleInterface *settings = accessibleOf(h.window().menus().popup(3));
+        QCOMPARE(settings->role(), QAccessible::PopupMenu);
+        QCOMPARE(settings->child(0)->text(QAccessible::Name), QStringLiteral("系统设置(S)"));
+        QCOMPARE(settings->child(2)->text(QAccessible::Name), QStringLiteral("淡入 0.5 秒"));
+        QVERIFY(settings->child(2)->state().checkable);
+        // the undo entry is named by its caption; its keys are its shortcut
+        QCOMPARE(accessibleOf(h.window().menus().popup(1))->child(0)->text(QAccessible::Name), QStringLiteral("撤销(U)"));
+        // the small cancel buttons are Qt's own buttons, named for the job they stop
         QWidget *cancel = h.window().element(QStringLiteral("cmdCancelCut"));
         QCOMPARE(accessibleOf(cancel)->role(), QAccessible::Button);
-        QCOMPARE(nameOf(cancel), QStringLiteral("取消"));
+        QCOMPARE(nameOf(cancel), QStringLiteral("取消保存"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("cmdCancelDecode"))), QStringLiteral("取消打开"));
 
         // what the hint line says under the pointer is the control's description
         for (const QString &key : {QStringLiteral("imgButton(5)"), QStringLiteral("imgCtrlButton(3)")}) {
@@ -254,19 +273,50 @@ private slots:
         QStringList unnamed, objects;
         for (QAccessibleInterface *a : std::as_const(all)) {
             objects << a->object()->objectName();
-            if (!a->state().invisible && a->role() != QAccessible::StaticText && a->text(QAccessible::Name).isEmpty())
+            // a label or a notification may have nothing to say yet
+            if (!a->state().invisible && a->role() != QAccessible::StaticText && a->role() != QAccessible::Notification
+                && a->text(QAccessible::Name).isEmpty())
                 unnamed << QStringLiteral("%1 (role %2)").arg(a->object()->objectName()).arg(int(a->role()));
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n')));
         for (const char *decoration : {"imgLine", "imgTopPoint", "imgSelectBottom1", "imgPB", "imgButtonData(0)",
-                                       "imgCtrlButtonLight(6)", "imgButton(3)"})
+                                       "imgCtrlButtonLight(6)", "imgButton(3)", "imgOpen", "focusRing"})
             QVERIFY2(!objects.contains(QLatin1String(decoration)), decoration);
         for (const char *control : {"imgButton(0)", "imgCtrlButton(6)", "imgMenu(3)", "picOpened", "imgSelectTop2",
                                     "picPBBack", "lblSelBegin", "lblNotice"})
             QVERIFY2(objects.contains(QLatin1String(control)), control);
-        // each child knows its place under its parent
+        // each child knows its place under its parent; a menu's popup is a
+        // window of its own, which names the main window as its parent
         for (QAccessibleInterface *a : std::as_const(all))
-            QCOMPARE(a->parent()->child(a->parent()->indexOfChild(a)), a);
+            if (a->role() != QAccessible::PopupMenu)
+                QCOMPARE(a->parent()->child(a->parent()->indexOfChild(a)), a);
+        // no two children of one parent share a role and a name, and every
+        // name is Chinese but for file and format names and keys
+        static const QRegularExpression latin(QStringLiteral("[A-Za-z]{2,}"));
+        static const QStringList allowed = {"MP3", "M4R", "LUFS", "Esc", "Ctrl", "Shift"};
+        QStringList twice, english;
+        for (QAccessibleInterface *a : std::as_const(all)) {
+            QSet<QString> seen;
+            for (int i = 0; i < a->childCount(); ++i) {
+                QAccessibleInterface *c = a->child(i);
+                const QString name = c->text(QAccessible::Name);
+                const QString key = QString::number(int(c->role())) + u' ' + name;
+                if (!name.isEmpty() && seen.contains(key))
+                    twice << name;
+                seen.insert(key);
+                // the open file's path (the tab shows it, shortened) and name
+                // are the file's own words
+                static const QRegularExpression path(QStringLiteral("/[^ ]*"));
+                const QString said = QString(name + u' ' + c->text(QAccessible::Description))
+                                         .remove(QFileInfo(m_song).fileName())
+                                         .remove(path);
+                for (auto words = latin.globalMatch(said); words.hasNext();)
+                    if (const QString word = words.next().captured(); !allowed.contains(word))
+                        english << QStringLiteral("%1: %2").arg(name, word);
+            }
+        }
+        QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u'\n')));
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(u'\n')));
     }
 
     void aMenuWordOpensItsPopup()
@@ -287,6 +337,22 @@ private slots:
         a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(WindowHarness::waitFor([&] { return seen != nullptr; }, 30000));
         QCOMPARE(seen, h.window().menus().popup(1));
+
+        // its key opens a menu with its first entry chosen
+        poll.stop();
+        disconnect(&poll, nullptr, nullptr, nullptr);
+        QString chosen;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (menu && menu->activeAction()) {
+                chosen = menu->activeAction()->objectName();
+                menu->close();
+            }
+        });
+        poll.start(10);
+        QTest::keyClick(&h.window(), Qt::Key_S, Qt::AltModifier);
+        QVERIFY(WindowHarness::waitFor([&] { return !chosen.isEmpty(); }, 30000));
+        QCOMPARE(chosen, QStringLiteral("menuSettings"));
     }
 
     // The time line's value is the play position; setting it plays from there.
@@ -297,23 +363,32 @@ private slots:
         giveSong(h);
         QWidget *line = h.window().element(QStringLiteral("picOpened"));
         QCOMPARE(accessibleOf(line)->role(), QAccessible::Slider);
-        QCOMPARE(nameOf(line), QStringLiteral("播放位置"));
+        QCOMPARE(nameOf(line), QStringLiteral("播放位置 0.0 秒"));
+        QCOMPARE(accessibleOf(line)->text(QAccessible::Description), QStringLiteral("ten seconds.wav，长度 10.0 秒"));
         QAccessibleValueInterface *v = valueOf(line);
         QVERIFY(v);
         QCOMPARE(v->minimumValue().toDouble(), 0.0);
-        QCOMPARE(v->maximumValue().toDouble(), 10000.0);
+        QCOMPARE(v->maximumValue().toDouble(), 10.0);
 
+        // while it plays, the value follows in whole seconds and the name
+        // keeps the place playback started from
         doAction(h.window().element(QStringLiteral("imgCtrlButton(0)")), QAccessibleActionInterface::pressAction());
-        for (qint64 at : {2500, 7250}) {
+        device.setReply(QStringLiteral("status sound mode"), QStringLiteral("playing"));
+        for (qint64 at : {2500, 7240}) {
             device.setPosition(at);
             h.controller().positionTracker().tick();
-            QCOMPARE(v->currentValue().toDouble(), double(at));
+            QCOMPARE(v->currentValue().toDouble(), double(at / 1000));
             QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
-                return e.object == line && e.type == QAccessible::ValueChanged && e.value.toDouble() == double(at);
+                return e.object == line && e.type == QAccessible::ValueChanged && e.value.toDouble() == double(at / 1000);
             }));
+            QCOMPARE(nameOf(line), QStringLiteral("播放位置 0.0 秒"));
         }
+        // paused, it tells where it rests, to the tenth
+        doAction(h.window().element(QStringLiteral("imgCtrlButton(2)")), QAccessibleActionInterface::pressAction());
+        QCOMPARE(v->currentValue().toDouble(), 7.24);
+        QCOMPARE(nameOf(line), QStringLiteral("播放位置 7.2 秒"));
         device.commands.clear();
-        v->setCurrentValue(4000);
+        v->setCurrentValue(4.0);
         QCOMPARE(device.commands.value(device.commands.size() - 1), QStringLiteral("play sound from 4000"));
         // the stepping actions move by a second
         device.setPosition(4000);
@@ -333,22 +408,37 @@ private slots:
         QWidget *end = h.window().element(QStringLiteral("imgSelectTop2"));
         QCOMPARE(accessibleOf(start)->role(), QAccessible::Slider);
         QCOMPARE(accessibleOf(end)->role(), QAccessible::Slider);
-        QCOMPARE(nameOf(start), QStringLiteral("选择的开始位置"));
-        QCOMPARE(nameOf(end), QStringLiteral("选择的结束位置"));
-        valueOf(start)->setCurrentValue(4150);
-        valueOf(end)->setCurrentValue(6000);
+        valueOf(start)->setCurrentValue(4.15);
+        valueOf(end)->setCurrentValue(6.0);
         QCOMPARE(h.model().marks(), (Marks{4150, 6000}));
         QCOMPARE(h.caption(QStringLiteral("lblSelBegin")), QStringLiteral("00:04.150"));
-        QCOMPARE(valueOf(start)->currentValue().toDouble(), 4150.0);
-        QCOMPARE(valueOf(end)->currentValue().toDouble(), 6000.0);
-        QCOMPARE(valueOf(end)->maximumValue().toDouble(), 10000.0);
-        valueOf(end)->setCurrentValue(3000);  // before the start
+        // named by where they stand, as it is read aloud
+        QCOMPARE(nameOf(start), QStringLiteral("开始 4.150 秒"));
+        QCOMPARE(nameOf(end), QStringLiteral("结束 6.000 秒"));
+        QCOMPARE(valueOf(start)->currentValue().toDouble(), 4.15);
+        QCOMPARE(valueOf(end)->currentValue().toDouble(), 6.0);
+        QCOMPARE(valueOf(end)->maximumValue().toDouble(), 10.0);
+        QCOMPARE(valueOf(end)->minimumStepSize().toDouble(), 0.01);
+        valueOf(end)->setCurrentValue(3.0);  // before the start
         QCOMPARE(h.model().marks(), (Marks{4150, 6000}));
         // the time fields say what they show
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("选择 开始位置 00:04.150"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelLength"))), QStringLiteral("选择 长度 00:01.850"));
         QCOMPARE(accessibleOf(h.window().element(QStringLiteral("lblSelEnd")))->role(), QAccessible::StaticText);
         QVERIFY(heardOn(h.window().element(QStringLiteral("lblSelBegin")), QAccessible::NameChanged));
+        // a nudge is heard as a new value and a new name
+        g_heard.clear();
+        start->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(start, Qt::Key_Right);
+        QCOMPARE(h.model().marks(), (Marks{4160, 6000}));
+        QVERIFY(heardOn(start, QAccessible::ValueChanged));
+        QVERIFY(heardOn(start, QAccessible::NameChanged));
+        QCOMPARE(nameOf(start), QStringLiteral("开始 4.160 秒"));
+        // minutes and hours
+        h.model().setMedia(OpenMedia{QStringLiteral("/music/long.mp3"), {}, 3723456, nullptr});
+        QVERIFY(h.model().setMarks(Marks{72345, 3723000}));
+        QCOMPARE(nameOf(start), QStringLiteral("开始 1 分 12.345 秒"));
+        QCOMPARE(nameOf(end), QStringLiteral("结束 1 小时 2 分 3.000 秒"));
     }
 
     void theBarsAreProgressBars()
@@ -367,13 +457,21 @@ private slots:
         QCOMPARE(valueOf(cut)->currentValue().toDouble(), 7.0);
         h.model().setJob(JobState{JobKind::Decode, QStringLiteral("song.mp3"), 0.42});
 
-        // the decode's end is spoken on the time line, which then names the file
+        // the decode's end is said, with the file and its length, as a
+        // notification coming into sight; the time line takes the focus
         g_heard.clear();
-        h.model().setMedia(OpenMedia{QStringLiteral("song.mp3"), {}, 10000, nullptr});
+        h.model().setMedia(OpenMedia{QStringLiteral("/music/song.mp3"), {}, 83456, nullptr});
         h.model().setJob({});
+        QWidget *speech = h.window().findChild<QWidget *>(QStringLiteral("speech"));
+        QVERIFY(speech);
+        QCOMPARE(accessibleOf(speech)->role(), QAccessible::Notification);
+        QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
+            return e.object == speech && e.type == QAccessible::ObjectShow
+                   && e.name == QStringLiteral("已打开 song.mp3，长度 1 分 23.5 秒");
+        }));
         QWidget *line = h.window().element(QStringLiteral("picOpened"));
-        QVERIFY(heardOn(line, QAccessible::Alert));
-        QVERIFY(accessibleOf(line)->text(QAccessible::Description).startsWith(QStringLiteral("song.mp3")));
+        QCOMPARE(h.window().focusWidget(), line);
+        QCOMPARE(accessibleOf(line)->text(QAccessible::Description), QStringLiteral("song.mp3，长度 1 分 23.5 秒"));
     }
 
     // A new notice in the status strip is spoken, by its text; a message box
@@ -384,12 +482,18 @@ private slots:
         WindowHarness h(&device);
         QWidget *notice = h.window().element(QStringLiteral("lblNotice"));
         h.model().setNotice(Notice{Notice::Kind::Saved, m_dir.filePath(QStringLiteral("ring.mp3")), 3.0, 48 * 1024});
+        QCOMPARE(accessibleOf(notice)->role(), QAccessible::Notification);
         QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
-            return e.object == notice && e.type == QAccessible::Alert && e.name == h.window().noticeText();
+            return e.object == notice && e.type == QAccessible::ObjectShow && e.name == h.window().noticeText();
         }));
         g_heard.clear();
         h.timeline().touch();  // nothing new: nothing said again
-        QVERIFY(!heardOn(notice, QAccessible::Alert));
+        QVERIFY(!heardOn(notice, QAccessible::ObjectShow));
+        // a cancelled save is said as well
+        h.model().setNotice(Notice{Notice::Kind::SaveCancelled, {}, 0, 0});
+        QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
+            return e.object == notice && e.type == QAccessible::ObjectShow && e.name == QStringLiteral("已取消保存，没有写出文件。");
+        }));
 
         // a message box is an alert (Qt raises an Alert event when one shows),
         // and its text is readable
@@ -424,8 +528,8 @@ private slots:
         const QStringList order = {"imgButton(0)",     "imgButton(1)",     "imgButton(2)",     "imgButton(4)",
                                    "imgButton(5)",     "imgButton(6)",     "imgButton(7)",     "imgCtrlButton(0)",
                                    "imgCtrlButton(1)", "imgCtrlButton(2)", "imgCtrlButton(3)", "imgCtrlButton(4)",
-                                   "imgCtrlButton(5)", "imgCtrlButton(7)", "lblSelBegin",      "lblSelEnd",
-                                   "imgCtrlButton(6)"};
+                                   "imgCtrlButton(5)", "imgCtrlButton(7)", "picOpened",        "lblSelBegin",
+                                   "lblSelEnd",        "imgCtrlButton(6)"};
         QStringList walked;
         for (int i = 0; i < order.size() + 1; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -451,14 +555,31 @@ private slots:
         QVERIFY(device.commands.contains(QStringLiteral("stop sound")));
         QVERIFY(!device.commands.contains(QStringLiteral("pause sound")));
 
-        // Return on a typed time opens its box; Escape gives the focus back
+        // the focus ring goes around a typed time, leaving its digits as they were
         QWidget *begin = h.window().element(QStringLiteral("lblSelBegin"));
+        const QRect digits = begin->geometry();
+        const QImage unfocused = h.window().grab(digits.adjusted(-3, -3, 3, 3)).toImage();
         begin->setFocus(Qt::TabFocusReason);
+        const QImage focused = h.window().grab(digits.adjusted(-3, -3, 3, 3)).toImage();
+        QCOMPARE(focused.copy(3, 3, digits.width(), digits.height()), unfocused.copy(3, 3, digits.width(), digits.height()));
+        QVERIFY(focused.copy(0, 0, digits.width() + 6, 2) != unfocused.copy(0, 0, digits.width() + 6, 2));
+
+        // Return on a typed time opens its box; a refused time is its
+        // description until the next opening; Escape gives the focus back
         QTest::keyClick(begin, Qt::Key_Return);
         auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         QVERIFY(box && box->isVisible());
+        QCOMPARE(box->accessibleName(), QStringLiteral("选择的开始位置"));
+        QTest::keyClicks(box, QStringLiteral("abc"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY2(box->accessibleDescription().startsWith(QStringLiteral("看不懂这个时间")), qPrintable(box->accessibleDescription()));
         QTest::keyClick(box, Qt::Key_Escape);
         QCOMPARE(QApplication::focusWidget(), begin);
+        QTest::keyClick(begin, Qt::Key_Return);
+        QVERIFY(box->isVisible());
+        QVERIFY(box->accessibleDescription().startsWith(QStringLiteral("输入时间")));
+        QVERIFY(box->toolTip().startsWith(QStringLiteral("输入时间")));
+        QTest::keyClick(box, Qt::Key_Escape);
 
         // a click on the window's face takes the focus back, and Space is the
         // window's play/pause again
@@ -511,11 +632,15 @@ private slots:
         WindowHarness h(&device);
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgButton(0)"))), QStringLiteral("Open a music or video file"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(0)"))), QStringLiteral("Play"));
-        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(6)"))), QStringLiteral("Save the ringtone"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgCtrlButton(6)"))), QStringLiteral("Save the selection as a ringtone"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("imgMenu(0)"))), QStringLiteral("File (F)"));
-        QCOMPARE(nameOf(h.window().element(QStringLiteral("picOpened"))), QStringLiteral("Play position"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelBegin"))), QStringLiteral("Selection start 00:00.000"));
         QCOMPARE(nameOf(h.window().element(QStringLiteral("picPBBack"))), QStringLiteral("Opening the file"));
+        h.model().setMedia(OpenMedia{QStringLiteral("/music/song.mp3"), {}, 3723456, nullptr});
+        QVERIFY(h.model().setMarks(Marks{72345, 3723000}));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("picOpened"))), QStringLiteral("Play position 0:00.0"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgSelectTop1"))), QStringLiteral("Start 1:12.345"));
+        QCOMPARE(nameOf(h.window().element(QStringLiteral("imgSelectTop2"))), QStringLiteral("End 1:02:03.000"));
     }
 };
 

@@ -243,7 +243,7 @@ private slots:
         const LanguageInstall language(LanguageChinese);
         WindowHarness h;
         QCOMPARE(h.image(QStringLiteral("imgButton(1)"))->toolTip(), QStringLiteral("保存铃声"));
-        QCOMPARE(h.image(QStringLiteral("imgMin"))->toolTip(), QStringLiteral("Minimize"));
+        QCOMPARE(h.image(QStringLiteral("imgMin"))->toolTip(), QStringLiteral("最小化"));
         QCOMPARE(failureSentence(FailureCause::DiskFull), QStringLiteral("磁盘已满，文件写不下了。请腾出空间后再试。"));
         QVERIFY(helpText().startsWith(QStringLiteral("用法：brindlewave")));
     }

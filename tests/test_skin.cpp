@@ -1,12 +1,27 @@
 // The skin's pictures: sizes at both densities, the key-colour margin of the
 // two window pictures, and the program icon.
+#include "ButtonFaces.h"
 #include "Skin.h"
 
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
+
+// WCAG relative luminance and contrast ratio.
+double luminance(QColor c)
+{
+    auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 const Skin &skinAt(qreal dpr)
 {
@@ -168,6 +183,37 @@ private slots:
         const QImage face = Skin(1.5).image(QStringLiteral("frmMain"));
         QCOMPARE(face.size(), QSize(qRound(765 * 1.5), qRound(565 * 1.5)));
         QCOMPARE(face.devicePixelRatio(), 1.5);
+    }
+
+    // The save button's white writing against the lightest part of its face
+    // beside the writing, in the rows the writing takes, in every look.
+    void saveButtonWritingStandsOut_data()
+    {
+        QTest::addColumn<int>("look");
+        QTest::newRow("resting") << int(faces::Look::Rest);
+        QTest::newRow("lit") << int(faces::Look::Lit);
+        QTest::newRow("pressed") << int(faces::Look::Pressed);
+    }
+    void saveButtonWritingStandsOut()
+    {
+        QFETCH(int, look);
+        QImage face(90, 32, QImage::Format_ARGB32);
+        face.fill(QColor(214, 227, 240));
+        {
+            QPainter p(&face);
+            faces::transportButton(p, QRectF(0, 0, 90, 32), 6, faces::Look(look));
+        }
+        // the writing's colour: the lightest pixel of its middle
+        QColor writing = Qt::black;
+        for (int x = 20; x < 70; ++x)
+            for (int y = 12; y < 20; ++y)
+                if (luminance(face.pixelColor(x, y)) > luminance(writing))
+                    writing = face.pixelColor(x, y);
+        double worst = 21;
+        for (int y = 8; y < 24; ++y)
+            for (int x : {4, 5, 6, 7, 8, 9, 10, 79, 80, 81, 82, 83, 84, 85})
+                worst = std::min(worst, contrast(writing, face.pixelColor(x, y)));
+        QVERIFY2(worst >= 4.5, qPrintable(QStringLiteral("%1 : 1").arg(worst, 0, 'f', 2)));
     }
 
     void programIconSizes()

@@ -20,22 +20,6 @@
         <translation>About (A)</translation>
     </message>
     <message>
-        <source>播放位置</source>
-        <translation>Play position</translation>
-    </message>
-    <message>
-        <source>%1，长度 %2</source>
-        <translation>%1, length %2</translation>
-    </message>
-    <message>
-        <source>选择的开始位置</source>
-        <translation>Start of the selection</translation>
-    </message>
-    <message>
-        <source>选择的结束位置</source>
-        <translation>End of the selection</translation>
-    </message>
-    <message>
         <source>正在打开文件</source>
         <translation>Opening the file</translation>
     </message>
@@ -78,6 +62,66 @@
     <message>
         <source>编辑(E)</source>
         <translation>Edit (E)</translation>
+    </message>
+    <message>
+        <source>给朋友发邮件分享你的铃声</source>
+        <translation>Email your ringtone to a friend</translation>
+    </message>
+    <message>
+        <source>把选择的段落保存为铃声</source>
+        <translation>Save the selection as a ringtone</translation>
+    </message>
+    <message>
+        <source>开始 %1</source>
+        <translation>Start %1</translation>
+    </message>
+    <message>
+        <source>结束 %1</source>
+        <translation>End %1</translation>
+    </message>
+    <message>
+        <source>取消打开</source>
+        <translation>Cancel the open</translation>
+    </message>
+    <message>
+        <source>取消保存</source>
+        <translation>Cancel the save</translation>
+    </message>
+    <message>
+        <source>打开铃声所在的文件夹</source>
+        <translation>Open the ringtone&apos;s folder</translation>
+    </message>
+    <message>
+        <source>播放保存的铃声</source>
+        <translation>Play the saved ringtone</translation>
+    </message>
+    <message>
+        <source>%1 小时 %2 分 %3 秒</source>
+        <translation>%1:%2:%3</translation>
+    </message>
+    <message>
+        <source>菜单栏</source>
+        <translation>Menu bar</translation>
+    </message>
+    <message>
+        <source>%1，长度 %2</source>
+        <translation>%1, length %2</translation>
+    </message>
+    <message>
+        <source>左右方向键移动 10 毫秒，加 Shift 100 毫秒，加 Ctrl 1 秒</source>
+        <translation>Left and right arrows move it by 10 ms, with Shift by 100 ms, with Ctrl by 1 s</translation>
+    </message>
+    <message>
+        <source>已打开 %1，长度 %2</source>
+        <translation>Opened %1, length %2</translation>
+    </message>
+    <message>
+        <source>%1 分 %2 秒</source>
+        <translation>%1:%2</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>0:%1</translation>
     </message>
 </context>
 <context>
@@ -446,14 +490,6 @@ It is the source file being edited, which is only ever read, never overwritten. 
 <context>
     <name>Layout</name>
     <message>
-        <source>Minimize</source>
-        <translation>Minimize</translation>
-    </message>
-    <message>
-        <source>Exit</source>
-        <translation>Exit</translation>
-    </message>
-    <message>
         <source>打开一个音乐/视频文件</source>
         <translation>Open a music or video file</translation>
     </message>
@@ -530,14 +566,6 @@ It is the source file being edited, which is only ever read, never overwritten. 
         <translation>Stop saving the ringtone (Esc)</translation>
     </message>
     <message>
-        <source>Start</source>
-        <translation>Start</translation>
-    </message>
-    <message>
-        <source>End</source>
-        <translation>End</translation>
-    </message>
-    <message>
         <source>停止打开这个文件（Esc）</source>
         <translation>Stop opening this file (Esc)</translation>
     </message>
@@ -560,6 +588,22 @@ It is the source file being edited, which is only ever read, never overwritten. 
     <message>
         <source>循环</source>
         <translation>Loop</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
     </message>
 </context>
 <context>
@@ -1140,6 +1184,14 @@ Please drag the selection handles to choose one yourself.</translation>
     <message>
         <source>输入时间，例如 00:00:41.500、1:02.5 或 41.5，回车确定，Esc 取消</source>
         <translation>Type a time, e.g. 00:00:41.500, 1:02.5 or 41.5; Return takes it, Esc cancels</translation>
+    </message>
+    <message>
+        <source>选择的开始位置</source>
+        <translation>Selection start</translation>
+    </message>
+    <message>
+        <source>选择的结束位置</source>
+        <translation>Selection end</translation>
     </message>
 </context>
 </TS>

@@ -25,8 +25,8 @@ const Table &designRows()
 {
     static const Table rows = {
         // title strip, menu strip and toolbar
-        {.name = "imgMin", .kind = Image, .twips = {10560, 180, 330, 330}, .toolTip = QT_TRANSLATE_NOOP("Layout", "Minimize")},
-        {.name = "imgExit", .kind = Image, .twips = {10940, 180, 330, 330}, .toolTip = QT_TRANSLATE_NOOP("Layout", "Exit")},
+        {.name = "imgMin", .kind = Image, .twips = {10560, 180, 330, 330}, .toolTip = QT_TRANSLATE_NOOP("Layout", "最小化")},
+        {.name = "imgExit", .kind = Image, .twips = {10940, 180, 330, 330}, .toolTip = QT_TRANSLATE_NOOP("Layout", "关闭")},
         {.name = "imgMenu", .index = 0, .kind = Image, .twips = {320, 630, 720, 270}},
         {.name = "imgMenu", .index = 1, .kind = Image, .twips = {1180, 630, 720, 270}},
         {.name = "imgMenu", .index = 2, .kind = Image, .twips = {2040, 630, 720, 270}},
@@ -82,8 +82,8 @@ const Table &designRows()
         {.name = "imgSelectLine2", .kind = Image, .parent = "picOpened", .twips = {11010, 870, 15, 4260}, .shown = false, .picture = "imgSelectLine"},
         {.name = "imgSelectBottom2", .kind = Image, .parent = "picOpened", .twips = {10920, 5130, 195, 120}, .shown = false, .pointer = Hand, .picture = "imgSelectBottom"},
         {.name = "lblFileName", .kind = Label, .parent = "picOpened", .twips = {2340, 120, 765, 210}, .colour = PanelCaptionColour, .centred = true, .autoSize = true},
-        {.name = "lblTimeLeft", .kind = Label, .parent = "picOpened", .twips = {70, 4800, 360, 195}, .text = QT_TRANSLATE_NOOP("Layout", "Start"), .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
-        {.name = "lblTimeRight", .kind = Label, .parent = "picOpened", .twips = {10770, 4800, 270, 195}, .text = QT_TRANSLATE_NOOP("Layout", "End"), .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
+        {.name = "lblTimeLeft", .kind = Label, .parent = "picOpened", .twips = {70, 4800, 360, 195}, .text = QT_TRANSLATE_NOOP("Layout", "开始"), .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
+        {.name = "lblTimeRight", .kind = Label, .parent = "picOpened", .twips = {10770, 4800, 270, 195}, .text = QT_TRANSLATE_NOOP("Layout", "结束"), .font = {8.25}, .colour = PanelCaptionColour, .autoSize = true},
 
         {.name = "picPBBack", .kind = Panel, .twips = {1990, 6000, 6935, 555}, .shown = false, .picture = "picPBBack"},
         {.name = "imgPB", .kind = Image, .parent = "picPBBack", .twips = {1350, 195, 15, 195}, .picture = "imgPB", .stretch = true},

@@ -193,12 +193,12 @@ void MainWindow::showSettingsDialog()
     m_settings->show();
 }
 
-void MainWindow::showMenu(int index)
+void MainWindow::showMenu(int index, bool fromKeyboard)
 {
     const QWidget *hot = element(QStringLiteral("imgMenu(%1)").arg(index));
     if (!hot)
         return;
-    m_menus->exec(index, QPoint(hot->x(), hot->y() + hot->height()));
+    m_menus->exec(index, QPoint(hot->x(), hot->y() + hot->height()), fromKeyboard);
 }
 
 // The bare face moves the window, as a title bar would.

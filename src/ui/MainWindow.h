@@ -107,8 +107,12 @@ private:
     void describeFields();
     void wireFocusChain();
     void syncAccessibility(bool decodeEnded);
+    // Says `text` through the window's own notification.
+    void speak(const QString &text);
     void shapeWindow();  // the Timer3 tick
-    void showMenu(int index);
+    // Opens menu `index` under its word; opened from the keyboard, its first
+    // entry is chosen.
+    void showMenu(int index, bool fromKeyboard = false);
     int indexUnderPointer(const QString &setName, const QWidget *grabber, QPointF pos) const;
 
     const Skin &m_skin;
@@ -124,6 +128,10 @@ private:
     Notice m_notice;       // the notice as last laid out
     QString m_noticeText;  // and what it says, whole
     WaveformView *m_waveform = nullptr;
+    QObject *m_menuStrip = nullptr;  // the menu words' menu bar, for screen readers
+    QWidget *m_speech = nullptr;     // a notification that shows nothing, for what is said away from the focus
+    QString m_spoken;                // what it said last
+    std::int64_t m_toldPositionMs = 0;  // the play position the time line's name gives
     Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;
     QPixmap m_shapedFace;  // the face with its key-colour margin see-through

@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+
+#include <algorithm>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
 const QList<MenuHolder::Popup> &MenuHolder::tree()
@@ -52,6 +55,7 @@ void addRecentFiles(QMenu *menu, const char *name, const QString &caption,
 {
     QMenu *recent = menu->addMenu(caption);
     recent->setObjectName(QLatin1String(name));
+    recent->setAccessibleName(QString(caption).remove(u'&'));
     QObject::connect(recent, &QMenu::aboutToShow, recent, [recent, writeCommand, recentFiles] {
         recent->clear();
         const QStringList files = recentFiles ? recentFiles() : QStringList();
@@ -86,8 +90,16 @@ MenuHolder::MenuHolder(QWidget *owner, std::function<void(const QString &)> writ
                 addRecentFiles(menu, e.name, QCoreApplication::translate("Menu", e.caption), writeCommand, recentFiles);
                 continue;
             }
-            QAction *action = menu->addAction(QCoreApplication::translate("Menu", e.caption));
+            // "Caption\tKeys": the keys are shown as the entry's shortcut, so
+            // that its name is the caption alone; the window's own shortcuts
+            // do what they do, the entry's acts only inside the open menu
+            const QStringList parts = QCoreApplication::translate("Menu", e.caption).split(u'\t');
+            QAction *action = menu->addAction(parts.first());
             action->setObjectName(QLatin1String(e.name));
+            if (parts.size() > 1) {
+                action->setShortcut(QKeySequence(parts.at(1)));
+                action->setShortcutContext(Qt::WidgetShortcut);
+            }
             const QString word = QLatin1String(e.commandWord);
             connect(action, &QAction::triggered, this, [writeCommand, word] { writeCommand(word); });
             if (isEnabled)
@@ -111,8 +123,21 @@ QMenu *MenuHolder::popup(int index) const
     return index >= 0 && index < m_popups.size() ? m_popups.at(index) : nullptr;
 }
 
-void MenuHolder::exec(int index, QPoint topLeft)
+void MenuHolder::exec(int index, QPoint topLeft, bool chooseFirst)
 {
-    if (QMenu *menu = popup(index))
-        menu->exec(m_owner->mapToGlobal(topLeft));
+    QMenu *menu = popup(index);
+    if (!menu)
+        return;
+    if (chooseFirst) {
+        // once shown: the entries are greyed or checked as the popup opens
+        QTimer::singleShot(0, menu, [menu] {
+            const QList<QAction *> entries = menu->actions();
+            const auto usable = std::find_if(entries.cbegin(), entries.cend(), [](const QAction *a) {
+                return !a->isSeparator() && a->isEnabled() && a->isVisible();
+            });
+            if (usable != entries.cend())
+                menu->setActiveAction(*usable);
+        });
+    }
+    menu->exec(m_owner->mapToGlobal(topLeft));
 }

@@ -33,7 +33,9 @@ public:
     QMenu *popup(int index) const;
     // Shows popup `index` with its top-left corner at `topLeft` (owner's
     // coordinates) and returns when an entry was chosen or the menu dismissed.
-    void exec(int index, QPoint topLeft);
+    // With `chooseFirst` (opened from the keyboard) its first entry that can
+    // be chosen is highlighted, as a menu bar's key opens its menu.
+    void exec(int index, QPoint topLeft, bool chooseFirst = false);
 
 private:
     QWidget *m_owner;

@@ -3,6 +3,8 @@
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QMenu>
+#include <QAccessibleObject>
+#include <QWindow>
 #include <QPointer>
 #include <QWidget>
 
@@ -28,6 +30,78 @@ const Traits *traitsOf(const QObject *object)
     const auto found = registry().constFind(object);
     return found == registry().constEnd() ? nullptr : &found->traits;
 }
+
+struct Group {
+    QAccessible::Role role;
+    std::function<QString()> name;
+    QList<QPointer<QWidget>> members;
+};
+
+QHash<const QObject *, Group> &groups()
+{
+    static QHash<const QObject *, Group> all;
+    return all;
+}
+
+// A group of widgets that has no widget of its own (the menu bar over the
+// painted menu words): its parent is its first member's parent.
+class GroupInterface : public QAccessibleObject {
+public:
+    explicit GroupInterface(QObject *group) : QAccessibleObject(group) {}
+
+    bool isValid() const override { return QAccessibleObject::isValid() && group() && !members().isEmpty(); }
+    QAccessible::Role role() const override { return group() ? group()->role : QAccessible::NoRole; }
+    QString text(QAccessible::Text kind) const override
+    {
+        return kind == QAccessible::Name && group() && group()->name ? group()->name() : QString();
+    }
+    QAccessible::State state() const override { return {}; }
+    QWindow *window() const override
+    {
+        const QList<QWidget *> all = members();
+        return all.isEmpty() ? nullptr : all.first()->window()->windowHandle();
+    }
+    QRect rect() const override
+    {
+        QRect area;
+        for (QWidget *w : members())
+            area |= QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        return area;
+    }
+    QAccessibleInterface *parent() const override
+    {
+        const QList<QWidget *> all = members();
+        return all.isEmpty() ? nullptr : QAccessible::queryAccessibleInterface(all.first()->parentWidget());
+    }
+    int childCount() const override { return int(members().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<QWidget *> all = members();
+        return index >= 0 && index < all.size() ? QAccessible::queryAccessibleInterface(all[index]) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() && child->object()->isWidgetType()
+                   ? int(members().indexOf(static_cast<QWidget *>(child->object())))
+                   : -1;
+    }
+
+private:
+    const Group *group() const
+    {
+        const auto found = groups().constFind(object());
+        return found == groups().constEnd() ? nullptr : &*found;
+    }
+    QList<QWidget *> members() const
+    {
+        QList<QWidget *> all;
+        if (const Group *g = group())
+            for (const QPointer<QWidget> &w : g->members)
+                if (w)
+                    all.append(w);
+        return all;
+    }
+};
 
 // The interface of a described widget: every answer comes from its traits.
 class Interface : public QAccessibleWidget, public QAccessibleValueInterface {
@@ -69,18 +143,25 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    // children: all child widgets but windows, menus and decorations
+    QAccessibleInterface *parent() const override
+    {
+        const Traits *t = traits();
+        if (t && t->group)
+            return QAccessible::queryAccessibleInterface(t->group);
+        return QAccessibleWidget::parent();
+    }
+
+    // children: a menu word's popup; otherwise all child widgets but windows,
+    // menus and decorations, a group in place of its members
     int childCount() const override { return int(shownChildren().size()); }
     QAccessibleInterface *child(int index) const override
     {
-        const QList<QWidget *> children = shownChildren();
+        const QList<QObject *> children = shownChildren();
         return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index]) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        if (!child || !child->object() || !child->object()->isWidgetType())
-            return -1;
-        return int(shownChildren().indexOf(static_cast<QWidget *>(child->object())));
+        return child ? int(shownChildren().indexOf(child->object())) : -1;
     }
 
     // actions
@@ -153,15 +234,25 @@ public:
 
 private:
     const Traits *traits() const { return traitsOf(object()); }
-    QList<QWidget *> shownChildren() const
+    QList<QObject *> shownChildren() const
     {
-        QList<QWidget *> shown;
+        QList<QObject *> shown;
+        if (const Traits *t = traits(); t && t->popup) {
+            if (QWidget *popup = t->popup())
+                shown.append(popup);
+            return shown;
+        }
         for (QObject *o : widget()->children()) {
             auto *w = qobject_cast<QWidget *>(o);
             if (!w || w->isWindow() || qobject_cast<QMenu *>(w))
                 continue;
             if (const Traits *t = traitsOf(w); t && t->decorative)
                 continue;
+            if (const Traits *t = traitsOf(w); t && t->group) {
+                if (!shown.contains(t->group))
+                    shown.append(t->group);
+                continue;
+            }
             shown.append(w);
         }
         return shown;
@@ -183,6 +274,8 @@ void tell(QAccessibleEvent *event)
 
 QAccessibleInterface *factory(const QString &, QObject *object)
 {
+    if (object && groups().contains(object))
+        return new GroupInterface(object);
     if (!object || !object->isWidgetType())
         return nullptr;
     const Traits *t = traitsOf(object);
@@ -191,13 +284,18 @@ QAccessibleInterface *factory(const QString &, QObject *object)
 
 }  // namespace
 
-void describe(QWidget *widget, Traits traits)
+static void installFactory()
 {
     static const bool installed = [] {
         QAccessible::installFactory(factory);
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+void describe(QWidget *widget, Traits traits)
+{
+    installFactory();
     if (!widget)
         return;
     const bool known = registry().contains(widget);
@@ -210,6 +308,22 @@ void describe(QWidget *widget, Traits traits)
         QObject::connect(widget, &QObject::destroyed, [key = static_cast<const QObject *>(widget)] {
             registry().remove(key);
         });
+}
+
+void describeGroup(QObject *group, QAccessible::Role role, std::function<QString()> name, QList<QWidget *> members)
+{
+    installFactory();
+    Group g{role, std::move(name), {}};
+    for (QWidget *w : members) {
+        if (const auto found = registry().find(w); found != registry().end()) {
+            found->traits.group = group;
+            g.members.append(w);
+        }
+    }
+    const bool known = groups().contains(group);
+    groups()[group] = std::move(g);
+    if (!known)
+        QObject::connect(group, &QObject::destroyed, [key = static_cast<const QObject *>(group)] { groups().remove(key); });
 }
 
 void leaveOut(QWidget *widget)
@@ -252,8 +366,14 @@ bool refresh(QWidget *widget)
 void announce(QWidget *widget)
 {
     refresh(widget);
-    QAccessibleEvent event(widget, QAccessible::Alert);
-    tell(&event);
+    QAccessibleEvent alert(widget, QAccessible::Alert);
+    tell(&alert);
+    if (widget->isVisible()) {
+        QAccessibleEvent hidden(widget, QAccessible::ObjectHide);
+        tell(&hidden);
+        QAccessibleEvent shown(widget, QAccessible::ObjectShow);
+        tell(&shown);
+    }
 }
 
 void setObserver(std::function<void(QAccessibleEvent *)> heard)

@@ -28,12 +28,21 @@ struct Traits {
     // A picture that only decorates (a line, a grip's other half, a store of
     // pictures): left out of its described parent's children.
     bool decorative = false;
+    // A menu word: its popup, shown as its one child.
+    std::function<QWidget *()> popup;
+    // Set by describeGroup: the group the widget is listed under, in place of
+    // its own parent.
+    QObject *group = nullptr;
 };
 
 // Gives `widget` these traits for as long as it lives. The first call installs
 // the accessibility factory that makes the interfaces.
 void describe(QWidget *widget, Traits traits);
 bool isDescribed(const QWidget *widget);
+// Lists `members` (described widgets of one parent) under `group`, an object
+// with `role` and `name` that stands in their parent's children where the
+// first of them stood: the painted menu words under a menu bar.
+void describeGroup(QObject *group, QAccessible::Role role, std::function<QString()> name, QList<QWidget *> members);
 // Leaves `widget` out of the tree a screen reader walks (under a described parent).
 void leaveOut(QWidget *widget);
 
@@ -41,8 +50,9 @@ void leaveOut(QWidget *widget);
 // a new name (NameChanged) or a new value (ValueChanged). Returns whether the
 // name changed.
 bool refresh(QWidget *widget);
-// Asks assistive technology to speak `widget` now (an Alert on it, after any
-// change of its name).
+// Asks assistive technology to speak `widget` now, after any change of its
+// name: an Alert, and, as screen readers speak a notification that comes into
+// sight, the showing state dropped and raised again (role Notification).
 void announce(QWidget *widget);
 
 // Also hands every event that refresh and announce send to `observer` (an

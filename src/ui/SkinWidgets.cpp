@@ -17,20 +17,6 @@ bool isActivationKey(const QKeyEvent *event)
     return event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
-// The focus mark of the skin: a dotted rounded frame in the link colour, one
-// pixel inside the element, over a light halo so it shows on dark faces too.
-void paintFocusMark(QWidget *widget)
-{
-    QPainter painter(widget);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF frame = QRectF(widget->rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(palette::StripHighlight, 3));
-    painter.drawRoundedRect(frame, 3, 3);
-    painter.setPen(QPen(palette::LinkText, 1, Qt::DotLine));
-    painter.drawRoundedRect(frame, 3, 3);
-}
-
 }  // namespace
 
 SkinImage::SkinImage(int index, QWidget *parent) : QWidget(parent), m_index(index)
@@ -58,8 +44,6 @@ void SkinImage::paintEvent(QPaintEvent *)
             painter.drawPixmap(0, 0, m_picture);
         }
     }
-    if (hasFocus())
-        paintFocusMark(this);
 }
 
 bool SkinImage::event(QEvent *event)
@@ -159,8 +143,6 @@ void SkinLabel::keyPressEvent(QKeyEvent *event)
 void SkinLabel::paintEvent(QPaintEvent *event)
 {
     QLabel::paintEvent(event);
-    if (hasFocus())
-        paintFocusMark(this);
 }
 
 void SkinLabel::mousePressEvent(QMouseEvent *event)

@@ -9,14 +9,25 @@ TypedTimeField::TypedTimeField(QWidget *parent) : QLineEdit(parent)
     hide();
     setFrame(true);
     setAlignment(Qt::AlignCenter);
-    setToolTip(QCoreApplication::translate("TypedTimeField", "输入时间，例如 00:00:41.500、1:02.5 或 41.5，回车确定，Esc 取消"));
+    setToolTip(hint());
+    setAccessibleName(QCoreApplication::translate("TypedTimeField", "选择的开始位置"));
+}
+
+QString TypedTimeField::hint()
+{
+    return QCoreApplication::translate("TypedTimeField", "输入时间，例如 00:00:41.500、1:02.5 或 41.5，回车确定，Esc 取消");
 }
 
 void TypedTimeField::openOver(QWidget *label, int which)
 {
     m_which = which;
     m_returnFocusTo = label->hasFocus() ? label : nullptr;
+    // a reason given for an earlier refusal no longer holds
     setStyleSheet(QString());
+    setToolTip(hint());
+    setAccessibleName(which == 0 ? QCoreApplication::translate("TypedTimeField", "选择的开始位置")
+                                 : QCoreApplication::translate("TypedTimeField", "选择的结束位置"));
+    setAccessibleDescription(hint());
     setFont(label->font());
     if (const auto *text = qobject_cast<QLabel *>(label))
         setText(text->text());
@@ -33,6 +44,8 @@ void TypedTimeField::markRefused(const QString &why)
 {
     setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #c0392b; background: #fdecea; }"));
     setToolTip(why);
+    // a screen reader speaks the focused box's new description
+    setAccessibleDescription(why);
     setFocus(Qt::OtherFocusReason);
     selectAll();
 }

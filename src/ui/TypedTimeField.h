@@ -6,7 +6,8 @@
 // The box in which a time of the selection is typed: it opens over the time
 // label that was clicked, holding that label's text selected. Return hands the
 // text over; Escape, or the focus going elsewhere, closes it unchanged. A
-// refused text stays in the box, marked, with the reason as its tool tip.
+// refused text stays in the box, marked, with the reason as its tool tip and
+// accessible description; the next opening starts without it.
 // Opened from a label that has the keyboard focus, it gives the focus back to
 // that label when it closes.
 class TypedTimeField : public QLineEdit {
@@ -19,6 +20,8 @@ public:
     int which() const { return m_which; }
     void markRefused(const QString &why);
     void closeField();
+    // How a time is written, the box's tip and description until a refusal.
+    static QString hint();
 
 signals:
     void entered(int which, const QString &text);
