@@ -92,7 +92,7 @@ private slots:
         h.click(QStringLiteral("imgButton(1)"));
 
         const FileChoice &dialog = h.chooser.requests.first();
-        QCOMPARE(dialog.title, QStringLiteral("Save As"));
+        QCOMPARE(dialog.title, QStringLiteral("另存为"));
         // nothing says which song this is: the name says which stretch
         QCOMPARE(dialog.initialName, QStringLiteral("ringtone 0.04-0.10.mp3"));
         QCOMPARE(dialog.filters.mid(0, 4), (QStringList{"MP3 Files(*.mp3)", "WMA Files(*.wma)", "WAV Files(*.wav)",

@@ -992,10 +992,6 @@ Please set the start and the end again.</translation>
         <translation>Save Ringtone</translation>
     </message>
     <message>
-        <source>Save As</source>
-        <translation>Save As</translation>
-    </message>
-    <message>
         <source>不能保存为这种格式：
 %1
 
@@ -1110,6 +1106,10 @@ No program on this desktop opens it (for example, xdg-open is not installed).</t
 %1
 
 No program on this desktop plays it (for example, xdg-open is not installed).</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
     </message>
 </context>
 <context>

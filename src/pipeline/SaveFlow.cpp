@@ -96,7 +96,7 @@ void SaveFlow::run()
     const CutFormat &offered = cutFormats().at(typeIndex);
     c.dialogs.setFilter(saveFilter().join(u'|'));
     c.dialogs.setFilterIndex(typeIndex + 1);
-    c.dialogs.setTitle(QCoreApplication::translate("SaveFlow", "Save As"));
+    c.dialogs.setTitle(QCoreApplication::translate("SaveFlow", "另存为"));
     c.dialogs.setPath(save_target::dialogFolder(
         c.model.media()->sourcePath, c.model.lastSave().folder, QStandardPaths::writableLocation(QStandardPaths::MusicLocation),
         QDir::homePath(), save_target::isWritableFolder));

@@ -131,7 +131,8 @@ private:
     QObject *m_menuStrip = nullptr;  // the menu words' menu bar, for screen readers
     QWidget *m_speech = nullptr;     // a notification that shows nothing, for what is said away from the focus
     QString m_spoken;                // what it said last
-    std::int64_t m_toldPositionMs = 0;  // the play position the time line's name gives
+    std::int64_t m_toldPositionMs = 0;
+    JobKind m_syncedJob = JobKind::None;  // the job as the last sync saw it  // the play position the time line's name gives
     Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;
     QPixmap m_shapedFace;  // the face with its key-colour margin see-through

@@ -160,8 +160,9 @@ void MainWindow::syncFromModel()
     setCaption(label(QStringLiteral("lblFileName")), OpenFlow::tabCaption(shownFile));
     syncTimeTable();
 
-    const QWidget *decodeBar = element(QStringLiteral("picPBBack"));
-    const bool decodeEnded = decodeBar && decodeBar->isVisibleTo(this) && job.kind != JobKind::Decode;
+    // however short the decode was, and whether its bar was shown or not
+    const bool decodeEnded = m_syncedJob == JobKind::Decode && job.kind != JobKind::Decode;
+    m_syncedJob = job.kind;
     setShown(element(QStringLiteral("picOpened")), model.isFileOpen());
     syncJobBars();
     syncNotice();

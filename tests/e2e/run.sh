@@ -108,7 +108,7 @@ shot timeline "$wx" "$wy" 764 564
 
 save_as() {
   click $((661 + 45)) $((483 + 16)) 1
-  wait_window '^Save As$' >/dev/null || fail "the save dialog did not appear"
+  wait_window '^另存为$' >/dev/null || fail "the save dialog did not appear"
   type_path "$1"
   if [ -n "${E2E_SHOTS:-}" ] && [ "$1" = "$media/ring 1.mp3" ]; then sleep 0.15; shot saving "$wx" "$wy" 764 564; fi
   for _ in $(seq 1 100); do [ -s "$1" ] && break; sleep 0.2; done
@@ -201,7 +201,7 @@ click $((14 + 17)) $((483 + 16)) 1     # play
 click $((131 + 17)) $((483 + 16)) 2    # start
 click $((170 + 17)) $((483 + 16)) 0.5  # end
 click $((661 + 45)) $((483 + 16)) 1
-wait_window '^Save As$' >/dev/null || fail "the save dialog did not appear"
+wait_window '^另存为$' >/dev/null || fail "the save dialog did not appear"
 type_path "$media/killed.mp3"
 for _ in $(seq 1 100); do [ -s "$work/stalling.pid" ] && break; sleep 0.1; done
 [ -s "$work/stalling.pid" ] || fail "the save did not start"
