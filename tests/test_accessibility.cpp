@@ -390,11 +390,11 @@ private slots:
         device.commands.clear();
         v->setCurrentValue(4.0);
         QCOMPARE(device.commands.value(device.commands.size() - 1), QStringLiteral("play sound from 4000"));
-        // the stepping actions move by a second
+        // the stepping actions move by a tenth, the unit its value is read in
         device.setPosition(4000);
         h.controller().positionTracker().tick();
         doAction(line, QAccessibleActionInterface::increaseAction());
-        QCOMPARE(device.commands.value(device.commands.size() - 1), QStringLiteral("play sound from 5000"));
+        QCOMPARE(device.commands.value(device.commands.size() - 1), QStringLiteral("play sound from 4100"));
     }
 
     // The handles' values are the selection's ends; setting one moves it as a
@@ -418,7 +418,7 @@ private slots:
         QCOMPARE(valueOf(start)->currentValue().toDouble(), 4.15);
         QCOMPARE(valueOf(end)->currentValue().toDouble(), 6.0);
         QCOMPARE(valueOf(end)->maximumValue().toDouble(), 10.0);
-        QCOMPARE(valueOf(end)->minimumStepSize().toDouble(), 0.01);
+        QCOMPARE(valueOf(end)->minimumStepSize().toDouble(), 0.001);
         valueOf(end)->setCurrentValue(3.0);  // before the start
         QCOMPARE(h.model().marks(), (Marks{4150, 6000}));
         // the time fields say what they show
@@ -472,6 +472,26 @@ private slots:
         QWidget *line = h.window().element(QStringLiteral("picOpened"));
         QCOMPARE(h.window().focusWidget(), line);
         QCOMPARE(accessibleOf(line)->text(QAccessible::Description), QStringLiteral("song.mp3，长度 1 分 23.5 秒"));
+
+        // a short decode hands over its file only after its job has ended;
+        // one that opens nothing says nothing, and the next open is told once
+        const auto toldOpen = [&] {
+            return std::count_if(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
+                return e.object == speech && e.type == QAccessible::ObjectShow && e.name.startsWith(QStringLiteral("已打开"));
+            });
+        };
+        h.model().setMedia(std::nullopt);
+        for (const bool opens : {false, true}) {
+            g_heard.clear();
+            h.model().setJob(JobState{JobKind::Decode, QStringLiteral("/music/short.mp3"), 0.0});
+            h.model().setJob({});
+            QCOMPARE(toldOpen(), 0);
+            if (opens)
+                h.model().setMedia(OpenMedia{QStringLiteral("/music/short.mp3"), {}, 1500, nullptr});
+            h.timeline().touch();
+            QCOMPARE(toldOpen(), opens ? 1 : 0);
+        }
+        QCOMPARE(h.model().media()->sourcePath, QStringLiteral("/music/short.mp3"));
     }
 
     // A new notice in the status strip is spoken, by its text; a message box
@@ -573,6 +593,9 @@ private slots:
         QTest::keyClicks(box, QStringLiteral("abc"));
         QTest::keyClick(box, Qt::Key_Return);
         QVERIFY2(box->accessibleDescription().startsWith(QStringLiteral("看不懂这个时间")), qPrintable(box->accessibleDescription()));
+        QVERIFY(std::any_of(g_heard.cbegin(), g_heard.cend(), [&](const HeardEvent &e) {
+            return e.type == QAccessible::ObjectShow && e.name == box->accessibleDescription();
+        }));
         QTest::keyClick(box, Qt::Key_Escape);
         QCOMPARE(QApplication::focusWidget(), begin);
         QTest::keyClick(begin, Qt::Key_Return);

@@ -106,7 +106,8 @@ private:
     void describeTimeline();
     void describeFields();
     void wireFocusChain();
-    void syncAccessibility(bool decodeEnded);
+    // `opened`: a decode has just opened its file.
+    void syncAccessibility(bool opened);
     // Says `text` through the window's own notification.
     void speak(const QString &text);
     void shapeWindow();  // the Timer3 tick
@@ -132,7 +133,8 @@ private:
     QWidget *m_speech = nullptr;     // a notification that shows nothing, for what is said away from the focus
     QString m_spoken;                // what it said last
     std::int64_t m_toldPositionMs = 0;
-    JobKind m_syncedJob = JobKind::None;  // the job as the last sync saw it  // the play position the time line's name gives
+    JobKind m_syncedJob = JobKind::None;  // the job as the last sync saw it
+    bool m_openToTell = false;            // a decode has ended; its file, once open, is told  // the play position the time line's name gives
     Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;
     QPixmap m_shapedFace;  // the face with its key-colour margin see-through

@@ -194,7 +194,8 @@ void MainWindow::describeTimeline()
                    },
                    .maximum = [&model] { return seconds(model.lengthMs()); },
                    .setValue = [this](double s) { m_controls->markers().seekTo(milliseconds(s)); },
-                   .step = 1});
+                   // screen readers read the value to the step's decimals
+                   .step = 0.1});
     }
     // A new value moves the handle as a typed time does.
     const struct {
@@ -220,7 +221,8 @@ void MainWindow::describeTimeline()
                        SelectionHandles &h = m_controls->handles();
                        (void)(end ? h.typeEnd(milliseconds(s)) : h.typeStart(milliseconds(s)));
                    },
-                   .step = 0.01});
+                   // a millisecond, so that a screen reader reads the value whole
+                   .step = 0.001});
     }
 }
 
@@ -328,7 +330,7 @@ void MainWindow::speak(const QString &text)
     skin_access::announce(m_speech);
 }
 
-void MainWindow::syncAccessibility(bool decodeEnded)
+void MainWindow::syncAccessibility(bool opened)
 {
     QWidget *notice = element(QStringLiteral("lblNotice"));
     bool newNotice = false;
@@ -343,7 +345,7 @@ void MainWindow::syncAccessibility(bool decodeEnded)
     // The end of a decode: the file and its length are said, and the time
     // line takes the focus unless a time is being typed.
     const EditorModel &model = m_controls->model();
-    if (decodeEnded && model.isFileOpen()) {
+    if (opened) {
         QWidget *line = element(QStringLiteral("picOpened"));
         const QString file = model.media() ? QFileInfo(model.media()->sourcePath).fileName() : QString();
         speak(spoken(QT_TRANSLATE_NOOP("Accessible", "已打开 %1，长度 %2")).arg(file, spokenTime(model.lengthMs(), 1)));

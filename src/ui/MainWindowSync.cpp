@@ -160,14 +160,22 @@ void MainWindow::syncFromModel()
     setCaption(label(QStringLiteral("lblFileName")), OpenFlow::tabCaption(shownFile));
     syncTimeTable();
 
-    // however short the decode was, and whether its bar was shown or not
-    const bool decodeEnded = m_syncedJob == JobKind::Decode && job.kind != JobKind::Decode;
+    // A decode that ends opens its file, in the same change or a later one
+    // (a short decode hands over the file after its job has ended); one that
+    // fails or is cancelled opens nothing, and the next decode starts afresh.
+    if (job.kind == JobKind::Decode)
+        m_openToTell = false;
+    else if (m_syncedJob == JobKind::Decode)
+        m_openToTell = true;
     m_syncedJob = job.kind;
+    const bool opened = m_openToTell && model.isFileOpen();
+    if (opened)
+        m_openToTell = false;
     setShown(element(QStringLiteral("picOpened")), model.isFileOpen());
     syncJobBars();
     syncNotice();
     syncTimeline();
-    syncAccessibility(decodeEnded);
+    syncAccessibility(opened);
 }
 
 void MainWindow::syncNotice()

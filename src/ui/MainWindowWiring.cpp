@@ -144,14 +144,15 @@ void MainWindow::wireTypedTimes()
     }
     connect(m_typedTime, &TypedTimeField::entered, this, [this](int which, const QString &text) {
         const auto ms = timeline::parseTypedTime(text);
-        if (!ms) {
-            m_typedTime->markRefused(QCoreApplication::translate("MainWindowWiring", "看不懂这个时间：请写成 00:00:41.500、1:02.5 或 41.5"));
-            return;
-        }
         SelectionHandles &handles = m_controls->handles();
-        const QString refused = which == 0 ? handles.typeStart(*ms) : handles.typeEnd(*ms);
+        const QString refused =
+            !ms ? QCoreApplication::translate("MainWindowWiring", "看不懂这个时间：请写成 00:00:41.500、1:02.5 或 41.5")
+            : which == 0 ? handles.typeStart(*ms)
+                         : handles.typeEnd(*ms);
         if (!refused.isEmpty()) {
+            // marked in the box, and said
             m_typedTime->markRefused(refused);
+            speak(refused);
             return;
         }
         m_typedTime->closeField();
