@@ -337,22 +337,6 @@ private slots:
         a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(WindowHarness::waitFor([&] { return seen != nullptr; }, 30000));
         QCOMPARE(seen, h.window().menus().popup(1));
-
-        // its key opens a menu with its first entry chosen
-        poll.stop();
-        disconnect(&poll, nullptr, nullptr, nullptr);
-        QString chosen;
-        connect(&poll, &QTimer::timeout, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (menu && menu->activeAction()) {
-                chosen = menu->activeAction()->objectName();
-                menu->close();
-            }
-        });
-        poll.start(10);
-        QTest::keyClick(&h.window(), Qt::Key_S, Qt::AltModifier);
-        QVERIFY(WindowHarness::waitFor([&] { return !chosen.isEmpty(); }, 30000));
-        QCOMPARE(chosen, QStringLiteral("menuSettings"));
     }
 
     // The time line's value is the play position; setting it plays from there.
@@ -426,14 +410,6 @@ private slots:
         QCOMPARE(nameOf(h.window().element(QStringLiteral("lblSelLength"))), QStringLiteral("选择 长度 00:01.850"));
         QCOMPARE(accessibleOf(h.window().element(QStringLiteral("lblSelEnd")))->role(), QAccessible::StaticText);
         QVERIFY(heardOn(h.window().element(QStringLiteral("lblSelBegin")), QAccessible::NameChanged));
-        // a nudge is heard as a new value and a new name
-        g_heard.clear();
-        start->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(start, Qt::Key_Right);
-        QCOMPARE(h.model().marks(), (Marks{4160, 6000}));
-        QVERIFY(heardOn(start, QAccessible::ValueChanged));
-        QVERIFY(heardOn(start, QAccessible::NameChanged));
-        QCOMPARE(nameOf(start), QStringLiteral("开始 4.160 秒"));
         // minutes and hours
         h.model().setMedia(OpenMedia{QStringLiteral("/music/long.mp3"), {}, 3723456, nullptr});
         QVERIFY(h.model().setMarks(Marks{72345, 3723000}));

@@ -3,25 +3,14 @@
 #include "ButtonFaces.h"
 #include "Skin.h"
 
+#include "support/Contrast.h"
+
 #include <QtTest>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-// WCAG relative luminance and contrast ratio.
-double luminance(QColor c)
-{
-    auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
-double contrast(QColor a, QColor b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 const Skin &skinAt(qreal dpr)
 {
@@ -207,12 +196,12 @@ private slots:
         QColor writing = Qt::black;
         for (int x = 20; x < 70; ++x)
             for (int y = 12; y < 20; ++y)
-                if (luminance(face.pixelColor(x, y)) > luminance(writing))
+                if (contrastRatio(face.pixelColor(x, y), Qt::black) > contrastRatio(writing, Qt::black))
                     writing = face.pixelColor(x, y);
         double worst = 21;
         for (int y = 8; y < 24; ++y)
             for (int x : {4, 5, 6, 7, 8, 9, 10, 79, 80, 81, 82, 83, 84, 85})
-                worst = std::min(worst, contrast(writing, face.pixelColor(x, y)));
+                worst = std::min(worst, contrastRatio(writing, face.pixelColor(x, y)));
         QVERIFY2(worst >= 4.5, qPrintable(QStringLiteral("%1 : 1").arg(worst, 0, 'f', 2)));
     }
 

@@ -10,10 +10,11 @@
 #include "SkinGeometry.h"
 
 #include <QMenu>
+#include "support/Contrast.h"
+
 #include <QtTest>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -29,18 +30,6 @@ public:
     int count = 0;
 };
 
-// WCAG relative luminance and contrast ratio.
-double luminance(QColor c)
-{
-    auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
-double contrast(QColor a, QColor b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 }  // namespace
 
@@ -188,7 +177,7 @@ private slots:
             double worst = 21;
             for (int y = 0; y < behind.height(); ++y)
                 for (int x = 0; x < behind.width(); ++x)
-                    worst = std::min(worst, contrast(writing, behind.pixelColor(x, y)));
+                    worst = std::min(worst, contrastRatio(writing, behind.pixelColor(x, y)));
             ++measured;
             if (worst < 4.5)
                 weak << QStringLiteral("%1 \"%2\" %3 : 1").arg(label->objectName(), label->text()).arg(worst, 0, 'f', 2);
