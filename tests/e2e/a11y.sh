@@ -57,8 +57,10 @@ def on_event(e):
             except Exception:
                 pass
         heard.append((e.type, src.getRole(), src.name or "", src.description or "", e.detail1, value))
-    except Exception as error:  # an object gone before it was asked about
-        print("a11y: an event not read: %s %s" % (e.type, error), file=sys.stderr)
+    except Exception as error:
+        # an object gone before it was asked about (a closed dialog's) says nothing
+        if "No such object path" not in str(error):
+            print("a11y: an event not read: %s %s" % (e.type, error), file=sys.stderr)
 
 pyatspi.Registry.registerEventListener(
     on_event, "focus:", "object:state-changed:focused", "object:state-changed:showing",
