@@ -133,8 +133,7 @@ private:
     QWidget *m_speech = nullptr;     // a notification that shows nothing, for what is said away from the focus
     QString m_spoken;                // what it said last
     std::int64_t m_toldPositionMs = 0;
-    JobKind m_syncedJob = JobKind::None;  // the job as the last sync saw it
-    bool m_openToTell = false;            // a decode has ended; its file, once open, is told  // the play position the time line's name gives
+    bool m_openToTell = false;  // a decode has run; its file, once open, is told  // the play position the time line's name gives
     Selection m_shadedSelection;  // what the waveform shades now
     std::unique_ptr<SettingsDialogHost> m_settings;
     QPixmap m_shapedFace;  // the face with its key-colour margin see-through

@@ -160,15 +160,13 @@ void MainWindow::syncFromModel()
     setCaption(label(QStringLiteral("lblFileName")), OpenFlow::tabCaption(shownFile));
     syncTimeTable();
 
-    // A decode that ends opens its file, in the same change or a later one
-    // (a short decode hands over the file after its job has ended); one that
-    // fails or is cancelled opens nothing, and the next decode starts afresh.
+    // A decode opens its file when it ends, in the same change or a later one
+    // (a short decode hands over the file after its job has ended). Every
+    // decode starts with no file open, so one that fails or is cancelled
+    // opens nothing until the next.
     if (job.kind == JobKind::Decode)
-        m_openToTell = false;
-    else if (m_syncedJob == JobKind::Decode)
         m_openToTell = true;
-    m_syncedJob = job.kind;
-    const bool opened = m_openToTell && model.isFileOpen();
+    const bool opened = m_openToTell && job.kind != JobKind::Decode && model.isFileOpen();
     if (opened)
         m_openToTell = false;
     setShown(element(QStringLiteral("picOpened")), model.isFileOpen());

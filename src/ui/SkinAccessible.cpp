@@ -366,8 +366,6 @@ bool refresh(QWidget *widget)
 void announce(QWidget *widget)
 {
     refresh(widget);
-    QAccessibleEvent alert(widget, QAccessible::Alert);
-    tell(&alert);
     if (widget->isVisible()) {
         QAccessibleEvent hidden(widget, QAccessible::ObjectHide);
         tell(&hidden);

@@ -51,8 +51,8 @@ void leaveOut(QWidget *widget);
 // name changed.
 bool refresh(QWidget *widget);
 // Asks assistive technology to speak `widget` now, after any change of its
-// name: an Alert, and, as screen readers speak a notification that comes into
-// sight, the showing state dropped and raised again (role Notification).
+// name: screen readers speak a notification (role Notification) that comes
+// into sight, so its showing state is dropped and raised again.
 void announce(QWidget *widget);
 
 // Also hands every event that refresh and announce send to `observer` (an
