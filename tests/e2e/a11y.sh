@@ -82,20 +82,18 @@ def wait(what, condition, seconds=60):
         found = condition()
         if found:
             return found
-    notes = [str(e) for e in heard if e[1] == pyatspi.ROLE_NOTIFICATION]
-    sys.exit("a11y: gave up waiting for " + what + "\nnotifications: " + "\n".join(notes)
-             + "\nlast heard: " + "\n".join(map(str, heard[-30:])))
+    sys.exit("a11y: gave up waiting for " + what + "\nlast heard: " + "\n".join(map(str, heard[-30:])))
 
 def hear(what, kind, role, pattern, since, seconds=30):
-    """The first event of `kind` on a `role` whose name (or description) matches, after `since`."""
+    """The first event of `kind` (a prefix, or a tuple of them) on a `role` whose
+    name matches, or its description for a description change, after `since`;
+    a showing or focused state only as it is gained."""
+    said = lambda event: event[3] if "description" in event[0] else event[2]
     def found():
-        for event in heard[since:]:
-            if event[0].startswith(kind) and event[1] == role and (event[4] or not kind.endswith(("showing", "focused"))):
-                if re.search(pattern, event[3] if kind.endswith("accessible-description") else event[2]):
-                    return event
-        return None
+        return next((e for e in heard[since:] if e[0].startswith(kind) and e[1] == role
+                     and (e[4] or not e[0].endswith(("showing", "focused"))) and re.search(pattern, said(e))), None)
     event = wait(what, found, seconds)
-    print("a11y: heard %-34s %s" % (kind, event[3] if kind.endswith("description") else event[2]))
+    print("a11y: heard %-34s %s" % (event[0], said(event)))
     return event
 
 def keys(*names):
@@ -123,17 +121,10 @@ def walk(node, out):
         walk(node.getChildAtIndex(i), out)
     return out
 
-def named(app, role, name):
-    for node in walk(app, []):
-        if node.getRole() == role and node.name == name:
-            return node
-    return None
-
-def named_like(app, role, start):
-    for node in walk(app, []):
-        if node.getRole() == role and (node.name or "").startswith(start):
-            return node
-    return None
+def named(app, role, name, whole=True):
+    """The first object of `role` named `name` (or, not whole, whose name begins so)."""
+    return next((node for node in walk(app, []) if node.getRole() == role
+                 and (node.name == name if whole else (node.name or "").startswith(name))), None)
 
 def window(title):
     out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True, text=True)
@@ -142,23 +133,27 @@ def window(title):
 app = wait("the program on the AT-SPI bus", program)
 main = wait("the main window", lambda: window("^Brindlewave$"))[0]
 
-def refocus():
-    """What a window manager does when a dialog closes: the main window has the keyboard again."""
-    wait("the dialog to close", lambda: len(window(".")) == 1, 20)
+def focus_main():
     subprocess.run(["xdotool", "windowfocus", "--sync", main], check=True)
     pump(0.5)
 
-refocus()
+def through_dialog(shortcut, title, path):
+    """A file dialog opened by its keys, a path typed into it; then, as a window
+    manager does when a dialog closes, the main window has the keyboard again."""
+    keys(shortcut)
+    wait("the dialog " + title, lambda: window(title))
+    pump(0.5)
+    keys("ctrl+a")
+    typed(path)
+    keys("Return")
+    wait("the dialog to close", lambda: len(window(".")) == 1, 20)
+    focus_main()
+
+focus_main()
 
 # open a song: Ctrl+O, its path, Return; its end is said and the time line has the focus
 mark = len(heard)
-keys("ctrl+o")
-wait("the open dialog", lambda: window("打开一个媒体文件"))
-pump(0.5)
-keys("ctrl+a")
-typed(os.path.join(work, "song.wav"))
-keys("Return")
-refocus()
+through_dialog("ctrl+o", "打开一个媒体文件", os.path.join(work, "song.wav"))
 hear("the decode's end", "object:state-changed:showing", pyatspi.ROLE_NOTIFICATION, r"^已打开 song\.wav，长度 20\.0 秒$", mark, 60)
 hear("the time line taking the focus", "object:state-changed:focused", pyatspi.ROLE_SLIDER, r"^播放位置 0\.0 秒$", mark)
 
@@ -188,16 +183,12 @@ pump(1.0)
 keys("space")
 hear("the paused position", "object:property-change:accessible-name", pyatspi.ROLE_SLIDER, r"^播放位置 \d+\.\d 秒$", mark)
 pump(1.0)  # the device's last word on where it paused
-position = named_like(app, pyatspi.ROLE_SLIDER, "播放位置 ").queryValue().currentValue
+position = named(app, pyatspi.ROLE_SLIDER, "播放位置 ", whole=False).queryValue().currentValue
 if not 5.0 <= position < 9.0:
     sys.exit("a11y: paused at %s s after five steps of a second" % position)
 
-def at_pause(event):
-    """The end handle's event names the paused position (the time line's name gives it to the tenth)."""
-    end = float(re.search(r"(\d+\.\d{3})", event[2]).group(1))
-    if abs(end - position) > 0.0005:
-        sys.exit("a11y: the end is at %s s, paused at %s s" % (end, position))
-
+# the end handle, once `]` has put it at the play position, is named by it
+end_at_pause = r"^结束 %.3f 秒$" % position
 # ] on the time line marks the end there; Tab to the start handle, then its keys
 mark = len(heard)
 keys("bracketright")
@@ -212,7 +203,7 @@ if not any(e[0].startswith(("object:value-changed", "object:property-change:acce
     sys.exit("a11y: no value change to 1.02 on the start handle")
 mark = len(heard)
 keys("Tab")
-at_pause(hear("the end handle taking the focus", "object:state-changed:focused", pyatspi.ROLE_SLIDER, r"^结束 \d+\.\d{3} 秒$", mark))
+hear("the end handle taking the focus", "object:state-changed:focused", pyatspi.ROLE_SLIDER, end_at_pause, mark)
 keys("End")
 hear("the end handle at the file's end", "object:property-change:accessible-name", pyatspi.ROLE_SLIDER, r"^结束 20\.000 秒$", mark)
 
@@ -221,7 +212,7 @@ mark = len(heard)
 keys("Tab")
 hear("the typed start time taking the focus", "object:state-changed:focused", pyatspi.ROLE_LABEL, r"^选择 开始位置 00:01\.020$", mark)
 keys("bracketright")
-at_pause(hear("] from a button", "object:property-change:accessible-name", pyatspi.ROLE_SLIDER, r"^结束 \d+\.\d{3} 秒$", mark))
+hear("] from a button", "object:property-change:accessible-name", pyatspi.ROLE_SLIDER, end_at_pause, mark)
 
 # a refused time is said, and a good one taken
 mark = len(heard)
@@ -239,13 +230,7 @@ print("a11y: the start handle is now 开始 2.500 秒")
 
 # save it as a ringtone: the notice is said
 mark = len(heard)
-keys("ctrl+s")
-wait("the save dialog", lambda: window("^另存为$"))
-pump(0.5)
-keys("ctrl+a")
-typed(os.path.join(work, "ring.mp3"))
-keys("Return")
-refocus()
+through_dialog("ctrl+s", "^另存为$", os.path.join(work, "ring.mp3"))
 hear("the saved notice", "object:state-changed:showing", pyatspi.ROLE_NOTIFICATION, r"^已保存 ring\.mp3（", mark, 60)
 if os.path.getsize(os.path.join(work, "ring.mp3")) <= 0:
     sys.exit("a11y: ring.mp3 is empty")
@@ -253,16 +238,8 @@ if os.path.getsize(os.path.join(work, "ring.mp3")) <= 0:
 # Alt+S opens the settings menu with its first entry chosen
 mark = len(heard)
 keys("alt+s")
-def first_entry_chosen():
-    for event in heard[mark:]:
-        if event[0].startswith(("focus:", "object:state-changed:focused", "object:state-changed:selected")) \
-                and event[1] == pyatspi.ROLE_MENU_ITEM and event[2] == "系统设置(S)":
-            return event
-    entry = named(app, pyatspi.ROLE_MENU_ITEM, "系统设置(S)")
-    states = entry.getState() if entry is not None else None
-    return states is not None and (states.contains(pyatspi.STATE_SELECTED) or states.contains(pyatspi.STATE_FOCUSED))
-wait("the first entry of 设置 chosen", first_entry_chosen, 20)
-print("a11y: Alt+S opened 设置 with 系统设置(S) chosen")
+hear("the first entry of 设置 chosen", ("focus:", "object:state-changed:focused", "object:state-changed:selected"),
+     pyatspi.ROLE_MENU_ITEM, r"^系统设置\(S\)$", mark, 20)
 keys("Escape")
 
 buttons = ["打开一个音乐/视频文件", "保存铃声", "随机选择一段铃声", "系统设置", "退出程序",
